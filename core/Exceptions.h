@@ -1,0 +1,41 @@
+#pragma once
+// Errors are exceptions that carry the message shown to the user. Every library derives its own
+// class from Exception so callers can tell where an error came from.
+
+#include <QString>
+#include <exception>
+
+class Exception : public std::exception {
+public:
+    explicit Exception(QString message) : m_message(std::move(message)), m_utf8(m_message.toUtf8()) {}
+    const QString& Message() const { return m_message; }
+    const char* what() const noexcept override { return m_utf8.constData(); }
+
+private:
+    QString m_message;
+    QByteArray m_utf8;
+};
+
+// Text that cannot be converted to the requested type.
+class EConvertError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// Naming and ownership errors of components.
+class EComponentError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// Property lookups and writes that cannot be done.
+class EPropertyError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// Malformed component streams.
+class EReadError : public Exception {
+public:
+    using Exception::Exception;
+};

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs the whole test suite without a display.
+# KVD_SANITIZE=address runs the suite in an AddressSanitizer+UBSan build, =thread under ThreadSanitizer.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/deps.sh"
+opts=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
+build="${KVD_BUILD_DIR:-$root/build}"
+case "${KVD_SANITIZE:-}" in
+    "") ;;
+    address) opts+=(-DKVD_ASAN=ON); build="${KVD_BUILD_DIR:-$root/build-asan}" ;;
+    thread) opts+=(-DKVD_TSAN=ON); build="${KVD_BUILD_DIR:-$root/build-tsan}" ;;
+    *) echo "KVD_SANITIZE must be address or thread" >&2; exit 2 ;;
+esac
+cmake -S "$root" -B "$build" -G Ninja "${opts[@]}" >/dev/null
+cmake --build "$build"
+export QT_QPA_PLATFORM=offscreen
+cd "$build"
+ctest --output-on-failure --timeout 300 -j "$(nproc)"
