@@ -3,7 +3,6 @@
 #include "core/DesignerHook.h"
 #include "core/Exceptions.h"
 
-
 TControl::TControl(TControl* owner) : QWidget(nullptr) {
     m_bounds = {0, 0, 100, 30};
     QWidget::setGeometry(0, 0, 100, 30);
@@ -38,7 +37,8 @@ void TControl::InsertComponent(TControl* component) {
     if (component->m_owner)
         component->m_owner->RemoveComponent(component);
     if (!component->objectName().isEmpty() && FindComponent(component->objectName()))
-        throw EComponentError(QStringLiteral("A component named %1 already exists").arg(component->objectName()));
+        throw EComponentError(
+            QStringLiteral("A component named %1 already exists").arg(component->objectName()));
     m_components.append(component);
     component->m_owner = this;
     if (IsDesigning())

@@ -70,9 +70,11 @@ const TTypeInfo* RegisterOrdinalType(const QString& name, TTypeKind kind, qint64
 const TTypeInfo* RegisterTypeAlias(const QString& name, TTypeKind kind) {
     switch (kind) {
     case TTypeKind::tkInteger:
-        return RegisterOrdinalType(name, kind, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max());
+        return RegisterOrdinalType(name, kind, std::numeric_limits<qint32>::min(),
+                                   std::numeric_limits<qint32>::max());
     case TTypeKind::tkInt64:
-        return RegisterOrdinalType(name, kind, std::numeric_limits<qint64>::min(), std::numeric_limits<qint64>::max());
+        return RegisterOrdinalType(name, kind, std::numeric_limits<qint64>::min(),
+                                   std::numeric_limits<qint64>::max());
     case TTypeKind::tkChar:
         return RegisterOrdinalType(name, kind, 0, 255);
     case TTypeKind::tkWChar:
@@ -101,9 +103,10 @@ const TTypeInfo* RegisterFloatType(const QString& name, TFloatType floatType) {
 const TTypeInfo* Find(const QString& name) {
     // Named identities are registered on first use; make sure a lookup by name sees all of them.
     static const bool builtins = [] {
-        for (auto fn : {Integer, Byte, Word, Cardinal, Int64, Boolean, Char, WideChar, String, Double, Single,
-                        Variant, TCaption, TComponentName, TColor, TCursor, TShortCut, TTabOrder, TModalResult,
-                        TFontCharset, TFontName, TImeName, TDate, TTime, TDateTime, THelpContext})
+        for (auto fn : {Integer,  Byte,    Word,      Cardinal,  Int64,        Boolean,      Char,
+                        WideChar, String,  Double,    Single,    Variant,      TCaption,     TComponentName,
+                        TColor,   TCursor, TShortCut, TTabOrder, TModalResult, TFontCharset, TFontName,
+                        TImeName, TDate,   TTime,     TDateTime, THelpContext})
             fn();
         return true;
     }();
@@ -252,15 +255,15 @@ const TTypeInfo* Variant() {
     return t;
 }
 
-#define KVD_ALIAS(fn, text, kind)                                                                                \
-    const TTypeInfo* fn() {                                                                                      \
-        static const TTypeInfo* t = RegisterTypeAlias(QStringLiteral(text), kind);                               \
-        return t;                                                                                                \
+#define KVD_ALIAS(fn, text, kind)                                                                            \
+    const TTypeInfo* fn() {                                                                                  \
+        static const TTypeInfo* t = RegisterTypeAlias(QStringLiteral(text), kind);                           \
+        return t;                                                                                            \
     }
-#define KVD_ORDINAL(fn, text, lo, hi)                                                                            \
-    const TTypeInfo* fn() {                                                                                      \
-        static const TTypeInfo* t = makeOrdinal(text, TTypeKind::tkInteger, lo, hi);                             \
-        return t;                                                                                                \
+#define KVD_ORDINAL(fn, text, lo, hi)                                                                        \
+    const TTypeInfo* fn() {                                                                                  \
+        static const TTypeInfo* t = makeOrdinal(text, TTypeKind::tkInteger, lo, hi);                         \
+        return t;                                                                                            \
     }
 KVD_ALIAS(TCaption, "TCaption", TTypeKind::tkLString)
 KVD_ALIAS(TComponentName, "TComponentName", TTypeKind::tkLString)

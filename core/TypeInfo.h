@@ -46,8 +46,8 @@ struct TTypeInfo {
     const QMetaObject* ClassType = nullptr;
 
     bool IsOrdinal() const {
-        return Kind == TTypeKind::tkInteger || Kind == TTypeKind::tkChar || Kind == TTypeKind::tkEnumeration ||
-               Kind == TTypeKind::tkWChar || Kind == TTypeKind::tkSet;
+        return Kind == TTypeKind::tkInteger || Kind == TTypeKind::tkChar ||
+               Kind == TTypeKind::tkEnumeration || Kind == TTypeKind::tkWChar || Kind == TTypeKind::tkSet;
     }
     bool IsString() const {
         return Kind == TTypeKind::tkString || Kind == TTypeKind::tkLString || Kind == TTypeKind::tkWString;

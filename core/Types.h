@@ -42,4 +42,6 @@ using TComponentState = QFlags<TComponentStateFlag>;
 // Designer lock flags carried by every control (0 = unlocked).
 enum TDesignLock : quint16 { dlMove = 1, dlResize = 2, dlDelete = 4, dlInsert = 8, dlCopy = 16 };
 
-constexpr TAnchors DefaultAnchors() { return TAnchors(akLeft | akTop); }
+constexpr TAnchors DefaultAnchors() {
+    return TAnchors(akLeft | akTop);
+}

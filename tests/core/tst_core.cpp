@@ -68,7 +68,9 @@ private Q_SLOTS:
 
     void typeIdentityAndKinds() {
         TProbe probe;
-        auto type = [&](const char* name) { return Props::GetPropInfo(&probe, QString::fromLatin1(name))->PropType; };
+        auto type = [&](const char* name) {
+            return Props::GetPropInfo(&probe, QString::fromLatin1(name))->PropType;
+        };
         QCOMPARE(type("Caption"), TypeInfo::TCaption());
         QVERIFY(type("Caption") != type("Hint")); // same Qt type, different identity
         QCOMPARE(type("Hint"), TypeInfo::String());
@@ -77,7 +79,8 @@ private Q_SLOTS:
         QCOMPARE(type("Kind")->Kind, TTypeKind::tkEnumeration);
         QCOMPARE(type("Kind")->EnumNames, QStringList({"kdFirst", "kdSecond", "kdThird"}));
         QCOMPARE(type("Anchors")->Kind, TTypeKind::tkSet);
-        QCOMPARE(type("Anchors")->CompType->EnumNames, QStringList({"akLeft", "akTop", "akRight", "akBottom"}));
+        QCOMPARE(type("Anchors")->CompType->EnumNames,
+                 QStringList({"akLeft", "akTop", "akRight", "akBottom"}));
         QCOMPARE(type("Small"), TypeInfo::Byte());
         QCOMPARE(type("Small")->MaxValue, 255);
         QCOMPARE(type("Flag"), TypeInfo::Boolean());

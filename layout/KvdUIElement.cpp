@@ -1,0 +1,183 @@
+#include "layout/KvdUIElement.h"
+
+#include "core/ClassRegistry.h"
+
+#include <QEvent>
+#include <cmath>
+
+namespace {
+
+TKvdUIElementChangeEvent& defaultHandler() {
+    static TKvdUIElementChangeEvent handler;
+    return handler;
+}
+
+// Nearest even value; an odd value lies halfway between two even ones and goes to the one whose half
+// is even (1 -> 0, 3 -> 4, 5 -> 4, -3 -> -4).
+qint64 roundToEven(int value) {
+    return 2 * static_cast<qint64>(std::nearbyint(value / 2.0));
+}
+
+// The elements the ID rule compares with: those of the same layout (owned by the same root and shown
+// in the same window), or, for an element without owner, those in its window.
+QList<TKvdUIElement*> layoutElements(const TKvdUIElement* self) {
+    QList<TKvdUIElement*> result;
+    const QWidget* window = self->window();
+    if (TControl* owner = self->Owner()) {
+        for (TControl* c : owner->OwnedComponents())
+            if (auto* e = qobject_cast<TKvdUIElement*>(c);
+                e && e != self && !e->IsDestroying() && e->window() == window)
+                result.append(e);
+        return result;
+    }
+    for (TKvdUIElement* e : window->findChildren<TKvdUIElement*>())
+        if (e != self && !e->IsDestroying())
+            result.append(e);
+    return result;
+}
+
+} // namespace
+
+TKvdUIElement::TKvdUIElement(TControl* owner) : TControl(owner), OnElementChange(defaultHandler()) {
+    // Qt paints widgets through a back buffer already, so dragging does not flicker.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+TKvdUIElement::~TKvdUIElement() {
+    Changed(ecDestroying);
+}
+
+void TKvdUIElement::SetDefaultElementChangeHandler(TKvdUIElementChangeEvent handler) {
+    defaultHandler() = std::move(handler);
+}
+
+void TKvdUIElement::Changed(TKvdUIElementChange kind) {
+    if (OnElementChange)
+        OnElementChange(this, kind);
+}
+
+void TKvdUIElement::SetID(quint8 value) {
+    bool taken = false;
+    int highest = 0;
+    for (const TKvdUIElement* e : layoutElements(this)) {
+        taken = taken || e->m_id == value;
+        highest = std::max(highest, int(e->m_id));
+    }
+    m_id = taken ? quint8(highest + 1) : value;
+    update();
+    Changed(ecChanged);
+}
+
+void TKvdUIElement::SetText(const QString& value) {
+    m_text = value;
+    update();
+    Changed(ecChanged);
+}
+
+void TKvdUIElement::SetInputLength(quint8 value) {
+    m_inputLength = value;
+    Changed(ecChanged);
+}
+
+void TKvdUIElement::SetAlignment(TAlignment value) {
+    m_alignment = value;
+    update();
+    Changed(ecChanged);
+}
+
+void TKvdUIElement::SetStyle(TKvdUIStyle value) {
+    m_style = value;
+    Changed(ecChanged);
+}
+
+void TKvdUIElement::SetBounds(int left, int top, int width, int height) {
+    // 64-bit arithmetic: hand-edited files can hold values near the integer limits.
+    qint64 l = roundToEven(left), t = roundToEven(top);
+    qint64 w = 2 * (width / 2), h = 2 * (height / 2);
+    if (QWidget* parent = parentWidget()) {
+        const auto* parentControl = qobject_cast<const TControl*>(parent);
+        const qint64 pw = parentControl ? std::max(0, parentControl->Width()) : parent->width();
+        const qint64 ph = parentControl ? std::max(0, parentControl->Height()) : parent->height();
+        w = std::clamp<qint64>(w, 0, pw);
+        h = std::clamp<qint64>(h, 0, ph);
+        if (l < 0)
+            l = 0;
+        else if (l + w > pw)
+            l = pw - w;
+        if (t < 0)
+            t = 0;
+        else if (t + h > ph)
+            t = ph - h;
+    }
+    const QRect rect{int(l), int(t), int(w), int(h)};
+    const bool changed = rect != BoundsRect();
+    ApplyBounds(rect);
+    if (changed)
+        Changed(ecChanged);
+}
+
+quint8 TKvdUIElement::EncodeBStyle() const {
+    quint8 flags = 0;
+    if (m_clickable)
+        flags |= bsClickable;
+    if (m_style == stLight)
+        flags |= bsLight;
+    else if (m_style == stDark)
+        flags |= bsDark;
+    if (m_alignment == taLeftJustify)
+        flags |= bsLeft;
+    else if (m_alignment == taRightJustify)
+        flags |= bsRight;
+    return flags;
+}
+
+void TKvdUIElement::DecodeBStyle(quint8 value) {
+    if (value & bsDark)
+        m_style = stDark;
+    else if (value & bsLight)
+        m_style = stLight;
+    else
+        m_style = stTransparent;
+    if (value & bsLeft)
+        m_alignment = taLeftJustify;
+    else if (value & bsRight)
+        m_alignment = taRightJustify;
+    else
+        m_alignment = taCenter;
+}
+
+QString TKvdUIElement::KindWord() const {
+    return QString::fromLatin1(metaObject()->className()).mid(6).toUpper();
+}
+
+bool TKvdUIElement::event(QEvent* event) {
+    const bool result = TControl::event(event);
+    // Getting a parent is when the element's window comes to exist on the surface.
+    if (event->type() == QEvent::ParentChange && parentWidget())
+        Changed(ecCreated);
+    return result;
+}
+
+TKvdUIPanel::TKvdUIPanel(TControl* owner) : TKvdUIElement(owner) {
+    SetAcceptsControls(true);
+    ApplyBounds(QRect(0, 0, 250, 200));
+}
+
+TKvdUIButton::TKvdUIButton(TControl* owner) : TKvdUIElement(owner) {
+    m_clickable = true;
+    ApplyBounds(QRect(0, 0, 60, 30));
+    SetTextDirect(QStringLiteral("BUTTON"));
+}
+
+TKvdUIText::TKvdUIText(TControl* owner) : TKvdUIElement(owner) {
+    ApplyBounds(QRect(0, 0, 100, 30));
+    SetTextDirect(QStringLiteral("TEXT"));
+    SetAlignment(taLeftJustify);
+    SetStyle(stTransparent);
+}
+
+void RegisterElementClasses() {
+    ClassRegistry::Register<TKvdUIPanel>();
+    ClassRegistry::Register<TKvdUIButton>();
+    ClassRegistry::Register<TKvdUIText>();
+}

@@ -1,0 +1,127 @@
+#pragma once
+// Layout elements: the panels, buttons and text labels of a layout. Each stands for one button on the
+// simulator's screen. Their setters store without comparing and always notify, so the main window
+// sees every assignment; every change of position or size passes the even-pixel bounds rules.
+
+#include "core/Control.h"
+
+#include <QColor>
+#include <functional>
+
+class QTreeWidgetItem;
+
+namespace KvdUI {
+Q_NAMESPACE
+enum TKvdUIStyle { stDark, stLight, stTransparent };
+Q_ENUM_NS(TKvdUIStyle)
+} // namespace KvdUI
+
+using KvdUI::TKvdUIStyle;
+using namespace KvdUI; // stDark, stLight, stTransparent
+
+enum TKvdUIElementChange { ecCreated = 0, ecDestroying = 1, ecChanged = 2 };
+
+class TKvdUIElement;
+using TKvdUIElementChangeEvent = std::function<void(TKvdUIElement* Sender, TKvdUIElementChange Kind)>;
+
+// Bits of the style-flags byte stored in the file ("bstyle") and sent in button packets.
+enum TKvdUIStyleFlag : quint8 {
+    bsClickable = 8,
+    bsLight = 16,
+    bsDark = 32,
+    bsLeft = 64,
+    bsRight = 128,
+};
+
+class TKvdUIElement : public TControl {
+    Q_OBJECT
+    Q_PROPERTY(Kvd::TAlign Align READ Align WRITE SetAlign)
+    Q_CLASSINFO("default:Align", "alNone")
+    Q_PROPERTY(Kvd::TAnchors Anchors READ Anchors WRITE SetAnchors)
+    Q_CLASSINFO("default:Anchors", "akLeft,akTop")
+    Q_PROPERTY(KvdUI::TKvdUIStyle Style READ Style WRITE SetStyle)
+    Q_PROPERTY(quint8 ID READ ID WRITE SetID)
+
+public:
+    explicit TKvdUIElement(TControl* owner = nullptr);
+    ~TKvdUIElement() override;
+
+    quint8 ID() const { return m_id; }
+    // Applies the ID rule: a value held by another element of the layout becomes the highest ID in use
+    // plus one (after 255 comes 0).
+    void SetID(quint8 value);
+    QString Text() const { return m_text; }
+    void SetText(const QString& value);
+    quint8 InputLength() const { return m_inputLength; }
+    void SetInputLength(quint8 value);
+    TAlignment Alignment() const { return m_alignment; }
+    void SetAlignment(TAlignment value);
+    TKvdUIStyle Style() const { return m_style; }
+    void SetStyle(TKvdUIStyle value);
+    bool Clickable() const { return m_clickable; }
+    QColor BorderColor() const { return m_borderColor; }
+    QColor Color() const { return m_color; }
+
+    // The element's node in the main window's element tree; not owned.
+    QTreeWidgetItem* TreeNode = nullptr;
+    TKvdUIElementChangeEvent OnElementChange;
+    // Bound to every element at construction; the main window sets it at start.
+    static void SetDefaultElementChangeHandler(TKvdUIElementChangeEvent handler);
+
+    // Even-pixel bounds rules; ecChanged when any of the four values changed.
+    void SetBounds(int left, int top, int width, int height) override;
+
+    quint8 EncodeBStyle() const;
+    // Applies the alignment and style bits directly: no repaint, no notification.
+    void DecodeBStyle(quint8 value);
+
+    // The class name without its "TKvdUI" prefix, upper case: PANEL, BUTTON, TEXT.
+    QString KindWord() const;
+
+protected:
+    bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void Changed(TKvdUIElementChange kind);
+    // Constructors set their kind's caption without notifying.
+    void SetTextDirect(const QString& value) { m_text = value; }
+
+    bool m_clickable = false;
+
+private:
+    quint8 m_id = 0;
+    QColor m_borderColor = Qt::black;
+    QColor m_color = QColor(239, 239, 239);
+    QString m_text;
+    quint8 m_inputLength = 0;
+    TAlignment m_alignment = taCenter;
+    TKvdUIStyle m_style = stDark;
+};
+
+class TKvdUIPanel : public TKvdUIElement {
+    Q_OBJECT
+public:
+    explicit TKvdUIPanel(TControl* owner = nullptr);
+};
+
+class TKvdUIButton : public TKvdUIElement {
+    Q_OBJECT
+    Q_PROPERTY(QString Text READ Text WRITE SetText)
+    Q_CLASSINFO("type:Text", "TCaption")
+    Q_PROPERTY(quint8 InputLength READ InputLength WRITE SetInputLength)
+    Q_PROPERTY(Kvd::TAlignment Alignment READ Alignment WRITE SetAlignment)
+public:
+    explicit TKvdUIButton(TControl* owner = nullptr);
+};
+
+class TKvdUIText : public TKvdUIElement {
+    Q_OBJECT
+    Q_PROPERTY(QString Text READ Text WRITE SetText)
+    Q_CLASSINFO("type:Text", "TCaption")
+    Q_PROPERTY(Kvd::TAlignment Alignment READ Alignment WRITE SetAlignment)
+public:
+    explicit TKvdUIText(TControl* owner = nullptr);
+};
+
+// Registers the three element kinds by class name, for the layout reader and the clipboard. Safe to
+// call more than once.
+void RegisterElementClasses();

@@ -1,0 +1,225 @@
+#include "layout/KvdUILayoutFile.h"
+
+#include "core/ClassRegistry.h"
+#include "core/Control.h"
+#include "core/Exceptions.h"
+#include "core/PropInfo.h"
+#include "layout/KvdUIElement.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QXmlStreamReader>
+#include <QXmlStreamWriter>
+#include <memory>
+#include <vector>
+
+namespace {
+
+// --- writing ---------------------------------------------------------------------------------------
+
+void WriteElement(TControl* surface, TKvdUIElement* element, QXmlStreamWriter& xml) {
+    xml.writeStartElement(QStringLiteral("element"));
+    int left = element->Left();
+    int top = element->Top();
+    for (QWidget* w = element->parentWidget(); w && w != surface; w = w->parentWidget()) {
+        if (auto* c = qobject_cast<TControl*>(w)) {
+            left += c->Left();
+            top += c->Top();
+        } else {
+            left += w->x();
+            top += w->y();
+        }
+    }
+    xml.writeAttribute(QStringLiteral("type"), QString::fromLatin1(element->metaObject()->className()));
+    xml.writeAttribute(QStringLiteral("align"), QString::number(int(element->Align())));
+    xml.writeAttribute(QStringLiteral("anchors"), AnchorsToText(element->Anchors()));
+    xml.writeAttribute(QStringLiteral("rel_left"), QString::number(element->Left()));
+    xml.writeAttribute(QStringLiteral("rel_top"), QString::number(element->Top()));
+    xml.writeAttribute(QStringLiteral("width"), QString::number(element->Width()));
+    xml.writeAttribute(QStringLiteral("height"), QString::number(element->Height()));
+    xml.writeAttribute(QStringLiteral("id"), QString::number(element->ID()));
+    xml.writeAttribute(QStringLiteral("text"), element->Text());
+    xml.writeAttribute(QStringLiteral("typein"), QString::number(element->InputLength()));
+    xml.writeAttribute(QStringLiteral("bstyle"), QString::number(element->EncodeBStyle()));
+    xml.writeAttribute(QStringLiteral("left"), QString::number(left));
+    xml.writeAttribute(QStringLiteral("top"), QString::number(top));
+    for (TControl* child : element->ChildControls())
+        if (auto* e = qobject_cast<TKvdUIElement*>(child))
+            WriteElement(surface, e, xml);
+    xml.writeEndElement();
+}
+
+// --- reading ---------------------------------------------------------------------------------------
+
+// The document is parsed completely before any element is created, so that malformed XML creates nothing.
+struct Node {
+    QXmlStreamAttributes attributes;
+    std::vector<std::unique_ptr<Node>> children;
+};
+
+struct Document {
+    bool hasRoot = false;
+    Node root;
+};
+
+QString xmlError(const QXmlStreamReader& xml) {
+    return QStringLiteral("%1 (line %2, column %3)")
+        .arg(xml.errorString())
+        .arg(xml.lineNumber())
+        .arg(xml.columnNumber());
+}
+
+Document Parse(QXmlStreamReader& xml) {
+    Document doc;
+    std::vector<Node*> stack;
+    while (!xml.atEnd()) {
+        switch (xml.readNext()) {
+        case QXmlStreamReader::StartElement:
+            if (stack.empty()) {
+                doc.hasRoot = true;
+                stack.push_back(&doc.root);
+            } else {
+                if (int(stack.size()) > MaxLayoutDepth)
+                    throw Exception(QStringLiteral("The layout is nested more than %1 levels deep (line %2)")
+                                        .arg(MaxLayoutDepth)
+                                        .arg(xml.lineNumber()));
+                auto node = std::make_unique<Node>();
+                node->attributes = xml.attributes();
+                Node* raw = node.get();
+                stack.back()->children.push_back(std::move(node));
+                stack.push_back(raw);
+            }
+            break;
+        case QXmlStreamReader::EndElement:
+            stack.pop_back();
+            break;
+        default:
+            break;
+        }
+    }
+    if (xml.hasError())
+        throw Exception(xmlError(xml));
+    return doc;
+}
+
+// A missing attribute reads as a null value, which cannot become text.
+QString Attribute(const Node& node, const QString& name) {
+    if (!node.attributes.hasAttribute(name))
+        throw EConvertError(QStringLiteral("Could not convert variant of type (Null) into type (String)"));
+    return node.attributes.value(name).toString();
+}
+
+int IntAttribute(const Node& node, const QString& name) {
+    const QString text = Attribute(node, name);
+    bool ok = false;
+    const int value = text.trimmed().toInt(&ok);
+    if (!ok)
+        throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(text));
+    return value;
+}
+
+void ReadElement(TControl* owner, const Node& node, QWidget* parent) {
+    const TControlClass* cls = ClassRegistry::Find(Attribute(node, QStringLiteral("type")));
+    if (!cls || !cls->InheritsFrom(&TKvdUIElement::staticMetaObject))
+        return; // unknown kinds are skipped with everything inside them
+    auto* element = static_cast<TKvdUIElement*>(cls->Create(owner));
+    element->SetParentControl(parent);
+    element->SetID(quint8(IntAttribute(node, QStringLiteral("id"))));
+    element->SetLeft(IntAttribute(node, QStringLiteral("rel_left")));
+    element->SetTop(IntAttribute(node, QStringLiteral("rel_top")));
+    element->SetWidth(IntAttribute(node, QStringLiteral("width")));
+    element->SetHeight(IntAttribute(node, QStringLiteral("height")));
+    const int align = IntAttribute(node, QStringLiteral("align"));
+    // Values outside the known alignments are ignored rather than stored as an undefined alignment.
+    if (align >= alNone && align <= alCustom)
+        element->SetAlign(TAlign(align));
+    element->SetAnchors(TextToAnchors(Attribute(node, QStringLiteral("anchors"))));
+    element->SetInputLength(quint8(IntAttribute(node, QStringLiteral("typein"))));
+    element->DecodeBStyle(quint8(IntAttribute(node, QStringLiteral("bstyle"))));
+    element->SetText(Attribute(node, QStringLiteral("text")));
+    for (const auto& child : node.children)
+        ReadElement(owner, *child, element);
+}
+
+} // namespace
+
+QString WriteLayout(TControl* surface, const QString& fileName) {
+    QString text;
+    QXmlStreamWriter xml(&text);
+    xml.setAutoFormatting(true);
+    xml.setAutoFormattingIndent(2);
+    xml.writeStartDocument();
+    xml.writeStartElement(QStringLiteral("ui"));
+    for (TControl* child : surface->ChildControls())
+        if (auto* e = qobject_cast<TKvdUIElement*>(child))
+            WriteElement(surface, e, xml);
+    xml.writeEndElement();
+    xml.writeEndDocument();
+    if (!fileName.isEmpty()) {
+        // QSaveFile writes beside the target and renames at the end, so a failed save leaves the old file.
+        QSaveFile file(fileName);
+        const QByteArray bytes = text.toUtf8();
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+            throw Exception(
+                QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, file.errorString()));
+    }
+    return text;
+}
+
+void ReadLayout(TControl* surface, const QString& fileName, const QString& xmlText) {
+    Document doc;
+    if (!fileName.isEmpty()) {
+        QFile file(fileName);
+        if (!file.open(QIODevice::ReadOnly))
+            throw Exception(QStringLiteral("Cannot open file \"%1\". %2").arg(fileName, file.errorString()));
+        QXmlStreamReader xml(&file);
+        doc = Parse(xml);
+    } else {
+        if (xmlText.isEmpty())
+            return;
+        QXmlStreamReader xml(xmlText);
+        doc = Parse(xml);
+    }
+    if (!doc.hasRoot) {
+        if (!fileName.isEmpty() || !xmlText.trimmed().isEmpty())
+            throw Exception(QStringLiteral("The layout has no root element"));
+        return;
+    }
+    for (const auto& child : doc.root.children)
+        ReadElement(surface, *child, surface);
+}
+
+namespace {
+const TTypeInfo* anchorsType() {
+    static const TTypeInfo* type = TypeInfo::ForSet(QMetaEnum::fromType<TAnchors>());
+    return type;
+}
+} // namespace
+
+QString AnchorsToText(TAnchors anchors) {
+    return Props::SetToString(anchorsType(), anchors.toInt());
+}
+
+TAnchors TextToAnchors(const QString& text) {
+    // Items are separated by commas or blanks and may be enclosed in double quotes; unknown items are
+    // ignored.
+    QStringList items;
+    QString current;
+    bool quoted = false;
+    for (QChar c : text) {
+        if (c == QLatin1Char('"')) {
+            quoted = !quoted;
+        } else if (!quoted && (c == QLatin1Char(',') || c.isSpace())) {
+            items << current;
+            current.clear();
+        } else {
+            current += c;
+        }
+    }
+    items << current;
+    int result = 0;
+    for (const QString& item : items)
+        if (const qint64 bit = anchorsType()->CompType->EnumValue(item); bit >= 0)
+            result |= 1 << bit;
+    return TAnchors::fromInt(result);
+}

@@ -1,0 +1,275 @@
+// The layout text: structure and attribute order, absolute positions, the reader's tolerant and
+// failing cases, and hostile documents.
+
+#include "core/Exceptions.h"
+#include "layout/KvdUIElement.h"
+#include "layout/KvdUILayoutFile.h"
+
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QXmlStreamReader>
+
+namespace {
+
+class Surface : public TControl {
+public:
+    Surface() {
+        SetBounds(0, 0, 400, 400);
+        SetAcceptsControls(true);
+    }
+    ~Surface() override { Clear(); }
+    void Clear() {
+        while (ComponentCount() > 0)
+            delete Components(ComponentCount() - 1);
+    }
+};
+
+template <typename T> T* place(Surface& s, TControl* parent, int l, int t) {
+    auto* e = new T(&s);
+    e->SetParentControl(parent);
+    e->SetID(e->ID());
+    e->SetLeft(l);
+    e->SetTop(t);
+    return e;
+}
+
+QString element(const QString& attrs, const QString& inner = QString()) {
+    return QStringLiteral("<element %1>%2</element>").arg(attrs, inner);
+}
+
+QString attrs(const QString& type, int relLeft, int relTop, int width, int height, int id,
+              const QString& text = QString(), int bstyle = 40) {
+    return QStringLiteral(
+               "type=\"%1\" align=\"0\" anchors=\"akLeft,akTop\" rel_left=\"%2\" rel_top=\"%3\" width=\"%4\" "
+               "height=\"%5\" id=\"%6\" text=\"%7\" typein=\"0\" bstyle=\"%8\" left=\"0\" top=\"0\"")
+        .arg(type)
+        .arg(relLeft)
+        .arg(relTop)
+        .arg(width)
+        .arg(height)
+        .arg(id)
+        .arg(text)
+        .arg(bstyle);
+}
+
+QString doc(const QString& body) {
+    return QStringLiteral("<?xml version=\"1.0\"?><ui>%1</ui>").arg(body);
+}
+
+QString readError(Surface& s, const QString& text) {
+    try {
+        ReadLayout(&s, QString(), text);
+    } catch (const Exception& e) {
+        return e.Message();
+    }
+    return QString();
+}
+
+} // namespace
+
+class TstLayoutFile : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() {
+        RegisterElementClasses();
+        // Re-apply the ID when an element is placed, as the main window does.
+        TKvdUIElement::SetDefaultElementChangeHandler([](TKvdUIElement* e, TKvdUIElementChange k) {
+            if (k == ecCreated)
+                e->SetID(e->ID());
+        });
+    }
+
+    void emptySurface() {
+        Surface s;
+        const QString text = WriteLayout(&s);
+        QXmlStreamReader xml(text);
+        QVERIFY(xml.readNextStartElement());
+        QCOMPARE(xml.name(), QLatin1String("ui"));
+        QVERIFY(xml.attributes().isEmpty());
+        QVERIFY(!xml.readNextStartElement());
+        Surface t;
+        ReadLayout(&t, QString(), text);
+        QCOMPARE(t.ComponentCount(), 0);
+        ReadLayout(&t, QString(), QString()); // an empty snapshot restores an empty layout
+        QCOMPARE(t.ComponentCount(), 0);
+    }
+
+    void attributesInOrderWithAbsolutePositions() {
+        Surface s;
+        auto* panel = place<TKvdUIPanel>(s, &s, 40, 60);
+        auto* button = place<TKvdUIButton>(s, panel, 10, 20);
+        button->SetText(QStringLiteral("Go <now> & \"then\""));
+        place<TKvdUIText>(s, &s, 300, 300);
+        const QString text = WriteLayout(&s);
+        QXmlStreamReader xml(text);
+        QVERIFY(xml.readNextStartElement()); // ui
+        QVERIFY(xml.readNextStartElement()); // panel
+        QStringList names;
+        for (const auto& a : xml.attributes())
+            names << a.name().toString();
+        QCOMPARE(names, QStringList({"type", "align", "anchors", "rel_left", "rel_top", "width", "height",
+                                     "id", "text", "typein", "bstyle", "left", "top"}));
+        QCOMPARE(xml.attributes().value("bstyle"), QLatin1String("32"));
+        QCOMPARE(xml.attributes().value("text"), QLatin1String(""));
+        QVERIFY(xml.readNextStartElement()); // nested button
+        const auto b = xml.attributes();
+        QCOMPARE(b.value("type"), QLatin1String("TKvdUIButton"));
+        QCOMPARE(b.value("rel_left"), QLatin1String("10"));
+        QCOMPARE(b.value("rel_top"), QLatin1String("20"));
+        QCOMPARE(b.value("left"), QLatin1String("50"));
+        QCOMPARE(b.value("top"), QLatin1String("80"));
+        QCOMPARE(b.value("anchors"), QLatin1String("akLeft,akTop"));
+        QCOMPARE(b.value("bstyle"), QLatin1String("40"));
+        QCOMPARE(b.value("id"), QLatin1String("1"));
+        // One indentation level per depth.
+        QVERIFY(text.contains(QStringLiteral("\n  <element type=\"TKvdUIPanel\"")));
+        QVERIFY(text.contains(QStringLiteral("\n    <element type=\"TKvdUIButton\"")));
+
+        // Reading it back gives the same text.
+        Surface t;
+        ReadLayout(&t, QString(), text);
+        QCOMPARE(WriteLayout(&t), text);
+        auto* copy = t.findChild<TKvdUIButton*>();
+        QCOMPARE(copy->Text(), QStringLiteral("Go <now> & \"then\""));
+        QCOMPARE(qobject_cast<TKvdUIPanel*>(copy->parentWidget())->Left(), 40);
+    }
+
+    void fileRoundTripKeepsOldFileOnFailure() {
+        QTemporaryDir dir;
+        Surface s;
+        place<TKvdUIButton>(s, &s, 10, 10);
+        const QString path = dir.filePath(QStringLiteral("a.kvdui"));
+        const QString text = WriteLayout(&s, path);
+        Surface t;
+        ReadLayout(&t, path);
+        QCOMPARE(WriteLayout(&t), text);
+        try {
+            WriteLayout(&s, dir.filePath(QStringLiteral("missing/dir/b.kvdui")));
+            QFAIL("saving into a missing folder succeeded");
+        } catch (const Exception& e) {
+            QVERIFY(e.Message().startsWith(QStringLiteral("Cannot create file \"")));
+        }
+        try {
+            ReadLayout(&t, dir.filePath(QStringLiteral("none.kvdui")));
+            QFAIL("opening a missing file succeeded");
+        } catch (const Exception& e) {
+            QVERIFY(e.Message().startsWith(QStringLiteral("Cannot open file \"")));
+        }
+    }
+
+    void tolerantReading() {
+        Surface s;
+        // rel_* win over left/top; odd values become even; typein keeps 8 bits; an unknown kind vanishes with
+        // its subtree; a duplicate id becomes highest plus one; anchors in any case with blanks.
+        const QString body =
+            element(attrs("TKvdUIButton", 11, 21, 61, 31, 5).replace("typein=\"0\"", "typein=\"300\"")) +
+            element(attrs("TGadget", 0, 0, 10, 10, 9), element(attrs("TKvdUIButton", 0, 0, 60, 30, 9))) +
+            element(attrs("TKvdUIText", 100, 100, 100, 30, 5, "Hi", 64)
+                        .replace("akLeft,akTop", "AKRIGHT , &quot;akBottom&quot; nonsense")) +
+            element(
+                attrs("TKvdUIButton", 350, 0, 40, 30, 2).replace("anchors=\"akLeft,akTop\"", "anchors=\"\""));
+        ReadLayout(&s, QString(), doc(body));
+        const auto elements = s.findChildren<TKvdUIElement*>();
+        QCOMPARE(elements.size(), 3);
+        QCOMPARE(elements[0]->BoundsRect(), QRect(12, 20, 60, 30));
+        QCOMPARE(elements[0]->InputLength(), 44);
+        QCOMPARE(elements[1]->ID(), 6);
+        QCOMPARE(elements[1]->Anchors(), TAnchors(akRight | akBottom));
+        QCOMPARE(elements[1]->Text(), QStringLiteral("Hi"));
+        QCOMPARE(elements[1]->Alignment(), taLeftJustify);
+        // Applied while still 60 wide: 350 + 60 > 400 pulls it to 340, then the width shrinks to 40.
+        QCOMPARE(elements[2]->BoundsRect(), QRect(340, 0, 40, 30));
+        QCOMPARE(elements[2]->Anchors(), TAnchors());
+        // A large id keeps its low 8 bits.
+        Surface t;
+        ReadLayout(&t, QString(), doc(element(attrs("TKvdUIButton", 0, 0, 60, 30, 513))));
+        QCOMPARE(t.findChild<TKvdUIButton*>()->ID(), 1);
+    }
+
+    void failures_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("created");
+        const QString good = element(attrs("TKvdUIButton", 0, 0, 60, 30, 0));
+        QTest::newRow("missing type") << doc(good + "<element id=\"1\"/>")
+                                      << "Could not convert variant of type (Null) into type (String)" << 1;
+        QTest::newRow("missing text")
+            << doc(good + element(attrs("TKvdUIButton", 0, 0, 60, 30, 1).replace("text=\"\"", "")))
+            << "Could not convert variant of type (Null) into type (String)" << 2;
+        QTest::newRow("bad integer")
+            << doc(good +
+                   element(attrs("TKvdUIButton", 0, 0, 60, 30, 1).replace("width=\"60\"", "width=\"6x\"")))
+            << "'6x' is not a valid integer value" << 2;
+        QTest::newRow("out of int range")
+            << doc(element(attrs("TKvdUIButton", 0, 0, 60, 30, 0)
+                               .replace("rel_left=\"0\"", "rel_left=\"99999999999\"")))
+            << "'99999999999' is not a valid integer value" << 1;
+    }
+    void failures() {
+        QFETCH(QString, text);
+        QFETCH(QString, message);
+        Surface s;
+        QCOMPARE(readError(s, text), message);
+        // Nothing is undone: what was read so far stays.
+        QTEST(int(s.findChildren<TKvdUIElement*>().size()), "created");
+    }
+
+    void malformedXmlCreatesNothing() {
+        Surface s;
+        const QString text = doc(element(attrs("TKvdUIButton", 0, 0, 60, 30, 0))).chopped(3);
+        QVERIFY(!readError(s, text).isEmpty());
+        QCOMPARE(s.ComponentCount(), 0);
+        QVERIFY(!readError(s, QStringLiteral("   ")).isEmpty());
+        QVERIFY(!readError(s, QStringLiteral("\x01\x02garbage")).isEmpty());
+        QCOMPARE(s.ComponentCount(), 0);
+    }
+
+    void anyRootNameAndStrayNodes() {
+        Surface s;
+        ReadLayout(&s, QString(),
+                   QStringLiteral("<layout><!-- note --><?pi x?>text") +
+                       element(attrs("TKvdUIButton", 0, 0, 60, 30, 0)) + QStringLiteral("</layout>"));
+        QCOMPARE(s.findChildren<TKvdUIElement*>().size(), 1);
+    }
+
+    void hostileDocuments() {
+        // Absurd nesting is refused with a clear message rather than recursing without limit.
+        QString deep;
+        for (int i = 0; i < 5000; ++i)
+            deep += QStringLiteral("<element>");
+        Surface s;
+        QVERIFY(readError(s, doc(deep)).contains(QStringLiteral("nested more than")));
+        QCOMPARE(s.ComponentCount(), 0);
+        // Nesting up to the limit reads.
+        QString nested;
+        for (int i = 0; i < MaxLayoutDepth; ++i)
+            nested +=
+                QStringLiteral("<element %1>").arg(attrs("TKvdUIPanel", 0, 0, 250, 200, 0, QString(), 32));
+        for (int i = 0; i < MaxLayoutDepth; ++i)
+            nested += QStringLiteral("</element>");
+        ReadLayout(&s, QString(), doc(nested));
+        QCOMPARE(s.findChildren<TKvdUIElement*>().size(), MaxLayoutDepth);
+        s.Clear();
+        // A huge text and many elements read without trouble.
+        const QString huge(2 * 1024 * 1024, QLatin1Char('x'));
+        QString many;
+        for (int i = 0; i < 3000; ++i)
+            many += element(attrs("TKvdUIButton", (i * 2) % 340, (i * 4) % 370, 60, 30, i % 256));
+        ReadLayout(&s, QString(), doc(element(attrs("TKvdUIText", 0, 0, 100, 30, 0, huge, 64)) + many));
+        QCOMPARE(s.findChildren<TKvdUIElement*>().size(), 3001);
+        QCOMPARE(s.findChild<TKvdUIText*>()->Text().size(), huge.size());
+    }
+
+    void anchorsText() {
+        QCOMPARE(AnchorsToText(TAnchors(akLeft | akTop)), QStringLiteral("akLeft,akTop"));
+        QCOMPARE(AnchorsToText(TAnchors()), QString());
+        QCOMPARE(AnchorsToText(TAnchors(akBottom | akLeft | akRight)),
+                 QStringLiteral("akLeft,akRight,akBottom"));
+        QCOMPARE(TextToAnchors(QStringLiteral("")), TAnchors());
+        QCOMPARE(TextToAnchors(QStringLiteral("akBottom,bogus")), TAnchors(akBottom));
+    }
+};
+
+QTEST_MAIN(TstLayoutFile)
+#include "tst_layoutfile.moc"

@@ -1,0 +1,8 @@
+#pragma once
+// The verbs of the kvdui command-line companion. Each takes the arguments after the verb and returns
+// the process exit status.
+
+#include <QStringList>
+
+int RunCat(const QStringList& args);
+int RunCheck(const QStringList& args);
