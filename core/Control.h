@@ -115,6 +115,14 @@ public:
     void SetDesignerHook(TDesignerHook* hook) { m_hook = hook; }
     TDesignerHook* OwnDesignerHook() const { return m_hook; }
 
+    // Asked by a designer before it takes a mouse event of this control at design time: true keeps the
+    // event for the control itself. pos is in the control's coordinates.
+    virtual bool DesignHitTest(const QPoint& pos, Qt::KeyboardModifiers keys) const {
+        Q_UNUSED(pos);
+        Q_UNUSED(keys);
+        return false;
+    }
+
     // Called on the owner when an owned component is inserted or removed; forwards to the designer.
     virtual void Notification(TControl* component, TOperation operation);
 
