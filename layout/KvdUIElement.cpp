@@ -3,6 +3,8 @@
 #include "core/ClassRegistry.h"
 
 #include <QEvent>
+#include <QHash>
+#include <array>
 #include <cmath>
 
 namespace {
@@ -18,22 +20,17 @@ qint64 roundToEven(int value) {
     return 2 * static_cast<qint64>(std::nearbyint(value / 2.0));
 }
 
-// The elements the ID rule compares with: those of the same layout (owned by the same root and shown
-// in the same window), or, for an element without owner, those in its window.
-QList<TKvdUIElement*> layoutElements(const TKvdUIElement* self) {
-    QList<TKvdUIElement*> result;
-    const QWidget* window = self->window();
-    if (TControl* owner = self->Owner()) {
-        for (TControl* c : owner->OwnedComponents())
-            if (auto* e = qobject_cast<TKvdUIElement*>(c);
-                e && e != self && !e->IsDestroying() && e->window() == window)
-                result.append(e);
-        return result;
-    }
-    for (TKvdUIElement* e : window->findChildren<TKvdUIElement*>())
-        if (e != self && !e->IsDestroying())
-            result.append(e);
-    return result;
+// The IDs in use among the elements of each owner (the root control owns every element of a layout), kept
+// up to date as elements are created, renumbered and destroyed, so that the ID rule costs the same for a
+// layout of ten elements as for one of ten thousand.
+struct IdCensus {
+    std::array<int, 256> count{};
+    int total = 0;
+};
+
+QHash<const TControl*, IdCensus>& censuses() {
+    static QHash<const TControl*, IdCensus> all;
+    return all;
 }
 
 } // namespace
@@ -41,10 +38,33 @@ QList<TKvdUIElement*> layoutElements(const TKvdUIElement* self) {
 TKvdUIElement::TKvdUIElement(TControl* owner) : TControl(owner), OnElementChange(defaultHandler()) {
     // Qt paints widgets through a back buffer already, so dragging does not flicker.
     setAttribute(Qt::WA_OpaquePaintEvent);
+    CensusAdd();
 }
 
 TKvdUIElement::~TKvdUIElement() {
     Changed(ecDestroying);
+    CensusRemove();
+}
+
+void TKvdUIElement::CensusAdd() {
+    m_censusOwner = Owner();
+    if (!m_censusOwner)
+        return;
+    IdCensus& census = censuses()[m_censusOwner];
+    ++census.count[m_id];
+    ++census.total;
+}
+
+void TKvdUIElement::CensusRemove() {
+    if (!m_censusOwner)
+        return;
+    auto it = censuses().find(m_censusOwner);
+    if (it != censuses().end()) {
+        --it->count[m_id];
+        if (--it->total == 0)
+            censuses().erase(it);
+    }
+    m_censusOwner = nullptr;
 }
 
 void TKvdUIElement::SetDefaultElementChangeHandler(TKvdUIElementChangeEvent handler) {
@@ -59,11 +79,29 @@ void TKvdUIElement::Changed(TKvdUIElementChange kind) {
 void TKvdUIElement::SetID(quint8 value) {
     bool taken = false;
     int highest = 0;
-    for (const TKvdUIElement* e : layoutElements(this)) {
-        taken = taken || e->m_id == value;
-        highest = std::max(highest, int(e->m_id));
+    if (Owner()) {
+        if (Owner() != m_censusOwner) {
+            CensusRemove();
+            CensusAdd();
+        }
+        IdCensus& census = censuses()[m_censusOwner];
+        --census.count[m_id]; // the element itself does not count
+        taken = census.count[value] > 0;
+        for (int id = 255; id > 0 && highest == 0; --id)
+            if (census.count[id] > 0)
+                highest = id;
+        m_id = taken ? quint8(highest + 1) : value;
+        ++census.count[m_id];
+    } else {
+        // Not part of a layout: compare with the elements in the same window.
+        for (const TKvdUIElement* e : window()->findChildren<TKvdUIElement*>()) {
+            if (e == this || e->IsDestroying())
+                continue;
+            taken = taken || e->m_id == value;
+            highest = std::max(highest, int(e->m_id));
+        }
+        m_id = taken ? quint8(highest + 1) : value;
     }
-    m_id = taken ? quint8(highest + 1) : value;
     update();
     Changed(ecChanged);
 }

@@ -88,6 +88,10 @@ protected:
     bool m_clickable = false;
 
 private:
+    void CensusAdd();
+    void CensusRemove();
+
+    TControl* m_censusOwner = nullptr;
     quint8 m_id = 0;
     QColor m_borderColor = Qt::black;
     QColor m_color = QColor(239, 239, 239);
