@@ -1,0 +1,329 @@
+#include "link/KvdSocket.h"
+
+#include "link/Dromo.h"
+#include "link/KvdSocketThread.h"
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <cstring>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+// The system's message for an error code, trimmed.
+QString SystemMessage(int code) {
+    char text[256];
+    const char* message = strerror_r(code, text, sizeof text);
+    return QString::fromLocal8Bit(message).trimmed();
+}
+
+// The message of an exception that escaped a handler.
+QString ExceptionMessage(const std::exception& e) {
+    if (const auto* error = dynamic_cast<const Exception*>(&e))
+        return error->Message();
+    return QString::fromLocal8Bit(e.what());
+}
+
+} // namespace
+
+TKvdSocket::TKvdSocket(QObject* owner)
+    : QObject(owner), m_shared(std::make_shared<TKvdSocketShared>()),
+      m_packetArea(new quint8[PacketAreaSize]()) {
+    m_shared->Socket = this;
+}
+
+TKvdSocket::~TKvdSocket() {
+    // A descendant has normally called ShutDown already; Close cannot run any more at this point.
+    m_active = false;
+    CloseSocket();
+    DetachReaders();
+}
+
+void TKvdSocket::ShutDown() {
+    SetActive(false);
+    CloseSocket();
+    DetachReaders();
+}
+
+void TKvdSocket::DetachReaders() {
+    if (m_detached)
+        return;
+    m_detached = true;
+    std::unique_lock lock(m_shared->Mutex);
+    m_shared->Socket = nullptr;
+    m_shared->Pending.clear();
+    m_shared->Changed.notify_all();
+    // Wait until no reader uses this component any more and every reader has finished. A reader that
+    // destroys the component from one of its own handlers does not wait for itself.
+    const int self = TKvdSocketThread::IsReaderOf(m_shared.get()) ? 1 : 0;
+    m_shared->Changed.wait(lock, [&] { return m_shared->Busy <= self && m_shared->Alive <= self; });
+}
+
+QString TKvdSocket::Address() const {
+    std::lock_guard lock(m_propsMutex);
+    return m_address;
+}
+
+void TKvdSocket::SetAddress(const QString& value) {
+    std::lock_guard lock(m_propsMutex);
+    m_address = value;
+}
+
+int TKvdSocket::Port() const {
+    std::lock_guard lock(m_propsMutex);
+    return m_port;
+}
+
+void TKvdSocket::SetPort(int value) {
+    std::lock_guard lock(m_propsMutex);
+    m_port = value;
+}
+
+void TKvdSocket::SetVersion(quint8 value) {
+    m_version = value;
+    m_sizeUnit = Dromo::SizeUnitFor(value);
+}
+
+void TKvdSocket::SetActive(bool value) {
+    if (value == m_active)
+        return;
+    std::lock_guard lock(m_activeLock);
+    if (value == m_active)
+        return;
+    m_active = value;
+    if (value)
+        Open();
+    else
+        Close();
+}
+
+void TKvdSocket::EndConnection(quint64 generation) {
+    if (!m_active)
+        return;
+    try {
+        std::lock_guard lock(m_activeLock);
+        // A connection that has been replaced by a newer one must not take that one down.
+        if (!m_active || generation != m_generation)
+            return;
+        m_active = false;
+        Close();
+    } catch (const std::exception& e) {
+        ReportError(ExceptionMessage(e));
+    } catch (...) {
+    }
+}
+
+std::shared_ptr<TKvdConnection> TKvdSocket::CurrentConnection() const {
+    std::lock_guard lock(m_connectionMutex);
+    return m_connection;
+}
+
+int TKvdSocket::Handle() const {
+    const auto connection = CurrentConnection();
+    return connection ? connection->Fd : -1;
+}
+
+int TKvdSocket::OpenSocket() {
+    const int fd = CheckResult(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, IPPROTO_TCP));
+    if (fd == -1)
+        return -1;
+    const int receiveSize = RecvSize;
+    CheckResult(::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &receiveSize, sizeof receiveSize));
+    const int timeout = SendTimeout();
+    const timeval sendTimeout{timeout / 1000, (timeout % 1000) * 1000};
+    CheckResult(::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &sendTimeout, sizeof sendTimeout));
+
+    auto connection = std::make_shared<TKvdConnection>(fd, ++m_generation);
+    {
+        std::lock_guard lock(m_connectionMutex);
+        m_connection = connection;
+    }
+
+    // Dotted IPv4 only: a host name is not looked up and fails like an unreachable address.
+    sockaddr_in peer{};
+    peer.sin_family = AF_INET;
+    peer.sin_port = htons(quint16(Port() & 0xFFFF));
+    int result;
+    if (::inet_aton(Address().toLatin1().constData(), &peer.sin_addr) == 0) {
+        errno = EADDRNOTAVAIL;
+        result = -1;
+    } else {
+        do {
+            result = ::connect(fd, reinterpret_cast<const sockaddr*>(&peer), sizeof peer);
+        } while (result == -1 && errno == EINTR);
+    }
+    if (CheckResult(result) == -1) {
+        CloseSocket();
+        return -1;
+    }
+    TKvdSocketThread::Create(m_shared, connection);
+    return fd;
+}
+
+void TKvdSocket::CloseSocket() {
+    std::shared_ptr<TKvdConnection> connection;
+    {
+        std::lock_guard lock(m_connectionMutex);
+        connection.swap(m_connection);
+    }
+    if (!connection)
+        return;
+    ::shutdown(connection->Fd, SHUT_RDWR);
+    {
+        std::lock_guard lock(m_shared->Mutex);
+        connection->Closed = true;
+    }
+    m_shared->Changed.notify_all();
+    // The descriptor itself is closed when the reader thread has let go of the connection too.
+}
+
+int TKvdSocket::SendRaw(const void* data, int length) {
+    const auto connection = CurrentConnection();
+    if (!connection) {
+        errno = EBADF;
+        return CheckResult(-1);
+    }
+    ssize_t sent;
+    do {
+        sent = ::send(connection->Fd, data, size_t(length), MSG_NOSIGNAL);
+    } while (sent == -1 && errno == EINTR);
+    if ((sent == -1 && (errno == EAGAIN || errno == EWOULDBLOCK)) || (sent >= 0 && sent < length)) {
+        // The peer has not taken data for the whole send timeout: the stream can no longer be trusted,
+        // so the link is taken down like after a framing failure.
+        errno = ETIMEDOUT;
+        CheckResult(-1);
+        CloseSocket();
+        return int(sent);
+    }
+    return CheckResult(int(sent));
+}
+
+int TKvdSocket::CheckResult(int result) {
+    if (result != -1)
+        return result;
+    const int code = errno;
+    if (code == EWOULDBLOCK || code == EAGAIN)
+        return result;
+    ReportError(QStringLiteral("[%1:%2] %3").arg(Address()).arg(Port()).arg(SystemMessage(code)));
+    return result;
+}
+
+void TKvdSocket::ReportError(const QString& message) {
+    if (OnError)
+        OnError(this, message);
+}
+
+void TKvdSocket::Fatal(const QString& message) {
+    ReportError(message);
+    CloseSocket();
+    // The rest of the stream is abandoned.
+    m_buffer.Skip(m_buffer.Count());
+}
+
+void TKvdSocket::DeliverPacket(const quint8* packet, int areaLength) {
+    if (areaLength < 2 || packet[0] == 0 || packet[1] < 1 || packet[1] > 67)
+        return;
+    const int length = qMin(int(packet[0]) * SizeUnit(), areaLength);
+    try {
+        HandlePacket(TKvdPacket(packet, length));
+    } catch (const std::exception& e) {
+        ReportError(ExceptionMessage(e));
+    } catch (...) {
+        ReportError(QStringLiteral("Unknown error in a packet handler"));
+    }
+}
+
+void TKvdSocket::ProcessData(const void* data, int length) {
+    std::lock_guard lock(m_processLock);
+    const auto* input = static_cast<const quint8*>(data);
+    int remaining = qMax(0, length);
+    const int unit = SizeUnit();
+
+    // A packet begun in an earlier chunk is completed in the ring buffer first.
+    while (m_buffer.Count() > 0) {
+        quint8 sizeByte = 0;
+        m_buffer.Peek(&sizeByte, 1);
+        const int n = sizeByte * unit;
+        if (n == 0) {
+            Fatal(QStringLiteral("FATAL: Zero packet len detected!"));
+            return;
+        }
+        if (m_buffer.Count() < n) {
+            const int taken = qMax(0, m_buffer.Write(input, qMin(remaining, n - m_buffer.Count())));
+            input += taken;
+            remaining -= taken;
+            if (m_buffer.Count() < n)
+                return;
+        }
+        if (m_buffer.Read(m_packetArea.get(), n) < n) {
+            Fatal(QStringLiteral("FATAL: Failed to read complete packet from buffer!"));
+            return;
+        }
+        DeliverPacket(m_packetArea.get(), n);
+    }
+
+    // Whole packets are cut straight from the received bytes; only an incomplete tail is kept.
+    while (remaining > 0) {
+        const int n = input[0] * unit;
+        if (n == 0) {
+            Fatal(QStringLiteral("FATAL: Zero packet len detected!"));
+            return;
+        }
+        if (remaining < n)
+            break;
+        DeliverPacket(input, n);
+        input += n;
+        remaining -= n;
+    }
+    if (remaining > 0)
+        m_buffer.Write(input, remaining);
+}
+
+void TKvdSocket::DrainBuffer() {
+    std::lock_guard lock(m_processLock);
+    while (m_buffer.Count() > 0)
+        m_buffer.Skip(qMin(m_buffer.Count(), BufferCapacity));
+}
+
+void TKvdSocket::BeginConnection(quint64 generation) {
+    std::lock_guard lock(m_processLock);
+    DrainBuffer();
+    m_bufferGeneration = generation;
+}
+
+void TKvdSocket::ProcessChunk(const TKvdConnection& connection, const quint8* data, int length) {
+    std::lock_guard lock(m_processLock);
+    {
+        std::lock_guard sharedLock(m_shared->Mutex);
+        if (connection.Closed)
+            return;
+    }
+    if (connection.Generation != m_bufferGeneration)
+        return;
+    ProcessData(data, length);
+}
+
+void TKvdSocket::ProcessPending() {
+    for (;;) {
+        std::shared_ptr<TKvdSocketThread> chunk;
+        {
+            std::lock_guard lock(m_shared->Mutex);
+            if (m_shared->Pending.empty())
+                return;
+            chunk = std::move(m_shared->Pending.front());
+            m_shared->Pending.pop_front();
+        }
+        try {
+            ProcessChunk(*chunk->Connection, chunk->RecvBuffer, chunk->RecvLength);
+        } catch (...) {
+            // Handlers' exceptions are reported by DeliverPacket; nothing may cross the event loop.
+        }
+        {
+            std::lock_guard lock(m_shared->Mutex);
+            chunk->Done = true;
+        }
+        m_shared->Changed.notify_all();
+    }
+}

@@ -1,0 +1,120 @@
+#include "link/KvdSocketThread.h"
+
+#include "link/KvdSocket.h"
+
+#include <QMetaObject>
+
+#include <cerrno>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+thread_local const TKvdSocketShared* t_readerOf = nullptr;
+}
+
+TKvdSocket* TKvdSocketShared::Acquire() {
+    std::lock_guard lock(Mutex);
+    if (!Socket)
+        return nullptr;
+    ++Busy;
+    return Socket;
+}
+
+void TKvdSocketShared::Release() {
+    {
+        std::lock_guard lock(Mutex);
+        --Busy;
+    }
+    Changed.notify_all();
+}
+
+TKvdConnection::~TKvdConnection() {
+    if (Fd != -1)
+        ::close(Fd);
+}
+
+bool TKvdSocketThread::IsReaderOf(const TKvdSocketShared* shared) {
+    return t_readerOf == shared;
+}
+
+void TKvdSocketThread::Create(std::shared_ptr<TKvdSocketShared> shared,
+                              std::shared_ptr<TKvdConnection> connection) {
+    auto thread = std::make_shared<TKvdSocketThread>(shared, std::move(connection));
+    {
+        std::lock_guard lock(shared->Mutex);
+        ++shared->Alive;
+    }
+    try {
+        std::thread([thread] {
+            t_readerOf = thread->Shared.get();
+            thread->Execute();
+            thread->DoTerminate();
+        }).detach();
+    } catch (...) {
+        std::lock_guard lock(shared->Mutex);
+        --shared->Alive;
+        throw;
+    }
+}
+
+void TKvdSocketThread::Execute() {
+    if (TKvdSocket* socket = Shared->Acquire()) {
+        socket->BeginConnection(Connection->Generation);
+        Shared->Release();
+    }
+    for (;;) {
+        {
+            std::lock_guard lock(Shared->Mutex);
+            if (Connection->Closed || !Shared->Socket)
+                return;
+        }
+        const ssize_t received = ::recv(Connection->Fd, RecvBuffer, RecvBufferSize, 0);
+        if (received < 0 && errno == EINTR)
+            continue;
+        if (received <= 0)
+            return;
+        RecvLength = int(received);
+        if (!ProcessReceived())
+            return;
+    }
+}
+
+bool TKvdSocketThread::ProcessReceived() {
+    TKvdSocket* socket = Shared->Acquire();
+    if (!socket)
+        return false;
+    if (!socket->Synchronized()) {
+        socket->ProcessChunk(*Connection, RecvBuffer, RecvLength);
+        Shared->Release();
+        return true;
+    }
+    {
+        std::lock_guard lock(Shared->Mutex);
+        Done = false;
+        Shared->Pending.push_back(shared_from_this());
+    }
+    QMetaObject::invokeMethod(socket, "ProcessPending", Qt::QueuedConnection);
+    Shared->Release();
+
+    // Wait for the component's thread, but give up when the connection is closed or the component goes
+    // away: that thread may be the one closing or destroying, and it never waits for this chunk.
+    std::unique_lock lock(Shared->Mutex);
+    Shared->Changed.wait(lock, [this] { return Done || Connection->Closed || !Shared->Socket; });
+    if (Done)
+        return true;
+    std::erase(Shared->Pending, shared_from_this());
+    return false;
+}
+
+void TKvdSocketThread::DoTerminate() {
+    if (TKvdSocket* socket = Shared->Acquire()) {
+        socket->EndConnection(Connection->Generation);
+        Shared->Release();
+    }
+    {
+        std::lock_guard lock(Shared->Mutex);
+        --Shared->Alive;
+    }
+    Shared->Changed.notify_all();
+}

@@ -1,0 +1,166 @@
+#include "link/KvdUI.h"
+
+#include <QXmlStreamReader>
+
+#include <cstring>
+
+namespace {
+
+// Decimal attribute text as a number; empty or non-numeric text reads as 0.
+qint64 NumberAttribute(const QXmlStreamAttributes& attributes, QLatin1StringView name) {
+    bool ok = false;
+    const qint64 value = attributes.value(name).trimmed().toLongLong(&ok);
+    return ok ? value : 0;
+}
+
+quint8 Low8(qint64 value) {
+    return quint8(value & 0xFF);
+}
+
+// Design pixels to simulator units: halved, truncated toward zero, low 8 bits.
+quint8 HalfLow8(qint64 value) {
+    return Low8(value / 2);
+}
+
+// Trims blanks and control characters from both ends.
+QString TrimControls(const QString& text) {
+    qsizetype first = 0;
+    qsizetype last = text.size();
+    while (first < last && text.at(first).unicode() <= 0x20)
+        ++first;
+    while (last > first && text.at(last - 1).unicode() <= 0x20)
+        --last;
+    return text.mid(first, last - first);
+}
+
+} // namespace
+
+QString ExpandPlaceholders(const QString& Text, const QStringList& Args) {
+    QString result = Text;
+    if (Args.size() % 2 != 0)
+        throw EKvdLink(QStringLiteral("Args array must have an even number of elements"));
+    for (qsizetype i = 0; i + 1 < Args.size(); i += 2) {
+        QString name = TrimControls(Args.at(i));
+        const qsizetype equals = name.indexOf(QLatin1Char('='));
+        if (equals >= 0)
+            name = TrimControls(name.left(equals));
+        if (name.isEmpty())
+            continue;
+        if (!name.startsWith(QLatin1Char('{')))
+            name.prepend(QLatin1Char('{'));
+        if (!name.endsWith(QLatin1Char('}')))
+            name.append(QLatin1Char('}'));
+        result.replace(name, Args.at(i + 1), Qt::CaseInsensitive);
+    }
+    return result;
+}
+
+TKvdUI::TKvdUI(QObject* owner) : TKvdDromoSubscriber(owner) {}
+
+TKvdUI::~TKvdUI() {
+    SetDromo(nullptr);
+}
+
+template <typename Sink> void TKvdUI::WalkLayout(const QString& XML, const QStringList& Args, Sink sink) {
+    // An empty text is an empty layout, as for the layout reader.
+    if (TrimControls(XML).isEmpty())
+        return;
+    // The whole text is parsed before anything is sent, so malformed text sends nothing.
+    QList<TKvdButton> buttons;
+    QXmlStreamReader reader(XML);
+    while (!reader.atEnd()) {
+        if (reader.readNext() != QXmlStreamReader::StartElement ||
+            reader.name() != QLatin1StringView("element"))
+            continue;
+        const QXmlStreamAttributes attributes = reader.attributes();
+        TKvdButton& button = buttons.emplace_back(true);
+        button.ClickID = Low8(NumberAttribute(attributes, QLatin1StringView("id")));
+        button.Text = ExpandPlaceholders(attributes.value(QLatin1StringView("text")).toString(), Args);
+        button.TypeIn = Low8(NumberAttribute(attributes, QLatin1StringView("typein")));
+        button.Left = HalfLow8(NumberAttribute(attributes, QLatin1StringView("left")));
+        button.Top = HalfLow8(NumberAttribute(attributes, QLatin1StringView("top")));
+        button.Width = HalfLow8(NumberAttribute(attributes, QLatin1StringView("width")));
+        button.Height = HalfLow8(NumberAttribute(attributes, QLatin1StringView("height")));
+        button.BStyle = Low8(NumberAttribute(attributes, QLatin1StringView("bstyle")));
+    }
+    if (reader.hasError())
+        throw EKvdLink(QStringLiteral("%1 (line %2, column %3)")
+                           .arg(reader.errorString())
+                           .arg(reader.lineNumber())
+                           .arg(reader.columnNumber()));
+    for (const TKvdButton& button : std::as_const(buttons))
+        sink(button);
+}
+
+void TKvdUI::ShowLayout(const QString& XML, const QStringList& Args, quint8 Target) {
+    WalkLayout(XML, Args, [&](const TKvdButton& button) {
+        TKvdDromo* client = Dromo();
+        if (!client)
+            return;
+        quint8 packet[::Dromo::MaxButtonPacketSize];
+        const int length = BuildButton(button, Target, client->SizeUnit(), packet);
+        client->Send(::Dromo::DR_BTN, packet, length);
+    });
+}
+
+QList<QByteArray> TKvdUI::LayoutPackets(const QString& XML, const QStringList& Args, quint8 Target,
+                                        quint8 sizeUnit) {
+    QList<QByteArray> packets;
+    WalkLayout(XML, Args, [&](const TKvdButton& button) {
+        quint8 packet[::Dromo::MaxButtonPacketSize];
+        const int length = BuildButton(button, Target, sizeUnit, packet);
+        ::Dromo::StampHead(packet, length, ::Dromo::DR_BTN, sizeUnit);
+        packets.append(QByteArray(reinterpret_cast<const char*>(packet), length));
+    });
+    return packets;
+}
+
+int TKvdUI::BuildButton(const TKvdButton& Button, quint8 Target, quint8 sizeUnit, quint8* out) {
+    const QByteArray text = Button.Text.toLocal8Bit();
+    const int n = qMin(int(text.size()), ::Dromo::MaxButtonTextFor(sizeUnit));
+    const int length = (::Dromo::ButtonHeadSize + n + 1 + 3) / 4 * 4;
+    std::memset(out, 0, size_t(length));
+    out[2] = 1;
+    out[3] = Target;
+    out[4] = Button.ClickID;
+    out[6] = Button.BStyle;
+    out[7] = Button.TypeIn;
+    out[8] = Button.Left;
+    out[9] = Button.Top;
+    out[10] = Button.Width;
+    out[11] = Button.Height;
+    std::memcpy(out + ::Dromo::ButtonHeadSize, text.constData(), size_t(n));
+    return length;
+}
+
+void TKvdUI::SendButton(TKvdButton* Button, quint8 Target) {
+    if (!Button)
+        return;
+    // A button that is to be freed is freed also when sending fails.
+    const std::unique_ptr<TKvdButton> owned(Button->AutoFree ? Button : nullptr);
+    if (TKvdDromo* client = Dromo()) {
+        quint8 packet[::Dromo::MaxButtonPacketSize];
+        const int length = BuildButton(*Button, Target, client->SizeUnit(), packet);
+        client->Send(::Dromo::DR_BTN, packet, length);
+    }
+}
+
+void TKvdUI::DeleteButtons(quint8 SubCode, quint8 ClickID, quint8 ClickMax, quint8 Target) {
+    if (TKvdDromo* client = Dromo())
+        client->Send(::Dromo::DR_BTN_DEL, ::Dromo::BuildDeleteButtons(SubCode, ClickID, ClickMax, Target));
+}
+
+void TKvdUI::HandlePacket(const TKvdPacket& packet) {
+    if (!OnEvent)
+        return;
+    switch (packet.Type()) {
+    case ::Dromo::DR_BTN_CLICK:
+        OnEvent(this, packet.Byte(4), packet.Byte(6), QString());
+        break;
+    case ::Dromo::DR_BTN_TYPE:
+        OnEvent(this, packet.Byte(4), 0, packet.Text(::Dromo::TypedTextOffset, ::Dromo::TypedTextSize));
+        break;
+    default:
+        break;
+    }
+}
