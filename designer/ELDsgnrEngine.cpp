@@ -1,0 +1,491 @@
+#include "designer/ELDsgnrEngine.h"
+
+#include "core/ComponentStream.h"
+#include "designer/ELDsgnrHandles.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDropEvent>
+#include <QMouseEvent>
+
+namespace {
+
+// Repaints a control and every control inside it.
+void repaintTree(QWidget* widget) {
+    widget->update();
+    for (QWidget* child : widget->findChildren<QWidget*>())
+        child->update();
+}
+
+} // namespace
+
+// --- attaching and detaching -------------------------------------------------------------------------------
+
+TDEng::TDEng(TELCustomDesigner* designer, TControl* root, TELCustomDesignPanel* panel)
+    : m_designer(designer), m_selection(designer->SelectedControls()), m_grid(designer->Grid()),
+      m_hint(std::make_unique<TDEngHint>()), m_root(root), m_panel(panel) {
+    if (panel) {
+        panel->Attach(this);
+        m_surface = panel->Surface();
+        m_savedParent = root->parentWidget();
+        m_savedLeft = root->Left();
+        m_savedTop = root->Top();
+        root->SetParentControl(m_surface);
+        root->SetBounds(0, 0, root->Width(), root->Height());
+    } else {
+        m_surface = root;
+    }
+    m_surface->SetDesignerHook(this);
+    m_surface->SetDesigning(true, false);
+    root->SetDesigning(true, true);
+    m_surface->setAcceptDrops(true);
+    repaintTree(root);
+    if (QWidget* focus = QApplication::focusWidget(); focus && m_surface->isAncestorOf(focus))
+        m_surface->setFocus();
+    m_selection->SetFocused(m_surface->hasFocus());
+    qApp->installEventFilter(this);
+}
+
+TDEng::~TDEng() {
+    qApp->removeEventFilter(this);
+    if (m_dragging) {
+        try {
+            EndDrag(false, m_lastPoint);
+            m_selection->SetHandlesVisible(true);
+        } catch (...) {
+            // The engine goes away regardless; the drag's own state is freed by its callback.
+        }
+    }
+    const bool rootDestroying = m_root->IsDestroying();
+    if (!m_surface->IsDestroying())
+        m_surface->SetDesigning(false, false);
+    if (!rootDestroying)
+        m_root->SetDesigning(false, true);
+    m_surface->SetDesignerHook(nullptr);
+    if (m_surface != m_root)
+        m_surface->setAcceptDrops(false);
+    if (!rootDestroying) {
+        repaintTree(m_root);
+        if (m_panel) {
+            m_root->SetParentControl(m_savedParent);
+            m_root->SetBounds(m_savedLeft, m_savedTop, m_root->Width(), m_root->Height());
+        }
+    }
+    if (m_panel)
+        m_panel->Detach();
+    delete m_canvas;
+}
+
+TControl* TDEng::Form() const {
+    return m_surface == m_root ? m_root : nullptr;
+}
+
+void TDEng::SetForm(QWidget*) {
+    throw EELDesigner(QStringLiteral("Not implemented"));
+}
+
+// --- hook --------------------------------------------------------------------------------------------------
+
+void TDEng::Notification(TControl* component, TOperation operation) {
+    m_designer->DoNotification(component, operation);
+}
+
+void TDEng::ValidateRename(TControl* component, const QString&, const QString& newName) {
+    CheckNewName(component, newName);
+}
+
+void TDEng::NotifyModified() {
+    m_selection->UpdateHandles();
+    m_designer->DoModified();
+}
+
+// --- control model -----------------------------------------------------------------------------------------
+
+quint16 TDEng::CombinedLocks(const TControl* control) {
+    quint16 locks = control->DesignLocks();
+    for (const TControl* child : control->ChildControls())
+        locks |= child->DesignLocks();
+    return locks;
+}
+
+bool TDEng::IsDesignedControl(const QWidget* widget) const {
+    const auto* c = qobject_cast<const TControl*>(widget);
+    return c && (c == m_root || (c->Owner() == m_root && c->IsDesigning()));
+}
+
+TControl* TDEng::DesignControlOf(QWidget* widget) const {
+    for (QWidget* w = widget; w; w = w->parentWidget())
+        if (IsDesignedControl(w))
+            return static_cast<TControl*>(w);
+    return nullptr;
+}
+
+TControl* TDEng::ContainerOf(QWidget* widget) const {
+    if (!widget || (widget != m_root && !m_root->isAncestorOf(widget)))
+        return nullptr; // never a container outside the design
+    for (QWidget* w = widget; w; w = w->parentWidget()) {
+        auto* c = qobject_cast<TControl*>(w);
+        if (c && c->AcceptsControls())
+            return c;
+        if (w == m_root)
+            break;
+    }
+    return nullptr;
+}
+
+void TDEng::SelectAllInto(TELDesignerSelectedControls* selection) {
+    std::function<void(TControl*)> walk = [&](TControl* parent) {
+        for (TControl* c : parent->ChildControls()) {
+            if (!IsDesignedControl(c))
+                continue;
+            selection->Add(c);
+            walk(c);
+        }
+    };
+    selection->Batch([&] {
+        selection->Add(m_root);
+        walk(m_root);
+    });
+}
+
+// --- clipboard streams -------------------------------------------------------------------------------------
+
+QByteArray TDEng::WriteControls(const QList<TControl*>& controls) {
+    ComponentStream::TWriter writer(m_root);
+    for (TControl* c : controls)
+        writer.WriteComponent(c);
+    writer.WriteListEnd();
+    return writer.Data();
+}
+
+void TDEng::ReadControls(const QByteArray& data, TControl* container) {
+    m_selection->Batch([&] {
+        m_selection->Clear();
+        m_names = std::make_unique<TDEngNames>();
+        ComponentStream::TReader reader(data, m_root, container);
+        reader.OnSetName = [this](TControl* component, const QString& stored) {
+            if (stored.isEmpty() || !m_root->FindComponent(stored))
+                return stored;
+            const QString fresh = MakeUniqueName(QString::fromLatin1(component->metaObject()->className()));
+            m_names->Add(stored, fresh);
+            return fresh;
+        };
+        reader.OnReferenceName = [this](const QString& stored) { return m_names->Map(stored); };
+        reader.OnComponentRead = [this](TControl* c) {
+            if (!IsDesignedControl(c))
+                return;
+            if (QWidget* parent = c->parentWidget()) {
+                auto taken = [&] {
+                    for (QObject* o : parent->children())
+                        if (auto* other = qobject_cast<TControl*>(o))
+                            if (other != c && other->Left() == c->Left() && other->Top() == c->Top())
+                                return true;
+                    return false;
+                };
+                // Shift by grid steps while the spot is taken; stop when the control cannot move any
+                // further (a parent that clamps its children would otherwise keep it in place forever).
+                while (taken()) {
+                    const QPoint before(c->Left(), c->Top());
+                    c->SetBounds(c->Left() + m_grid->XStep(), c->Top() + m_grid->YStep(), c->Width(),
+                                 c->Height());
+                    if (QPoint(c->Left(), c->Top()) == before)
+                        break;
+                }
+            }
+            m_selection->Add(c);
+        };
+        try {
+            reader.ReadComponents();
+        } catch (...) {
+            m_names.reset();
+            throw;
+        }
+        m_names.reset();
+    });
+    NotifyModified();
+}
+
+void TDEngNames::Add(const QString& oldName, const QString& newName) {
+    m_old.append(oldName);
+    m_new.append(newName);
+}
+
+int TDEngNames::IndexOf(const QString& oldName) const {
+    for (int i = 0; i < m_old.size(); ++i)
+        if (m_old.at(i).compare(oldName, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+QString TDEngNames::Map(const QString& oldName) const {
+    const int index = IndexOf(oldName);
+    return index < 0 ? oldName : m_new.at(index);
+}
+
+// --- event routing -----------------------------------------------------------------------------------------
+
+bool TDEng::eventFilter(QObject* watched, QEvent* event) {
+    if (!watched->isWidgetType())
+        return false;
+    auto* widget = static_cast<QWidget*>(watched);
+    if (widget != m_surface && !m_surface->isAncestorOf(widget))
+        return false;
+    if (widget == m_canvas || qobject_cast<TDSelCtrlItemPoint*>(widget)) {
+        // Handles take their own presses; the overlay takes nothing.
+        if (!m_dragging)
+            m_hint->CheckEvent(event);
+        return false;
+    }
+    return HandleDesignEvent(widget, event);
+}
+
+bool TDEng::HandleDesignEvent(QWidget* sender, QEvent* event) {
+    if (!sender)
+        return false;
+    if (!m_dragging)
+        m_hint->CheckEvent(event);
+    switch (event->type()) {
+    case QEvent::FocusIn:
+        m_selection->SetFocused(true);
+        return false;
+    case QEvent::FocusOut:
+        m_selection->SetFocused(false);
+        return false;
+    case QEvent::Close:
+        if (sender == m_root && Form()) {
+            FormClose();
+            event->ignore();
+        }
+        return true;
+    case QEvent::Move:
+    case QEvent::Resize:
+        if (auto* control = qobject_cast<TControl*>(sender)) {
+            // Handles follow once the change has settled.
+            QPointer<TControl> guarded(control);
+            QMetaObject::invokeMethod(
+                this,
+                [this, guarded] {
+                    if (guarded)
+                        m_selection->UpdateHandlesOf(guarded);
+                },
+                Qt::QueuedConnection);
+        }
+        return false;
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::InputMethod:
+        return KeyEvent(event);
+    case QEvent::MouseMove:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+        return MouseEvent(sender, static_cast<QMouseEvent*>(event));
+    case QEvent::Wheel: {
+        auto* c = qobject_cast<TControl*>(sender);
+        const auto* wheel = static_cast<QWheelEvent*>(event);
+        return m_dragging || !(c && c->DesignHitTest(wheel->position().toPoint(), wheel->modifiers()));
+    }
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::DragLeave:
+    case QEvent::Drop:
+        return DragDropEvent(sender, event);
+    default:
+        return false;
+    }
+}
+
+// --- mouse -------------------------------------------------------------------------------------------------
+
+bool TDEng::MouseEvent(QWidget* sender, QMouseEvent* event) {
+    bool takes = m_dragging;
+    if (!takes) {
+        auto* c = qobject_cast<TControl*>(sender);
+        takes = !(c && c->DesignHitTest(event->position().toPoint(), event->modifiers()));
+    }
+    const QPoint global = event->globalPosition().toPoint();
+    switch (event->type()) {
+    case QEvent::MouseMove:
+        if (m_dragging)
+            DragTo(global);
+        else
+            HoverHint(sender, takes);
+        break;
+    case QEvent::MouseButtonPress:
+        if (!m_dragging && (event->button() == Qt::LeftButton || event->button() == Qt::RightButton))
+            MousePress(sender, event, takes);
+        break;
+    case QEvent::MouseButtonRelease:
+        if (event->button() == Qt::LeftButton && m_dragging) {
+            try {
+                EndDrag(true, global);
+            } catch (...) {
+                m_selection->SetHandlesVisible(true);
+                throw;
+            }
+            m_selection->SetHandlesVisible(true);
+        } else if (event->button() == Qt::RightButton && !m_dragging) {
+            m_designer->DoContextPopup(global);
+            return true;
+        }
+        break;
+    case QEvent::MouseButtonDblClick:
+        if (event->button() == Qt::LeftButton && !m_dragging)
+            m_designer->DoDblClick();
+        break;
+    default:
+        break;
+    }
+    return takes;
+}
+
+void TDEng::MousePress(QWidget* sender, QMouseEvent* event, bool takes) {
+    if (sender == m_surface && m_surface != m_root)
+        return;
+    const QPoint global = event->globalPosition().toPoint();
+    const bool left = event->button() == Qt::LeftButton;
+    const Qt::KeyboardModifiers keys = event->modifiers();
+    if (left) {
+        m_insertClass = nullptr;
+        TControl* container = ContainerOf(sender);
+        if (container && !(container->DesignLocks() & dlInsert)) {
+            const TControlClass* controlClass = nullptr;
+            m_designer->DoControlInserting(controlClass);
+            if (controlClass) {
+                m_insertClass = controlClass;
+                m_insertContainer = container;
+                BeginDrag(container, true, false, true, false, &TDEng::InsertCallback, global);
+                return;
+            }
+        }
+    }
+    TControl* q = DesignControlOf(sender);
+    if (!q)
+        return;
+    if (keys & Qt::ShiftModifier) {
+        m_selection->Batch([&] {
+            if (m_selection->IndexOf(q) >= 0)
+                m_selection->Remove(q);
+            else if (!(q == m_root && m_selection->Count() > 0))
+                m_selection->Add(q);
+            if (m_selection->Count() == 0)
+                m_selection->Add(m_root);
+        });
+        return;
+    }
+    if (q == m_root || (keys & Qt::ControlModifier)) {
+        m_selection->SelectOnly(m_root);
+        if (left && takes) {
+            TControl* c = q;
+            while (c && !(IsDesignedControl(c) && c->AcceptsControls()))
+                c = c->ParentControl();
+            if (c)
+                BeginDrag(c, false, false, false, false, &TDEng::BandCallback, global);
+        }
+        return;
+    }
+    QList<TControl*> list;
+    if (m_selection->IndexOf(q) >= 0) {
+        m_selection->KeepSiblingsOf(q->parentWidget());
+        m_selection->GetControls(list);
+    } else {
+        list.append(q);
+    }
+    if (left && takes && !(q->DesignLocks() & dlMove)) {
+        list.removeIf([](TControl* c) { return c->DesignLocks() & dlMove; });
+        m_selection->SetHandlesVisible(false);
+        m_selection->SetSelection(list);
+        BeginDrag(q->parentWidget(), true, false, false, false, &TDEng::MoveCallback, global);
+    } else {
+        m_selection->SetSelection(list);
+    }
+}
+
+void TDEng::HandlePointPress(TDSelCtrlItem* item, const QPoint& globalPos) {
+    TControl* control = item->Control();
+    if (m_dragging || (control->DesignLocks() & dlResize))
+        return;
+    const int handle = item->PressedHandle();
+    m_selection->SetHandlesVisible(false);
+    m_selection->SelectOnly(control);
+    BeginDrag(control->parentWidget(), true, handle == 1 || handle == 5, false, handle == 3 || handle == 7,
+              &TDEng::ResizeCallback, globalPos);
+}
+
+void TDEng::HoverHint(QWidget* sender, bool takes) {
+    TControl* d = DesignControlOf(sender);
+    if (!d)
+        return;
+    if (d == m_root || d == m_surface || !takes) {
+        m_hint->Hide();
+    } else if (d != m_lastHinted) {
+        if (m_designer->ShowingHints() & htControl) {
+            QString text =
+                d->Name() + QStringLiteral(": ") + QString::fromLatin1(d->metaObject()->className());
+            m_designer->DoControlHint(d, text);
+            if (!text.isEmpty()) {
+                const bool shown = TDEngHint::Current() && TDEngHint::Current()->Shown();
+                m_hint->SetCaption(text);
+                m_hint->Show(!shown, true, d, true);
+            } else {
+                m_hint->Hide();
+            }
+        } else {
+            m_hint->Hide();
+        }
+    }
+    m_lastHinted = takes ? d : nullptr;
+}
+
+// --- toolkit drag and drop, closing a root form ------------------------------------------------------------
+
+bool TDEng::DragDropEvent(QWidget* sender, QEvent* event) {
+    if (event->type() == QEvent::DragLeave) {
+        bool accept = false;
+        m_designer->DoDragOver(nullptr, m_dragTarget.data(), 0, 0, dsDragLeave, accept);
+        m_dragTarget = nullptr;
+        return true;
+    }
+    auto* drop = static_cast<QDropEvent*>(event);
+    QWidget* under = sender;
+    QPoint pos = drop->position().toPoint();
+    if (QWidget* child = sender->childAt(pos))
+        under = child;
+    TControl* target = DesignControlOf(under);
+    if (target)
+        pos = target->mapFrom(sender, pos);
+    m_dragTarget = target;
+    if (event->type() == QEvent::Drop) {
+        m_designer->DoDragDrop(drop->source(), target, pos.x(), pos.y());
+        drop->acceptProposedAction();
+        return true;
+    }
+    bool accept = false;
+    m_designer->DoDragOver(drop->source(), target, pos.x(), pos.y(),
+                           event->type() == QEvent::DragEnter ? dsDragEnter : dsDragMove, accept);
+    if (accept)
+        drop->acceptProposedAction();
+    else
+        drop->ignore();
+    return true;
+}
+
+void TDEng::FormClose() {
+    TCloseAction action = caHide;
+    m_designer->DoDesignFormClose(action);
+    switch (action) {
+    case caNone:
+        break;
+    case caHide:
+        m_root->hide();
+        break;
+    case caMinimize:
+        if (m_root->isVisible())
+            m_root->showMinimized();
+        break;
+    case caFree:
+        m_root->deleteLater();
+        break;
+    }
+}

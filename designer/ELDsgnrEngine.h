@@ -1,0 +1,181 @@
+#pragma once
+// The designer engine: the application-wide event filter that turns the input of the design surface
+// into selection, drags, insertion, keyboard commands and deletion, and the designer hook through
+// which the designed controls report to the designer.
+
+#include "core/DesignerHook.h"
+#include "designer/ELDsgnr.h"
+
+#include <QPixmap>
+#include <QPointer>
+#include <QStringList>
+#include <QWidget>
+#include <memory>
+
+class TDEngHint;
+class TDSelCtrlItem;
+
+enum TDragPhase { dpBegin = 0, dpMove = 1, dpCommit = 2, dpCancel = 3 };
+
+// A rectangle with exclusive right and bottom edges, as the drags compute them.
+struct TDRect {
+    int left = 0, top = 0, right = 0, bottom = 0;
+    static TDRect FromQRect(const QRect& r) {
+        return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+    }
+    QRect ToQRect() const { return QRect(left, top, right - left, bottom - top); }
+    TDRect Normalized() const;
+    bool operator==(const TDRect&) const = default;
+};
+
+// The overlay on which drag feedback is drawn. It covers the drag container, shows a picture of the
+// container taken when the drag began and draws the figures over it in exclusive-or mode, so that
+// nothing under it repaints while the mouse moves. Drawing a figure that is already there erases it.
+class TDEngCanvas : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit TDEngCanvas(QWidget* container);
+    void DrawOutline(const TDRect& rect);
+    void DrawBand(const TDRect& rect);
+    int FigureCount() const { return m_figures.size(); }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    struct Figure {
+        TDRect Rect;
+        bool Band;
+        bool operator==(const Figure&) const = default;
+    };
+    void Toggle(const Figure& figure);
+    static QRect Extent(const Figure& figure);
+    QPixmap m_snapshot;
+    QList<Figure> m_figures;
+};
+
+// The rename table used while pasting: stored names and the names the pasted components got.
+class TDEngNames {
+public:
+    void Add(const QString& oldName, const QString& newName);
+    int IndexOf(const QString& oldName) const;
+    QString NewName(int index) const { return m_new.at(index); }
+    QString Map(const QString& oldName) const;
+
+private:
+    QStringList m_old;
+    QStringList m_new;
+};
+
+struct TDDragState {
+    virtual ~TDDragState() = default;
+};
+
+class TDEng : public QObject, public TDesignerHook {
+    Q_OBJECT
+
+public:
+    TDEng(TELCustomDesigner* designer, TControl* root, TELCustomDesignPanel* panel);
+    ~TDEng() override;
+
+    TELCustomDesigner* Designer() const { return m_designer; }
+    TControl* Root() const { return m_root; }
+    // The root as a form: only when the root control is itself a top-level window.
+    TControl* Form() const;
+    void SetForm(QWidget* form);
+    TControl* Surface() const { return m_surface; }
+    bool Dragging() const { return m_dragging; }
+    TDEngCanvas* Canvas() const { return m_canvas; }
+    TDEngHint* Hint() const { return m_hint.get(); }
+
+    // The designer hook.
+    void Modified() override { NotifyModified(); }
+    void Notification(TControl* component, TOperation operation) override;
+    void ValidateRename(TControl* component, const QString& currentName, const QString& newName) override;
+
+    void NotifyModified();
+    bool HandleDesignEvent(QWidget* sender, QEvent* event);
+    void PaintGrid(QPainter& painter, const QRect& clip);
+    void GridChanged();
+    void CheckNewName(TControl* component, const QString& newName);
+    QString MakeUniqueName(const QString& baseName);
+    void DeleteSelected();
+    void SelectAllInto(TELDesignerSelectedControls* selection);
+    QByteArray WriteControls(const QList<TControl*>& controls);
+    void ReadControls(const QByteArray& data, TControl* container);
+    // A left press on a grab handle of a single selection.
+    void HandlePointPress(TDSelCtrlItem* item, const QPoint& globalPos);
+    void CancelDrag();
+
+    // A control's lock flags combined with those of its direct children, as deletion and copying see them.
+    static quint16 CombinedLocks(const TControl* control);
+    bool IsDesignedControl(const QWidget* widget) const;
+    TControl* DesignControlOf(QWidget* widget) const;
+    TControl* ContainerOf(QWidget* widget) const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    using TDragCallback = TDDragState* (TDEng::*)(TDDragState* state, TDragPhase phase, const QPoint& pos);
+
+    // Mouse (ELDsgnrEngine.cpp)
+    bool MouseEvent(QWidget* sender, QMouseEvent* event);
+    void MousePress(QWidget* sender, QMouseEvent* event, bool takes);
+    void HoverHint(QWidget* sender, bool takes);
+    bool DragDropEvent(QWidget* sender, QEvent* event);
+    void FormClose();
+
+    // Drags (ELDsgnrDrag.cpp)
+    void BeginDrag(QWidget* container, bool snap, bool lockX, bool alignStart, bool lockY,
+                   TDragCallback callback, const QPoint& globalPos);
+    void DragTo(const QPoint& globalPos);
+    void EndDrag(bool commit, const QPoint& globalPos);
+    QPoint SnapPoint(const QPoint& raw) const;
+    TDDragState* MoveCallback(TDDragState* state, TDragPhase phase, const QPoint& pos);
+    TDDragState* ResizeCallback(TDDragState* state, TDragPhase phase, const QPoint& pos);
+    TDDragState* BandCallback(TDDragState* state, TDragPhase phase, const QPoint& pos);
+    TDDragState* InsertCallback(TDDragState* state, TDragPhase phase, const QPoint& pos);
+    void ShowDragHint(const QString& text);
+
+    // Keyboard (ELDsgnrKeys.cpp)
+    bool KeyEvent(QEvent* event);
+    bool KeyEvent(QKeyEvent* event);
+    void KeyDown(int key, Qt::KeyboardModifiers shift);
+    TControl* NearestSibling(TControl* control, int key) const;
+    void BuildGridTile();
+
+public:
+    // The current grid tile (tests).
+    const QPixmap& GridTile() const { return m_gridBitmap; }
+
+private:
+    TELCustomDesigner* m_designer;
+    TELDesignerSelectedControls* m_selection;
+    TELDesignerGrid* m_grid;
+    std::unique_ptr<TDEngHint> m_hint;
+    QPointer<TControl> m_lastHinted;
+    TDEngCanvas* m_canvas = nullptr;
+    TControl* m_root;
+    TControl* m_surface;
+    TELCustomDesignPanel* m_panel;
+    bool m_dragging = false;
+    TDDragState* m_dragState = nullptr;
+    QPoint m_lastPoint;
+    TDragCallback m_dragCallback = nullptr;
+    QPoint m_startPoint;
+    bool m_snap = false, m_lockX = false, m_lockY = false;
+    QRect m_confine;
+    QWidget* m_dragContainer = nullptr;
+    const TControlClass* m_insertClass = nullptr;
+    TControl* m_insertContainer = nullptr;
+    QPointer<TControl> m_dragTarget;
+    QPointer<QWidget> m_savedParent;
+    int m_savedLeft = 0, m_savedTop = 0;
+    std::unique_ptr<TDEngNames> m_names;
+    QPixmap m_gridBitmap;
+    bool m_gridValid = false;
+    QRgb m_gridColor = 0;
+    int m_gridScrollX = 0, m_gridScrollY = 0;
+};
