@@ -1,0 +1,60 @@
+#pragma once
+// Helpers shared by the link tests: a thread-safe event log and a recording subscriber.
+
+#include "link/KvdDromo.h"
+
+#include <QByteArray>
+#include <QStringList>
+#include <QThread>
+
+#include <mutex>
+
+class EventLog {
+public:
+    void Append(const QString& line) {
+        std::lock_guard lock(m_mutex);
+        m_lines.append(line);
+    }
+    QStringList Lines() const {
+        std::lock_guard lock(m_mutex);
+        return m_lines;
+    }
+    int Count(const QString& line) const {
+        std::lock_guard lock(m_mutex);
+        return int(m_lines.count(line));
+    }
+    void Clear() {
+        std::lock_guard lock(m_mutex);
+        m_lines.clear();
+    }
+
+private:
+    mutable std::mutex m_mutex;
+    QStringList m_lines;
+};
+
+// Writes "sub:<type>" for every packet and "changed:<active>" for every connection change.
+class RecordingSubscriber : public TKvdDromoSubscriber {
+public:
+    RecordingSubscriber(EventLog& log, QObject* owner = nullptr) : TKvdDromoSubscriber(owner), m_log(log) {}
+    ~RecordingSubscriber() override { SetDromo(nullptr); }
+    void HandlePacket(const TKvdPacket& packet) override {
+        m_log.Append(QStringLiteral("sub:%1").arg(packet.Type()));
+    }
+    void ConnectionChanged() override {
+        m_log.Append(QStringLiteral("changed:%1").arg(Dromo() && Dromo()->Active() ? 1 : 0));
+    }
+
+private:
+    EventLog& m_log;
+};
+
+inline QByteArray ByteList(std::initializer_list<int> values) {
+    QByteArray bytes;
+    for (int value : values)
+        bytes.append(char(value));
+    return bytes;
+}
+
+// A loopback port with nothing listening on it.
+quint16 ClosedPort();

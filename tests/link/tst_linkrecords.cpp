@@ -1,0 +1,506 @@
+// Records, ring buffer, framing and button packets, without any socket.
+
+#include "link/KvdDromo.h"
+#include "link/KvdUI.h"
+
+#include <QRandomGenerator>
+#include <QtTest>
+
+namespace {
+
+QByteArray Bytes(std::initializer_list<int> values) {
+    QByteArray bytes;
+    for (int value : values)
+        bytes.append(char(value));
+    return bytes;
+}
+
+QByteArray Packet(int length, quint8 type, quint8 unit = 4) {
+    QByteArray packet(length, '\0');
+    packet[0] = char(length / unit);
+    packet[1] = char(type);
+    for (int i = 2; i < length; ++i)
+        packet[i] = char('a' + i % 26);
+    return packet;
+}
+
+// A transport without a connection that records what the framing delivers.
+class FramingSocket : public TKvdSocket {
+public:
+    FramingSocket() {
+        OnError = [this](QObject*, const QString& message) { Errors.append(message); };
+    }
+    ~FramingSocket() override { ShutDown(); }
+
+    QList<QByteArray> Packets;
+    QStringList Errors;
+    int ThrowOnType = -1;
+
+protected:
+    void HandlePacket(const TKvdPacket& packet) override {
+        Packets.append(QByteArray(reinterpret_cast<const char*>(packet.Data()), packet.Length()));
+        if (packet.Type() == ThrowOnType)
+            throw EKvdLink(QStringLiteral("handler failed"));
+    }
+    void Open() override {}
+    void Close() override {}
+};
+
+class Recorder : public TKvdDromoSubscriber {
+public:
+    using TKvdDromoSubscriber::TKvdDromoSubscriber;
+    ~Recorder() override { SetDromo(nullptr); }
+    void HandlePacket(const TKvdPacket&) override {}
+};
+
+QByteArray Element(const QString& attributes, const QString& children = {}) {
+    return QStringLiteral("<element %1>%2</element>").arg(attributes, children).toUtf8();
+}
+
+} // namespace
+
+class TestLinkRecords : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initPacket_data();
+    void initPacket();
+    void flagWord_data();
+    void flagWord();
+    void fixedPackets();
+    void versionRecord();
+    void packetViewStaysInside();
+
+    void ringBuffer();
+    void framing_data();
+    void framing();
+    void framingLongStreamWraps();
+    void framingHandlerException();
+
+    void placeholders_data();
+    void placeholders();
+    void placeholdersOddArgs();
+    void layoutPackets_data();
+    void layoutPackets();
+    void layoutErrors_data();
+    void layoutErrors();
+    void buttonReports();
+    void sendButtonFreesAutoFree();
+    void oneInstance();
+};
+
+void TestLinkRecords::initPacket_data() {
+    QTest::addColumn<quint8>("version");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("expected");
+
+    QByteArray base(44, '\0');
+    base[0] = 11;
+    base[1] = 1;
+    base[2] = 1;
+    base[8] = 9;
+    base[10] = char(0xE8);
+    base[11] = 3;
+    QByteArray dromo = base;
+    dromo.replace(28, 5, "Dromo");
+    QTest::newRow("defaults") << quint8(9) << QString() << QStringLiteral("Dromo") << dromo;
+
+    QByteArray cut = base;
+    cut.replace(12, 15, "secretsecret123");
+    cut.replace(28, 15, "ABCDEFGHIJKLMNO");
+    QTest::newRow("long password and name cut to 15")
+        << quint8(9) << QStringLiteral("secretsecret12345") << QStringLiteral("ABCDEFGHIJKLMNOPQRST") << cut;
+
+    QByteArray v8 = dromo;
+    v8[0] = 44;
+    v8[8] = 8;
+    QTest::newRow("version 8 counts bytes") << quint8(8) << QString() << QStringLiteral("Dromo") << v8;
+}
+
+void TestLinkRecords::initPacket() {
+    QFETCH(quint8, version);
+    QFETCH(QString, password);
+    QFETCH(QString, name);
+    QFETCH(QByteArray, expected);
+    QByteArray packet = Dromo::BuildInit({}, version, password.toLatin1(), name.toLatin1());
+    Dromo::StampHead(reinterpret_cast<quint8*>(packet.data()), int(packet.size()), Dromo::DR_INIT,
+                     Dromo::SizeUnitFor(version));
+    QCOMPARE(packet, expected);
+}
+
+void TestLinkRecords::flagWord_data() {
+    QTest::addColumn<int>("flags");
+    QTest::addColumn<int>("word");
+    QTest::newRow("empty") << 0 << 0;
+    QTest::newRow("reserved members add no bit") << int(Dromo::AF_DRF_RES_0 | Dromo::AF_DRF_RES_1) << 0;
+    QTest::newRow("local") << int(Dromo::AF_DRF_LOCAL) << 4;
+    QTest::newRow("console and join") << int(Dromo::AF_DRF_CON | Dromo::AF_DRF_REQ_JOIN) << 64 + 2048;
+    QTest::newRow("all") << 0xFFF << 0xFFC;
+}
+
+void TestLinkRecords::flagWord() {
+    QFETCH(int, flags);
+    QFETCH(int, word);
+    const auto set = Dromo::TKvdDromoDRIFlags::fromInt(flags);
+    QCOMPARE(int(Dromo::FlagWord(set)), word);
+    const QByteArray packet = Dromo::BuildInit(set, 9, {}, {});
+    QCOMPARE(quint8(packet[6]) | quint8(packet[7]) << 8, word);
+}
+
+void TestLinkRecords::fixedPackets() {
+    auto stamped = [](QByteArray packet, quint8 type) {
+        Dromo::StampHead(reinterpret_cast<quint8*>(packet.data()), int(packet.size()), type, 4);
+        return packet;
+    };
+    QCOMPARE(stamped(Dromo::BuildTiny(0, 0), Dromo::DR_TINY), Bytes({1, 3, 0, 0}));
+    QCOMPARE(stamped(Dromo::BuildTiny(2, 0), Dromo::DR_TINY), Bytes({1, 3, 0, 2}));
+    QCOMPARE(stamped(Dromo::BuildSmall(7, 1, 30), Dromo::DR_SMALL), Bytes({2, 4, 1, 7, 30, 0, 0, 0}));
+    QCOMPARE(stamped(Dromo::BuildSmall(7, 1, 0x01020304), Dromo::DR_SMALL), Bytes({2, 4, 1, 7, 4, 3, 2, 1}));
+    QCOMPARE(stamped(Dromo::BuildDeleteButtons(1, 0, 0, 0), Dromo::DR_BTN_DEL),
+             Bytes({2, 42, 1, 1, 0, 0, 0, 0}));
+    QCOMPARE(stamped(Dromo::BuildDeleteButtons(0, 5, 5, 0), Dromo::DR_BTN_DEL),
+             Bytes({2, 42, 1, 0, 0, 5, 5, 0}));
+}
+
+void TestLinkRecords::versionRecord() {
+    QByteArray packet = Bytes({5, 2, 0, 0});
+    packet += QByteArray("0.7F") + QByteArray(4, '\0');
+    packet += QByteArray("KORVADIA"); // fills its whole area: ends at the end of the record
+    const DR_VER version = DR_VER::FromPacket(reinterpret_cast<const quint8*>(packet.constData()), 20);
+    QCOMPARE(version.TextAt4(), QStringLiteral("0.7F"));
+    QCOMPARE(version.TextAt12(), QStringLiteral("KORVADIA"));
+    // A short version packet is padded, never read past its end.
+    const DR_VER shortVersion = DR_VER::FromPacket(reinterpret_cast<const quint8*>(packet.constData()), 6);
+    QCOMPARE(shortVersion.TextAt4(), QStringLiteral("0."));
+    QCOMPARE(shortVersion.TextAt12(), QString());
+}
+
+void TestLinkRecords::packetViewStaysInside() {
+    const QByteArray bytes = Bytes({3, 11, 0, 0, 0, 0, 1, 0, 'a', 'b', 'c', 'd'});
+    const TKvdPacket packet(reinterpret_cast<const quint8*>(bytes.constData()), 10);
+    QCOMPARE(packet.Text(8, 128), QStringLiteral("ab")); // the packet ends before the text does
+    QCOMPARE(packet.Byte(10), quint8(0));
+    QCOMPARE(packet.Byte(-1), quint8(0));
+    QCOMPARE(packet.TextBytes(20, 4), QByteArray());
+}
+
+void TestLinkRecords::ringBuffer() {
+    TKvdSocketBuffer buffer(8);
+    QCOMPARE(buffer.Write("abcdef", 6), 6);
+    char out[16] = {};
+    QCOMPARE(buffer.Read(out, 4), 4);
+    QCOMPARE(QByteArray(out, 4), QByteArray("abcd"));
+    // Wraps: 2 bytes at the end of the storage, 3 at its start; one more than fits is refused.
+    QCOMPARE(buffer.Write("123456789", 9), 6);
+    QCOMPARE(buffer.Count(), 8);
+    QCOMPARE(buffer.WritePos(), (buffer.ReadPos() + buffer.Count()) % buffer.Capacity());
+    QCOMPARE(buffer.Write("x", 1), 0);
+    QCOMPARE(buffer.Peek(out, 16), 8);
+    QCOMPARE(QByteArray(out, 8), QByteArray("ef123456"));
+    QCOMPARE(buffer.Count(), 8);
+    QCOMPARE(buffer.Read(out, 3), 3);
+    QCOMPARE(QByteArray(out, 3), QByteArray("ef1"));
+    QCOMPARE(buffer.Read(out, 16), 5);
+    QCOMPARE(QByteArray(out, 5), QByteArray("23456"));
+    QCOMPARE(buffer.Count(), 0);
+    QCOMPARE(buffer.Read(out, 4), 0);
+    QCOMPARE(buffer.WritePos(), buffer.ReadPos());
+}
+
+void TestLinkRecords::framing_data() {
+    QTest::addColumn<quint8>("version");
+    QTest::addColumn<QList<QByteArray>>("chunks");
+    QTest::addColumn<QList<QByteArray>>("delivered");
+    QTest::addColumn<QStringList>("errors");
+
+    const QByteArray tiny = Bytes({1, 3, 0, 0});
+    const QByteArray click = Bytes({2, 46, 0, 0, 7, 0, 2, 0});
+    const QByteArray version = Packet(20, 2);
+    const QStringList none;
+    const QStringList zero{QStringLiteral("FATAL: Zero packet len detected!")};
+
+    QTest::newRow("two packets in one receive")
+        << quint8(9) << QList<QByteArray>{tiny + click} << QList<QByteArray>{tiny, click} << none;
+    QTest::newRow("packet split over two receives")
+        << quint8(9) << QList<QByteArray>{version.left(7), version.mid(7) + tiny}
+        << QList<QByteArray>{version, tiny} << none;
+    QList<QByteArray> single;
+    for (char byte : click + version)
+        single.append(QByteArray(1, byte));
+    QTest::newRow("one byte per receive") << quint8(9) << single << QList<QByteArray>{click, version} << none;
+    QTest::newRow("types 0 and 68 dropped, later packets delivered")
+        << quint8(9)
+        << QList<QByteArray>{Bytes({1, 0, 0, 0}) + Bytes({1, 68, 0, 0}) + Bytes({1, 255, 0, 0}) + tiny}
+        << QList<QByteArray>{tiny} << none;
+    QTest::newRow("zero size byte is fatal once")
+        << quint8(9) << QList<QByteArray>{tiny + Bytes({0, 3, 0, 0}) + tiny, tiny}
+        << QList<QByteArray>{tiny, tiny} << zero;
+    QTest::newRow("zero size byte after a partial packet")
+        << quint8(9) << QList<QByteArray>{version.left(3), version.mid(3) + Bytes({0}), click}
+        << QList<QByteArray>{version, click} << zero;
+    QTest::newRow("oversize packet waits for its bytes")
+        << quint8(9) << QList<QByteArray>{Packet(1020, 11).left(600), Packet(1020, 11).mid(600)}
+        << QList<QByteArray>{Packet(1020, 11)} << none;
+    QTest::newRow("version 8: size byte 44 frames 44 bytes")
+        << quint8(8) << QList<QByteArray>{Packet(44, 2, 1) + Bytes({4, 3, 0, 0})}
+        << QList<QByteArray>{Packet(44, 2, 1), Bytes({4, 3, 0, 0})} << none;
+    QTest::newRow("version 9: size byte 11 frames 44 bytes")
+        << quint8(9) << QList<QByteArray>{Packet(44, 2)} << QList<QByteArray>{Packet(44, 2)} << none;
+    QTest::newRow("version 8: a one-byte packet has no type and is dropped")
+        << quint8(8) << QList<QByteArray>{Bytes({1}) + Bytes({4, 3, 0, 0})}
+        << QList<QByteArray>{Bytes({4, 3, 0, 0})} << none;
+}
+
+void TestLinkRecords::framing() {
+    QFETCH(quint8, version);
+    QFETCH(QList<QByteArray>, chunks);
+    QFETCH(QList<QByteArray>, delivered);
+    QFETCH(QStringList, errors);
+    FramingSocket socket;
+    socket.SetVersion(version);
+    QCOMPARE(socket.SizeUnit(), Dromo::SizeUnitFor(version));
+    for (const QByteArray& chunk : chunks)
+        socket.ProcessData(chunk.constData(), int(chunk.size()));
+    QCOMPARE(socket.Packets, delivered);
+    QCOMPARE(socket.Errors, errors);
+}
+
+void TestLinkRecords::framingLongStreamWraps() {
+    // Far more than the ring's capacity, in chunks of random size, so that the incomplete tails travel
+    // all the way round the storage several times.
+    QRandomGenerator random(1234);
+    QList<QByteArray> sent;
+    QByteArray stream;
+    while (stream.size() < 5 * TKvdSocket::BufferCapacity) {
+        const int words = random.bounded(1, 256);
+        QByteArray packet = Packet(words * 4, quint8(random.bounded(1, 68)));
+        for (int i = 2; i < packet.size(); ++i)
+            packet[i] = char(random.bounded(256));
+        sent.append(packet);
+        stream += packet;
+    }
+    FramingSocket socket;
+    for (qsizetype at = 0; at < stream.size();) {
+        const int chunk = qMin<int>(random.bounded(1, 3000), int(stream.size() - at));
+        socket.ProcessData(stream.constData() + at, chunk);
+        at += chunk;
+    }
+    QCOMPARE(socket.Errors, QStringList());
+    QCOMPARE(socket.Packets.size(), sent.size());
+    QVERIFY(socket.Packets == sent);
+    QCOMPARE(socket.Buffer().Count(), 0);
+}
+
+void TestLinkRecords::framingHandlerException() {
+    FramingSocket socket;
+    socket.ThrowOnType = 46;
+    const QByteArray data = Bytes({1, 3, 0, 0, 2, 46, 0, 0, 7, 0, 0, 0, 1, 3, 0, 1});
+    socket.ProcessData(data.constData(), int(data.size()));
+    QCOMPARE(socket.Packets.size(), 3);
+    QCOMPARE(socket.Errors, QStringList{QStringLiteral("handler failed")});
+}
+
+void TestLinkRecords::placeholders_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("no args") << QStringLiteral("Lap {SCORE}") << QStringList()
+                             << QStringLiteral("Lap {SCORE}");
+    QTest::newRow("bare name, any case")
+        << QStringLiteral("Lap {SCORE}") << QStringList{"score", "12"} << QStringLiteral("Lap 12");
+    QTest::newRow("braced name with equals sign")
+        << QStringLiteral("Lap {SCORE}") << QStringList{"{score}=", "12"} << QStringLiteral("Lap 12");
+    QTest::newRow("every occurrence")
+        << QStringLiteral("{Name} and {NAME}") << QStringList{"name", "x"} << QStringLiteral("x and x");
+    QTest::newRow("blanks and controls trimmed, then cut at =")
+        << QStringLiteral("[{a}]") << QStringList{QStringLiteral("\t a \x01= junk"), "1"}
+        << QStringLiteral("[1]");
+    QTest::newRow("empty name replaces nothing")
+        << QStringLiteral("{}x") << QStringList{" = ", "y"} << QStringLiteral("{}x");
+    QTest::newRow("pairs in order") << QStringLiteral("{a}{b}") << QStringList{"a", "{b}", "b", "2"}
+                                    << QStringLiteral("22");
+    QTest::newRow("replacement not rescanned")
+        << QStringLiteral("{a}") << QStringList{"a", "{a}{a}"} << QStringLiteral("{a}{a}");
+}
+
+void TestLinkRecords::placeholders() {
+    QFETCH(QString, text);
+    QFETCH(QStringList, args);
+    QFETCH(QString, expected);
+    QCOMPARE(ExpandPlaceholders(text, args), expected);
+}
+
+void TestLinkRecords::placeholdersOddArgs() {
+    try {
+        ExpandPlaceholders(QStringLiteral("x"), {"a", "b", "c"});
+        QFAIL("no exception");
+    } catch (const EKvdLink& e) {
+        QCOMPARE(e.Message(), QStringLiteral("Args array must have an even number of elements"));
+    }
+}
+
+void TestLinkRecords::layoutPackets_data() {
+    QTest::addColumn<QByteArray>("xml");
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<quint8>("target");
+    QTest::addColumn<quint8>("version");
+    QTest::addColumn<QList<QByteArray>>("expected");
+
+    auto button = [](int id, int style, int typeIn, int left, int top, int width, int height,
+                     const QByteArray& text, int target = 0, int unit = 4) {
+        QByteArray packet = Bytes({0, 45, 1, target, id, 0, style, typeIn, left, top, width, height});
+        packet += text + QByteArray(1, '\0');
+        while (packet.size() % 4)
+            packet += '\0';
+        packet[0] = char(packet.size() / unit);
+        return packet;
+    };
+    const QString full = QStringLiteral(R"(type="TKvdUIButton" align="0" anchors="akLeft,akTop" rel_left="%1"
+        rel_top="%2" width="%3" height="%4" id="%5" text="%6" typein="0" bstyle="40" left="%1" top="%2")");
+
+    QTest::newRow("panel then its children in document order")
+        << QByteArray(
+               "<ui>" +
+               Element(R"(id="1" left="40" top="60" width="200" height="100" bstyle="32" text="")",
+                       Element(R"(id="2" left="50" top="80" width="60" height="30" bstyle="40" text="A")") +
+                           Element(R"(id="3" left="120" top="80" width="60" height="30" text="B")")) +
+               "</ui>")
+        << QStringList() << quint8(0) << quint8(9)
+        << QList<QByteArray>{button(1, 32, 0, 20, 30, 100, 50, ""), button(2, 40, 0, 25, 40, 30, 15, "A"),
+                             button(3, 0, 0, 60, 40, 30, 15, "B")};
+    QTest::newRow("all attributes, halved")
+        << QByteArray("<ui>" + Element(full.arg(100).arg(50).arg(60).arg(30).arg(7).arg("Go")) + "</ui>")
+        << QStringList() << quint8(0) << quint8(9)
+        << QList<QByteArray>{button(7, 40, 0, 50, 25, 30, 15, "Go")};
+    QTest::newRow("odd, negative, large and missing values")
+        << QByteArray("<ui>" +
+                      Element(R"(id="300" left="101" top="51" width="-3" height="600" typein="x" text="T")") +
+                      "</ui>")
+        << QStringList() << quint8(0) << quint8(9)
+        << QList<QByteArray>{button(44, 0, 0, 50, 25, 255, 44, "T")};
+    QTest::newRow("empty text: 16 bytes")
+        << QByteArray("<ui>" + Element(R"(id="1")") + "</ui>") << QStringList() << quint8(0) << quint8(9)
+        << QList<QByteArray>{button(1, 0, 0, 0, 0, 0, 0, "")};
+    QTest::newRow("4 characters: 20 bytes, target copied")
+        << QByteArray("<ui>" + Element(R"(id="1" text="abcd" typein="12")") + "</ui>") << QStringList()
+        << quint8(9) << quint8(9) << QList<QByteArray>{button(1, 0, 12, 0, 0, 0, 0, "abcd", 9)};
+    QTest::newRow("300 characters: first 240 in 256 bytes")
+        << QByteArray("<ui>" + Element(QStringLiteral(R"(id="1" text="%1")").arg(QString(300, 'x'))) +
+                      "</ui>")
+        << QStringList() << quint8(0) << quint8(9)
+        << QList<QByteArray>{button(1, 0, 0, 0, 0, 0, 0, QByteArray(240, 'x'))};
+    QTest::newRow("version 8 keeps the packet within 252 bytes")
+        << QByteArray("<ui>" + Element(QStringLiteral(R"(id="1" text="%1")").arg(QString(300, 'x'))) +
+                      "</ui>")
+        << QStringList() << quint8(0) << quint8(8)
+        << QList<QByteArray>{button(1, 0, 0, 0, 0, 0, 0, QByteArray(239, 'x'), 0, 1)};
+    QTest::newRow("placeholders in texts")
+        << QByteArray("<ui>" + Element(R"(id="1" text="Lap {SCORE}")") + "</ui>")
+        << QStringList{"score", "12"} << quint8(0) << quint8(9)
+        << QList<QByteArray>{button(1, 0, 0, 0, 0, 0, 0, "Lap 12")};
+    QTest::newRow("other nodes and names ignored, root never sent")
+        << QByteArray("<?xml version=\"1.0\"?><ui><!-- note --><Element id=\"9\"/>text<x><element "
+                      "id=\"4\"/></x></ui>")
+        << QStringList() << quint8(0) << quint8(9) << QList<QByteArray>{button(4, 0, 0, 0, 0, 0, 0, "")};
+    QTest::newRow("empty text is an empty layout")
+        << QByteArray("  \n") << QStringList() << quint8(0) << quint8(9) << QList<QByteArray>();
+    QTest::newRow("empty root") << QByteArray("<ui/>") << QStringList{"a"} << quint8(0) << quint8(9)
+                                << QList<QByteArray>();
+}
+
+void TestLinkRecords::layoutPackets() {
+    QFETCH(QByteArray, xml);
+    QFETCH(QStringList, args);
+    QFETCH(quint8, target);
+    QFETCH(quint8, version);
+    QFETCH(QList<QByteArray>, expected);
+    QCOMPARE(TKvdUI::LayoutPackets(QString::fromUtf8(xml), args, target, Dromo::SizeUnitFor(version)),
+             expected);
+}
+
+void TestLinkRecords::layoutErrors_data() {
+    QTest::addColumn<QString>("xml");
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("not well-formed") << QStringLiteral("<ui><element id=\"1\"></ui>") << QStringList()
+                                     << QString();
+    QTest::newRow("unclosed root") << QStringLiteral("<ui><element id=\"1\"/>") << QStringList() << QString();
+    QTest::newRow("odd args") << QStringLiteral("<ui><element id=\"1\"/></ui>") << QStringList{"a"}
+                              << QStringLiteral("Args array must have an even number of elements");
+}
+
+void TestLinkRecords::layoutErrors() {
+    QFETCH(QString, xml);
+    QFETCH(QStringList, args);
+    QFETCH(QString, message);
+    try {
+        TKvdUI::LayoutPackets(xml, args, 0, 4);
+        QFAIL("no exception");
+    } catch (const EKvdLink& e) {
+        QVERIFY(!e.Message().isEmpty());
+        if (!message.isEmpty())
+            QCOMPARE(e.Message(), message);
+    }
+}
+
+void TestLinkRecords::buttonReports() {
+    TKvdUI ui;
+    QList<std::tuple<int, int, QString>> events;
+    ui.OnEvent = [&](QObject* sender, quint8 id, quint8 flags, const QString& text) {
+        QCOMPARE(sender, &ui);
+        events.append({id, flags, text});
+    };
+    const QByteArray click = Bytes({2, 46, 0, 0, 7, 0, 2, 0});
+    QByteArray typed = Bytes({28, 47, 0, 0, 7, 0, 5, 0}) + QByteArray("abc") + QByteArray(101, '\0');
+    QByteArray longTyped = Bytes({28, 47, 0, 0, 2, 0, 0, 0}) + QByteArray(104, 'z');
+    const QByteArray shortTyped = Bytes({2, 47, 0, 0, 3, 0, 0, 0});
+    const QByteArray other = Bytes({1, 3, 0, 0});
+    for (const QByteArray& packet : {click, typed, longTyped, shortTyped, other, Bytes({1, 0, 0, 0})})
+        ui.HandlePacket(TKvdPacket(reinterpret_cast<const quint8*>(packet.constData()), int(packet.size())));
+    QCOMPARE(events.size(), 4);
+    QCOMPARE(events[0], std::make_tuple(7, 2, QString()));
+    QCOMPARE(events[1], std::make_tuple(7, 0, QStringLiteral("abc")));
+    QCOMPARE(events[2], std::make_tuple(2, 0, QString(96, 'z')));
+    QCOMPARE(events[3], std::make_tuple(3, 0, QString()));
+}
+
+void TestLinkRecords::sendButtonFreesAutoFree() {
+    // With no client there is nowhere to send; an AutoFree button is still freed (ASan checks the
+    // leak and a double free), a kept one is not.
+    TKvdUI ui;
+    ui.SendButton(new TKvdButton(true), 0);
+    TKvdButton kept(false);
+    kept.Text = QStringLiteral("kept");
+    ui.SendButton(&kept, 0);
+    QCOMPARE(kept.Text, QStringLiteral("kept"));
+    ui.ShowLayout(QStringLiteral("<ui><element id=\"1\"/></ui>"));
+    ui.DeleteButtons(1, 0, 0, 0);
+    QVERIFY_THROWS_EXCEPTION(EKvdLink, ui.ShowLayout(QStringLiteral("<ui>")));
+}
+
+void TestLinkRecords::oneInstance() {
+    QObject owner;
+    auto* first = new TKvdDromo(&owner);
+    new Recorder(&owner);
+    try {
+        new TKvdDromo(&owner);
+        QFAIL("no exception");
+    } catch (const EKvdLink& e) {
+        QCOMPARE(e.Message(), QStringLiteral("Only one instance of TKvdDromo is allowed."));
+    }
+    QCOMPARE(owner.findChildren<TKvdDromo*>().size(), 1);
+    QCOMPARE(first->Port(), 29999);
+    QCOMPARE(first->Address(), QStringLiteral("127.0.0.1"));
+    QCOMPARE(first->IName(), QStringLiteral("Dromo"));
+    QCOMPARE(first->UpdateRate(), 3);
+    QCOMPARE(first->Version(), quint8(9));
+    QCOMPARE(first->SizeUnit(), quint8(4));
+    QVERIFY(first->Synchronized());
+    QVERIFY(!first->Active());
+    TKvdDromo unowned; // no owner, nothing to check
+    QVERIFY(!unowned.Active());
+}
+
+QTEST_GUILESS_MAIN(TestLinkRecords)
+#include "tst_linkrecords.moc"
