@@ -1,0 +1,193 @@
+#include "shell/KvdUIBuilder_Icons.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+#include <functional>
+
+namespace KvdIcons {
+namespace {
+
+QIcon Draw(int size, const std::function<void(QPainter&)>& paint) {
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing, size > 16);
+    paint(p);
+    p.end();
+    return QIcon(pixmap);
+}
+
+const QColor Ink(40, 40, 40);
+const QColor Sheet(250, 250, 250);
+const QColor Accent(30, 110, 200);
+
+void Page(QPainter& p, int x, int y, int w, int h) {
+    p.setPen(Ink);
+    p.setBrush(Sheet);
+    p.drawRect(x, y, w, h);
+}
+
+void Arrow(QPainter& p, bool back) {
+    QPainterPath path;
+    if (back) {
+        path.moveTo(2, 6);
+        path.lineTo(7, 1);
+        path.lineTo(7, 4);
+        path.cubicTo(12, 4, 14, 7, 14, 13);
+        path.cubicTo(12, 9, 10, 8, 7, 8);
+        path.lineTo(7, 11);
+    } else {
+        path.moveTo(14, 6);
+        path.lineTo(9, 1);
+        path.lineTo(9, 4);
+        path.cubicTo(4, 4, 2, 7, 2, 13);
+        path.cubicTo(4, 9, 6, 8, 9, 8);
+        path.lineTo(9, 11);
+    }
+    path.closeSubpath();
+    p.setPen(Ink);
+    p.setBrush(Accent);
+    p.drawPath(path);
+}
+
+} // namespace
+
+QIcon AppIcon() {
+    return Draw(48, [](QPainter& p) {
+        p.setPen(QPen(Ink, 2));
+        p.setBrush(QColor(32, 36, 44));
+        p.drawRoundedRect(QRectF(3, 5, 42, 38), 5, 5);
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(90, 90, 96));
+        p.drawRect(9, 11, 30, 8);
+        p.setBrush(QColor(220, 220, 225));
+        p.drawRect(9, 23, 14, 8);
+        p.setBrush(Accent);
+        p.drawRect(25, 23, 14, 8);
+        p.setBrush(QColor(220, 60, 40));
+        p.drawRect(9, 34, 30, 3);
+    });
+}
+
+QList<QIcon> ImageList() {
+    QList<QIcon> images;
+    // 0 document
+    images << Draw(16, [](QPainter& p) {
+        Page(p, 2, 1, 11, 14);
+        p.setPen(QColor(120, 120, 120));
+        for (int y = 4; y <= 12; y += 2)
+            p.drawLine(4, y, 11, y);
+    });
+    // 1 selection pointer
+    images << Draw(16, [](QPainter& p) {
+        const QPoint pts[] = {{4, 1}, {4, 13}, {7, 10}, {9, 15}, {11, 14}, {9, 9}, {13, 9}};
+        p.setPen(Ink);
+        p.setBrush(Qt::white);
+        p.drawPolygon(pts, 7);
+    });
+    // 2 panel
+    images << Draw(16, [](QPainter& p) {
+        p.setPen(Ink);
+        p.setBrush(QColor(90, 90, 96));
+        p.drawRect(1, 2, 13, 11);
+        p.setBrush(QColor(150, 150, 156));
+        p.drawRect(3, 4, 4, 3);
+    });
+    // 3 button
+    images << Draw(16, [](QPainter& p) {
+        p.setPen(Ink);
+        p.setBrush(QColor(200, 200, 205));
+        p.drawRect(1, 4, 13, 7);
+        p.setPen(Qt::white);
+        p.drawLine(2, 5, 13, 5);
+        p.setPen(Ink);
+        p.drawLine(5, 8, 10, 8);
+    });
+    // 4 text
+    images << Draw(16, [](QPainter& p) {
+        p.setPen(QPen(Ink, 2));
+        p.drawLine(3, 3, 12, 3);
+        p.drawLine(8, 3, 8, 13);
+        p.drawLine(6, 13, 10, 13);
+    });
+    // 5 any other element
+    images << Draw(16, [](QPainter& p) {
+        p.setPen(QPen(Ink, 1, Qt::DashLine));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(2, 3, 11, 9);
+    });
+    // 6 new
+    images << Draw(16, [](QPainter& p) {
+        Page(p, 3, 1, 10, 14);
+        p.setPen(QPen(QColor(230, 170, 0), 2));
+        p.drawLine(11, 1, 11, 6);
+        p.drawLine(9, 3, 14, 3);
+    });
+    // 7 open
+    images << Draw(16, [](QPainter& p) {
+        p.setPen(Ink);
+        p.setBrush(QColor(240, 200, 90));
+        p.drawRect(1, 4, 13, 9);
+        p.setBrush(QColor(250, 225, 140));
+        const QPoint lid[] = {{3, 7}, {15, 7}, {13, 13}, {1, 13}};
+        p.drawPolygon(lid, 4);
+    });
+    // 8 save
+    images << Draw(16, [](QPainter& p) {
+        p.setPen(Ink);
+        p.setBrush(Accent);
+        p.drawRect(1, 1, 13, 13);
+        p.setBrush(Qt::white);
+        p.drawRect(4, 1, 7, 5);
+        p.setBrush(QColor(200, 200, 205));
+        p.drawRect(3, 9, 9, 5);
+    });
+    // 9 live preview
+    images << Draw(16, [](QPainter& p) {
+        p.setPen(Ink);
+        p.setBrush(QColor(32, 36, 44));
+        p.drawRect(1, 2, 13, 9);
+        p.setBrush(QColor(60, 180, 80));
+        p.drawRect(3, 4, 9, 5);
+        p.setPen(Ink);
+        p.drawLine(5, 13, 10, 13);
+        p.drawLine(7, 11, 7, 13);
+    });
+    // 10 cut
+    images << Draw(16, [](QPainter& p) {
+        p.setPen(Ink);
+        p.drawLine(5, 1, 10, 10);
+        p.drawLine(10, 1, 5, 10);
+        p.setBrush(Qt::NoBrush);
+        p.setPen(QPen(QColor(200, 40, 40), 1));
+        p.drawEllipse(2, 10, 4, 4);
+        p.drawEllipse(9, 10, 4, 4);
+    });
+    // 11 copy
+    images << Draw(16, [](QPainter& p) {
+        Page(p, 1, 1, 8, 10);
+        Page(p, 6, 4, 8, 10);
+    });
+    // 12 paste
+    images << Draw(16, [](QPainter& p) {
+        p.setPen(Ink);
+        p.setBrush(QColor(190, 140, 80));
+        p.drawRect(1, 2, 10, 12);
+        p.setBrush(QColor(200, 200, 205));
+        p.drawRect(4, 1, 4, 2);
+        Page(p, 6, 6, 8, 9);
+    });
+    // 13 undo, 14 redo
+    images << Draw(16, [](QPainter& p) { Arrow(p, true); });
+    images << Draw(16, [](QPainter& p) { Arrow(p, false); });
+    // 15 delete
+    images << Draw(16, [](QPainter& p) {
+        p.setPen(QPen(QColor(200, 30, 30), 2));
+        p.drawLine(3, 3, 12, 12);
+        p.drawLine(12, 3, 3, 12);
+    });
+    return images;
+}
+
+} // namespace KvdIcons
