@@ -1,0 +1,185 @@
+#pragma once
+// A designer on a design panel in a real window, with two plain control classes: a container and a
+// leaf. Both count their paint events so tests can tell what repainted. Mouse input goes through the
+// window like a user's, so widget picking and the mouse grab apply.
+
+#define QTEST_QPA_MOUSE_HANDLING
+#include "core/ClassRegistry.h"
+#include "core/Control.h"
+#include "designer/ELDsgnr.h"
+#include "designer/ELDsgnrEngine.h"
+#include "designer/ELDsgnrHandles.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QPainter>
+#include <QTest>
+#include <memory>
+
+class TTestContainer : public TControl {
+    Q_OBJECT
+    Q_PROPERTY(QString Caption READ Caption WRITE SetCaption)
+    Q_CLASSINFO("type:Caption", "TCaption")
+
+public:
+    explicit TTestContainer(TControl* owner = nullptr) : TControl(owner) {
+        SetAcceptsControls(true);
+        SetBounds(0, 0, 120, 80);
+    }
+    QString Caption() const { return m_caption; }
+    void SetCaption(const QString& v) { m_caption = v; }
+    int Paints = 0;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        ++Paints;
+        QPainter p(this);
+        p.fillRect(rect(), QColor(230, 236, 244));
+        p.setPen(QColor(90, 110, 140));
+        p.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+
+private:
+    QString m_caption;
+};
+
+class TTestLeaf : public TControl {
+    Q_OBJECT
+    Q_PROPERTY(QString Caption READ Caption WRITE SetCaption)
+    Q_CLASSINFO("type:Caption", "TCaption")
+    Q_PROPERTY(TControl* Buddy READ Buddy WRITE SetBuddy)
+
+public:
+    explicit TTestLeaf(TControl* owner = nullptr) : TControl(owner) { SetBounds(0, 0, 60, 30); }
+    QString Caption() const { return m_caption; }
+    void SetCaption(const QString& v) { m_caption = v; }
+    TControl* Buddy() const { return m_buddy; }
+    void SetBuddy(TControl* v) { m_buddy = v; }
+    int Paints = 0;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        ++Paints;
+        QPainter p(this);
+        p.fillRect(rect(), Qt::white);
+        p.setPen(Qt::black);
+        p.drawRect(rect().adjusted(0, 0, -1, -1));
+        p.drawText(rect(), Qt::AlignCenter, Name());
+    }
+
+private:
+    QString m_caption;
+    TControl* m_buddy = nullptr;
+};
+
+// Errors that escape an event handler end up here, as in the application's top-level handler.
+class TTestApplication : public QApplication {
+public:
+    using QApplication::QApplication;
+    bool notify(QObject* receiver, QEvent* event) override {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const Exception& e) {
+            Errors.append(e.Message());
+            return false;
+        }
+    }
+    static TTestApplication* Instance() { return static_cast<TTestApplication*>(qApp); }
+    QStringList Errors;
+};
+
+#define KVD_DESIGNER_TEST_MAIN(TestClass)                                                                    \
+    int main(int argc, char** argv) {                                                                        \
+        TTestApplication app(argc, argv);                                                                    \
+        ClassRegistry::Register<TTestContainer>();                                                           \
+        ClassRegistry::Register<TTestLeaf>();                                                                \
+        TestClass test;                                                                                      \
+        return QTest::qExec(&test, argc, argv);                                                              \
+    }
+
+struct DesignerFixture {
+    QWidget Window;
+    TELDesignPanel* Panel = nullptr;
+    std::unique_ptr<TTestContainer> Root;
+    std::unique_ptr<TELDesigner> Designer;
+    QStringList Events;
+
+    DesignerFixture() {
+        TTestApplication::Instance()->Errors.clear();
+        Window.resize(440, 440);
+        Panel = new TELDesignPanel;
+        Panel->SetName(QStringLiteral("ELDesignPanel1"));
+        Panel->SetParentControl(&Window);
+        Panel->SetBounds(10, 10, 402, 402);
+        Root = std::make_unique<TTestContainer>();
+        Root->SetName(QStringLiteral("Root"));
+        Root->SetBounds(0, 0, 400, 400);
+        Designer = std::make_unique<TELDesigner>();
+        Designer->SetDesignControl(Root.get());
+        Designer->SetDesignPanel(Panel);
+        Designer->Grid()->SetXStep(2);
+        Designer->Grid()->SetYStep(2);
+        Designer->Grid()->SetVisible(false);
+        Designer->SetPixelStep(2);
+        Designer->SetShowingHints(htSize | htMove | htInsert);
+        Designer->SetClipboardFormat(QStringLiteral("kvdui"));
+        Designer->OnChangeSelection = [this](QObject*) { Events << QStringLiteral("change"); };
+        Designer->OnModified = [this](QObject*) { Events << QStringLiteral("modified"); };
+        Designer->OnControlInserted = [this](QObject*) { Events << QStringLiteral("inserted"); };
+        Window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&Window));
+        Window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&Window));
+        Designer->SetActive(true);
+        Surface()->setFocus();
+        QCoreApplication::processEvents();
+        Events.clear();
+    }
+    ~DesignerFixture() { Designer.reset(); }
+
+    TELDesignerSelectedControls* Sel() const { return Designer->SelectedControls(); }
+    TDEng* Engine() const { return Designer->Engine(); }
+    TDPForm* Surface() const { return Panel->Surface(); }
+
+    template <typename T = TTestLeaf> T* Add(TControl* parent, const QString& name, const QRect& r) {
+        auto* c = new T(Root.get());
+        c->SetName(name);
+        c->SetParentControl(parent);
+        c->SetBounds(r.x(), r.y(), r.width(), r.height());
+        return c;
+    }
+
+    QList<TControl*> Selection() const {
+        QList<TControl*> list;
+        for (int i = 0; i < Sel()->Count(); ++i)
+            list << Sel()->Items(i);
+        return list;
+    }
+
+    // Mouse input at a point of a widget, delivered through the window.
+    void Press(QWidget* w, QPoint p, Qt::KeyboardModifiers keys = {}, Qt::MouseButton b = Qt::LeftButton) {
+        QTest::mousePress(w, b, keys, p);
+    }
+    void Move(QWidget* w, QPoint p) { QTest::mouseMove(w, p); }
+    void Release(QWidget* w, QPoint p, Qt::KeyboardModifiers keys = {}, Qt::MouseButton b = Qt::LeftButton) {
+        QTest::mouseRelease(w, b, keys, p);
+    }
+    // Press at from, move in steps to to, release there (points in w's coordinates).
+    void Drag(QWidget* w, QPoint from, QPoint to, Qt::KeyboardModifiers keys = {}) {
+        Press(w, from, keys);
+        const QPoint d = to - from;
+        for (int i = 1; i <= 4; ++i)
+            Move(w, from + d * i / 4);
+        Release(w, to, keys);
+    }
+    void Key(int key, Qt::KeyboardModifiers keys = {}) { QTest::keyClick(Surface(), Qt::Key(key), keys); }
+
+    static void SaveShot(QWidget* w, const QString& name) {
+        QDir().mkpath(QStringLiteral("screenshots"));
+        const QString path =
+            QDir::current().filePath(QStringLiteral("screenshots/") + name + QStringLiteral(".png"));
+        QVERIFY(w->grab().save(path));
+        qInfo("screenshot: %s", qPrintable(path));
+    }
+};

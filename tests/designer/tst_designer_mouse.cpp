@@ -1,0 +1,385 @@
+// The designer through the mouse: selection rules of a press, move, resize, rubber band and insertion
+// drags with snapping and confinement, handles, feedback without repainting, hints and screenshots.
+
+#include "DesignerFixture.h"
+
+class TstDesignerMouse : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void activationHostsTheRootAndSelectsIt() {
+        DesignerFixture f;
+        QCOMPARE(f.Root->parentWidget(), f.Surface());
+        QCOMPARE(f.Root->BoundsRect().topLeft(), QPoint(0, 0));
+        QCOMPARE(f.Surface()->parentWidget(), f.Panel);
+        QCOMPARE(f.Surface()->geometry(), f.Panel->SurfaceRect());
+        QCOMPARE(f.Selection(), QList<TControl*>{f.Root.get()});
+        QVERIFY(f.Root->IsDesigning());
+        // The root has no handles, and nothing can be copied or deleted yet.
+        QCOMPARE(f.Surface()->findChildren<TDSelCtrlItemPoint*>().size(), 0);
+        QVERIFY(!f.Designer->CanCopy());
+        QVERIFY(!f.Designer->CanCut());
+        f.Designer->DeleteSelected();
+        QCOMPARE(f.Events, QStringList());
+        f.Designer->SetActive(false);
+        QCOMPARE(f.Root->parentWidget(), nullptr);
+        QVERIFY(!f.Root->IsDesigning());
+        QCOMPARE(f.Sel()->Count(), 0);
+        QVERIFY(!f.Panel->IsAttached());
+    }
+
+    void pressSelectsAndMoveDragSnapsFromTheStart_data() {
+        QTest::addColumn<QPoint>("delta");
+        QTest::addColumn<QPoint>("moved");
+        QTest::newRow("3 pixels move by 4") << QPoint(3, 3) << QPoint(4, 4);
+        QTest::newRow("1 pixel moves nothing") << QPoint(1, 0) << QPoint(0, 0);
+        QTest::newRow("odd start offset kept") << QPoint(10, -5) << QPoint(10, -4);
+    }
+
+    void pressSelectsAndMoveDragSnapsFromTheStart() {
+        QFETCH(QPoint, delta);
+        QFETCH(QPoint, moved);
+        DesignerFixture f;
+        TTestLeaf* a = f.Add(f.Root.get(), QStringLiteral("Leaf1"), QRect(101, 51, 60, 30));
+        f.Press(a, QPoint(10, 10));
+        QCOMPARE(f.Selection(), QList<TControl*>{a});
+        QVERIFY(f.Engine()->Dragging());
+        QCOMPARE(QWidget::mouseGrabber(), f.Root.get());
+        for (int i = 1; i <= 3; ++i)
+            f.Move(f.Root.get(), a->pos() + QPoint(10, 10) + delta * i / 3);
+        f.Release(f.Root.get(), a->pos() + QPoint(10, 10) + delta);
+        QVERIFY(!f.Engine()->Dragging());
+        QCOMPARE(QWidget::mouseGrabber(), nullptr);
+        QCOMPARE(a->BoundsRect(), QRect(QPoint(101, 51) + moved, QSize(60, 30)));
+        const QStringList expected =
+            moved.isNull() ? QStringList{"change"} : QStringList{"change", "modified"};
+        QCOMPARE(f.Events, expected);
+        QVERIFY(f.Sel()->HandlesVisible());
+    }
+
+    void pressRules() {
+        DesignerFixture f;
+        TControl* root = f.Root.get();
+        TTestLeaf* a = f.Add(root, QStringLiteral("Leaf1"), QRect(20, 20, 60, 30));
+        TTestLeaf* b = f.Add(root, QStringLiteral("Leaf2"), QRect(120, 20, 60, 30));
+        auto click = [&](QWidget* w, Qt::KeyboardModifiers keys = {}) {
+            f.Press(w, QPoint(5, 5), keys);
+            f.Release(w, QPoint(5, 5), keys);
+        };
+        click(a);
+        f.Events.clear();
+        // Shift adds, and one batch gives one change.
+        click(b, Qt::ShiftModifier);
+        QCOMPARE(f.Selection(), (QList<TControl*>{a, b}));
+        QCOMPARE(f.Events, QStringList{"change"});
+        // Shift on the root while others are selected does nothing.
+        f.Events.clear();
+        f.Press(root, QPoint(300, 300), Qt::ShiftModifier);
+        f.Release(root, QPoint(300, 300), Qt::ShiftModifier);
+        QCOMPARE(f.Selection(), (QList<TControl*>{a, b}));
+        QCOMPARE(f.Events, QStringList());
+        // A press on a member of a multiple selection keeps the group and moves it together.
+        f.Drag(a, QPoint(5, 5), QPoint(15, 25));
+        QCOMPARE(f.Selection(), (QList<TControl*>{a, b}));
+        QCOMPARE(a->BoundsRect().topLeft(), QPoint(30, 40));
+        QCOMPARE(b->BoundsRect().topLeft(), QPoint(130, 40));
+        // Shift on the only selected control leaves the root selected.
+        click(a);
+        click(a, Qt::ShiftModifier);
+        QCOMPARE(f.Selection(), QList<TControl*>{root});
+        // Ctrl selects the root even on a control; right press selects without dragging.
+        click(b);
+        f.Press(b, QPoint(5, 5), Qt::ControlModifier);
+        QCOMPARE(f.Selection(), QList<TControl*>{root});
+        f.Release(b, QPoint(5, 5), Qt::ControlModifier); // the band of that one point touches b
+        QCOMPARE(f.Selection(), QList<TControl*>{b});
+        f.Press(b, QPoint(5, 5), {}, Qt::RightButton);
+        QVERIFY(!f.Engine()->Dragging());
+        QCOMPARE(f.Selection(), QList<TControl*>{b});
+        f.Release(b, QPoint(5, 5), {}, Qt::RightButton);
+        // A press on the surface outside the root is ignored.
+        f.Root->SetBounds(0, 0, 300, 300);
+        f.Press(f.Surface(), QPoint(350, 350));
+        f.Release(f.Surface(), QPoint(350, 350));
+        QCOMPARE(f.Selection(), QList<TControl*>{b});
+    }
+
+    void lockedControlsAreNotMoved() {
+        DesignerFixture f;
+        TTestLeaf* a = f.Add(f.Root.get(), QStringLiteral("Leaf1"), QRect(20, 20, 60, 30));
+        TTestLeaf* b = f.Add(f.Root.get(), QStringLiteral("Leaf2"), QRect(120, 20, 60, 30));
+        b->SetDesignLocks(dlMove);
+        f.Sel()->SetSelection({a, b});
+        f.Drag(a, QPoint(5, 5), QPoint(25, 5));
+        QCOMPARE(f.Selection(), QList<TControl*>{a}); // the locked one leaves the group
+        QCOMPARE(a->Left(), 40);
+        QCOMPARE(b->Left(), 120);
+        f.Drag(b, QPoint(5, 5), QPoint(25, 5));
+        QCOMPARE(f.Selection(), QList<TControl*>{b});
+        QCOMPARE(b->Left(), 120);
+        QVERIFY(!f.Engine()->Dragging());
+    }
+
+    void moveFeedbackDoesNotRepaintControls() {
+        DesignerFixture f;
+        QList<TTestLeaf*> leaves;
+        for (int i = 0; i < 6; ++i)
+            leaves << f.Add(f.Root.get(), QStringLiteral("Leaf%1").arg(i + 1),
+                            QRect(20 + 60 * i, 40, 50, 30));
+        QList<TControl*> all(leaves.begin(), leaves.end());
+        f.Sel()->SetSelection(all);
+        QCoreApplication::processEvents();
+        f.Press(leaves[0], QPoint(5, 5));
+        QVERIFY(f.Engine()->Canvas());
+        QCOMPARE(f.Engine()->Canvas()->FigureCount(), 6);
+        QCoreApplication::processEvents();
+        const int rootPaints = f.Root->Paints;
+        QList<int> paints;
+        for (TTestLeaf* l : leaves)
+            paints << l->Paints;
+        for (int i = 1; i <= 20; ++i) {
+            f.Move(f.Root.get(), leaves[0]->pos() + QPoint(5 + 3 * i, 5 + 2 * i));
+            QCoreApplication::processEvents();
+        }
+        QCOMPARE(f.Engine()->Canvas()->FigureCount(), 6); // old outlines erased, new ones drawn
+        QCOMPARE(f.Root->Paints, rootPaints);
+        for (int i = 0; i < leaves.size(); ++i)
+            QCOMPARE(leaves[i]->Paints, paints[i]);
+        f.Key(Qt::Key_Escape); // cancels: nothing moves
+        QVERIFY(!f.Engine()->Dragging());
+        QCOMPARE(leaves[0]->Left(), 20);
+        QVERIFY(!f.Events.contains("modified"));
+    }
+
+    void handlesPositionsColoursAndModes() {
+        DesignerFixture f;
+        TTestLeaf* a = f.Add(f.Root.get(), QStringLiteral("Leaf1"), QRect(100, 50, 20, 10));
+        TTestLeaf* b = f.Add(f.Root.get(), QStringLiteral("Leaf2"), QRect(200, 50, 20, 10));
+        f.Sel()->SelectOnly(a);
+        QVERIFY(f.Surface()->hasFocus());
+        TDSelCtrlItem* item = f.Sel()->ItemOf(a);
+        QCOMPARE(item->Mode(), hmSingle);
+        QCOMPARE(item->Point(0)->geometry(), QRect(98, 48, 5, 5));
+        QCOMPARE(item->Point(4)->geometry(), QRect(117, 57, 5, 5));
+        QCOMPARE(item->Point(1)->x(), 108);
+        QCOMPARE(item->Point(0)->parentWidget(), f.Root.get());
+        QCOMPARE(item->Point(0)->FillColor(), QColor(Qt::black));
+        QCOMPARE(item->Point(3)->cursor().shape(), Qt::SizeHorCursor);
+        QCOMPARE(item->Point(0)->cursor().shape(), Qt::SizeFDiagCursor);
+        for (int i = 0; i < 8; ++i)
+            QVERIFY(item->Point(i)->isVisible());
+        // Locks show in the focused colours.
+        a->SetDesignLocks(dlMove | dlResize);
+        f.Sel()->UpdateHandles();
+        QCOMPARE(item->Point(0)->FillColor(), QColor(255, 0, 0));
+        QCOMPARE(item->Point(0)->BorderColor(), QColor(255, 0, 0));
+        QCOMPARE(item->Point(3)->cursor().shape(), Qt::ArrowCursor);
+        a->SetDesignLocks(0);
+        // Without the focus single handles turn grey with black frames.
+        f.Sel()->SetFocused(false);
+        QCOMPARE(item->Point(0)->FillColor(), QColor(128, 128, 128));
+        QCOMPARE(item->Point(0)->BorderColor(), QColor(Qt::black));
+        f.Sel()->SetFocused(true);
+        f.Sel()->Add(b);
+        QCOMPARE(item->Mode(), hmMulti);
+        QCOMPARE(item->Point(0)->geometry(), QRect(100, 50, 5, 5));
+        QCOMPARE(item->Point(4)->geometry(), QRect(115, 55, 5, 5));
+        QCOMPARE(item->Point(0)->FillColor(), QColor(128, 128, 128));
+        for (int i = 0; i < 8; ++i)
+            QCOMPARE(item->Point(i)->isVisible(), i % 2 == 0);
+        // A press on a corner mark of a multiple selection does nothing.
+        f.Events.clear();
+        f.Press(item->Point(0), QPoint(2, 2));
+        f.Release(item->Point(0), QPoint(2, 2));
+        QCOMPARE(f.Selection(), (QList<TControl*>{a, b}));
+        QVERIFY(f.Events.isEmpty());
+        // Handles follow a control moved from outside the designer once the change settles.
+        f.Sel()->SelectOnly(a);
+        a->SetBounds(150, 150, 20, 10);
+        QTRY_COMPARE(item->Point(0)->geometry(), QRect(148, 148, 5, 5));
+    }
+
+    void resizeByHandles_data() {
+        QTest::addColumn<int>("handle");
+        QTest::addColumn<QPoint>("delta");
+        QTest::addColumn<QRect>("result");
+        // The control is 60 x 30 at (100, 100).
+        QTest::newRow("right edge past the left edge flips") << 3 << QPoint(-80, 7) << QRect(80, 100, 20, 30);
+        QTest::newRow("bottom middle moves only vertically")
+            << 5 << QPoint(33, 10) << QRect(100, 100, 60, 40);
+        QTest::newRow("left middle moves only horizontally")
+            << 7 << QPoint(-10, 30) << QRect(90, 100, 70, 30);
+        QTest::newRow("top-left corner") << 0 << QPoint(-4, -6) << QRect(96, 94, 64, 36);
+        QTest::newRow("bottom-right to zero height") << 4 << QPoint(2, -30) << QRect(100, 100, 62, 0);
+    }
+
+    void resizeByHandles() {
+        QFETCH(int, handle);
+        QFETCH(QPoint, delta);
+        QFETCH(QRect, result);
+        DesignerFixture f;
+        TTestLeaf* a = f.Add(f.Root.get(), QStringLiteral("Leaf1"), QRect(100, 100, 60, 30));
+        f.Sel()->SelectOnly(a);
+        TDSelCtrlItemPoint* point = f.Sel()->ItemOf(a)->Point(handle);
+        const QPoint start = point->geometry().center();
+        f.Events.clear();
+        f.Press(point, QPoint(2, 2));
+        QVERIFY(f.Engine()->Dragging());
+        QVERIFY(!point->isVisible()); // handles hide during the drag
+        for (int i = 1; i <= 4; ++i)
+            f.Move(f.Root.get(), start + delta * i / 4);
+        f.Release(f.Root.get(), start + delta);
+        QCOMPARE(a->BoundsRect(), result);
+        QCOMPARE(f.Events, QStringList{"modified"});
+        QVERIFY(point->isVisible());
+    }
+
+    void rubberBand() {
+        DesignerFixture f;
+        TControl* root = f.Root.get();
+        TTestLeaf* a = f.Add(root, QStringLiteral("Leaf1"), QRect(100, 50, 20, 10));
+        TTestLeaf* b = f.Add(root, QStringLiteral("Leaf2"), QRect(200, 50, 20, 10));
+        auto* box = f.Add<TTestContainer>(root, QStringLiteral("Box1"), QRect(10, 200, 200, 150));
+        TTestLeaf* inner = f.Add(box, QStringLiteral("Leaf3"), QRect(10, 10, 30, 20));
+        // Around nothing: the root stays selected.
+        f.Drag(root, QPoint(300, 300), QPoint(350, 350));
+        QCOMPARE(f.Selection(), QList<TControl*>{root});
+        // A band whose edge touches a control's right edge (x 120) selects it, never a grandchild.
+        f.Events.clear();
+        f.Drag(root, QPoint(120, 40), QPoint(250, 300));
+        QCOMPARE(f.Selection(), (QList<TControl*>{a, b, box}));
+        QCOMPARE(f.Events, QStringList{"change"}); // the root was already alone: only the band's batch
+        // Ctrl on a container starts a band inside it.
+        f.Drag(box, QPoint(5, 5), QPoint(50, 50), Qt::ControlModifier);
+        QCOMPARE(f.Selection(), QList<TControl*>{inner});
+    }
+
+    void insertion_data() {
+        QTest::addColumn<QPoint>("from");
+        QTest::addColumn<QPoint>("to");
+        QTest::addColumn<QRect>("result");
+        QTest::newRow("click keeps the class size at the aligned point")
+            << QPoint(31, 45) << QPoint(31, 45) << QRect(30, 44, 60, 30);
+        QTest::newRow("drag 40 x 20 gives 41 x 21")
+            << QPoint(30, 40) << QPoint(70, 60) << QRect(30, 40, 41, 21);
+        QTest::newRow("drag up and left normalises")
+            << QPoint(70, 60) << QPoint(30, 40) << QRect(30, 40, 41, 21);
+    }
+
+    void insertion() {
+        QFETCH(QPoint, from);
+        QFETCH(QPoint, to);
+        QFETCH(QRect, result);
+        DesignerFixture f;
+        auto* box = f.Add<TTestContainer>(f.Root.get(), QStringLiteral("Box1"), QRect(100, 100, 200, 150));
+        TTestLeaf* existing = f.Add(box, QStringLiteral("TestLeaf1"), QRect(150, 100, 30, 20));
+        const TControlClass* leafClass = ClassRegistry::Find(QStringLiteral("TTestLeaf"));
+        int asked = 0;
+        f.Designer->OnControlInserting = [&](QObject*, const TControlClass*& cls) {
+            QCOMPARE(cls, nullptr);
+            ++asked;
+            cls = asked == 1 ? leafClass : nullptr;
+        };
+        // A press on a leaf inserts into the leaf's container.
+        f.Drag(box, from, to);
+        QCOMPARE(asked, 1);
+        QCOMPARE(box->ChildControls().size(), 2);
+        TControl* made = box->ChildControls().last();
+        QVERIFY(made != existing);
+        QCOMPARE(made->Owner(), f.Root.get());
+        QCOMPARE(made->Name(), QStringLiteral("TestLeaf2"));
+        QCOMPARE(made->BoundsRect(), result);
+        QCOMPARE(f.Selection(), QList<TControl*>{made});
+        QCOMPARE(f.Events, (QStringList{"change", "inserted", "modified"}));
+        // A container locked against insertion is not asked.
+        box->SetDesignLocks(dlInsert);
+        f.Press(box, QPoint(5, 5));
+        f.Release(box, QPoint(5, 5));
+        QCOMPARE(asked, 1);
+    }
+
+    void dragsAreConfinedToTheContainer() {
+        DesignerFixture f;
+        auto* box = f.Add<TTestContainer>(f.Root.get(), QStringLiteral("Box1"), QRect(100, 100, 100, 80));
+        TTestLeaf* a = f.Add(box, QStringLiteral("Leaf1"), QRect(10, 10, 30, 20));
+        f.Press(a, QPoint(5, 5));
+        // Far outside the panel: the point is held at the box's bottom-right pixel.
+        f.Move(f.Root.get(), QPoint(390, 390));
+        f.Release(f.Root.get(), QPoint(390, 390));
+        QCOMPARE(a->parentWidget(), box);
+        // The grab point (15, 15 in the box) reaches at most (99, 79), snapped from the start by 2s.
+        QCOMPARE(a->BoundsRect().topLeft(), QPoint(10 + 84, 10 + 64));
+    }
+
+    void doubleClickAndContextPopup() {
+        DesignerFixture f;
+        TTestLeaf* a = f.Add(f.Root.get(), QStringLiteral("Leaf1"), QRect(20, 20, 60, 30));
+        int doubles = 0;
+        QPoint popupAt;
+        f.Designer->OnDblClick = [&](QObject*) { ++doubles; };
+        f.Designer->OnContextPopup = [&](QObject*, const QPoint& pos, bool& handled) {
+            QCOMPARE(handled, false);
+            popupAt = pos;
+            handled = true;
+        };
+        QTest::mouseDClick(a, Qt::LeftButton, {}, QPoint(5, 5));
+        QCOMPARE(doubles, 1);
+        f.Press(a, QPoint(6, 7), {}, Qt::RightButton);
+        f.Release(a, QPoint(6, 7), {}, Qt::RightButton);
+        QCOMPARE(popupAt, a->mapToGlobal(QPoint(6, 7)));
+    }
+
+    void hints() {
+        DesignerFixture f;
+        TTestLeaf* a = f.Add(f.Root.get(), QStringLiteral("Leaf1"), QRect(20, 20, 60, 30));
+        f.Designer->SetShowingHints(htControl | htMove);
+        f.Designer->OnControlHint = [](QObject*, TControl* c, QString& hint) {
+            QCOMPARE(hint, QStringLiteral("Leaf1: TTestLeaf"));
+            hint += QStringLiteral(" *");
+            Q_UNUSED(c);
+        };
+        f.Move(a, QPoint(10, 10));
+        QTRY_VERIFY(f.Engine()->Hint()->Shown());
+        auto* window = qobject_cast<QLabel*>(TDEngHint::Window());
+        QVERIFY(window && window->isVisible());
+        QCOMPARE(window->text(), QStringLiteral("Leaf1: TTestLeaf *"));
+        QVERIFY(window->windowFlags() & Qt::ToolTip);
+        // Any key hides it.
+        QTest::keyClick(f.Surface(), Qt::Key_Shift);
+        QVERIFY(!f.Engine()->Hint()->Shown());
+        QVERIFY(!window->isVisible());
+        // The position hint during a move: minimum left and top, shown at once.
+        f.Press(a, QPoint(5, 5));
+        f.Move(f.Root.get(), a->pos() + QPoint(5 + 10, 5 + 4));
+        QVERIFY(window->isVisible());
+        QCOMPARE(window->text(), QStringLiteral("30, 24"));
+        f.Release(f.Root.get(), a->pos() + QPoint(5 + 10, 5 + 4));
+        QVERIFY(!window->isVisible());
+    }
+
+    void screenshots() {
+        DesignerFixture f;
+        f.Root->SetBounds(0, 0, 380, 380);
+        auto* box = f.Add<TTestContainer>(f.Root.get(), QStringLiteral("Box1"), QRect(30, 160, 220, 150));
+        TTestLeaf* a = f.Add(f.Root.get(), QStringLiteral("Leaf1"), QRect(40, 40, 80, 30));
+        TTestLeaf* b = f.Add(f.Root.get(), QStringLiteral("Leaf2"), QRect(160, 40, 80, 30));
+        TTestLeaf* c = f.Add(box, QStringLiteral("Leaf3"), QRect(20, 30, 80, 30));
+        f.Sel()->SelectOnly(a);
+        QCoreApplication::processEvents();
+        DesignerFixture::SaveShot(&f.Window, QStringLiteral("designer-single"));
+        f.Sel()->SelectAll();
+        QCoreApplication::processEvents();
+        DesignerFixture::SaveShot(&f.Window, QStringLiteral("designer-multi"));
+        f.Sel()->SetSelection({a, b});
+        f.Press(a, QPoint(10, 10));
+        f.Move(f.Root.get(), a->pos() + QPoint(30, 60));
+        QCoreApplication::processEvents();
+        DesignerFixture::SaveShot(&f.Window, QStringLiteral("designer-drag"));
+        f.Release(f.Root.get(), a->pos() + QPoint(30, 60));
+        f.Drag(box, QPoint(10, 10), QPoint(120, 90), Qt::ControlModifier);
+        QCOMPARE(f.Selection(), QList<TControl*>{c});
+    }
+};
+
+KVD_DESIGNER_TEST_MAIN(TstDesignerMouse)
+#include "tst_designer_mouse.moc"
