@@ -1,0 +1,204 @@
+// Hostile and broken peers, with received data processed on the client's thread and on the reader
+// thread.
+
+#include "LinkTestUtil.h"
+#include "TestPeer.h"
+#include "link/KvdUI.h"
+
+#include <QRandomGenerator>
+#include <QtTest>
+
+namespace {
+
+constexpr int Timeout = 5000;
+
+struct Client {
+    Client(TestPeer& peer, bool synchronized) {
+        dromo.SetPort(peer.Port());
+        dromo.SetSynchronized(synchronized);
+        dromo.OnError = [this](QObject*, const QString& message) { errors.Append(message); };
+        dromo.OnConnect = [this](QObject*, DR_VER&) { log.Append(QStringLiteral("connect")); };
+        dromo.OnDisconnect = [this](QObject*) { log.Append(QStringLiteral("disconnect")); };
+        dromo.OnPacket = [this](QObject*, quint8 type, const TKvdPacket& packet) {
+            log.Append(QStringLiteral("packet:%1:%2").arg(type).arg(packet.Length()));
+        };
+    }
+    // Waits while handling events, so that synchronized processing goes on.
+    bool WaitFor(const std::function<bool()>& condition) { return QTest::qWaitFor(condition, Timeout); }
+    // Inactive, and Close has run to its end (it may run on the reader thread).
+    bool WaitInactive() {
+        return WaitFor([&] { return !dromo.Active() && log.Count(QStringLiteral("disconnect")) > 0; }) &&
+               dromo.Handle() == -1;
+    }
+
+    TKvdDromo dromo;
+    EventLog log;
+    EventLog errors;
+};
+
+} // namespace
+
+class TestLinkFaults : public QObject {
+    Q_OBJECT
+
+private slots:
+    void randomBytes_data() { threads(); }
+    void randomBytes();
+    void zeroSizeByte_data() { threads(); }
+    void zeroSizeByte();
+    void oversizeSizeByte_data() { threads(); }
+    void oversizeSizeByte();
+    void versionOneBytePerReceive_data() { threads(); }
+    void versionOneBytePerReceive();
+    void vanishesMidPacket_data() { threads(); }
+    void vanishesMidPacket();
+    void silentPeerThenUserCloses_data() { threads(); }
+    void silentPeerThenUserCloses();
+    void peerThatNeverReads_data() { threads(); }
+    void peerThatNeverReads();
+
+private:
+    void threads() {
+        QTest::addColumn<bool>("synchronized");
+        QTest::newRow("synchronized") << true;
+        QTest::newRow("reader thread") << false;
+    }
+};
+
+void TestLinkFaults::randomBytes() {
+    QFETCH(bool, synchronized);
+    for (quint32 seed = 1; seed <= 4; ++seed) {
+        TestPeer peer;
+        Client client(peer, synchronized);
+        client.dromo.SetActive(true);
+        QVERIFY(client.WaitFor([&] { return client.log.Count(QStringLiteral("connect")) == 1; }));
+        QRandomGenerator random(seed);
+        QByteArray noise(64 * 1024, '\0');
+        for (char& byte : noise)
+            byte = char(random.bounded(1, 256)); // no zero byte: framing has to survive every size byte
+        peer.Send(noise);
+        peer.CloseConnection();
+        QVERIFY(client.WaitInactive());
+        QCOMPARE(client.log.Count(QStringLiteral("disconnect")), 1);
+        for (const QString& error : client.errors.Lines())
+            QVERIFY2(error.startsWith(QStringLiteral("[127.0.0.1:")), qPrintable(error));
+    }
+}
+
+void TestLinkFaults::zeroSizeByte() {
+    QFETCH(bool, synchronized);
+    TestPeer peer;
+    Client client(peer, synchronized);
+    client.dromo.SetActive(true);
+    QVERIFY(client.WaitFor([&] { return client.log.Count(QStringLiteral("connect")) == 1; }));
+    peer.Send(TestPeer::Tiny(0) + ByteList({0, 3, 0, 0}) + TestPeer::Click(1, 0));
+    // The fatal framing error closes the socket; the reader's end then takes the link down.
+    QVERIFY(client.WaitInactive());
+    QCOMPARE(client.errors.Lines(), QStringList{QStringLiteral("FATAL: Zero packet len detected!")});
+    QCOMPARE(client.log.Count(QStringLiteral("packet:3:4")), 1);
+    QCOMPARE(client.log.Count(QStringLiteral("packet:46:8")), 0);
+    QCOMPARE(client.log.Count(QStringLiteral("disconnect")), 1);
+    QVERIFY(peer.WaitForEnded(1, Timeout));
+}
+
+void TestLinkFaults::oversizeSizeByte() {
+    QFETCH(bool, synchronized);
+    TestPeer peer;
+    Client client(peer, synchronized);
+    client.dromo.SetActive(true);
+    QVERIFY(client.WaitFor([&] { return client.log.Count(QStringLiteral("connect")) == 1; }));
+    // Claims 1020 bytes and delivers 10: the client waits for the rest without delivering anything.
+    QByteArray big(10, 'x');
+    big[0] = char(255);
+    big[1] = 11;
+    peer.Send(big);
+    QTest::qWait(100);
+    QVERIFY(client.dromo.Active());
+    QCOMPARE(client.log.Count(QStringLiteral("packet:11:1020")), 0);
+    // The rest arrives: one console packet of 1020 bytes.
+    peer.Send(QByteArray(1010, 'y'));
+    QVERIFY(client.WaitFor([&] { return client.log.Count(QStringLiteral("packet:11:1020")) == 1; }));
+    peer.CloseConnection();
+    QVERIFY(client.WaitInactive());
+}
+
+void TestLinkFaults::versionOneBytePerReceive() {
+    QFETCH(bool, synchronized);
+    TestPeer peer;
+    peer.SetAnswerInit(false);
+    Client client(peer, synchronized);
+    client.dromo.SetActive(true);
+    QVERIFY(peer.WaitForPackets(1, Timeout));
+    QVERIFY(peer.SendBytewise(TestPeer::Version() + TestPeer::Tiny(0), 1));
+    QVERIFY(client.WaitFor([&] { return client.log.Count(QStringLiteral("packet:3:4")) == 1; }));
+    QCOMPARE(client.log.Lines(), (QStringList{"connect", "packet:2:20", "packet:3:4"}));
+    QVERIFY(peer.WaitForPackets(3, Timeout));
+    QCOMPARE(client.errors.Lines(), QStringList());
+}
+
+void TestLinkFaults::vanishesMidPacket() {
+    QFETCH(bool, synchronized);
+    TestPeer peer;
+    Client client(peer, synchronized);
+    client.dromo.SetActive(true);
+    QVERIFY(client.WaitFor([&] { return client.log.Count(QStringLiteral("connect")) == 1; }));
+    peer.Send(TestPeer::Typed(4, "half").left(50));
+    peer.CloseConnection();
+    QVERIFY(client.WaitInactive());
+    QCOMPARE(client.log.Count(QStringLiteral("disconnect")), 1);
+    QCOMPARE(client.errors.Lines().filter(QStringLiteral("FATAL")), QStringList());
+    // The abandoned half packet does not survive into the next connection.
+    client.log.Clear();
+    client.dromo.SetActive(true);
+    QVERIFY(client.WaitFor([&] { return client.log.Count(QStringLiteral("connect")) == 1; }));
+    peer.Send(TestPeer::Tiny(0));
+    QVERIFY(client.WaitFor([&] { return client.log.Count(QStringLiteral("packet:3:4")) == 1; }));
+    QCOMPARE(client.log.Lines().filter(QStringLiteral("packet:47")), QStringList());
+}
+
+void TestLinkFaults::silentPeerThenUserCloses() {
+    QFETCH(bool, synchronized);
+    TestPeer peer;
+    peer.SetAnswerInit(false);
+    Client client(peer, synchronized);
+    client.dromo.SetActive(true);
+    QVERIFY(peer.WaitForPackets(1, Timeout));
+    QTest::qWait(50);
+    QVERIFY(client.dromo.Active());
+    QCOMPARE(client.log.Lines(), QStringList());
+    client.dromo.SetActive(false);
+    QCOMPARE(client.dromo.Handle(), -1);
+    QCOMPARE(client.log.Lines(), (QStringList{"packet:0:4", "disconnect"}));
+    QTest::qWait(50); // the reader's end changes nothing more
+    QCOMPARE(client.log.Lines().size(), 2);
+    QVERIFY(peer.WaitForEnded(1, Timeout));
+}
+
+void TestLinkFaults::peerThatNeverReads() {
+    // A peer that stops taking data would block every send; after the send timeout the link is taken
+    // down instead of hanging the client's thread.
+    QFETCH(bool, synchronized);
+    TestPeer peer;
+    Client client(peer, synchronized);
+    client.dromo.SetSendTimeout(200);
+    TKvdUI ui;
+    ui.SetDromo(&client.dromo);
+    client.dromo.SetActive(true);
+    QVERIFY(client.WaitFor([&] { return client.log.Count(QStringLiteral("connect")) == 1; }));
+    peer.SetReading(false);
+    QString layout = QStringLiteral("<ui>");
+    for (int i = 0; i < 256; ++i)
+        layout += QStringLiteral("<element id=\"%1\" text=\"%2\"/>").arg(i).arg(QString(200, 'w'));
+    layout += QStringLiteral("</ui>");
+    for (int round = 0; round < 2000 && client.dromo.Handle() != -1; ++round)
+        ui.ShowLayout(layout);
+    QCOMPARE(client.dromo.Handle(), -1);
+    QVERIFY(client.WaitInactive());
+    const QStringList errors = client.errors.Lines();
+    QVERIFY(!errors.isEmpty());
+    QCOMPARE(errors.first(), QStringLiteral("[127.0.0.1:%1] Connection timed out").arg(peer.Port()));
+    QCOMPARE(client.log.Count(QStringLiteral("disconnect")), 1);
+}
+
+QTEST_GUILESS_MAIN(TestLinkFaults)
+#include "tst_linkfaults.moc"

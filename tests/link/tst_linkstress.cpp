@@ -1,0 +1,196 @@
+// Shutdown races, repeated many times against the test peer: the user switching the link off while the
+// peer closes it, and the client (or a subscriber) destroyed while the reader thread waits for the
+// client's thread. Run under ThreadSanitizer and AddressSanitizer as well; every loop is bounded in
+// count and time.
+
+#include "LinkTestUtil.h"
+#include "TestPeer.h"
+#include "link/KvdUI.h"
+
+#include <QElapsedTimer>
+#include <QRandomGenerator>
+#include <QtTest>
+
+#include <thread>
+
+namespace {
+
+constexpr int Timeout = 10000;
+constexpr int Cycles = 60;
+constexpr qint64 Budget = 30000; // ms per test row; sanitizer builds are slow
+
+// Runs action on a helper thread at (nearly) the same moment as the caller goes on.
+class Simultaneously {
+public:
+    explicit Simultaneously(std::function<void()> action)
+        : m_thread([this, action = std::move(action)] {
+              while (!m_go.load())
+                  std::this_thread::yield();
+              action();
+          }) {}
+    void Go() { m_go = true; }
+    ~Simultaneously() {
+        m_go = true;
+        m_thread.join();
+    }
+
+private:
+    std::atomic<bool> m_go{false};
+    std::thread m_thread;
+};
+
+void Wire(TKvdDromo& client, EventLog& log, EventLog& errors) {
+    client.OnConnect = [&log](QObject*, DR_VER&) { log.Append(QStringLiteral("connect")); };
+    client.OnDisconnect = [&log](QObject*) { log.Append(QStringLiteral("disconnect")); };
+    client.OnPacket = [&log](QObject*, quint8 type, const TKvdPacket&) {
+        if (type != Dromo::DR_TINY)
+            log.Append(QStringLiteral("packet:%1").arg(type));
+    };
+    client.OnError = [&errors](QObject*, const QString& message) { errors.Append(message); };
+}
+
+QByteArray Burst(int count) {
+    QByteArray burst;
+    for (int i = 0; i < count; ++i)
+        burst += i % 2 ? TestPeer::Tiny(0) : TestPeer::Click(quint8(i), 0);
+    return burst;
+}
+
+} // namespace
+
+class TestLinkStress : public QObject {
+    Q_OBJECT
+
+private slots:
+    void userAndPeerClose_data() { threads(); }
+    void userAndPeerClose();
+    void destroyWhileReaderWaits_data() { threads(); }
+    void destroyWhileReaderWaits();
+    void destroyWithChunkPending();
+
+private:
+    void threads() {
+        QTest::addColumn<bool>("synchronized");
+        QTest::newRow("synchronized") << true;
+        QTest::newRow("reader thread") << false;
+    }
+};
+
+void TestLinkStress::userAndPeerClose() {
+    QFETCH(bool, synchronized);
+    TestPeer peer;
+    peer.SetKeepAlive(1);
+    EventLog log, errors;
+    TKvdDromo client;
+    client.SetPort(peer.Port());
+    client.SetSynchronized(synchronized);
+    Wire(client, log, errors);
+    QRandomGenerator random(42);
+    QElapsedTimer elapsed;
+    elapsed.start();
+    int cycle = 0;
+    for (; cycle < Cycles && elapsed.elapsed() < Budget; ++cycle) {
+        client.SetActive(true);
+        QVERIFY(QTest::qWaitFor([&] { return log.Count(QStringLiteral("connect")) == cycle + 1; }, Timeout));
+        peer.Send(Burst(40));
+        // Keep this thread away from its events for a moment, so that a synchronized reader is
+        // blocked waiting for it when the link goes down.
+        std::this_thread::sleep_for(std::chrono::microseconds(random.bounded(0, 3000)));
+        {
+            Simultaneously peerCloses([&] { peer.CloseConnection(); });
+            peerCloses.Go();
+            if (random.bounded(2))
+                std::this_thread::yield();
+            client.SetActive(false);
+        }
+        QVERIFY(QTest::qWaitFor(
+            [&] { return !client.Active() && log.Count(QStringLiteral("disconnect")) == cycle + 1; },
+            Timeout));
+        QCOMPARE(client.Handle(), -1);
+    }
+    QVERIFY(cycle >= 10);
+    QTest::qWait(50);
+    // One Close per connection, whoever came first.
+    QCOMPARE(log.Count(QStringLiteral("disconnect")), cycle);
+    QCOMPARE(log.Count(QStringLiteral("connect")), cycle);
+    QVERIFY(peer.WaitForEnded(cycle, Timeout));
+    for (const QString& error : errors.Lines())
+        QVERIFY2(error.startsWith(QStringLiteral("[127.0.0.1:%1] ").arg(peer.Port())), qPrintable(error));
+}
+
+void TestLinkStress::destroyWhileReaderWaits() {
+    QFETCH(bool, synchronized);
+    TestPeer peer;
+    peer.SetKeepAlive(1);
+    EventLog errors;
+    QRandomGenerator random(7);
+    QElapsedTimer elapsed;
+    elapsed.start();
+    int cycle = 0;
+    for (; cycle < Cycles && elapsed.elapsed() < Budget; ++cycle) {
+        EventLog log;
+        QObject owner;
+        auto* client = new TKvdDromo(&owner);
+        client->SetPort(peer.Port());
+        client->SetSynchronized(synchronized);
+        Wire(*client, log, errors);
+        auto* ui = new TKvdUI(&owner);
+        ui->SetDromo(client);
+        ui->OnEvent = [&log](QObject*, quint8, quint8, const QString&) {
+            log.Append(QStringLiteral("event"));
+        };
+        client->SetActive(true);
+        QVERIFY(QTest::qWaitFor([&] { return log.Count(QStringLiteral("connect")) == 1; }, Timeout));
+        peer.Send(Burst(60));
+        std::this_thread::sleep_for(std::chrono::microseconds(random.bounded(0, 3000)));
+        const int variant = random.bounded(4);
+        {
+            // 0: the client alone; 1: the peer closes at the same moment; 2: the subscriber goes first,
+            // while the peer closes; 3: the link was switched off just before.
+            Simultaneously peerCloses([&] {
+                if (variant == 1 || variant == 2)
+                    peer.CloseConnection();
+            });
+            peerCloses.Go();
+            if (variant == 2)
+                delete ui;
+            if (variant == 3)
+                client->SetActive(false);
+            delete client;
+        }
+        const QStringList after = log.Lines();
+        // Nothing of the destroyed client may run any more, on any thread.
+        QTest::qWait(random.bounded(0, 5));
+        QCOMPARE(log.Lines(), after);
+    }
+    QVERIFY(cycle >= 10);
+    QVERIFY(peer.WaitForEnded(cycle, Timeout));
+    for (const QString& error : errors.Lines())
+        QVERIFY2(error.startsWith(QStringLiteral("[127.0.0.1:%1] ").arg(peer.Port())), qPrintable(error));
+}
+
+void TestLinkStress::destroyWithChunkPending() {
+    // The reader has received a click and waits for this thread, which does not handle its events
+    // before destroying the client: the click is never handled and nothing hangs.
+    TestPeer peer;
+    EventLog log, errors;
+    QObject owner;
+    auto* client = new TKvdDromo(&owner);
+    client->SetPort(peer.Port());
+    Wire(*client, log, errors);
+    auto* ui = new TKvdUI(&owner);
+    ui->SetDromo(client);
+    ui->OnEvent = [&log](QObject*, quint8, quint8, const QString&) { log.Append(QStringLiteral("event")); };
+    client->SetActive(true);
+    QVERIFY(QTest::qWaitFor([&] { return log.Count(QStringLiteral("connect")) == 1; }, Timeout));
+    peer.Send(TestPeer::Click(1, 0));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    delete client;
+    QTest::qWait(20);
+    QCOMPARE(log.Lines(), (QStringList{"connect", "packet:2"}));
+    QVERIFY(peer.WaitForEnded(1, Timeout));
+    QCOMPARE(errors.Lines(), QStringList());
+}
+
+QTEST_GUILESS_MAIN(TestLinkStress)
+#include "tst_linkstress.moc"
