@@ -6,6 +6,7 @@
 #include <QMetaClassInfo>
 #include <QMutex>
 #include <memory>
+#include <unordered_map>
 
 namespace {
 
@@ -165,11 +166,11 @@ namespace Props {
 
 const TPropList& GetPropList(const QMetaObject* metaObject) {
     static QMutex mutex;
-    static QHash<const QMetaObject*, ClassProps*> cache;
+    static std::unordered_map<const QMetaObject*, std::unique_ptr<ClassProps>> cache;
     QMutexLocker lock(&mutex);
-    ClassProps*& entry = cache[metaObject];
+    std::unique_ptr<ClassProps>& entry = cache[metaObject];
     if (!entry)
-        entry = build(metaObject);
+        entry.reset(build(metaObject));
     return entry->list;
 }
 
