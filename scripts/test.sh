@@ -8,8 +8,17 @@ opts=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
 build="${KVD_BUILD_DIR:-$root/build}"
 case "${KVD_SANITIZE:-}" in
     "") ;;
-    address) opts+=(-DKVD_ASAN=ON); build="${KVD_BUILD_DIR:-$root/build-asan}" ;;
-    thread) opts+=(-DKVD_TSAN=ON); build="${KVD_BUILD_DIR:-$root/build-tsan}" ;;
+    address)
+        opts+=(-DKVD_ASAN=ON -DKVD_BENCH=OFF)
+        build="${KVD_BUILD_DIR:-$root/build-asan}"
+        export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}"
+        export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
+        ;;
+    thread)
+        opts+=(-DKVD_TSAN=ON -DKVD_BENCH=OFF)
+        build="${KVD_BUILD_DIR:-$root/build-tsan}"
+        export TSAN_OPTIONS="${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1}"
+        ;;
     *) echo "KVD_SANITIZE must be address or thread" >&2; exit 2 ;;
 esac
 cmake -S "$root" -B "$build" -G Ninja "${opts[@]}" >/dev/null
