@@ -83,8 +83,12 @@ private Q_SLOTS:
         QCOMPARE(f.Selection(), (QList<TControl*>{a, b}));
         QCOMPARE(a->BoundsRect().topLeft(), QPoint(30, 40));
         QCOMPARE(b->BoundsRect().topLeft(), QPoint(130, 40));
-        // Shift on the only selected control leaves the root selected.
+        // A plain click on a member keeps the group too; Shift on the only selected control leaves the
+        // root selected.
         click(a);
+        QCOMPARE(f.Selection(), (QList<TControl*>{a, b}));
+        click(b, Qt::ShiftModifier);
+        QCOMPARE(f.Selection(), QList<TControl*>{a});
         click(a, Qt::ShiftModifier);
         QCOMPARE(f.Selection(), QList<TControl*>{root});
         // Ctrl selects the root even on a control; right press selects without dragging.
