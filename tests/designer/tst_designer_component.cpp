@@ -1,0 +1,323 @@
+// The designer component: activation and its errors, the selection list and its batching, grid
+// settings, the clipboard with the component stream, free notifications and stacking order.
+
+#include "DesignerFixture.h"
+
+#include "core/PropInfo.h"
+
+#include <QClipboard>
+#include <QMimeData>
+
+class TstDesignerComponent : public QObject {
+    Q_OBJECT
+
+    template <typename F> static QString errorOf(F&& f) {
+        try {
+            f();
+        } catch (const EELDesigner& e) {
+            return e.Message();
+        } catch (const Exception& e) {
+            return QStringLiteral("other: ") + e.Message();
+        }
+        return QString();
+    }
+
+private Q_SLOTS:
+    void publishedDefaults() {
+        TELDesigner designer;
+        const QStringList names = {"SnapToGrid",      "ShowingHints",         "HandleClr",
+                                   "HandleBorderClr", "MultySelectHandleClr", "MultySelectHandleBorderClr",
+                                   "PixelStep",       "InactiveHandleClr",    "InactiveHandleBorderClr",
+                                   "LockedHandleClr"};
+        for (const QString& name : names) {
+            const TPropInfo* prop = Props::GetPropInfo(&designer, name);
+            QVERIFY2(prop, qPrintable(name));
+            QVERIFY2(Props::IsDefaultPropValue(&designer, prop), qPrintable(name));
+        }
+        QCOMPARE(Props::GetPropText(&designer, Props::GetPropInfo(&designer, "ShowingHints")),
+                 QStringLiteral("htControl,htSize,htMove,htInsert"));
+        QCOMPARE(Props::GetPropInfo(&designer, "HandleClr")->PropType, TypeInfo::TColor());
+        QVERIFY(!designer.ClipboardFormat().isEmpty());
+        const TPropInfo* xStep = Props::GetPropInfo(designer.Grid(), "XStep");
+        QVERIFY(Props::IsDefaultPropValue(designer.Grid(), xStep));
+        TELDesignPanel panel;
+        QCOMPARE(panel.BoundsRect().size(), QSize(185, 41));
+        QVERIFY(panel.TabStop());
+        QCOMPARE(panel.BevelKind(), ELDsgnr::bkFlat);
+        QCOMPARE(panel.BevelOuter(), ELDsgnr::bvLowered);
+    }
+
+    void activationErrors() {
+        TELDesigner designer;
+        QCOMPARE(errorOf([&] { designer.SetActive(true); }), QStringLiteral("Design control not specified"));
+        TTestContainer root;
+        designer.SetDesignControl(&root);
+        QCOMPARE(errorOf([&] { designer.SetActive(true); }), QStringLiteral("No design panel specified"));
+        QVERIFY(!designer.Active());
+        QCOMPARE(errorOf([&] { designer.SelectedControls()->SelectAll(); }),
+                 QStringLiteral("Designer mast be active"));
+        QCOMPARE(errorOf([&] { designer.DeleteSelected(); }), QStringLiteral("Designer mast be active"));
+        QCOMPARE(errorOf([&] { designer.SelectedControls()->BringToFront(); }),
+                 QStringLiteral("Designer mast be active"));
+
+        DesignerFixture f;
+        TTestContainer otherRoot;
+        designer.SetDesignControl(&otherRoot);
+        designer.SetDesignPanel(f.Panel);
+        QCOMPARE(errorOf([&] { designer.SetActive(true); }),
+                 QStringLiteral("Design panel 'ELDesignPanel1' is used by another designer"));
+        QCOMPARE(errorOf([&] { f.Designer->SetDesignControl(&root); }),
+                 QStringLiteral("Designer mast be inactive"));
+        QCOMPARE(errorOf([&] { f.Designer->SetDesignPanel(nullptr); }),
+                 QStringLiteral("Designer mast be inactive"));
+        QVERIFY(f.Designer->Active());
+        QCOMPARE(f.Designer->DesignControl(), f.Root.get());
+        // Selecting something that is not a designed control.
+        TTestLeaf stranger;
+        stranger.SetName(QStringLiteral("Stranger"));
+        QCOMPARE(errorOf([&] { f.Sel()->Add(&stranger); }),
+                 QStringLiteral("Control 'Stranger' can not be selected"));
+    }
+
+    void gridClampsAndAssigns_data() {
+        QTest::addColumn<int>("value");
+        QTest::addColumn<int>("stored");
+        QTest::newRow("1 stores 2") << 1 << 2;
+        QTest::newRow("40 stores 32") << 40 << 32;
+        QTest::newRow("5 stays") << 5 << 5;
+    }
+
+    void gridClampsAndAssigns() {
+        QFETCH(int, value);
+        QFETCH(int, stored);
+        TELDesigner designer;
+        designer.Grid()->SetXStep(value);
+        designer.Grid()->SetYStep(value);
+        QCOMPARE(designer.Grid()->XStep(), stored);
+        QCOMPARE(designer.Grid()->YStep(), stored);
+    }
+
+    void gridTileAndRepaint() {
+        DesignerFixture f;
+        f.Root->SetBounds(0, 0, 100, 100);
+        f.Designer->Grid()->SetXStep(4);
+        f.Designer->Grid()->SetYStep(3);
+        f.Designer->Grid()->SetColor(0x0000FF); // red in the low byte
+        f.Designer->Grid()->SetVisible(true);
+        const QImage tile = f.Engine()->GridTile().toImage();
+        QCOMPARE(tile.size(), QSize(8, 6));
+        QCOMPARE(QColor(tile.pixel(0, 0)), QColor(255, 0, 0));
+        QCOMPARE(QColor(tile.pixel(4, 3)), QColor(255, 0, 0));
+        QVERIFY(QColor(tile.pixel(1, 0)) != QColor(255, 0, 0));
+        // The surface shows the dots outside the root.
+        const QImage shot = f.Surface()->grab().toImage();
+        QCOMPARE(QColor(shot.pixel(200, 201)), QColor(255, 0, 0));
+        QVERIFY(QColor(shot.pixel(201, 201)) != QColor(255, 0, 0));
+    }
+
+    void selectionBatchingAndOperations() {
+        DesignerFixture f;
+        TControl* root = f.Root.get();
+        auto* box = f.Add<TTestContainer>(root, QStringLiteral("Box1"), QRect(10, 10, 200, 200));
+        TTestLeaf* a = f.Add(box, QStringLiteral("Leaf1"), QRect(10, 10, 30, 20));
+        TTestLeaf* b = f.Add(root, QStringLiteral("Leaf2"), QRect(250, 10, 30, 20));
+        // Two SelectOnly of the same control: one change.
+        f.Sel()->SelectOnly(b);
+        f.Sel()->SelectOnly(b);
+        QCOMPARE(f.Events, QStringList{"change"});
+        // Nested batches: one change at the outermost end.
+        f.Events.clear();
+        f.Sel()->BeginUpdate();
+        f.Sel()->Add(box);
+        f.Sel()->BeginUpdate();
+        f.Sel()->Remove(b);
+        f.Sel()->EndUpdate();
+        QVERIFY(f.Events.isEmpty());
+        f.Sel()->EndUpdate();
+        f.Sel()->EndUpdate(); // never below zero
+        QCOMPARE(f.Events, QStringList{"change"});
+        // SelectAll: the root first, then depth first, a container before its children; one change.
+        f.Sel()->Clear();
+        f.Events.clear();
+        f.Sel()->SelectAll();
+        QCOMPARE(f.Selection(), (QList<TControl*>{root, box, a, b}));
+        QCOMPARE(f.Events, QStringList{"change"});
+        QList<TControl*> controls;
+        f.Sel()->GetControls(controls);
+        QCOMPARE(controls, (QList<TControl*>{box, a, b}));
+        QCOMPARE(f.Sel()->ItemOf(root)->Mode(), hmNone);
+        QCOMPARE(f.Sel()->ItemOf(a)->Mode(), hmMulti);
+        // KeepSiblingsOf and SetSelection.
+        f.Sel()->KeepSiblingsOf(root);
+        QCOMPARE(f.Selection(), (QList<TControl*>{box, b}));
+        f.Sel()->SetSelection({b, a});
+        QCOMPARE(f.Selection(), (QList<TControl*>{b, a}));
+        QCOMPARE(f.Sel()->LastSelected(), a);
+        f.Sel()->Clear();
+        QCOMPARE(f.Sel()->Count(), 0);
+        QCOMPARE(f.Sel()->LastSelected(), nullptr);
+        // A control that is destroyed leaves the selection, with its handles.
+        f.Sel()->SelectOnly(a);
+        QCOMPARE(box->findChildren<TDSelCtrlItemPoint*>().size(), 8);
+        f.Events.clear();
+        delete box; // frees a with it
+        QCOMPARE(f.Sel()->Count(), 0);
+        QCOMPARE(f.Events, QStringList{"change"});
+    }
+
+    void stackingOrder() {
+        DesignerFixture f;
+        TControl* root = f.Root.get();
+        TTestLeaf* a = f.Add(root, QStringLiteral("Leaf1"), QRect(10, 10, 30, 20));
+        TTestLeaf* b = f.Add(root, QStringLiteral("Leaf2"), QRect(20, 20, 30, 20));
+        TTestLeaf* c = f.Add(root, QStringLiteral("Leaf3"), QRect(30, 30, 30, 20));
+        f.Sel()->BringToFront(); // only the root: nothing moves, still modified
+        QCOMPARE(f.Events, QStringList{"modified"});
+        QCOMPARE(root->ChildControls(), (QList<TControl*>{a, b, c}));
+        f.Sel()->SetSelection({b, a});
+        f.Sel()->BringToFront();
+        QCOMPARE(root->ChildControls(), (QList<TControl*>{c, b, a}));
+        f.Sel()->SendToBack();
+        QCOMPARE(root->ChildControls(), (QList<TControl*>{a, b, c}));
+        // The handles stay above the controls.
+        const QObjectList children = root->children();
+        QVERIFY(qobject_cast<TDSelCtrlItemPoint*>(children.last()));
+    }
+
+    void copyPasteShiftsAndRenames() {
+        DesignerFixture f;
+        TControl* root = f.Root.get();
+        TTestLeaf* a = f.Add(root, QStringLiteral("TestLeaf1"), QRect(20, 30, 60, 30));
+        a->SetCaption(QStringLiteral("hello"));
+        a->SetBuddy(a);
+        f.Sel()->SelectOnly(a);
+        QVERIFY(f.Designer->CanCopy());
+        f.Events.clear();
+        f.Designer->Copy();
+        QVERIFY(f.Events.isEmpty()); // copying changes nothing
+        QVERIFY(QGuiApplication::clipboard()->mimeData()->hasFormat(f.Designer->ClipboardMimeType()));
+        QVERIFY(f.Designer->CanPaste());
+        f.Designer->Paste();
+        QCOMPARE(f.Events, (QStringList{"change", "modified"}));
+        QCOMPARE(root->ChildControls().size(), 2);
+        auto* copy = qobject_cast<TTestLeaf*>(f.Sel()->LastSelected());
+        QVERIFY(copy && copy != a);
+        QCOMPARE(copy->Name(), QStringLiteral("TestLeaf2"));
+        QCOMPARE(copy->BoundsRect(), QRect(22, 32, 60, 30));
+        QCOMPARE(copy->Caption(), QStringLiteral("hello"));
+        QCOMPARE(copy->Buddy(), copy); // the reference follows the rename
+        QCOMPARE(copy->parentWidget(), root);
+        // Pasting again, with the copy selected: one more step.
+        f.Designer->Paste();
+        QCOMPARE(f.Sel()->LastSelected()->BoundsRect().topLeft(), QPoint(24, 34));
+        QCOMPARE(f.Sel()->LastSelected()->Name(), QStringLiteral("TestLeaf3"));
+    }
+
+    void pasteTargetsAndCut() {
+        DesignerFixture f;
+        TControl* root = f.Root.get();
+        auto* box = f.Add<TTestContainer>(root, QStringLiteral("Box1"), QRect(10, 10, 200, 200));
+        TTestLeaf* inner = f.Add(box, QStringLiteral("Leaf1"), QRect(10, 10, 30, 20));
+        // A copied container pastes into itself when it is the current control.
+        f.Sel()->SelectOnly(box);
+        f.Designer->Copy();
+        f.Designer->Paste();
+        TControl* boxCopy = f.Sel()->LastSelected();
+        QCOMPARE(boxCopy->parentWidget(), box);
+        QCOMPARE(boxCopy->BoundsRect().topLeft(),
+                 QPoint(10, 10 + 0) + QPoint(2, 2)); // Leaf1 sits at (10, 10)
+        QCOMPARE(boxCopy->ChildControls().size(), 1);
+        QCOMPARE(boxCopy->ChildControls().first()->Owner(), root);
+        // With a leaf selected the paste goes to the leaf's container.
+        f.Sel()->SelectOnly(inner);
+        f.Designer->Copy();
+        f.Designer->Paste();
+        QCOMPARE(f.Sel()->LastSelected()->parentWidget(), box);
+        // Cut empties the selection; the paste then goes to the root and keeps names and places.
+        TTestLeaf* top = f.Add(root, QStringLiteral("Top1"), QRect(250, 250, 30, 20));
+        f.Sel()->SelectOnly(top);
+        QVERIFY(f.Designer->CanCut());
+        f.Designer->Cut();
+        QCOMPARE(f.Sel()->Count(), 0);
+        QVERIFY(!root->FindComponent(QStringLiteral("Top1")));
+        f.Designer->Paste();
+        TControl* back = f.Sel()->LastSelected();
+        QCOMPARE(back->Name(), QStringLiteral("Top1"));
+        QCOMPARE(back->parentWidget(), root);
+        QCOMPARE(back->BoundsRect().topLeft(), QPoint(250, 250));
+    }
+
+    void clipboardLocksAndBadData() {
+        DesignerFixture f;
+        TControl* root = f.Root.get();
+        auto* box = f.Add<TTestContainer>(root, QStringLiteral("Box1"), QRect(10, 10, 200, 200));
+        TTestLeaf* inner = f.Add(box, QStringLiteral("Leaf1"), QRect(10, 10, 30, 20));
+        f.Sel()->SelectOnly(box);
+        inner->SetDesignLocks(dlCopy); // a child's lock counts for copying
+        QVERIFY(!f.Designer->CanCopy());
+        inner->SetDesignLocks(dlDelete);
+        QVERIFY(f.Designer->CanCopy());
+        QVERIFY(!f.Designer->CanCut());
+        f.Designer->Cut(); // refused quietly
+        QCOMPARE(root->ChildControls().size(), 1);
+        inner->SetDesignLocks(0);
+        box->SetDesignLocks(dlInsert);
+        f.Sel()->SelectOnly(inner);
+        QVERIFY(!f.Designer->CanPaste());
+        box->SetDesignLocks(0);
+        // Data that is not a component stream fails with a stream error and no modification.
+        auto* mime = new QMimeData;
+        mime->setData(f.Designer->ClipboardMimeType(), QByteArray("XXXX\x05TJunk", 10));
+        QGuiApplication::clipboard()->setMimeData(mime);
+        QVERIFY(f.Designer->CanPaste());
+        f.Events.clear();
+        QCOMPARE(errorOf([&] { f.Designer->Paste(); }), QStringLiteral("other: Invalid stream format"));
+        QVERIFY(!f.Events.contains("modified"));
+        // Another format name is another clipboard format.
+        f.Designer->SetClipboardFormat(QStringLiteral("other"));
+        QVERIFY(!f.Designer->CanPaste());
+    }
+
+    void freeNotifications() {
+        auto f = std::make_unique<DesignerFixture>();
+        QMenu* menu = new QMenu;
+        f->Designer->SetPopupMenu(menu);
+        delete menu;
+        QCOMPARE(f->Designer->PopupMenu(), nullptr);
+        // Destroying the design panel deactivates the designer and clears the panel.
+        delete f->Panel;
+        QVERIFY(!f->Designer->Active());
+        QCOMPARE(f->Designer->DesignPanel(), nullptr);
+        QCOMPARE(f->Root->parentWidget(), nullptr);
+        // Destroying the design control while active deactivates and forgets it.
+        DesignerFixture g;
+        g.Root.reset();
+        QVERIFY(!g.Designer->Active());
+        QCOMPARE(g.Designer->DesignControl(), nullptr);
+        QVERIFY(!g.Panel->IsAttached());
+    }
+
+    void notificationsReachTheDesigner() {
+        DesignerFixture f;
+        QStringList seen;
+        f.Designer->OnNotification = [&](QObject*, QObject* o, TOperation op) {
+            seen << QStringLiteral("%1 %2")
+                        .arg(o->objectName())
+                        .arg(op == TOperation::opInsert ? "in" : "out");
+        };
+        auto* leaf = new TTestLeaf;
+        leaf->setObjectName(QStringLiteral("Leaf9"));
+        f.Root->InsertComponent(leaf);
+        delete leaf;
+        QCOMPARE(seen, (QStringList{"Leaf9 in", "Leaf9 out"}));
+        // A modification reported by a control through the hook.
+        f.Events.clear();
+        f.Root->Designer()->Modified();
+        QCOMPARE(f.Events, QStringList{"modified"});
+        QCOMPARE(errorOf([&] { f.Engine()->SetForm(nullptr); }), QStringLiteral("Not implemented"));
+        QCOMPARE(f.Engine()->Form(), nullptr);
+    }
+};
+
+KVD_DESIGNER_TEST_MAIN(TstDesignerComponent)
+#include "tst_designer_component.moc"
