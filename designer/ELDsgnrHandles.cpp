@@ -151,11 +151,12 @@ void TDSelCtrlItem::SetMode(TDSelCtrlItemMode mode) {
 }
 
 void TDSelCtrlItem::Refresh() {
-    if (m_mode == hmNone && !m_points[0])
-        return; // the handles were never shown
     for (int i = 0; i < 8; ++i) {
-        if (!m_points[i])
+        // A handle is made the first time its mode shows it.
+        const bool shown = m_mode == hmSingle || (m_mode == hmMulti && i % 2 == 0);
+        if (!m_points[i] && shown)
             m_points[i] = new TDSelCtrlItemPoint(this, i);
-        m_points[i]->Refresh();
+        if (m_points[i])
+            m_points[i]->Refresh();
     }
 }

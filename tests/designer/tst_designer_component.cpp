@@ -224,8 +224,8 @@ private Q_SLOTS:
         f.Designer->Paste();
         TControl* boxCopy = f.Sel()->LastSelected();
         QCOMPARE(boxCopy->parentWidget(), box);
-        QCOMPARE(boxCopy->BoundsRect().topLeft(),
-                 QPoint(10, 10 + 0) + QPoint(2, 2)); // Leaf1 sits at (10, 10)
+        // Its stored place (10, 10) is taken by Leaf1 inside the box: one grid step further.
+        QCOMPARE(boxCopy->BoundsRect().topLeft(), QPoint(12, 12));
         QCOMPARE(boxCopy->ChildControls().size(), 1);
         QCOMPARE(boxCopy->ChildControls().first()->Owner(), root);
         // With a leaf selected the paste goes to the leaf's container.
