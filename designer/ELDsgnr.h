@@ -16,6 +16,7 @@
 #include <functional>
 
 #include <QMenu>
+#include <QScrollBar>
 class TDEng;
 class TDSelCtrlItem;
 class TELCustomDesigner;
@@ -373,7 +374,14 @@ public:
     TDEng* Engine() const { return m_engine; }
 
     bool AutoScroll() const { return m_autoScroll; }
-    void SetAutoScroll(bool value) { m_autoScroll = value; }
+    void SetAutoScroll(bool value);
+    // The surface's scroll bars, shown while AutoScroll is on and the root control is larger than the
+    // area the panel offers.
+    QScrollBar* HorzScrollBar() const { return m_hbar; }
+    QScrollBar* VertScrollBar() const { return m_vbar; }
+    // Recomputes which scroll bars are needed and their ranges; the engine calls it when the root
+    // control's size changes.
+    void UpdateScrollBars();
     TBevelCut BevelInner() const { return m_bevelInner; }
     void SetBevelInner(TBevelCut value);
     TBevelCut BevelOuter() const { return m_bevelOuter; }
@@ -387,6 +395,8 @@ public:
     void SetPopupMenu(QMenu* value) { m_popupMenu = value; }
     // The area the surface fills: inside the bevel.
     QRect SurfaceRect() const;
+    // The area inside the bevel, scroll bars included.
+    QRect ClientArea() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -403,6 +413,8 @@ private:
     TBevelCut m_bevelOuter = ELDsgnr::bvLowered;
     TBevelKind m_bevelKind = ELDsgnr::bkFlat;
     QPointer<QMenu> m_popupMenu;
+    QScrollBar* m_hbar;
+    QScrollBar* m_vbar;
 };
 
 class TELDesignPanel : public TELCustomDesignPanel {

@@ -43,6 +43,8 @@ TDEng::TDEng(TELCustomDesigner* designer, TControl* root, TELCustomDesignPanel* 
     if (QWidget* focus = QApplication::focusWidget(); focus && m_surface->isAncestorOf(focus))
         m_surface->setFocus();
     m_selection->SetFocused(m_surface->hasFocus());
+    if (m_panel)
+        m_panel->UpdateScrollBars();
     qApp->installEventFilter(this);
 }
 
@@ -259,6 +261,8 @@ bool TDEng::HandleDesignEvent(QWidget* sender, QEvent* event) {
         return true;
     case QEvent::Move:
     case QEvent::Resize:
+        if (sender == m_root && event->type() == QEvent::Resize && m_panel)
+            QMetaObject::invokeMethod(m_panel, &TELCustomDesignPanel::UpdateScrollBars, Qt::QueuedConnection);
         if (auto* control = qobject_cast<TControl*>(sender)) {
             // Handles follow once the change has settled.
             QPointer<TControl> guarded(control);

@@ -115,6 +115,31 @@ private Q_SLOTS:
         QVERIFY(QColor(shot.pixel(201, 201)) != QColor(255, 0, 0));
     }
 
+    void autoScrollMovesTheContent() {
+        DesignerFixture f;
+        f.Panel->SetAutoScroll(true);
+        QVERIFY(!f.Panel->HorzScrollBar()->isVisible());
+        f.Root->SetBounds(0, 0, 600, 300);
+        QTRY_VERIFY(f.Panel->HorzScrollBar()->isVisible());
+        QVERIFY(!f.Panel->VertScrollBar()->isVisible());
+        QCOMPARE(f.Surface()->geometry(), f.Panel->SurfaceRect());
+        QCOMPARE(f.Panel->HorzScrollBar()->maximum(), 600 - f.Surface()->width());
+        f.Panel->HorzScrollBar()->setValue(101);
+        QCOMPARE(f.Surface()->ScrollX(), 101);
+        QCOMPARE(f.Root->Left(), -101);
+        // An insertion starts on the grid of the scrolled content: surface x 50 is content x 151, so 150.
+        f.Designer->OnControlInserting = [](QObject*, const TControlClass*& cls) {
+            cls = ClassRegistry::Find(QStringLiteral("TTestLeaf"));
+        };
+        f.Press(f.Root.get(), QPoint(151, 41));
+        f.Release(f.Root.get(), QPoint(151, 41));
+        QCOMPARE(f.Sel()->LastSelected()->BoundsRect().topLeft(), QPoint(150, 40));
+        // Detaching puts the root back and hides the bars.
+        f.Designer->SetActive(false);
+        QVERIFY(!f.Panel->HorzScrollBar()->isVisible());
+        QCOMPARE(f.Root->Left(), 0);
+    }
+
     void selectionBatchingAndOperations() {
         DesignerFixture f;
         TControl* root = f.Root.get();
