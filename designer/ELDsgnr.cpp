@@ -127,7 +127,8 @@ void TELCustomDesigner::SetPopupMenu(QMenu* value) {
 void TELCustomDesigner::ComponentDestroying(QObject* component) {
     if (!m_changing) {
         if (component && component == m_designPanel) {
-            if (m_designPanel->IsAttached() && m_active)
+            // Only pointers are compared: the panel may be partly destroyed already.
+            if (m_active && m_engine && m_engine->Panel() == component)
                 Deactivate();
             QObject::disconnect(m_panelWatch);
             m_designPanel = nullptr;

@@ -85,6 +85,7 @@ public:
     TControl* Form() const;
     void SetForm(QWidget* form);
     TControl* Surface() const { return m_surface; }
+    TELCustomDesignPanel* Panel() const { return m_panel; }
     bool Dragging() const { return m_dragging; }
     TDEngCanvas* Canvas() const { return m_canvas; }
     TDEngHint* Hint() const { return m_hint.get(); }

@@ -140,6 +140,66 @@ private Q_SLOTS:
         QCOMPARE(f.Root->Left(), 0);
     }
 
+    void rootFormAndDragAndDrop() {
+        // A root that is a window of its own is its own surface; no panel is needed.
+        TTestContainer form;
+        form.SetName(QStringLiteral("Form1"));
+        form.resize(200, 150);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        TELDesigner designer;
+        designer.SetDesignControl(&form);
+        designer.SetActive(true);
+        QCOMPARE(designer.Engine()->Form(), &form);
+        QCOMPARE(designer.Engine()->Surface(), &form);
+        TCloseAction proposed = caNone;
+        TCloseAction answer = caNone;
+        designer.OnDesignFormClose = [&](QObject*, TCloseAction& action) {
+            proposed = action;
+            action = answer;
+        };
+        form.close();
+        QCOMPARE(proposed, caHide);
+        QVERIFY(form.isVisible());
+        answer = caHide;
+        form.close();
+        QVERIFY(!form.isVisible());
+        form.show();
+
+        // Toolkit drag and drop over a designed control: refused without a handler.
+        auto* leaf = new TTestLeaf(&form);
+        leaf->SetName(QStringLiteral("Leaf1"));
+        leaf->SetParentControl(&form);
+        leaf->SetBounds(20, 20, 60, 30);
+        QMimeData data;
+        QDragEnterEvent enter(QPoint(30, 25), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(leaf, &enter);
+        QVERIFY(!enter.isAccepted());
+        QObject* target = nullptr;
+        QPoint at;
+        designer.OnDragOver = [&](QObject*, QObject*, QObject* t, int x, int y, TDragState state,
+                                  bool& accept) {
+            QVERIFY(accept);
+            QCOMPARE(state, dsDragEnter);
+            target = t;
+            at = QPoint(x, y);
+        };
+        QDragEnterEvent again(QPoint(30, 25), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(leaf, &again);
+        QVERIFY(again.isAccepted());
+        QCOMPARE(target, leaf);
+        QCOMPARE(at, QPoint(30, 25));
+        designer.OnDragDrop = [&](QObject*, QObject*, QObject* t, int x, int y) {
+            target = t;
+            at = QPoint(x, y);
+        };
+        QDropEvent drop(QPointF(70, 40), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&form, &drop); // over Leaf1, seen from the form
+        QCOMPARE(target, leaf);
+        QCOMPARE(at, QPoint(50, 20));
+        designer.SetActive(false);
+    }
+
     void selectionBatchingAndOperations() {
         DesignerFixture f;
         TControl* root = f.Root.get();
