@@ -90,11 +90,14 @@ bool TKvdSocketThread::ProcessReceived() {
         return true;
     }
     {
+        // Posted under the lock: the component's thread takes the same lock before it touches the chunk,
+        // which also orders the posted call before its disposal for race checkers that cannot see
+        // inside Qt.
         std::lock_guard lock(Shared->Mutex);
         Done = false;
         Shared->Pending.push_back(shared_from_this());
+        QMetaObject::invokeMethod(socket, "ProcessPending", Qt::QueuedConnection);
     }
-    QMetaObject::invokeMethod(socket, "ProcessPending", Qt::QueuedConnection);
     Shared->Release();
 
     // Wait for the component's thread, but give up when the connection is closed or the component goes

@@ -27,8 +27,9 @@ struct Client {
     bool WaitFor(const std::function<bool()>& condition) { return QTest::qWaitFor(condition, Timeout); }
     // Inactive, and Close has run to its end (it may run on the reader thread).
     bool WaitInactive() {
-        return WaitFor([&] { return !dromo.Active() && log.Count(QStringLiteral("disconnect")) > 0; }) &&
-               dromo.Handle() == -1;
+        return WaitFor([&] {
+            return !dromo.Active() && dromo.Handle() == -1 && log.Count(QStringLiteral("disconnect")) > 0;
+        });
     }
 
     TKvdDromo dromo;
