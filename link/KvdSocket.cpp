@@ -289,6 +289,10 @@ void TKvdSocket::DrainBuffer() {
 
 void TKvdSocket::BeginConnection(quint64 generation) {
     std::lock_guard lock(m_processLock);
+    // Reader threads may start in any order; the reader of an older connection must not claim the
+    // buffer from a newer one.
+    if (generation <= m_bufferGeneration)
+        return;
     DrainBuffer();
     m_bufferGeneration = generation;
 }
