@@ -170,7 +170,8 @@ void TDEng::BeginDrag(QWidget* container, bool snap, bool lockX, bool alignStart
         if (QWidget::mouseGrabber() == m_root)
             m_root->releaseMouse();
         m_confine = QRect();
-        delete std::exchange(m_canvas, nullptr);
+        delete m_canvas.data();
+        m_canvas = nullptr;
         m_dragContainer = nullptr;
         throw;
     }
@@ -217,7 +218,8 @@ void TDEng::EndDrag(bool commit, const QPoint& globalPos) {
         if (QWidget::mouseGrabber() == m_root)
             m_root->releaseMouse();
         m_confine = QRect();
-        delete std::exchange(m_canvas, nullptr);
+        delete m_canvas.data();
+        m_canvas = nullptr;
         m_dragContainer = nullptr;
     };
     try {
@@ -237,6 +239,20 @@ void TDEng::CancelDrag() {
     m_selection->SetHandlesVisible(true);
 }
 
+QPoint TDEng::ToContainer(const QPoint& globalPos) const {
+    return m_dragContainer ? m_dragContainer->mapFromGlobal(globalPos) : globalPos;
+}
+
+void TDEng::DrawOutline(const TDRect& rect) {
+    if (m_canvas)
+        m_canvas->DrawOutline(rect);
+}
+
+void TDEng::DrawBand(const TDRect& rect) {
+    if (m_canvas)
+        m_canvas->DrawBand(rect);
+}
+
 void TDEng::ShowDragHint(const QString& text) {
     m_hint->SetCaption(text);
     m_hint->Show(false, false, nullptr, false);
@@ -245,12 +261,12 @@ void TDEng::ShowDragHint(const QString& text) {
 // --- callbacks ---------------------------------------------------------------------------------------------
 
 TDDragState* TDEng::MoveCallback(TDDragState* state, TDragPhase phase, const QPoint& pos) {
-    const QPoint cp = m_dragContainer->mapFromGlobal(pos);
+    const QPoint cp = ToContainer(pos);
     auto* s = static_cast<TMoveState*>(state);
     auto draw = [&](const QPoint& offset) {
         for (const TMoveState::Entry& e : s->Entries)
             if (e.Control && !(e.Control->DesignLocks() & dlMove))
-                m_canvas->DrawOutline(shifted(e.Bounds, offset));
+                DrawOutline(shifted(e.Bounds, offset));
     };
     auto hint = [&] {
         if (m_designer->ShowingHints() & htMove)
@@ -304,7 +320,7 @@ TDDragState* TDEng::MoveCallback(TDDragState* state, TDragPhase phase, const QPo
 }
 
 TDDragState* TDEng::ResizeCallback(TDDragState* state, TDragPhase phase, const QPoint& pos) {
-    const QPoint cp = m_dragContainer->mapFromGlobal(pos);
+    const QPoint cp = ToContainer(pos);
     auto* s = static_cast<TResizeState*>(state);
     auto hint = [&] {
         if (m_designer->ShowingHints() & htSize)
@@ -317,7 +333,7 @@ TDDragState* TDEng::ResizeCallback(TDDragState* state, TDragPhase phase, const Q
         TDSelCtrlItem* item = m_selection->ItemOf(s->Control);
         s->Handle = item ? item->PressedHandle() : 4;
         s->Start = cp;
-        m_canvas->DrawOutline(s->NewRect());
+        DrawOutline(s->NewRect());
         hint();
         return s;
     }
@@ -325,9 +341,9 @@ TDDragState* TDEng::ResizeCallback(TDDragState* state, TDragPhase phase, const Q
         if (!s->Control)
             return s;
         m_hint->Hide();
-        m_canvas->DrawOutline(s->NewRect());
+        DrawOutline(s->NewRect());
         s->Offset = cp - s->Start;
-        m_canvas->DrawOutline(s->NewRect());
+        DrawOutline(s->NewRect());
         hint();
         return s;
     case dpCommit: {
@@ -335,7 +351,7 @@ TDDragState* TDEng::ResizeCallback(TDDragState* state, TDragPhase phase, const Q
         m_hint->Hide();
         if (!s->Control)
             return nullptr;
-        m_canvas->DrawOutline(s->NewRect());
+        DrawOutline(s->NewRect());
         s->Offset = cp - s->Start;
         const TDRect r = s->NewRect();
         if (r != TDRect::FromQRect(s->Control->BoundsRect())) {
@@ -349,7 +365,7 @@ TDDragState* TDEng::ResizeCallback(TDDragState* state, TDragPhase phase, const Q
         std::unique_ptr<TResizeState> owned(s);
         m_hint->Hide();
         if (s->Control)
-            m_canvas->DrawOutline(s->NewRect());
+            DrawOutline(s->NewRect());
         return nullptr;
     }
     }
@@ -357,25 +373,25 @@ TDDragState* TDEng::ResizeCallback(TDDragState* state, TDragPhase phase, const Q
 }
 
 TDDragState* TDEng::BandCallback(TDDragState* state, TDragPhase phase, const QPoint& pos) {
-    const QPoint cp = m_dragContainer->mapFromGlobal(pos);
+    const QPoint cp = ToContainer(pos);
     auto* s = static_cast<TBandState*>(state);
     switch (phase) {
     case dpBegin:
         s = new TBandState;
         s->Current = s->Start = cp;
-        m_canvas->DrawBand(s->Band());
+        DrawBand(s->Band());
         return s;
     case dpMove:
-        m_canvas->DrawBand(s->Band());
+        DrawBand(s->Band());
         s->Current = cp;
-        m_canvas->DrawBand(s->Band());
+        DrawBand(s->Band());
         return s;
     case dpCommit: {
         std::unique_ptr<TBandState> owned(s);
-        m_canvas->DrawBand(s->Band());
+        DrawBand(s->Band());
         s->Current = cp;
         const TDRect band = s->Band();
-        auto* container = qobject_cast<TControl*>(m_dragContainer);
+        auto* container = qobject_cast<TControl*>(m_dragContainer.data());
         m_selection->Batch([&] {
             if (container)
                 for (TControl* c : container->ChildControls()) {
@@ -394,7 +410,7 @@ TDDragState* TDEng::BandCallback(TDDragState* state, TDragPhase phase, const QPo
     }
     case dpCancel: {
         std::unique_ptr<TBandState> owned(s);
-        m_canvas->DrawBand(s->Band());
+        DrawBand(s->Band());
         return nullptr;
     }
     }
@@ -402,7 +418,7 @@ TDDragState* TDEng::BandCallback(TDDragState* state, TDragPhase phase, const QPo
 }
 
 TDDragState* TDEng::InsertCallback(TDDragState* state, TDragPhase phase, const QPoint& pos) {
-    const QPoint cp = m_dragContainer->mapFromGlobal(pos);
+    const QPoint cp = ToContainer(pos);
     auto* s = static_cast<TInsertState*>(state);
     switch (phase) {
     case dpBegin:
@@ -412,9 +428,9 @@ TDDragState* TDEng::InsertCallback(TDDragState* state, TDragPhase phase, const Q
     case dpMove:
         m_hint->Hide();
         if (s->Drawn)
-            m_canvas->DrawOutline(s->Rect());
+            DrawOutline(s->Rect());
         s->Offset = cp - s->Start;
-        m_canvas->DrawOutline(s->Rect());
+        DrawOutline(s->Rect());
         s->Drawn = true;
         if (m_designer->ShowingHints() & htInsert)
             ShowDragHint(sizeText(s->Rect()));
@@ -423,17 +439,19 @@ TDDragState* TDEng::InsertCallback(TDDragState* state, TDragPhase phase, const Q
         std::unique_ptr<TInsertState> owned(s);
         m_hint->Hide();
         if (s->Drawn)
-            m_canvas->DrawOutline(s->Rect());
+            DrawOutline(s->Rect());
         return nullptr;
     }
     case dpCommit: {
         std::unique_ptr<TInsertState> owned(s);
         m_hint->Hide();
         if (s->Drawn)
-            m_canvas->DrawOutline(s->Rect());
+            DrawOutline(s->Rect());
         s->Offset = cp - s->Start;
         const TDRect r = s->Rect();
         TControl* container = m_insertContainer;
+        if (!container || !m_insertClass)
+            return nullptr; // the container went away during the drag
         TControl* c = m_insertClass->Create(m_root);
         try {
             const int w = r.right - r.left, h = r.bottom - r.top;

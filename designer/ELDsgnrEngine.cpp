@@ -75,7 +75,7 @@ TDEng::~TDEng() {
     }
     if (m_panel)
         m_panel->Detach();
-    delete m_canvas;
+    delete m_canvas.data();
 }
 
 TControl* TDEng::Form() const {
@@ -232,7 +232,7 @@ bool TDEng::eventFilter(QObject* watched, QEvent* event) {
     auto* widget = static_cast<QWidget*>(watched);
     if (widget != m_surface && !m_surface->isAncestorOf(widget))
         return false;
-    if (widget == m_canvas || qobject_cast<TDSelCtrlItemPoint*>(widget)) {
+    if (qobject_cast<TDEngCanvas*>(widget) || qobject_cast<TDSelCtrlItemPoint*>(widget)) {
         // Handles take their own presses; the overlay takes nothing.
         if (!m_dragging)
             m_hint->CheckEvent(event);

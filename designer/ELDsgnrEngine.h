@@ -139,6 +139,9 @@ private:
     TDDragState* BandCallback(TDDragState* state, TDragPhase phase, const QPoint& pos);
     TDDragState* InsertCallback(TDDragState* state, TDragPhase phase, const QPoint& pos);
     void ShowDragHint(const QString& text);
+    QPoint ToContainer(const QPoint& globalPos) const;
+    void DrawOutline(const TDRect& rect);
+    void DrawBand(const TDRect& rect);
 
     // Keyboard (ELDsgnrKeys.cpp)
     bool KeyEvent(QEvent* event);
@@ -157,7 +160,8 @@ private:
     TELDesignerGrid* m_grid;
     std::unique_ptr<TDEngHint> m_hint;
     QPointer<TControl> m_lastHinted;
-    TDEngCanvas* m_canvas = nullptr;
+    // Guarded: the drag container, and the overlay on it, may be freed while a drag runs.
+    QPointer<TDEngCanvas> m_canvas;
     TControl* m_root;
     TControl* m_surface;
     TELCustomDesignPanel* m_panel;
@@ -168,9 +172,9 @@ private:
     QPoint m_startPoint;
     bool m_snap = false, m_lockX = false, m_lockY = false;
     QRect m_confine;
-    QWidget* m_dragContainer = nullptr;
+    QPointer<QWidget> m_dragContainer;
     const TControlClass* m_insertClass = nullptr;
-    TControl* m_insertContainer = nullptr;
+    QPointer<TControl> m_insertContainer;
     QPointer<TControl> m_dragTarget;
     QPointer<QWidget> m_savedParent;
     int m_savedLeft = 0, m_savedTop = 0;

@@ -155,6 +155,26 @@ private Q_SLOTS:
         QVERIFY(!f.Events.contains("modified"));
     }
 
+    void freeingDuringADrag() {
+        // The dragged control's container goes away: the drag ends with it and nothing is touched.
+        DesignerFixture f;
+        auto* box = f.Add<TTestContainer>(f.Root.get(), QStringLiteral("Box1"), QRect(100, 100, 150, 100));
+        TTestLeaf* a = f.Add(box, QStringLiteral("Leaf1"), QRect(10, 10, 30, 20));
+        f.Press(a, QPoint(5, 5));
+        f.Move(f.Root.get(), QPoint(130, 130));
+        delete box;
+        f.Release(f.Root.get(), QPoint(140, 140));
+        QVERIFY(!f.Engine()->Dragging());
+        QCOMPARE(QWidget::mouseGrabber(), nullptr);
+        // The root goes away in the middle of a drag: the designer deactivates and cancels it.
+        TTestLeaf* b = f.Add(f.Root.get(), QStringLiteral("Leaf2"), QRect(10, 10, 30, 20));
+        f.Press(b, QPoint(5, 5));
+        f.Move(f.Root.get(), QPoint(40, 40));
+        f.Root.reset();
+        QVERIFY(!f.Designer->Active());
+        QCOMPARE(QWidget::mouseGrabber(), nullptr);
+    }
+
     void handlesPositionsColoursAndModes() {
         DesignerFixture f;
         TTestLeaf* a = f.Add(f.Root.get(), QStringLiteral("Leaf1"), QRect(100, 50, 20, 10));
