@@ -199,11 +199,18 @@ private Q_SLOTS:
         QCOMPARE(item->Point(0)->BorderColor(), QColor(255, 0, 0));
         QCOMPARE(item->Point(3)->cursor().shape(), Qt::ArrowCursor);
         a->SetDesignLocks(0);
-        // Without the focus single handles turn grey with black frames.
-        f.Sel()->SetFocused(false);
+        // When the surface loses the focus single handles turn grey with black frames.
+        auto* other = new QWidget(&f.Window);
+        other->setFocusPolicy(Qt::StrongFocus);
+        other->setGeometry(420, 420, 10, 10);
+        other->show();
+        other->setFocus();
+        QTRY_VERIFY(!f.Sel()->Focused());
         QCOMPARE(item->Point(0)->FillColor(), QColor(128, 128, 128));
         QCOMPARE(item->Point(0)->BorderColor(), QColor(Qt::black));
-        f.Sel()->SetFocused(true);
+        f.Surface()->setFocus();
+        QTRY_VERIFY(f.Sel()->Focused());
+        QCOMPARE(item->Point(0)->FillColor(), QColor(Qt::black));
         f.Sel()->Add(b);
         QCOMPARE(item->Mode(), hmMulti);
         QCOMPARE(item->Point(0)->geometry(), QRect(100, 50, 5, 5));
