@@ -24,7 +24,7 @@ TKvdDromo::~TKvdDromo() {
     m_subscribers.clear();
 }
 
-int TKvdDromo::Send(quint8 PacketType, void* packet, int length) {
+int TKvdDromo::Send(quint8 PacketType, void* packet, int length, bool more) {
     if (!Active())
         return 0;
     if (!Dromo::FitsSizeByte(length, SizeUnit())) {
@@ -34,7 +34,7 @@ int TKvdDromo::Send(quint8 PacketType, void* packet, int length) {
         return -1;
     }
     Dromo::StampHead(static_cast<quint8*>(packet), length, PacketType, SizeUnit());
-    return SendRaw(packet, length);
+    return SendRaw(packet, length, more);
 }
 
 int TKvdDromo::SendTiny(quint8 SubCode, quint8 Request) {

@@ -58,7 +58,8 @@ public:
     void SetUpdateRate(int value) { m_updateRate = value; }
 
     // Stamps the size and type bytes and sends the packet; sends nothing and returns 0 while inactive.
-    int Send(quint8 PacketType, void* packet, int length);
+    // more: another packet follows at once (see SendRaw).
+    int Send(quint8 PacketType, void* packet, int length, bool more = false);
     int Send(quint8 PacketType, QByteArray packet) {
         return Send(PacketType, packet.data(), int(packet.size()));
     }

@@ -179,7 +179,7 @@ void TKvdSocket::CloseSocket() {
     // The descriptor itself is closed when the reader thread has let go of the connection too.
 }
 
-int TKvdSocket::SendRaw(const void* data, int length) {
+int TKvdSocket::SendRaw(const void* data, int length, bool more) {
     const auto connection = CurrentConnection();
     if (!connection) {
         errno = EBADF;
@@ -187,7 +187,7 @@ int TKvdSocket::SendRaw(const void* data, int length) {
     }
     ssize_t sent;
     do {
-        sent = ::send(connection->Fd, data, size_t(length), MSG_NOSIGNAL);
+        sent = ::send(connection->Fd, data, size_t(length), MSG_NOSIGNAL | (more ? MSG_MORE : 0));
     } while (sent == -1 && errno == EINTR);
     if ((sent == -1 && (errno == EAGAIN || errno == EWOULDBLOCK)) || (sent >= 0 && sent < length)) {
         // The peer has not taken data for the whole send timeout: the stream can no longer be trusted,

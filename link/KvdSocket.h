@@ -70,8 +70,10 @@ public:
     int OpenSocket();
     // Shuts the socket down in both directions and releases it; the reader's pending receive then ends.
     void CloseSocket();
-    // One send call; a failure is reported. Returns the send result.
-    int SendRaw(const void* data, int length);
+    // One send call; a failure is reported. Returns the send result. With more set, the bytes may wait
+    // in the socket for the next send, so that a run of packets travels in few segments; the last send
+    // of a run must not set it.
+    int SendRaw(const void* data, int length, bool more = false);
     // Returns result unchanged; when it is -1 reports the current system error (errno) as
     // "[Address:Port] message", unless the call would merely have blocked.
     int CheckResult(int result);

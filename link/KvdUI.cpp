@@ -61,12 +61,11 @@ TKvdUI::~TKvdUI() {
     SetDromo(nullptr);
 }
 
-template <typename Sink> void TKvdUI::WalkLayout(const QString& XML, const QStringList& Args, Sink sink) {
+QList<TKvdButton> TKvdUI::ReadButtons(const QString& XML, const QStringList& Args) {
+    QList<TKvdButton> buttons;
     // An empty text is an empty layout, as for the layout reader.
     if (TrimControls(XML).isEmpty())
-        return;
-    // The whole text is parsed before anything is sent, so malformed text sends nothing.
-    QList<TKvdButton> buttons;
+        return buttons;
     QXmlStreamReader reader(XML);
     while (!reader.atEnd()) {
         if (reader.readNext() != QXmlStreamReader::StartElement ||
@@ -88,30 +87,31 @@ template <typename Sink> void TKvdUI::WalkLayout(const QString& XML, const QStri
                            .arg(reader.errorString())
                            .arg(reader.lineNumber())
                            .arg(reader.columnNumber()));
-    for (const TKvdButton& button : std::as_const(buttons))
-        sink(button);
+    return buttons;
 }
 
 void TKvdUI::ShowLayout(const QString& XML, const QStringList& Args, quint8 Target) {
-    WalkLayout(XML, Args, [&](const TKvdButton& button) {
-        TKvdDromo* client = Dromo();
-        if (!client)
-            return;
-        quint8 packet[::Dromo::MaxButtonPacketSize];
-        const int length = BuildButton(button, Target, client->SizeUnit(), packet);
-        client->Send(::Dromo::DR_BTN, packet, length);
-    });
+    // The whole text is read before anything is sent, so malformed text sends nothing.
+    const QList<TKvdButton> buttons = ReadButtons(XML, Args);
+    TKvdDromo* client = Dromo();
+    if (!client)
+        return;
+    quint8 packet[::Dromo::MaxButtonPacketSize];
+    for (qsizetype i = 0; i < buttons.size(); ++i) {
+        const int length = BuildButton(buttons.at(i), Target, client->SizeUnit(), packet);
+        client->Send(::Dromo::DR_BTN, packet, length, i + 1 < buttons.size());
+    }
 }
 
 QList<QByteArray> TKvdUI::LayoutPackets(const QString& XML, const QStringList& Args, quint8 Target,
                                         quint8 sizeUnit) {
     QList<QByteArray> packets;
-    WalkLayout(XML, Args, [&](const TKvdButton& button) {
-        quint8 packet[::Dromo::MaxButtonPacketSize];
+    quint8 packet[::Dromo::MaxButtonPacketSize];
+    for (const TKvdButton& button : ReadButtons(XML, Args)) {
         const int length = BuildButton(button, Target, sizeUnit, packet);
         ::Dromo::StampHead(packet, length, ::Dromo::DR_BTN, sizeUnit);
         packets.append(QByteArray(reinterpret_cast<const char*>(packet), length));
-    });
+    }
     return packets;
 }
 

@@ -53,7 +53,8 @@ public:
     static int BuildButton(const TKvdButton& Button, quint8 Target, quint8 sizeUnit, quint8* out);
 
 private:
-    template <typename Sink> static void WalkLayout(const QString& XML, const QStringList& Args, Sink sink);
+    // The button of every "element" node in document order (parents before their children).
+    static QList<TKvdButton> ReadButtons(const QString& XML, const QStringList& Args);
 };
 
 // Replaces each placeholder named in Args (pairs of name and replacement) in Text, ignoring letter

@@ -1,0 +1,157 @@
+// Simulator link: framing throughput of ProcessData against a plain memcpy of the same bytes, and
+// ShowLayout of 256 elements handed to a connected socket.
+
+#include "link/KvdUI.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QRandomGenerator>
+
+#include <arpa/inet.h>
+#include <atomic>
+#include <cstring>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+// A long stream of the packets a simulator sends: keep-alives, clicks, typed and console text,
+// version packets and larger records.
+QByteArray MixedStream(int bytes) {
+    QRandomGenerator random(99);
+    const int sizes[] = {4, 8, 108, 140, 20, 4, 8, 256, 16, 1020};
+    const quint8 types[] = {3, 46, 47, 11, 2, 3, 46, 45, 45, 11};
+    QByteArray stream;
+    stream.reserve(bytes + 1024);
+    while (stream.size() < bytes) {
+        const int kind = random.bounded(10);
+        QByteArray packet(sizes[kind], 'k');
+        packet[0] = char(sizes[kind] / 4);
+        packet[1] = char(types[kind]);
+        stream += packet;
+    }
+    return stream;
+}
+
+class CountingSocket : public TKvdSocket {
+public:
+    ~CountingSocket() override { ShutDown(); }
+    quint64 Sum = 0;
+
+protected:
+    void HandlePacket(const TKvdPacket& packet) override { Sum += packet.Type() + packet.Length(); }
+    void Open() override {}
+    void Close() override {}
+};
+
+constexpr int Chunk = TKvdSocket::RecvSize; // what one receive delivers at most
+
+void BM_ProcessData(benchmark::State& state) {
+    const QByteArray stream = MixedStream(4 << 20);
+    CountingSocket socket;
+    for (auto _ : state) {
+        for (qsizetype at = 0; at < stream.size(); at += Chunk)
+            socket.ProcessData(stream.constData() + at, int(qMin<qsizetype>(Chunk, stream.size() - at)));
+        benchmark::DoNotOptimize(socket.Sum);
+    }
+    state.SetBytesProcessed(state.iterations() * stream.size());
+}
+BENCHMARK(BM_ProcessData);
+
+void BM_Memcpy(benchmark::State& state) {
+    const QByteArray stream = MixedStream(4 << 20);
+    std::vector<char> target(Chunk);
+    for (auto _ : state) {
+        for (qsizetype at = 0; at < stream.size(); at += Chunk) {
+            std::memcpy(target.data(), stream.constData() + at,
+                        size_t(qMin<qsizetype>(Chunk, stream.size() - at)));
+            benchmark::ClobberMemory();
+        }
+    }
+    state.SetBytesProcessed(state.iterations() * stream.size());
+}
+BENCHMARK(BM_Memcpy);
+
+// Accepts one loopback connection and reads and discards everything.
+class Sink {
+public:
+    Sink() {
+        m_listen = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::bind(m_listen, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        ::listen(m_listen, 1);
+        socklen_t length = sizeof address;
+        ::getsockname(m_listen, reinterpret_cast<sockaddr*>(&address), &length);
+        m_port = ntohs(address.sin_port);
+        m_thread = std::thread([this] {
+            const int fd = ::accept(m_listen, nullptr, nullptr);
+            char buffer[65536];
+            while (::recv(fd, buffer, sizeof buffer, 0) > 0) {
+            }
+            ::close(fd);
+        });
+    }
+    ~Sink() {
+        m_thread.join(); // the client has closed the connection by now
+        ::close(m_listen);
+    }
+    quint16 Port() const { return m_port; }
+
+private:
+    int m_listen;
+    quint16 m_port;
+    std::thread m_thread;
+};
+
+QString Layout256() {
+    QString xml = QStringLiteral("<?xml version=\"1.0\"?>\n<ui>\n");
+    for (int i = 0; i < 256; ++i) {
+        const int left = (i % 16) * 24, top = (i / 16) * 24;
+        xml += QStringLiteral(
+                   "  <element type=\"TKvdUIButton\" align=\"0\" anchors=\"akLeft,akTop\" rel_left=\"%1\" "
+                   "rel_top=\"%2\" width=\"22\" height=\"22\" id=\"%3\" text=\"Button %3\" typein=\"0\" "
+                   "bstyle=\"40\" left=\"%1\" top=\"%2\"/>\n")
+                   .arg(left)
+                   .arg(top)
+                   .arg(i);
+    }
+    return xml + QStringLiteral("</ui>\n");
+}
+
+void BM_ShowLayout256(benchmark::State& state) {
+    const QString xml = Layout256();
+    {
+        Sink sink;
+        TKvdDromo client;
+        client.SetSynchronized(false);
+        client.SetPort(sink.Port());
+        TKvdUI ui;
+        ui.SetDromo(&client);
+        client.SetActive(true);
+        if (!client.Active()) {
+            state.SkipWithError("no connection");
+            return;
+        }
+        for (auto _ : state)
+            ui.ShowLayout(xml);
+        client.SetActive(false);
+    }
+    state.SetItemsProcessed(state.iterations() * 256);
+}
+BENCHMARK(BM_ShowLayout256)->Unit(benchmark::kMicrosecond);
+
+// The same without the socket: parsing and building only.
+void BM_LayoutPackets256(benchmark::State& state) {
+    const QString xml = Layout256();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(TKvdUI::LayoutPackets(xml, {}, 0, 4));
+}
+BENCHMARK(BM_LayoutPackets256)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
