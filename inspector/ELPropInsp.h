@@ -1,0 +1,7 @@
+#pragma once
+// The property inspector library: grid, in-place editor, property editors and the inspector.
+
+#include "inspector/ELPropInspEditors.h"
+#include "inspector/ELPropInspGrid.h"
+#include "inspector/ELPropInspInplace.h"
+#include "inspector/ELPropInspInspector.h"

@@ -1,0 +1,554 @@
+// The inspector driven like a user would: common properties of several objects, editor classes, typed
+// values with real key events, set sub-rows, class sub-rows, double-click stepping, events, errors.
+
+#include "InspectorTestApp.h"
+#include "InspectorTestObjects.h"
+#include "inspector/ELPropInsp.h"
+
+#include <QDir>
+#include <QListWidget>
+#include <QPainter>
+#include <QTest>
+#include <QToolButton>
+
+namespace {
+
+// An object with an event (method) property, shown only when events are asked for.
+class TTestEvents : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(int Width READ Width WRITE SetWidth)
+    Q_PROPERTY(QString OnClick READ OnClick WRITE SetOnClick)
+    Q_CLASSINFO("type:OnClick", "TNotifyEvent")
+
+public:
+    using QObject::QObject;
+    int Width() const { return m_width; }
+    void SetWidth(int v) { m_width = v; }
+    QString OnClick() const { return m_onClick; }
+    void SetOnClick(const QString& v) { m_onClick = v; }
+
+private:
+    int m_width = 0;
+    QString m_onClick;
+};
+
+// A dialog-style caption editor defined outside the library, as an application would.
+class TDialogCaptionEditor : public TELStringPropEditor {
+public:
+    using TELStringPropEditor::TELStringPropEditor;
+    static inline int edits = 0;
+    TELPropAttrs GetAttrs() override { return peDialog; }
+    void Edit() override {
+        ++edits;
+        SetValue(GetValue() + QStringLiteral("!"));
+    }
+};
+
+class TOtherIntegerEditor : public TELIntegerPropEditor {
+public:
+    using TELIntegerPropEditor::TELIntegerPropEditor;
+};
+
+QStringList captions(const TELCustomPropertyInspector& insp, TELPropsPageItem* parent = nullptr) {
+    QStringList result;
+    const int count = parent ? parent->Count() : insp.Items()->Count();
+    for (int i = 0; i < count; ++i)
+        result << (parent ? parent->Item(i) : insp.Items()->Item(i))->Caption();
+    return result;
+}
+
+} // namespace
+
+class TstInspector : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TELPropertyInspector> insp;
+
+    void make(const QList<QObject*>& objects) {
+        insp = std::make_unique<TELPropertyInspector>();
+        insp->resize(260, 420);
+        insp->show();
+        QVERIFY(QTest::qWaitForWindowExposed(insp.get()));
+        insp->SetObjects(objects);
+    }
+
+    TELPropertyInspectorItem* row(const QString& caption, TELPropsPageItem* parent = nullptr) {
+        return insp->ItemByName(caption, parent);
+    }
+
+    // Clicks the name cell of the row, as a user selects it.
+    void select(TELPropsPageItem* item) {
+        QVERIFY(item && item->Row() >= 0);
+        insp->SetTopRow(item->Row());
+        const QRect cell = insp->CellRect(0, item->Row());
+        QTest::mouseClick(insp->viewport(), Qt::LeftButton, {}, QPoint(cell.right() - 10, cell.center().y()));
+        QCOMPARE(insp->ActiveItem(), item);
+    }
+
+    void typeInto(TELPropsPageItem* item, const QString& text) {
+        select(item);
+        QLineEdit* editor = insp->InplaceEditor();
+        QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+        if (text.isEmpty())
+            QTest::keyClick(editor, Qt::Key_Delete);
+        else
+            QTest::keyClicks(editor, text);
+        QTest::keyClick(editor, Qt::Key_Return);
+    }
+
+    void clickExpandBox(TELPropsPageItem* item) {
+        insp->SetTopRow(item->Row());
+        const QRect cell = insp->CellRect(0, item->Row());
+        QTest::mouseClick(insp->viewport(), Qt::LeftButton, {},
+                          QPoint(item->Indent() + 5, cell.center().y()));
+    }
+
+private Q_SLOTS:
+    void initTestCase() { TypeInfo::RegisterTypeAlias(QStringLiteral("TNotifyEvent"), TTypeKind::tkMethod); }
+    void init() {
+        TInspectorTestApp::takeErrors();
+        TDialogCaptionEditor::edits = 0;
+    }
+    void cleanup() { insp.reset(); }
+
+    void commonPropertiesOfSeveralClasses() {
+        TTestA a;
+        TTestB b;
+        make({&a, &b});
+        // Same name (any case) and same type, in name order; Caption and Hint differ in type.
+        QCOMPARE(captions(*insp), QStringList({"Align", "Anchors", "Left", "Top"}));
+        insp->SetObjects({&b});
+        QCOMPARE(captions(*insp),
+                 QStringList({"Align", "Anchors", "Caption", "Extra", "Hint", "Left", "top"}));
+        insp->SetObjects({});
+        QCOMPARE(insp->RowCount(), 0);
+        QVERIFY(!insp->InplaceEditor()->isVisible());
+    }
+
+    void readOnlyAndClassPropertiesByKinds() {
+        TTestA a;
+        make({&a});
+        const QStringList all = captions(*insp);
+        QVERIFY(!all.contains("Counter")); // no writer
+        QVERIFY(all.contains("Sub"));      // class properties need no writer
+        insp->SetPropKinds(pkProperties | pkReadOnly);
+        QVERIFY(captions(*insp).contains("Counter"));
+        QVERIFY(row("Counter")->ReadOnly() == false); // the integer editor itself is not read-only
+        TTestEvents e;
+        insp->SetPropKinds(pkProperties);
+        insp->SetObjects({&e});
+        QCOMPARE(captions(*insp), QStringList{"Width"});
+        insp->SetPropKinds(pkEvents);
+        QCOMPARE(captions(*insp), QStringList{"OnClick"});
+        QCOMPARE(row("OnClick")->DisplayValue(), QStringLiteral("(Unknown)"));
+    }
+
+    void typedValues_data() {
+        QTest::addColumn<QString>("prop");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("byte in range") << "Small"
+                                       << "255"
+                                       << "255"
+                                       << "";
+        QTest::newRow("byte too large") << "Small"
+                                        << "300"
+                                        << "0"
+                                        << "Value must be between 0 and 255";
+        QTest::newRow("integer not a number") << "Left"
+                                              << "abc"
+                                              << "0"
+                                              << "'abc' is not a valid integer value";
+        QTest::newRow("integer beyond 32 bits") << "Left"
+                                                << "99999999999"
+                                                << "0"
+                                                << "Value must be between -2147483648 and 2147483647";
+        QTest::newRow("integer negative") << "Left"
+                                          << "-12"
+                                          << "-12"
+                                          << "";
+        QTest::newRow("unsigned") << "Unsigned"
+                                  << "4000000000"
+                                  << "4000000000"
+                                  << "";
+        QTest::newRow("char by code") << "Letter"
+                                      << "#65"
+                                      << "A"
+                                      << "";
+        QTest::newRow("char space") << "Letter"
+                                    << " "
+                                    << "#32"
+                                    << "";
+        QTest::newRow("char 200") << "Letter"
+                                  << "#200"
+                                  << "#200"
+                                  << "";
+        QTest::newRow("char empty") << "Letter"
+                                    << ""
+                                    << "#0"
+                                    << "";
+        QTest::newRow("char two letters") << "Letter"
+                                          << "ab"
+                                          << "x"
+                                          << "Invalid property value";
+        QTest::newRow("char code too large") << "Letter"
+                                             << "#300"
+                                             << "x"
+                                             << "Value must be between 0 and 255";
+        QTest::newRow("enum any case") << "Align"
+                                       << "ALCLIENT"
+                                       << "alClient"
+                                       << "";
+        QTest::newRow("enum unknown") << "Align"
+                                      << "alNowhere"
+                                      << "alNone"
+                                      << "Invalid property value";
+        QTest::newRow("boolean") << "Flag"
+                                 << "true"
+                                 << "True"
+                                 << "";
+        QTest::newRow("double") << "Ratio"
+                                << "2.25"
+                                << "2.25"
+                                << "";
+        QTest::newRow("double bad") << "Ratio"
+                                    << "x"
+                                    << "0.5"
+                                    << "'x' is not a valid floating point value";
+        QTest::newRow("single, 7 digits") << "Scale"
+                                          << "0.333333333333"
+                                          << "0.3333333"
+                                          << "";
+        QTest::newRow("int64") << "Big"
+                               << "-9000000000"
+                               << "-9000000000"
+                               << "";
+        QTest::newRow("string") << "Hint"
+                                << "some text"
+                                << "some text"
+                                << "";
+    }
+    void typedValues() {
+        QFETCH(QString, prop);
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        QFETCH(QString, error);
+        TTestA a;
+        make({&a});
+        int modified = 0;
+        insp->OnModified = [&](QObject* sender) {
+            QCOMPARE(sender, insp.get());
+            ++modified;
+        };
+        TELPropertyInspectorItem* item = row(prop);
+        QVERIFY(item);
+        typeInto(item, typed);
+        QCOMPARE(TInspectorTestApp::takeErrors(), error.isEmpty() ? QStringList() : QStringList{error});
+        QCOMPARE(item->DisplayValue(), shown);
+        QCOMPARE(insp->InplaceEditor()->text(), shown); // a rejected value shows the stored one
+        QCOMPARE(Props::GetPropText(&a, Props::GetPropInfo(&a, prop)).isEmpty(), false);
+        QCOMPARE(modified, error.isEmpty() ? 1 : 0);
+        QVERIFY(!insp->ChangingValue());
+    }
+
+    void differingValuesShowEmptyAndTypingSetsAll() {
+        TTestA a;
+        TTestB b;
+        a.SetLeft(1);
+        b.SetLeft(2);
+        a.SetTop(5);
+        b.SetTop(5);
+        make({&a, &b});
+        QCOMPARE(row("Left")->DisplayValue(), QString());
+        QCOMPARE(row("Top")->DisplayValue(), QStringLiteral("5"));
+        typeInto(row("Left"), QStringLiteral("10"));
+        QCOMPARE(a.Left(), 10);
+        QCOMPARE(b.Left(), 10);
+        QCOMPARE(row("Left")->DisplayValue(), QStringLiteral("10"));
+    }
+
+    void setRowAndElementSubRows() {
+        TTestA a;
+        make({&a});
+        TELPropertyInspectorItem* anchors = row("Anchors");
+        QCOMPARE(anchors->DisplayValue(), QStringLiteral("[akLeft,akTop]"));
+        QVERIFY(anchors->ReadOnly());
+        QCOMPARE(anchors->ChildrenState(), chAlways);
+        clickExpandBox(anchors);
+        QVERIFY(anchors->Expanded());
+        QCOMPARE(insp->ActiveItem(), anchors);
+        QCOMPARE(captions(*insp, anchors), QStringList({"akLeft", "akTop", "akRight", "akBottom"}));
+        TELPropertyInspectorItem* right = row("akRight", anchors);
+        QCOMPARE(right->DisplayValue(), QStringLiteral("False"));
+        QCOMPARE(right->EditStyle(), esPickList);
+        QCOMPARE(right->Indent(), 10);
+
+        // Choose True from the drop-down with the keyboard.
+        select(right);
+        TELPropsPageInplaceEdit* editor = insp->InplaceEditor();
+        QTest::keyClick(editor, Qt::Key_Down, Qt::AltModifier);
+        QListWidget* list = editor->PickList();
+        QVERIFY(list->isVisible());
+        QCOMPARE(list->count(), 2);
+        QCOMPARE(list->currentItem()->data(Qt::AccessibleTextRole).toString(), QStringLiteral("False"));
+        QTest::keyClick(list, Qt::Key_Down);
+        QTest::keyClick(list, Qt::Key_Return);
+        QCOMPARE(a.Anchors(), TAnchors(akLeft | akTop | akRight));
+        QCOMPARE(anchors->DisplayValue(), QStringLiteral("[akLeft,akTop,akRight]"));
+        QCOMPARE(right->DisplayValue(), QStringLiteral("True"));
+
+        // Typing works too: anything but "true" removes the element.
+        typeInto(row("akLeft", anchors), QStringLiteral("no"));
+        QCOMPARE(a.Anchors(), TAnchors(akTop | akRight));
+        QCOMPARE(anchors->DisplayValue(), QStringLiteral("[akTop,akRight]"));
+    }
+
+    void setElementOfTwoObjectsWritesTheFirstObjectsSet() {
+        TTestA a;
+        TTestB b;
+        a.SetAnchors(akLeft);
+        b.SetAnchors(TAnchors(akTop | akRight));
+        make({&a, &b});
+        TELPropertyInspectorItem* anchors = row("Anchors");
+        QCOMPARE(anchors->DisplayValue(), QString());
+        anchors->Expand();
+        QCOMPARE(row("akLeft", anchors)->DisplayValue(), QString()); // members differ
+        QCOMPARE(row("akBottom", anchors)->DisplayValue(), QStringLiteral("False"));
+        typeInto(row("akBottom", anchors), QStringLiteral("True"));
+        QCOMPARE(a.Anchors(), TAnchors(akLeft | akBottom));
+        QCOMPARE(b.Anchors(), TAnchors(akLeft | akBottom));
+        QCOMPARE(anchors->DisplayValue(), QStringLiteral("[akLeft,akBottom]"));
+    }
+
+    void classRowShowsTheHeldObjectsProperties() {
+        TTestA a;
+        make({&a});
+        TELPropertyInspectorItem* sub = row("Sub");
+        QCOMPARE(sub->DisplayValue(), QStringLiteral("(TTestSub)"));
+        sub->Expand();
+        QCOMPARE(captions(*insp, sub), QStringList({"Depth", "Label"}));
+        typeInto(row("Depth", sub), QStringLiteral("5"));
+        QCOMPARE(a.Sub()->Depth(), 5);
+        sub->Collapse();
+        QCOMPARE(sub->Count(), 0);
+    }
+
+    void captionAppliesEveryKeystrokeAndEscapeRestores() {
+        TTestA a;
+        a.SetHint(QStringLiteral("keep"));
+        make({&a});
+        select(row("Caption"));
+        a.captionWrites = 0;
+        QTest::keyClicks(insp->InplaceEditor(), QStringLiteral("ab"));
+        QCOMPARE(a.Caption(), QStringLiteral("ab"));
+        QCOMPARE(a.captionWrites, 2);
+        QCOMPARE(insp->InplaceEditor()->text(), QStringLiteral("ab"));
+
+        int modified = 0;
+        insp->OnModified = [&](QObject*) { ++modified; };
+        select(row("Hint"));
+        QTest::keyClicks(insp->InplaceEditor(), QStringLiteral("zzz"));
+        QCOMPARE(a.Hint(), QStringLiteral("keep")); // no live update for plain strings
+        QTest::keyClick(insp->InplaceEditor(), Qt::Key_Escape);
+        QCOMPARE(insp->InplaceEditor()->text(), QStringLiteral("keep"));
+        QCOMPARE(insp->InplaceEditor()->selectedText(), QStringLiteral("keep"));
+        select(row("Left"));
+        QCOMPARE(a.Hint(), QStringLiteral("keep"));
+        QCOMPARE(modified, 0);
+    }
+
+    void doubleClickStepsThroughSortedValues() {
+        TTestA a;
+        a.SetAlign(alNone);
+        make({&a});
+        TELPropertyInspectorItem* align = row("Align");
+        select(align);
+        // Sorted: alBottom alClient alCustom alLeft alNone alRight alTop.
+        const QList<TAlign> expected{alRight, alTop, alBottom, alClient};
+        for (TAlign next : expected) {
+            QTest::mouseDClick(insp->InplaceEditor(), Qt::LeftButton, {}, QPoint(5, 5));
+            QCOMPARE(a.Align(), next);
+        }
+        QCOMPARE(insp->InplaceEditor()->text(), QStringLiteral("alClient"));
+        QTest::keyClick(insp->InplaceEditor(), Qt::Key_Return, Qt::ControlModifier);
+        QCOMPARE(a.Align(), alCustom);
+        // Read-only inspectors do not step.
+        insp->SetReadOnly(true);
+        align = row("Align");
+        QCOMPARE(align->EditStyle(), esSimple);
+        QVERIFY(align->ReadOnly());
+        select(align);
+        QTest::mouseDClick(insp->InplaceEditor(), Qt::LeftButton, {}, QPoint(5, 5));
+        QCOMPARE(a.Align(), alCustom);
+    }
+
+    void editorClassEventBypassesFilterAndReadOnly() {
+        TTestA a;
+        make({&a});
+        insp->OnFilterProp = [](QObject*, QObject*, const TPropInfo* prop, bool& include) {
+            QVERIFY(include); // arrives true
+            include = prop->Name == QLatin1String("Left");
+        };
+        insp->SetObjects({&a});
+        QCOMPARE(captions(*insp), QStringList{"Left"});
+        insp->OnGetEditorClass = [](QObject*, QObject*, const TPropInfo* prop, TELPropEditorClass& cls) {
+            QVERIFY(!cls); // arrives empty
+            if (prop->Name == QLatin1String("Counter"))
+                cls = ELPropEditorClass<TELIntegerPropEditor>();
+        };
+        insp->SetObjects({&a});
+        QCOMPARE(captions(*insp), QStringList({"Counter", "Left"}));
+        QCOMPARE(row("Counter")->DisplayValue(), QStringLiteral("7"));
+    }
+
+    void differingEditorClassesDropTheProperty() {
+        TTestA a;
+        TTestB b;
+        make({});
+        insp->OnGetEditorClass = [&](QObject*, QObject* instance, const TPropInfo* prop,
+                                     TELPropEditorClass& cls) {
+            if (instance == &b && prop->Name == QLatin1String("Left"))
+                cls = ELPropEditorClass<TOtherIntegerEditor>();
+        };
+        insp->SetObjects({&a, &b});
+        QCOMPARE(captions(*insp), QStringList({"Align", "Anchors", "Top"}));
+    }
+
+    void registryMatchesNewestFirstAndKeepsOneEntryPerKey() {
+        TTestA a;
+        TTestB b;
+        make({&a});
+        insp->RegisterEditor(TypeInfo::Integer(), nullptr, ELPropEditorClass<TOtherIntegerEditor>());
+        insp->RegisterEditor(TypeInfo::Integer(), nullptr, ELPropEditorClass<TOtherIntegerEditor>());
+        QCOMPARE(insp->EditorRegistry().size(), 1);
+        QVERIFY(dynamic_cast<TOtherIntegerEditor*>(row("Left")->Editor()));
+        // Newest first: a later registration for the Left property of TTestA wins there only.
+        insp->RegisterEditor(TypeInfo::Integer(), &TTestA::staticMetaObject,
+                             ELPropEditorClass<TELIntegerPropEditor>(), QStringLiteral("left"));
+        QCOMPARE(insp->EditorRegistry().size(), 2);
+        QVERIFY(!dynamic_cast<TOtherIntegerEditor*>(row("Left")->Editor()));
+        QVERIFY(dynamic_cast<TOtherIntegerEditor*>(row("Top")->Editor()));
+        insp->SetObjects({&b});
+        QVERIFY(dynamic_cast<TOtherIntegerEditor*>(row("Left")->Editor())); // other class: older entry
+        // Class types match descendants.
+        insp->RegisterEditor(TypeInfo::ForClass(&QObject::staticMetaObject), nullptr,
+                             ELPropEditorClass<TELPropEditor>());
+        insp->SetObjects({&a});
+        QCOMPARE(row("Sub")->DisplayValue(), QStringLiteral("(Unknown)"));
+    }
+
+    void editorWithoutMultiSelectOnlyForOneObject() {
+        TTestA a1;
+        TTestA a2;
+        make({&a1});
+        insp->RegisterEditor(TypeInfo::TCaption(), nullptr, ELPropEditorClass<TDialogCaptionEditor>(),
+                             QStringLiteral("Caption"));
+        TELPropertyInspectorItem* caption = row("Caption");
+        QVERIFY(caption);
+        QCOMPARE(caption->EditStyle(), esEllipsis);
+        select(caption);
+        QTest::mouseClick(insp->InplaceEditor()->Button(), Qt::LeftButton);
+        QCOMPARE(TDialogCaptionEditor::edits, 1);
+        QCOMPARE(a1.Caption(), QStringLiteral("!"));
+        QCOMPARE(insp->InplaceEditor()->text(), QStringLiteral("!"));
+        QTest::mouseDClick(insp->InplaceEditor(), Qt::LeftButton, {}, QPoint(5, 5));
+        QCOMPARE(a1.Caption(), QStringLiteral("!!"));
+        insp->SetObjects({&a1, &a2});
+        QVERIFY(!row("Caption"));
+        QVERIFY(row("Hint"));
+    }
+
+    void changingObjectsWhileWritingFails() {
+        TTestA a;
+        TTestA other;
+        make({&a});
+        // The modified event is raised while the editor is still writing.
+        insp->OnModified = [&](QObject*) { insp->SetObjects({&other}); };
+        typeInto(row("Left"), QStringLiteral("3"));
+        QCOMPARE(TInspectorTestApp::takeErrors(),
+                 QStringList{"Property inspector is changing property value. Can not change objects"});
+        QCOMPARE(a.Left(), 3);
+        QCOMPARE(insp->Objects(), QList<QObject*>{&a});
+        QVERIFY(!insp->ChangingValue());
+        QCOMPARE(row("Left")->DisplayValue(), QStringLiteral("3"));
+        insp->OnModified = nullptr;
+        insp->SetObjects({&other}); // and afterwards it works again
+        QCOMPARE(insp->Objects(), QList<QObject*>{&other});
+    }
+
+    void captionColours() {
+        TTestA a;
+        make({&a});
+        TELPropertyInspectorItem* left = row("Left");
+        QCOMPARE(insp->ComponentRefColor(), QColor(128, 0, 0));
+        QCOMPARE(insp->ComponentRefChildColor(), QColor(0, 128, 0));
+        QStringList asked;
+        insp->OnGetCaptionColor = [&](QObject*, const TTypeInfo* type, const QString& name, QColor& color) {
+            asked << name;
+            if (type == TypeInfo::Integer())
+                color = Qt::red;
+        };
+        QImage shot = insp->grab().toImage();
+        QVERIFY(asked.contains("Left"));
+        // Some pixel of the Left caption is red.
+        const QRect cell = insp->CellRect(0, left->Row());
+        bool red = false;
+        for (int x = cell.left() + 13; x < cell.right() - 3 && !red; ++x)
+            for (int y = cell.top(); y < cell.bottom() && !red; ++y)
+                red = shot.pixelColor(x, y) == QColor(Qt::red);
+        QVERIFY(red);
+    }
+
+    void refreshValuesRereadsWithoutRebuilding() {
+        TTestA a;
+        make({&a});
+        TELPropertyInspectorItem* left = row("Left");
+        a.SetLeft(42);
+        QCOMPARE(left->DisplayValue(), QStringLiteral("0"));
+        insp->RefreshValues();
+        QCOMPARE(row("Left"), left);
+        QCOMPARE(left->DisplayValue(), QStringLiteral("42"));
+    }
+
+    // Pictures of what a user sees, written next to the test program for a look.
+    void screenshots() {
+        QDir().mkpath(QStringLiteral("screenshots"));
+        auto save = [](const QImage& image, const char* name) {
+            QVERIFY(!image.isNull());
+            QVERIFY(image.save(QStringLiteral("screenshots/%1.png").arg(QLatin1String(name))));
+        };
+        TTestA a;
+        TTestB b;
+        a.SetCaption(QStringLiteral("Start"));
+        a.SetHint(QStringLiteral("Press to start"));
+        a.SetLeft(16);
+        b.SetLeft(40);
+        make({&a});
+        insp->SetSplitter(100);
+        select(row("Hint"));
+        save(insp->grab().toImage(), "inspector-one-object");
+        insp->SetObjects({&a, &b});
+        save(insp->grab().toImage(), "inspector-two-objects");
+        insp->SetObjects({&a});
+        row("Anchors")->Expand();
+        select(row("akRight", row("Anchors")));
+        save(insp->grab().toImage(), "inspector-set-expanded");
+        select(row("Align"));
+        QTest::keyClick(insp->InplaceEditor(), Qt::Key_Down, Qt::AltModifier);
+        QListWidget* list = insp->InplaceEditor()->PickList();
+        QVERIFY(list->isVisible());
+        // The list is a window of its own: paint it where it shows over the inspector.
+        QImage shot(insp->width(), insp->height() + list->height(), QImage::Format_ARGB32);
+        shot.fill(Qt::white);
+        QPainter painter(&shot);
+        painter.drawPixmap(0, 0, insp->grab());
+        painter.drawPixmap(insp->mapFromGlobal(list->pos()), list->grab());
+        painter.end();
+        save(shot, "inspector-dropdown-open");
+        list->hide();
+    }
+};
+
+KVD_INSPECTOR_TEST_MAIN(TstInspector)
+#include "tst_inspector.moc"
