@@ -6,3 +6,5 @@
 
 int RunCat(const QStringList& args);
 int RunCheck(const QStringList& args);
+int RunPackets(const QStringList& args);
+int RunShow(const QStringList& args);

@@ -1,0 +1,226 @@
+// The kvdui verbs that talk the simulator's language (packets, show), run as separate processes the way
+// scripts run them; show talks to the loopback test peer.
+
+#include "link/KvdUI.h"
+#include "tests/link/LinkTestUtil.h"
+#include "tests/link/TestPeer.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+
+namespace {
+
+constexpr int Timeout = 15000;
+
+const char* const kLayout = R"(<ui>
+ <element type="TKvdUIPanel" align="0" anchors="akLeft,akTop" rel_left="40" rel_top="60" width="200"
+          height="100" id="1" text="" typein="0" bstyle="32" left="40" top="60">
+  <element type="TKvdUIButton" align="0" anchors="akLeft,akTop" rel_left="10" rel_top="20" width="60"
+           height="30" id="2" text="Lap {score}" typein="0" bstyle="40" left="50" top="80"/>
+ </element>
+ <element type="TKvdUIText" align="0" anchors="akLeft,akTop" rel_left="100" rel_top="200" width="60"
+          height="30" id="7" text="TEXT" typein="0" bstyle="64" left="100" top="200"/>
+</ui>
+)";
+
+struct Result {
+    int status = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+Result Run(const QStringList& args) {
+    QProcess process;
+    process.start(QStringLiteral(KVDUI_PATH), args);
+    Result result;
+    if (!process.waitForFinished(Timeout)) {
+        process.kill();
+        process.waitForFinished();
+        result.err = "timeout";
+        return result;
+    }
+    result.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    result.out = process.readAllStandardOutput();
+    result.err = process.readAllStandardError();
+    return result;
+}
+
+QByteArray Hex(const QByteArray& packet) {
+    return packet.toHex(' ');
+}
+
+} // namespace
+
+class TestKvduiLink : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir;
+    QString file;
+
+private slots:
+    void initTestCase();
+    void packets_data();
+    void packets();
+    void packetsMatchTheBuilder();
+    void packetsUsage_data();
+    void packetsUsage();
+    void showSession();
+    void showEndsOnSignal_data();
+    void showEndsOnSignal();
+    void showCannotConnect();
+};
+
+void TestKvduiLink::initTestCase() {
+    QVERIFY(dir.isValid());
+    file = dir.filePath(QStringLiteral("layout.kvdui"));
+    QFile out(file);
+    QVERIFY(out.open(QIODevice::WriteOnly));
+    out.write(kLayout);
+}
+
+void TestKvduiLink::packets_data() {
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QByteArray>("expected");
+    QTest::newRow("plain") << QStringList()
+                           << QByteArray(
+                                  "04 2d 01 00 01 00 20 00 14 1e 64 32 00 00 00 00\n"
+                                  "06 2d 01 00 02 00 28 00 19 28 1e 0f 4c 61 70 20 7b 73 63 6f 72 65 7d 00\n"
+                                  "05 2d 01 00 07 00 40 00 32 64 1e 0f 54 45 58 54 00 00 00 00\n");
+    QTest::newRow("placeholder and target")
+        << QStringList{"--set", "SCORE=12", "--target", "3"}
+        << QByteArray("04 2d 01 03 01 00 20 00 14 1e 64 32 00 00 00 00\n"
+                      "05 2d 01 03 02 00 28 00 19 28 1e 0f 4c 61 70 20 31 32 00 00\n"
+                      "05 2d 01 03 07 00 40 00 32 64 1e 0f 54 45 58 54 00 00 00 00\n");
+    QTest::newRow("value holding an equals sign")
+        << QStringList{"--set", "score=a=b", "--set", "text=x"}
+        << QByteArray("04 2d 01 00 01 00 20 00 14 1e 64 32 00 00 00 00\n"
+                      "05 2d 01 00 02 00 28 00 19 28 1e 0f 4c 61 70 20 "
+                      "61 3d 62 00\n"
+                      "05 2d 01 00 07 00 40 00 32 64 1e 0f 54 45 58 54 "
+                      "00 00 00 00\n");
+}
+
+void TestKvduiLink::packets() {
+    QFETCH(QStringList, options);
+    QFETCH(QByteArray, expected);
+    const Result result = Run(QStringList{"packets", file} + options);
+    QCOMPARE(result.err, QByteArray());
+    QCOMPARE(result.status, 0);
+    QCOMPARE(result.out, expected);
+}
+
+void TestKvduiLink::packetsMatchTheBuilder() {
+    // What packets prints is what the presentation sends for the text the builder would save.
+    const Result saved = Run({"cat", file});
+    QCOMPARE(saved.status, 0);
+    QByteArray expected;
+    for (const QByteArray& packet : TKvdUI::LayoutPackets(QString::fromUtf8(saved.out), {"score", "9"}, 5, 4))
+        expected += Hex(packet) + '\n';
+    const Result printed = Run({"packets", "--target", "5", file, "--set", "score=9"});
+    QCOMPARE(printed.status, 0);
+    QCOMPARE(printed.out, expected);
+}
+
+void TestKvduiLink::packetsUsage_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QByteArray>("message");
+    QTest::newRow("no file") << QStringList{"packets"} << 2 << QByteArray("no file");
+    QTest::newRow("target too large") << QStringList{"packets", "f", "--target", "256"} << 2
+                                      << QByteArray("--target needs a number from 0 to 255");
+    QTest::newRow("set without equals")
+        << QStringList{"packets", "f", "--set", "x"} << 2 << QByteArray("--set needs NAME=VALUE");
+    QTest::newRow("show has no target")
+        << QStringList{"show", "f", "--target", "1"} << 2 << QByteArray("unknown option --target");
+    QTest::newRow("missing file") << QStringList{"packets", "/nonexistent/x.kvdui"} << 1
+                                  << QByteArray("/nonexistent/x.kvdui");
+}
+
+void TestKvduiLink::packetsUsage() {
+    QFETCH(QStringList, args);
+    QFETCH(int, status);
+    QFETCH(QByteArray, message);
+    const Result result = Run(args);
+    QCOMPARE(result.status, status);
+    QCOMPARE(result.out, QByteArray());
+    QVERIFY2(result.err.contains(message), result.err.constData());
+}
+
+void TestKvduiLink::showSession() {
+    TestPeer peer;
+    QProcess process;
+    process.start(QStringLiteral(KVDUI_PATH), {"show", file, "--port", QString::number(peer.Port()), "--name",
+                                               "scripted", "--set", "score=3"});
+    // The initialise packet names the client; the version answer brings the layout.
+    QVERIFY(peer.WaitForPackets(5, Timeout));
+    const QList<QByteArray> packets = peer.PacketBytes();
+    QCOMPARE(packets[0].mid(28, 9), QByteArray("scripted\0", 9));
+    // The layout goes out from the connect handler, before the client's update-interval packet.
+    QCOMPARE(packets[1][4], char(1));
+    QCOMPARE(Hex(packets[2]), QByteArray("05 2d 01 00 02 00 28 00 19 28 1e 0f 4c 61 70 20 33 00 00 00"));
+    QCOMPARE(packets[3][4], char(7));
+    QCOMPARE(packets[4], ByteList({2, 4, 1, 7, 30, 0, 0, 0}));
+
+    QVERIFY(peer.Send(TestPeer::Click(7, 2) + TestPeer::Typed(2, "abc") + TestPeer::Tiny(0)));
+    QVERIFY(peer.WaitForPackets(6, Timeout));
+    QCOMPARE(peer.PacketBytes().at(5), ByteList({1, 3, 0, 0}));
+    QByteArray out;
+    QVERIFY(QTest::qWaitFor(
+        [&] {
+            out += process.readAllStandardOutput();
+            return out.count('\n') >= 2;
+        },
+        Timeout));
+    QCOMPARE(out, QByteArray("Button 7 clicked []\nButton 2 clicked [abc]\n"));
+
+    // The simulator ends the session: no clearing (the link is gone), exit status 0.
+    peer.CloseConnection();
+    QVERIFY(process.waitForFinished(Timeout));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 0);
+    const QByteArray err = process.readAllStandardError();
+    QCOMPARE(err, QByteArray("Connected to Korvadia [KV 0.9]\nDisconnected from Korvadia.\n"));
+    QCOMPARE(peer.PacketBytes().size(), 6);
+}
+
+void TestKvduiLink::showEndsOnSignal_data() {
+    QTest::addColumn<int>("signal");
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+    QTest::newRow("SIGINT") << int(SIGINT);
+}
+
+void TestKvduiLink::showEndsOnSignal() {
+    QFETCH(int, signal);
+    TestPeer peer;
+    QProcess process;
+    process.start(QStringLiteral(KVDUI_PATH), {"show", file, "--port", QString::number(peer.Port())});
+    QVERIFY(peer.WaitForPackets(5, Timeout));
+    QCOMPARE(peer.PacketBytes().at(0).mid(28, 6), QByteArray("kvdui\0", 6));
+    ::kill(pid_t(process.processId()), signal);
+    QVERIFY(process.waitForFinished(Timeout));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 0);
+    // Clears its buttons, says goodbye, closes.
+    QVERIFY(peer.WaitForEnded(1, Timeout));
+    const QList<QByteArray> packets = peer.PacketBytes();
+    QCOMPARE(packets.size(), 7);
+    QCOMPARE(packets[5], ByteList({2, 42, 1, 1, 0, 0, 0, 0}));
+    QCOMPARE(packets[6], ByteList({1, 3, 0, 2}));
+}
+
+void TestKvduiLink::showCannotConnect() {
+    const quint16 port = ClosedPort();
+    const Result result = Run({"show", file, "--port", QString::number(port)});
+    QCOMPARE(result.status, 1);
+    QCOMPARE(result.out, QByteArray());
+    QCOMPARE(result.err,
+             QStringLiteral("Error: [127.0.0.1:%1] Connection refused\n").arg(port).toLocal8Bit());
+    const Result named = Run({"show", file, "--address", "localhost", "--port", "29999"});
+    QCOMPARE(named.status, 1);
+    QCOMPARE(named.err, QByteArray("Error: [localhost:29999] Cannot assign requested address\n"));
+}
+
+QTEST_GUILESS_MAIN(TestKvduiLink)
+#include "tst_kvduilink.moc"

@@ -1,0 +1,119 @@
+// kvdui show FILE [--address A] [--port P] [--name NAME] [--set NAME=VALUE]...: shows the layout on a
+// running simulator and prints every button report ("Button %d clicked [%s]") on standard output, and
+// connection errors ("Error: %s") and the connection's state on standard error. Ends when the simulator
+// closes the connection, or on SIGINT or SIGTERM after clearing its buttons. Exit status 0 after a
+// session, 1 when the layout could not be read or the connection could not be made.
+
+#include "core/Exceptions.h"
+#include "link/KvdUI.h"
+#include "tools/KvduiLinkArgs.h"
+#include "tools/LayoutLoad.h"
+#include "tools/Verbs.h"
+
+#include <QCoreApplication>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+int g_signalPipe[2] = {-1, -1};
+
+void OnSignal(int) {
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = ::write(g_signalPipe[1], &byte, 1);
+}
+
+void PrintLine(FILE* stream, const QString& line) {
+    const QByteArray bytes = line.toLocal8Bit() + '\n';
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+    std::fflush(stream);
+}
+
+} // namespace
+
+int RunShow(const QStringList& args) {
+    KvduiLinkArgs options;
+    const QString problem = ParseKvduiLinkArgs(
+        args,
+        {QStringLiteral("set"), QStringLiteral("address"), QStringLiteral("port"), QStringLiteral("name")},
+        options);
+    if (!problem.isEmpty()) {
+        std::fprintf(stderr,
+                     "kvdui show: %s\nusage: kvdui show FILE [--address A] [--port P] [--name NAME] "
+                     "[--set NAME=VALUE]...\n",
+                     problem.toLocal8Bit().constData());
+        return 2;
+    }
+    QString layout;
+    try {
+        layout = LoadLayoutText(options.File);
+        ExpandPlaceholders(QString(), options.Placeholders); // the pairs are checked before connecting
+    } catch (const Exception& e) {
+        std::fprintf(stderr, "%s\n", e.Message().toLocal8Bit().constData());
+        return 1;
+    }
+
+    if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+        std::perror("kvdui show");
+        return 1;
+    }
+    struct sigaction action = {};
+    action.sa_handler = OnSignal;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGTERM, &action, nullptr);
+
+    TKvdDromo client;
+    TKvdUI ui;
+    ui.SetDromo(&client);
+    client.SetAddress(options.Address);
+    client.SetPort(options.Port);
+    client.SetIName(options.Name);
+    client.OnError = [](QObject*, const QString& message) {
+        PrintLine(stderr, QStringLiteral("Error: %1").arg(message));
+    };
+    client.OnConnect = [&](QObject*, DR_VER& version) {
+        PrintLine(stderr,
+                  QStringLiteral("Connected to Korvadia [%1 %2]").arg(version.TextAt12(), version.TextAt4()));
+        try {
+            ui.ShowLayout(layout, options.Placeholders, quint8(options.Target));
+        } catch (const Exception& e) {
+            PrintLine(stderr, QStringLiteral("Error: %1").arg(e.Message()));
+        }
+    };
+    // The simulator's close arrives on the reader thread; the session ends on this one.
+    client.OnDisconnect = [](QObject*) {
+        PrintLine(stderr, QStringLiteral("Disconnected from Korvadia."));
+        QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,
+                                  Qt::QueuedConnection);
+    };
+    ui.OnEvent = [](QObject*, quint8 clickId, quint8, const QString& text) {
+        PrintLine(stdout, QStringLiteral("Button %1 clicked [%2]").arg(clickId).arg(text));
+    };
+
+    QSocketNotifier signalNotifier(g_signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&signalNotifier, &QSocketNotifier::activated, [&] {
+        char drain[16];
+        while (::read(g_signalPipe[0], drain, sizeof drain) > 0) {
+        }
+        if (client.Active())
+            ui.DeleteButtons(1, 0, 0, 0);
+        client.SetActive(false);
+        QCoreApplication::quit();
+    });
+
+    client.SetActive(true);
+    int status = 1;
+    if (client.Active()) {
+        QCoreApplication::exec();
+        status = 0;
+    }
+    client.SetActive(false);
+    ::signal(SIGINT, SIG_DFL);
+    ::signal(SIGTERM, SIG_DFL);
+    return status;
+}
