@@ -238,7 +238,19 @@ bool TDEng::eventFilter(QObject* watched, QEvent* event) {
             m_hint->CheckEvent(event);
         return false;
     }
-    return HandleDesignEvent(widget, event);
+    try {
+        return HandleDesignEvent(widget, event);
+    } catch (...) {
+        PostError(std::current_exception());
+        return true;
+    }
+}
+
+void TDEng::PostError(std::exception_ptr error) {
+    // Unwinding through the toolkit's event delivery is not safe; the error is raised again from a
+    // queued call of its own, where the application's top-level handler receives it.
+    QMetaObject::invokeMethod(
+        qApp, [error] { std::rethrow_exception(error); }, Qt::QueuedConnection);
 }
 
 bool TDEng::HandleDesignEvent(QWidget* sender, QEvent* event) {

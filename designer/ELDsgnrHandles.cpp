@@ -124,8 +124,13 @@ void TDSelCtrlItemPoint::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton || m_item->Mode() != hmSingle)
         return;
     m_item->SetPressedHandle(quint8(m_position));
-    if (TDEng* engine = m_item->OwnerList()->Designer()->Engine())
-        engine->HandlePointPress(m_item, event->globalPosition().toPoint());
+    if (TDEng* engine = m_item->OwnerList()->Designer()->Engine()) {
+        try {
+            engine->HandlePointPress(m_item, event->globalPosition().toPoint());
+        } catch (...) {
+            TDEng::PostError(std::current_exception());
+        }
+    }
 }
 
 // --- selected control --------------------------------------------------------------------------------------

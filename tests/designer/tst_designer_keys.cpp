@@ -168,6 +168,7 @@ private Q_SLOTS:
         inner->SetDesignLocks(dlDelete);
         f.Sel()->SetSelection({box, a});
         f.Key(Qt::Key_Delete);
+        QCoreApplication::processEvents();
         QCOMPARE(TTestApplication::Instance()->Errors,
                  QStringList{
                      "Control \"Box1\" or some of it chidrens can not\r be deleted becouse they are locked"});
