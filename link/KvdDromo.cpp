@@ -1,6 +1,7 @@
 #include "link/KvdDromo.h"
 
 #include <algorithm>
+#include <exception>
 
 namespace {
 // The one-instance check runs before any part of the client is built.
@@ -61,11 +62,17 @@ void TKvdDromo::Open() {
 }
 
 void TKvdDromo::Close() {
+    // The socket is closed even when a handler fails; the first failure is raised afterwards.
+    std::exception_ptr failure;
     if (!m_destroying) {
-        quint8 down[4] = {};
-        Broadcast(TKvdPacket(down, sizeof down));
-        if (OnDisconnect)
-            OnDisconnect(this);
+        try {
+            quint8 down[4] = {};
+            Broadcast(TKvdPacket(down, sizeof down));
+            if (OnDisconnect)
+                OnDisconnect(this);
+        } catch (...) {
+            failure = std::current_exception();
+        }
     }
     if (Handle() != -1) {
         // The goodbye goes out although Active already reads false.
@@ -75,8 +82,16 @@ void TKvdDromo::Close() {
         SendRaw(tiny.constData(), int(tiny.size()));
     }
     CloseSocket();
-    if (!m_destroying)
-        NotifySubscribers();
+    if (!m_destroying) {
+        try {
+            NotifySubscribers();
+        } catch (...) {
+            if (!failure)
+                failure = std::current_exception();
+        }
+    }
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
 void TKvdDromo::HandlePacket(const TKvdPacket& packet) {

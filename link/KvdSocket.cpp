@@ -186,10 +186,17 @@ int TKvdSocket::SendRaw(const void* data, int length, bool more) {
         return CheckResult(-1);
     }
     ssize_t sent;
-    do {
-        sent = ::send(connection->Fd, data, size_t(length), MSG_NOSIGNAL | (more ? MSG_MORE : 0));
-    } while (sent == -1 && errno == EINTR);
-    if ((sent == -1 && (errno == EAGAIN || errno == EWOULDBLOCK)) || (sent >= 0 && sent < length)) {
+    int code;
+    {
+        // Keeps packets whole when the reader thread answers a keep-alive while another thread sends.
+        std::lock_guard lock(m_sendMutex);
+        do {
+            sent = ::send(connection->Fd, data, size_t(length), MSG_NOSIGNAL | (more ? MSG_MORE : 0));
+        } while (sent == -1 && errno == EINTR);
+        code = errno;
+    }
+    errno = code;
+    if ((sent == -1 && (code == EAGAIN || code == EWOULDBLOCK)) || (sent >= 0 && sent < length)) {
         // The peer has not taken data for the whole send timeout: the stream can no longer be trusted,
         // so the link is taken down like after a framing failure.
         errno = ETIMEDOUT;
@@ -211,8 +218,13 @@ int TKvdSocket::CheckResult(int result) {
 }
 
 void TKvdSocket::ReportError(const QString& message) {
-    if (OnError)
+    if (!OnError)
+        return;
+    try {
         OnError(this, message);
+    } catch (...) {
+        // An error handler's own failure has nowhere to go: it may run on the reader thread.
+    }
 }
 
 void TKvdSocket::Fatal(const QString& message) {

@@ -10,7 +10,8 @@
 // the reader finishes without touching it. With Synchronized true the reader hands each received chunk
 // to the component's thread and waits until that chunk is processed, the connection is closed or the
 // component goes away, so that thread may close the link or destroy the component at any time without
-// waiting for the reader to return first.
+// waiting for the reader to return first. A handler must not destroy the component that called it
+// (deleteLater does it safely).
 
 #include "link/KvdSocketBuffer.h"
 #include "link/KvdTypes.h"
@@ -77,6 +78,7 @@ public:
     // Returns result unchanged; when it is -1 reports the current system error (errno) as
     // "[Address:Port] message", unless the call would merely have blocked.
     int CheckResult(int result);
+    // Calls OnError; an exception thrown by the handler is dropped.
     void ReportError(const QString& message);
 
     // Appends received bytes and delivers every whole packet in stream order.
@@ -132,6 +134,7 @@ private:
     std::recursive_mutex m_activeLock; // serialises changes of Active and the Open/Close they run
     quint64 m_generation = 0;          // connections opened so far; guarded by m_activeLock
 
+    std::mutex m_sendMutex;
     mutable std::mutex m_connectionMutex;
     std::shared_ptr<TKvdConnection> m_connection;
 

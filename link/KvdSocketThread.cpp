@@ -85,7 +85,11 @@ bool TKvdSocketThread::ProcessReceived() {
     if (!socket)
         return false;
     if (!socket->Synchronized()) {
-        socket->ProcessChunk(*Connection, RecvBuffer, RecvLength);
+        try {
+            socket->ProcessChunk(*Connection, RecvBuffer, RecvLength);
+        } catch (...) {
+            // Handlers' exceptions are reported by DeliverPacket; nothing may end the thread.
+        }
         Shared->Release();
         return true;
     }

@@ -92,6 +92,7 @@ private slots:
     void showLayoutOnWire();
     void reconnectKeepsNewLink();
     void subscribersFollowClients();
+    void handlerFailures();
 };
 
 void TestKvdDromo::activationSendsOnlyInit() {
@@ -349,6 +350,30 @@ void TestKvdDromo::subscribersFollowClients() {
     QCOMPARE(first->Dromo(), nullptr);
     QCOMPARE(third->Dromo(), nullptr);
     delete b;
+}
+
+void TestKvdDromo::handlerFailures() {
+    TestPeer peer;
+    Rig rig(peer);
+    QVERIFY(rig.Connect(peer));
+    // A failing packet handler is reported; the keep-alive was answered and the link stays up.
+    rig.client->OnPacket = [](QObject*, quint8, const TKvdPacket&) {
+        throw EKvdLink(QStringLiteral("packet handler"));
+    };
+    QVERIFY(peer.Send(TestPeer::Tiny(0)));
+    QVERIFY(peer.WaitForPackets(3, Timeout));
+    QTRY_COMPARE_WITH_TIMEOUT(rig.errors.Lines(), QStringList{QStringLiteral("packet handler")}, Timeout);
+    QVERIFY(rig.client->Active());
+    // A failing disconnect handler reaches the caller, but the link is taken down all the same.
+    rig.client->OnPacket = nullptr;
+    rig.client->OnDisconnect = [](QObject*) { throw EKvdLink(QStringLiteral("disconnect handler")); };
+    rig.log.Clear();
+    QVERIFY_THROWS_EXCEPTION(EKvdLink, rig.client->SetActive(false));
+    QVERIFY(!rig.client->Active());
+    QCOMPARE(rig.client->Handle(), -1);
+    QCOMPARE(rig.log.Lines(), (QStringList{"sub:0", "changed:0"}));
+    QVERIFY(peer.WaitForEnded(1, Timeout));
+    QCOMPARE(peer.PacketBytes().last(), ByteList({1, 3, 0, 2}));
 }
 
 QTEST_GUILESS_MAIN(TestKvdDromo)
