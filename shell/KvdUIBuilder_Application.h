@@ -1,0 +1,23 @@
+#pragma once
+// TKvdApplication: the application object. Whatever error escapes a command or event handler ends here
+// and is shown in a message box; the program goes on.
+
+#include <QApplication>
+
+#include <functional>
+
+class TKvdApplication : public QApplication {
+    Q_OBJECT
+
+public:
+    TKvdApplication(int& argc, char** argv);
+
+    bool notify(QObject* receiver, QEvent* event) override;
+    // Shows an error message in a message box (the application's top-level handler).
+    void HandleException(const QString& message);
+    // The messages shown so far, newest last (for tests and diagnostics).
+    QStringList ShownErrors;
+};
+
+// Sets the title and registers the element classes: what must happen before the main window exists.
+void InitApplication();

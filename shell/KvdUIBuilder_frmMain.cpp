@@ -1,0 +1,636 @@
+#include "shell/KvdUIBuilder_frmMain.h"
+
+#include "designer/ELDsgnr.h"
+#include "inspector/ELPropInspInspector.h"
+#include "layout/KvdUILayoutFile.h"
+#include "link/KvdDromo.h"
+#include "link/KvdUI.h"
+#include "shell/KvdUIBuilder_CaptionProperty.h"
+#include "shell/KvdUIBuilder_Icons.h"
+
+#include <QAbstractEventDispatcher>
+#include <QActionGroup>
+#include <QApplication>
+#include <QBoxLayout>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QFrame>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QTreeWidget>
+
+#include <cstdarg>
+
+namespace {
+
+constexpr int DesignWidth = 644;
+constexpr int DesignHeight = 611;
+constexpr int DesignPanelSize = 402;
+constexpr int HistoryLimit = 10;
+
+QString g_settingsOverride;
+
+// A pane that reports its resizes.
+class TResizePanel : public QWidget {
+public:
+    using QWidget::QWidget;
+    std::function<void()> OnResize;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override {
+        QWidget::resizeEvent(event);
+        if (OnResize)
+            OnResize();
+    }
+};
+
+QFrame* Line(QWidget* parent, const QString& name, bool horizontal) {
+    auto* line = new QFrame(parent);
+    line->setObjectName(name);
+    line->setFrameShape(QFrame::NoFrame);
+    line->setAutoFillBackground(true);
+    QPalette palette = line->palette();
+    palette.setColor(QPalette::Window, palette.color(QPalette::Mid)); // the scroll-bar colour
+    line->setPalette(palette);
+    if (horizontal)
+        line->setFixedHeight(1);
+    else
+        line->setFixedWidth(1);
+    return line;
+}
+
+QWidget* Spacer(QWidget* parent, const QString& name, int width, int height) {
+    auto* spacer = new QWidget(parent);
+    spacer->setObjectName(name);
+    if (width > 0)
+        spacer->setFixedWidth(width);
+    if (height > 0)
+        spacer->setFixedHeight(height);
+    return spacer;
+}
+
+// Whether a file can be written at that path, found out by opening it for appending (which changes
+// nothing); a file created for the test is removed again. Permission bits alone do not tell, for
+// example on a read-only file system or for the superuser.
+bool CanWrite(const QString& fileName) {
+    const bool existed = QFileInfo::exists(fileName);
+    QFile probe(fileName);
+    if (!probe.open(QIODevice::WriteOnly | QIODevice::Append))
+        return false;
+    probe.close();
+    if (!existed)
+        probe.remove();
+    return true;
+}
+
+} // namespace
+
+// The executable's path with the extension ".ini"; when that file cannot be written (an installed
+// program), the same name in the user's configuration folder, so that settings are not lost.
+QString TfrmMain::SettingsFileFor(const QString& executable) {
+    const QFileInfo exe(executable);
+    const QString besideExe =
+        exe.absolutePath() + QLatin1Char('/') + exe.completeBaseName() + QStringLiteral(".ini");
+    if (CanWrite(besideExe))
+        return besideExe;
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    if (folder.isEmpty())
+        return besideExe;
+    const QString perUser = folder + QLatin1Char('/') + exe.completeBaseName() + QStringLiteral(".ini");
+    // The first time, the settings beside the executable (if any) are taken over.
+    if (!QFileInfo::exists(perUser) && QFileInfo::exists(besideExe) && QDir().mkpath(folder) &&
+        QFile::copy(besideExe, perUser))
+        QFile::setPermissions(perUser, QFile::ReadOwner | QFile::WriteOwner);
+    QDir().mkpath(folder);
+    return perUser;
+}
+
+void TfrmMain::SetSettingsFileOverride(const QString& fileName) {
+    g_settingsOverride = fileName;
+}
+
+TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
+    setObjectName(QStringLiteral("frmMain"));
+    const QStringList arguments = QCoreApplication::arguments();
+    if (arguments.size() > 1)
+        StartupFile = arguments.at(1);
+    FormCreate();
+}
+
+TfrmMain::~TfrmMain() {
+    m_destroying = true;
+    FormDestroy();
+    // The controls go first, so that every element still sends its delete request while connected;
+    // only then does the client go, closing the link without a log line.
+    Timer1->stop();
+    TKvdUIElement::SetDefaultElementChangeHandler(nullptr);
+    delete m_root;
+    m_root = nullptr;
+    KvdDromo1->OnDisconnect = nullptr;
+    KvdDromo1->OnError = nullptr;
+    KvdDromo1->OnConnect = nullptr;
+    KvdUI1->OnEvent = nullptr;
+    delete KvdUI1;
+    KvdUI1 = nullptr;
+    delete KvdDromo1;
+    KvdDromo1 = nullptr;
+}
+
+// --- creation --------------------------------------------------------------------------------------------
+
+void TfrmMain::FormCreate() {
+    QFont font(QStringLiteral("Tahoma"));
+    font.setPointSize(8);
+    setFont(font);
+    ImageList1 = KvdIcons::ImageList();
+    setWindowIcon(KvdIcons::AppIcon());
+    m_settingsFile = g_settingsOverride.isEmpty() ? SettingsFileFor(QCoreApplication::applicationFilePath())
+                                                  : g_settingsOverride;
+
+    CreatePanes();
+    CreateActions();
+    CreateMenus();
+    ConfigureComponents();
+    resize(DesignWidth, DesignHeight);
+    move(271, 92);
+
+    setWindowTitle(QApplication::applicationName());
+    m_recentFiles.clear();
+    LoadSettings();
+    LoadRecentFiles();
+    RebuildRecentMenu();
+    KvdDromo1->SetIName(QStringLiteral("KvdUIBuilder"));
+    m_history = std::make_unique<TUndoRedoManager>(HistoryLimit);
+    m_skipSnapshot = false;
+    m_bulkUpdate = false;
+    m_modified = false;
+    ELPropertyInspector1->RegisterEditor(TypeInfo::TCaption(), nullptr,
+                                         ELPropEditorClass<TKvdUIElementCaptionProperty>(),
+                                         QStringLiteral("Text"));
+
+    TKvdUIElement::SetDefaultElementChangeHandler(
+        [this](TKvdUIElement* element, TKvdUIElementChange kind) { ElementChange(element, kind); });
+    m_root = new TControl(nullptr);
+    m_root->setObjectName(QStringLiteral("Root"));
+    m_root->SetParentControl(this);
+    m_root->SetBounds(0, 0, LayoutSurfaceWidth, LayoutSurfaceHeight);
+    m_root->SetAcceptsControls(true);
+    m_root->SetAlign(alClient);
+    ELDesigner1->SetDesignControl(m_root);
+    ELDesigner1->SetActive(true);
+    SetFileName(QString());
+
+    if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance())
+        connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &TfrmMain::ActionList1Update);
+    ActionList1Update();
+}
+
+void TfrmMain::CreatePanes() {
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("Client"));
+    setCentralWidget(client);
+    auto* clientLayout = new QVBoxLayout(client);
+    clientLayout->setContentsMargins(0, 0, 0, 0);
+    clientLayout->setSpacing(0);
+
+    auto* panel7 = new QWidget(client);
+    panel7->setObjectName(QStringLiteral("Panel7"));
+    panel7->setAutoFillBackground(true);
+    QPalette windowPalette = panel7->palette();
+    windowPalette.setColor(QPalette::Window, windowPalette.color(QPalette::Base));
+    panel7->setPalette(windowPalette);
+    auto* panel7Layout = new QHBoxLayout(panel7);
+    panel7Layout->setContentsMargins(1, 1, 1, 1);
+    ToolBar1 = new QToolBar(panel7);
+    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    ToolBar1->setMovable(false);
+    ToolBar1->setFloatable(false);
+    ToolBar1->setIconSize(QSize(16, 16));
+    ToolBar1->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    ToolBar1->setStyleSheet(QStringLiteral("QToolBar { border: 0px; background: transparent; }"));
+    panel7Layout->addWidget(ToolBar1);
+    clientLayout->addWidget(panel7);
+    clientLayout->addWidget(Line(client, QStringLiteral("Shape4"), true));
+
+    auto* body = new QHBoxLayout;
+    body->setSpacing(0);
+    clientLayout->addLayout(body, 1);
+    auto* panel2 = new QWidget(client);
+    panel2->setObjectName(QStringLiteral("Panel2"));
+    body->addWidget(panel2, 1);
+    body->addWidget(Line(client, QStringLiteral("Shape1"), false));
+    auto* panel2Layout = new QHBoxLayout(panel2);
+    panel2Layout->setContentsMargins(5, 5, 5, 5);
+    panel2Layout->setSpacing(0);
+
+    auto* panel4 = new QWidget(panel2);
+    panel4->setObjectName(QStringLiteral("Panel4"));
+    panel4->setFixedWidth(210);
+    auto* panel4Layout = new QVBoxLayout(panel4);
+    panel4Layout->setContentsMargins(0, 0, 0, 0);
+    panel4Layout->setSpacing(0);
+    TreeView1 = new QTreeWidget(panel4);
+    TreeView1->setObjectName(QStringLiteral("TreeView1"));
+    TreeView1->setHeaderHidden(true);
+    TreeView1->setColumnCount(1);
+    TreeView1->setIndentation(19);
+    TreeView1->setFrameShape(QFrame::NoFrame);
+    TreeView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    TreeView1->setSelectionMode(QAbstractItemView::SingleSelection);
+    TreeView1->setIconSize(QSize(16, 16));
+    panel4Layout->addWidget(TreeView1, 1);
+    panel4Layout->addWidget(Spacer(panel4, QStringLiteral("Bevel1"), 0, 5));
+    ELPropertyInspector1 = new TELPropertyInspector(panel4);
+    ELPropertyInspector1->setObjectName(QStringLiteral("ELPropertyInspector1"));
+    ELPropertyInspector1->setFixedHeight(184);
+    panel4Layout->addWidget(ELPropertyInspector1);
+    panel2Layout->addWidget(panel4);
+    panel2Layout->addWidget(Spacer(panel2, QStringLiteral("Panel5"), 5, 0));
+
+    auto* panel1 = new QWidget(panel2);
+    panel1->setObjectName(QStringLiteral("Panel1"));
+    auto* panel1Layout = new QVBoxLayout(panel1);
+    panel1Layout->setContentsMargins(0, 0, 0, 0);
+    panel1Layout->setSpacing(0);
+    auto* panel3 = new TResizePanel(panel1);
+    Panel3 = panel3;
+    Panel3->setObjectName(QStringLiteral("Panel3"));
+    Panel3->setMinimumSize(DesignPanelSize, DesignPanelSize);
+    panel3->OnResize = [this] { Panel3Resize(); };
+    panel1Layout->addWidget(Panel3, 1);
+    panel1Layout->addWidget(Spacer(panel1, QStringLiteral("Panel6"), 0, 5));
+    Memo1 = new QPlainTextEdit(panel1);
+    Memo1->setObjectName(QStringLiteral("Memo1"));
+    Memo1->setReadOnly(true);
+    Memo1->setFrameShape(QFrame::NoFrame);
+    Memo1->setFixedHeight(89);
+    panel1Layout->addWidget(Memo1);
+    panel2Layout->addWidget(panel1, 1);
+
+    ELDesignPanel1 = new TELDesignPanel(nullptr);
+    ELDesignPanel1->setObjectName(QStringLiteral("ELDesignPanel1"));
+    ELDesignPanel1->SetParentControl(Panel3);
+    ELDesignPanel1->SetBounds(0, 0, DesignPanelSize, DesignPanelSize);
+    ELDesignPanel1->SetAutoScroll(true);
+    ELDesignPanel1->setCursor(Qt::PointingHandCursor);
+    ELDesignPanel1->SetTabStop(true);
+    ELDesignPanel1->setAutoFillBackground(true);
+
+    StatusBar1 = new QStatusBar(this);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1->setFixedHeight(19);
+    StatusBar1->setSizeGripEnabled(true);
+    setStatusBar(StatusBar1);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(50);
+    Timer1->setSingleShot(true);
+    connect(Timer1, &QTimer::timeout, this, &TfrmMain::Timer1Timer);
+}
+
+void TfrmMain::CreateActions() {
+    auto make = [this](QAction*& action, const char* name, const QString& caption, const QString& hint,
+                       int image) {
+        action = new QAction(caption, this);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setToolTip(hint.isEmpty() ? QString(caption).remove(QLatin1Char('&')) : hint);
+        action->setStatusTip(hint);
+        if (image >= 0)
+            action->setIcon(ImageList1.at(image));
+        action->setIconVisibleInMenu(image >= 0);
+        m_actions << action;
+        return action;
+    };
+    using namespace KvdIcons;
+    make(actNew, "actNew", QStringLiteral("New"), QStringLiteral("Create new UI"), imgNew);
+    make(actOpen, "actOpen", QStringLiteral("Open ..."), QStringLiteral("Open an existing UI file"), imgOpen);
+    make(actSave, "actSave", QStringLiteral("Save"), QStringLiteral("Save changes"), imgSave);
+    make(actSaveAs, "actSaveAs", QStringLiteral("Save as ..."), QStringLiteral("Save to a new file"), -1);
+    make(actPreview, "actPreview", QStringLiteral("Live Preview"), QStringLiteral("Live preview"),
+         imgPreview);
+    make(actClear, "actClear", QStringLiteral("Clear"), QStringLiteral("Clear all elements"), imgDelete);
+    make(actExit, "actExit", QStringLiteral("Exit"), QString(), -1);
+    make(actAbout, "actAbout", QStringLiteral("About ..."), QString(), -1);
+    make(actToolPointer, "actToolPointer", QStringLiteral("Selection mode"), QStringLiteral("Selection mode"),
+         imgPointer);
+    make(actToolPanel, "actToolPanel", QStringLiteral("Add Panel"), QStringLiteral("Add Panel"), imgPanel);
+    make(actToolButton, "actToolButton", QStringLiteral("Add Button"), QStringLiteral("Add Button"),
+         imgButton);
+    make(actToolText, "actToolText", QStringLiteral("Add Text"), QStringLiteral("Add Text"), imgText);
+    make(actClose, "actClose", QStringLiteral("Close"), QString(), -1);
+    make(actDelete, "actDelete", QStringLiteral("Delete"), QString(), imgDelete);
+    make(actBringToFront, "actBringToFront", QStringLiteral("Bring to front"), QString(), -1);
+    make(actSendToBack, "actSendToBack", QStringLiteral("Send to back"), QString(), -1);
+    make(actPaste, "actPaste", QStringLiteral("Paste"), QString(), imgPaste);
+    make(actCut, "actCut", QStringLiteral("Cut"), QString(), imgCut);
+    make(actCopy, "actCopy", QStringLiteral("Copy"), QString(), imgCopy);
+    make(actSelectAll, "actSelectAll", QStringLiteral("Select all"), QString(), -1);
+    make(actUndo, "actUndo", QStringLiteral("Undo"), QString(), imgUndo);
+    make(actRedo, "actRedo", QStringLiteral("Redo"), QString(), imgRedo);
+
+    // Auto-check: executing the action toggles its mark first. The tools form an exclusive group in
+    // which executing the marked one keeps its mark; none is marked at start.
+    actPreview->setCheckable(true);
+    ToolGroup = new QActionGroup(this);
+    ToolGroup->setExclusionPolicy(QActionGroup::ExclusionPolicy::Exclusive);
+    for (QAction* tool : {actToolPointer, actToolPanel, actToolButton, actToolText}) {
+        tool->setCheckable(true);
+        ToolGroup->addAction(tool);
+        connect(tool, &QAction::triggered, this, [this, tool] { actToolPointerExecute(tool); });
+    }
+
+    connect(actNew, &QAction::triggered, this, &TfrmMain::actNewExecute);
+    connect(actOpen, &QAction::triggered, this, &TfrmMain::actOpenExecute);
+    connect(actSave, &QAction::triggered, this, &TfrmMain::actSaveExecute);
+    connect(actSaveAs, &QAction::triggered, this, &TfrmMain::actSaveAsExecute);
+    connect(actPreview, &QAction::triggered, this, &TfrmMain::actPreviewExecute);
+    connect(actClear, &QAction::triggered, this, &TfrmMain::actClearExecute);
+    connect(actExit, &QAction::triggered, this, &TfrmMain::actExitExecute);
+    connect(actAbout, &QAction::triggered, this, &TfrmMain::actAboutExecute);
+    connect(actClose, &QAction::triggered, this, &TfrmMain::actCloseExecute);
+    connect(actDelete, &QAction::triggered, this, &TfrmMain::actDeleteExecute);
+    connect(actBringToFront, &QAction::triggered, this, &TfrmMain::actBringToFrontExecute);
+    connect(actSendToBack, &QAction::triggered, this, &TfrmMain::actSendToBackExecute);
+    connect(actPaste, &QAction::triggered, this, &TfrmMain::actPasteExecute);
+    connect(actCut, &QAction::triggered, this, &TfrmMain::actCutExecute);
+    connect(actCopy, &QAction::triggered, this, &TfrmMain::actCopyExecute);
+    connect(actSelectAll, &QAction::triggered, this, &TfrmMain::actSelectAllExecute);
+    connect(actUndo, &QAction::triggered, this, &TfrmMain::actUndoExecute);
+    connect(actRedo, &QAction::triggered, this, &TfrmMain::actRedoExecute);
+}
+
+void TfrmMain::CreateMenus() {
+    MainMenu1 = new QMenuBar(this);
+    MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
+    setMenuBar(MainMenu1);
+    FileMenu = MainMenu1->addMenu(QStringLiteral("File"));
+    FileMenu->setObjectName(QStringLiteral("File1"));
+    FileMenu->addActions({actNew, actOpen});
+    FileMenu->addSeparator();
+    FileMenu->addActions({actSave, actSaveAs, actClose});
+    MRUSeparator1 = FileMenu->addSeparator();
+    MRUSeparator1->setObjectName(QStringLiteral("MRUSeparator1"));
+    MRUSeparator2 = FileMenu->addSeparator();
+    MRUSeparator2->setObjectName(QStringLiteral("MRUSeparator2"));
+    FileMenu->addAction(actExit);
+
+    QMenu* edit = MainMenu1->addMenu(QStringLiteral("Edit"));
+    edit->setObjectName(QStringLiteral("Edit1"));
+    edit->addActions({actUndo, actRedo});
+    edit->addSeparator();
+    edit->addActions({actCut, actCopy, actPaste, actDelete});
+    edit->addSeparator();
+    edit->addActions({actBringToFront, actSendToBack});
+    QMenu* tools = MainMenu1->addMenu(QStringLiteral("Tools"));
+    tools->setObjectName(QStringLiteral("Tools1"));
+    tools->addAction(actPreview);
+    QMenu* help = MainMenu1->addMenu(QStringLiteral("Help"));
+    help->setObjectName(QStringLiteral("Help1"));
+    help->addAction(actAbout);
+
+    ToolBar1->addAction(actNew);
+    ToolBar1->addSeparator();
+    ToolBar1->addActions({actOpen, actSave});
+    ToolBar1->addSeparator();
+    ToolBar1->addAction(actPreview);
+    ToolBar1->addSeparator();
+    ToolBar1->addActions({actUndo, actRedo});
+    ToolBar1->addSeparator();
+    ToolBar1->addActions({actCut, actCopy, actPaste, actDelete});
+    ToolBar1->addSeparator();
+    ToolBar1->addActions({actToolPanel, actToolButton, actToolText});
+
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    PopupMenu1->addActions({actToolPanel, actToolButton, actToolText});
+    PopupMenu1->addSeparator();
+    PopupMenu1->addActions({actCut, actCopy, actPaste, actDelete});
+    PopupMenu1->addSeparator();
+    PopupMenu1->addActions({actBringToFront, actSendToBack});
+}
+
+void TfrmMain::ConfigureComponents() {
+    ELDesigner1 = new TELDesigner(this);
+    ELDesigner1->setObjectName(QStringLiteral("ELDesigner1"));
+    ELDesigner1->SetDesignPanel(ELDesignPanel1);
+    ELDesigner1->Grid()->SetXStep(2);
+    ELDesigner1->Grid()->SetYStep(2);
+    ELDesigner1->Grid()->SetVisible(false);
+    ELDesigner1->Grid()->SetColor(8421440);
+    ELDesigner1->SetShowingHints(htSize | htMove | htInsert);
+    ELDesigner1->SetPixelStep(2);
+    ELDesigner1->SetPopupMenu(PopupMenu1);
+    ELDesigner1->SetClipboardFormat(QStringLiteral("kvdui"));
+    ELDesigner1->OnModified = [this](QObject* sender) { ELDesigner1Modified(sender); };
+    ELDesigner1->OnControlInserting = [this](QObject* sender, const TControlClass*& controlClass) {
+        ELDesigner1ControlInserting(sender, controlClass);
+    };
+    ELDesigner1->OnControlInserted = [this](QObject* sender) { ELDesigner1ControlInserted(sender); };
+    ELDesigner1->OnChangeSelection = [this](QObject* sender) { ELDesigner1ChangeSelection(sender); };
+
+    ELPropertyInspector1->SetSplitter(82);
+    ELPropertyInspector1->SetGridLines(false);
+    ELPropertyInspector1->OnFilterProp = [this](QObject* sender, QObject* instance, const TPropInfo* propInfo,
+                                                bool& includeProp) {
+        ELPropertyInspector1FilterProp(sender, instance, propInfo, includeProp);
+    };
+
+    AttachTreeChange(true);
+
+    KvdDromo1 = new TKvdDromo(this);
+    KvdDromo1->setObjectName(QStringLiteral("KvdDromo1"));
+    KvdDromo1->SetAddress(QStringLiteral("127.0.0.1"));
+    KvdDromo1->SetPort(TKvdDromo::DefaultPort);
+    KvdDromo1->SetVersion(9);
+    KvdDromo1->SetSynchronized(true);
+    KvdDromo1->SetFlags({});
+    KvdDromo1->SetUpdateRate(3);
+    KvdDromo1->OnConnect = [this](QObject* sender, DR_VER& ver) { KvdDromo1Connect(sender, ver); };
+    KvdDromo1->OnDisconnect = [this](QObject* sender) { KvdDromo1Disconnect(sender); };
+    KvdDromo1->OnError = [this](QObject* sender, const QString& message) { KvdDromo1Error(sender, message); };
+    KvdUI1 = new TKvdUI(this);
+    KvdUI1->setObjectName(QStringLiteral("KvdUI1"));
+    KvdUI1->OnEvent = [this](QObject* sender, quint8 clickId, quint8 flags, const QString& text) {
+        KvdUI1Event(sender, clickId, flags, text);
+    };
+    KvdUI1->SetDromo(KvdDromo1);
+}
+
+// --- settings
+// ------------------------------------------------------------------------------------------------
+
+void TfrmMain::LoadSettings() {
+    QSettings ini(m_settingsFile, QSettings::IniFormat);
+    if (ini.childGroups().contains(QStringLiteral("frmMain"))) {
+        ini.beginGroup(QStringLiteral("frmMain"));
+        const int left = ini.value(QStringLiteral("Left"), 0).toInt();
+        const int top = ini.value(QStringLiteral("Top"), 0).toInt();
+        const int width = ini.value(QStringLiteral("Width"), this->width()).toInt();
+        const int height = ini.value(QStringLiteral("Height"), this->height()).toInt();
+        m_showCmd = ini.value(QStringLiteral("ShowCmd"), 1).toInt();
+        ini.endGroup();
+        setGeometry(left, top, width, height);
+    } else if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        move(area.center() - QPoint(width() / 2, height() / 2));
+    }
+    ini.beginGroup(QStringLiteral("dromo"));
+    KvdDromo1->SetAddress(ini.value(QStringLiteral("address"), KvdDromo1->Address()).toString());
+    KvdDromo1->SetPort(ini.value(QStringLiteral("port"), KvdDromo1->Port()).toInt());
+    ini.endGroup();
+}
+
+bool TfrmMain::WriteSettings(const std::function<void(QSettings&)>& write) {
+    QSettings ini(m_settingsFile, QSettings::IniFormat);
+    write(ini);
+    ini.sync();
+    if (ini.status() == QSettings::NoError && CanWrite(m_settingsFile))
+        return true;
+    if (!m_destroying)
+        Log("Settings could not be saved to %s", qUtf8Printable(QDir::toNativeSeparators(m_settingsFile)));
+    return false;
+}
+
+void TfrmMain::SaveSettings() {
+    WriteSettings([this](QSettings& ini) {
+        const QRect normal = normalGeometry().isValid() ? normalGeometry() : geometry();
+        ini.beginGroup(QStringLiteral("frmMain"));
+        ini.setValue(QStringLiteral("Left"), normal.left());
+        ini.setValue(QStringLiteral("Top"), normal.top());
+        ini.setValue(QStringLiteral("Width"), normal.width());
+        ini.setValue(QStringLiteral("Height"), normal.height());
+        ini.setValue(QStringLiteral("ShowCmd"), isMaximized() ? 3 : isMinimized() ? 2 : 1);
+        ini.endGroup();
+        ini.beginGroup(QStringLiteral("dromo"));
+        ini.setValue(QStringLiteral("address"), KvdDromo1->Address());
+        ini.setValue(QStringLiteral("port"), KvdDromo1->Port());
+        ini.endGroup();
+    });
+}
+
+void TfrmMain::ShowByPlacement() {
+    if (m_showCmd == 3)
+        showMaximized();
+    else if (m_showCmd == 2)
+        showMinimized();
+    else
+        show();
+}
+
+// --- life cycle
+// ------------------------------------------------------------------------------------------------
+
+void TfrmMain::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!m_shown) {
+        m_shown = true;
+        // Queued, so that the window is on screen first and a failing open is reported by the
+        // application's error handler like any other.
+        QTimer::singleShot(0, this, &TfrmMain::FormShow);
+    }
+}
+
+void TfrmMain::FormShow() {
+    if (!StartupFile.isEmpty())
+        LoadLayout(StartupFile, QString());
+    else if (!m_recentFiles.isEmpty())
+        LoadLayout(m_recentFiles.first(), QString());
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event) {
+    // FormCloseQuery: the window closes only when the unsaved changes may be dropped.
+    if (QuerySaveChanges())
+        event->accept();
+    else
+        event->ignore();
+}
+
+void TfrmMain::FormDestroy() {
+    ELDesigner1->SetActive(false);
+    m_history.reset();
+    SaveSettings();
+    SaveRecentFiles();
+    m_recentFiles.clear();
+}
+
+// --- shared operations
+// ------------------------------------------------------------------------------------------
+
+void TfrmMain::Log(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    const QString line = QString::vasprintf(format, args);
+    va_end(args);
+    QTextCursor cursor(Memo1->document());
+    cursor.movePosition(QTextCursor::Start);
+    cursor.insertText(Memo1->document()->isEmpty() ? line : line + QLatin1Char('\n'));
+}
+
+void TfrmMain::ScheduleRefresh() {
+    Timer1->stop();
+    Timer1->start();
+}
+
+void TfrmMain::Execute(QAction* action) {
+    ActionList1Update();
+    if (action->isEnabled())
+        action->trigger();
+}
+
+void TfrmMain::ActionList1Update() {
+    if (m_destroying || !m_root)
+        return;
+    const bool open = DocumentOpen();
+    const bool hasChildren = !m_root->ChildControls().isEmpty();
+    TELDesignerSelectedControls* selection = ELDesigner1->SelectedControls();
+    const bool arrangeable = ELDesigner1->Active() && selection->Count() > 0 && selection->Items(0) != m_root;
+    actSave->setEnabled(open && m_modified);
+    actSaveAs->setEnabled(actSave->isEnabled());
+    actClear->setEnabled(hasChildren);
+    for (QAction* tool : {actToolPointer, actToolPanel, actToolButton, actToolText})
+        tool->setEnabled(open);
+    actBringToFront->setEnabled(arrangeable);
+    actSendToBack->setEnabled(arrangeable);
+    actDelete->setEnabled(arrangeable);
+    actUndo->setEnabled(m_history && m_history->CanUndo());
+    actRedo->setEnabled(m_history && m_history->CanRedo());
+    actCut->setEnabled(open && ELDesigner1->CanCut());
+    actCopy->setEnabled(open && ELDesigner1->CanCopy());
+    actPaste->setEnabled(open && ELDesigner1->CanPaste());
+    actSelectAll->setEnabled(hasChildren);
+    actClose->setEnabled(open);
+}
+
+void TfrmMain::Panel3Resize() {
+    if (!ELDesignPanel1)
+        return;
+    const int top = (Panel3->height() - ELDesignPanel1->Height()) / 2;
+    const int left = (Panel3->width() - ELDesignPanel1->Width()) / 2;
+    ELDesignPanel1->SetBounds(left, top, ELDesignPanel1->Width(), ELDesignPanel1->Height());
+}
+
+void TfrmMain::Timer1Timer() {
+    Timer1->stop();
+    const QString text = WriteLayout(m_root);
+    if (m_skipSnapshot)
+        m_skipSnapshot = false;
+    else if (m_history)
+        m_history->Push(text);
+    KvdUI1->ShowLayout(text, {}, 0);
+}
+
+void TfrmMain::SetScreenCursor(Qt::CursorShape shape) {
+    while (QApplication::overrideCursor())
+        QApplication::restoreOverrideCursor();
+    if (shape != Qt::ArrowCursor)
+        QApplication::setOverrideCursor(QCursor(shape));
+}

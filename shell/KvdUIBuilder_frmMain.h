@@ -1,0 +1,198 @@
+#pragma once
+// TfrmMain: the builder's one main window. It owns the designer with its design panel, the property
+// inspector, the element tree, the log pane, the simulator client with its button presentation, the
+// undo/redo history, the recent-file list and the 50 ms refresh timer, and binds the user commands
+// (actions) to them. Every element reports its creation, destruction and changes to ElementChange; a
+// burst of changes ends, 50 ms after its last change, in one Timer1Timer run that records an undo
+// snapshot and sends the layout to the simulator.
+
+#include "core/ClassRegistry.h"
+#include "core/PropInfo.h"
+#include "layout/KvdUIElement.h"
+#include "link/Dromo.h"
+#include "shell/UndoRedoManager.h"
+
+#include <QMainWindow>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+class QAction;
+class QActionGroup;
+class QMenu;
+class QMenuBar;
+class QPlainTextEdit;
+class QSettings;
+class QStatusBar;
+class QTimer;
+class QToolBar;
+class QTreeWidget;
+class QTreeWidgetItem;
+class QWidget;
+class TELDesigner;
+class TELDesignPanel;
+class TELPropertyInspector;
+class TKvdDromo;
+class TKvdUI;
+
+class TfrmMain : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit TfrmMain(QWidget* parent = nullptr);
+    ~TfrmMain() override;
+
+    // The settings file: the executable's path with ".ini", or a per-user file when the executable's
+    // folder cannot be written. Tests point it elsewhere before creating the window.
+    static void SetSettingsFileOverride(const QString& fileName);
+    // The settings file for that executable path.
+    static QString SettingsFileFor(const QString& executable);
+    QString SettingsFileName() const { return m_settingsFile; }
+    // The layout file opened when the window is first shown; the first command-line argument by default.
+    QString StartupFile;
+    // Shows the window in the state the settings file recorded (normal, minimised or maximised).
+    void ShowByPlacement();
+
+    // --- state ---------------------------------------------------------------------------------------
+    QString FileName() const { return m_fileName; }
+    bool Modified() const { return m_modified; }
+    const QStringList& RecentFiles() const { return m_recentFiles; }
+    TUndoRedoManager* History() const { return m_history.get(); }
+    bool BulkUpdate() const { return m_bulkUpdate; }
+    TControl* RootControl() const { return m_root; }
+
+    // --- components ------------------------------------------------------------------------------------
+    TELDesigner* ELDesigner1 = nullptr;
+    TELDesignPanel* ELDesignPanel1 = nullptr;
+    TELPropertyInspector* ELPropertyInspector1 = nullptr;
+    QTreeWidget* TreeView1 = nullptr;
+    QPlainTextEdit* Memo1 = nullptr;
+    QStatusBar* StatusBar1 = nullptr;
+    TKvdDromo* KvdDromo1 = nullptr;
+    TKvdUI* KvdUI1 = nullptr;
+    QMenuBar* MainMenu1 = nullptr;
+    QMenu* PopupMenu1 = nullptr;
+    QToolBar* ToolBar1 = nullptr;
+    QTimer* Timer1 = nullptr;
+    QList<QIcon> ImageList1;
+    QWidget* Panel3 = nullptr;
+    QMenu* FileMenu = nullptr;
+    QAction* MRUSeparator1 = nullptr;
+    QAction* MRUSeparator2 = nullptr;
+
+    QAction *actNew, *actOpen, *actSave, *actSaveAs, *actPreview, *actClear, *actExit, *actAbout;
+    QAction *actToolPointer, *actToolPanel, *actToolButton, *actToolText, *actClose, *actDelete;
+    QAction *actBringToFront, *actSendToBack, *actPaste, *actCut, *actCopy, *actSelectAll, *actUndo, *actRedo;
+    QActionGroup* ToolGroup = nullptr;
+    QList<QAction*> Actions() const { return m_actions; }
+
+    // Runs an action the way the program does: the enabled states are recomputed first, and a disabled
+    // action does nothing.
+    void Execute(QAction* action);
+
+    // --- operations shared by the commands ----------------------------------------------------------------
+    void Log(const char* format, ...) Q_ATTRIBUTE_FORMAT_PRINTF(2, 3);
+    void ScheduleRefresh();
+    QString DocumentName() const;
+    void SetFileName(const QString& name);
+    bool QuerySaveChanges();
+    void LoadLayout(const QString& fileName, const QString& text);
+    void LoadRecentFiles();
+    void SaveRecentFiles();
+    void AddRecentFile(const QString& name);
+    void RemoveRecentFile(const QString& name);
+    void RebuildRecentMenu();
+    void BeginBulkUpdate();
+    void EndBulkUpdate();
+    void ClearElements(bool bracket);
+    void ElementChange(TKvdUIElement* element, TKvdUIElementChange kind);
+    QTreeWidgetItem* NodeOf(TControl* control) const;
+    void UpdateNode(TKvdUIElement* element);
+    // The control a tree node stands for.
+    static TControl* NodeControl(const QTreeWidgetItem* node);
+
+    // --- handlers ------------------------------------------------------------------------------------------
+    void ActionList1Update();
+    void Panel3Resize();
+    void Timer1Timer();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void FormCreate();
+    void FormShow();
+    void FormDestroy();
+    void CreateActions();
+    void CreateMenus();
+    void CreatePanes();
+    void ConfigureComponents();
+    void LoadSettings();
+    void SaveSettings();
+    // Opens the settings file for writing; reports in the log pane when it cannot be written.
+    bool WriteSettings(const std::function<void(QSettings&)>& write);
+
+    // Document commands.
+    void actNewExecute();
+    void actOpenExecute();
+    void actSaveExecute();
+    void actSaveAsExecute();
+    void actCloseExecute();
+    void actExitExecute();
+    void actAboutExecute();
+    void RecentFileClick(int index);
+
+    // Editing commands.
+    void actToolPointerExecute(QAction* sender);
+    void ELDesigner1ControlInserting(QObject* sender, const TControlClass*& controlClass);
+    void ELDesigner1ControlInserted(QObject* sender);
+    void ELDesigner1ChangeSelection(QObject* sender);
+    void ELDesigner1Modified(QObject* sender);
+    void ELPropertyInspector1FilterProp(QObject* sender, QObject* instance, const TPropInfo* propInfo,
+                                        bool& includeProp);
+    void TreeView1Change(QTreeWidgetItem* node);
+    void actDeleteExecute();
+    void actCutExecute();
+    void actCopyExecute();
+    void actPasteExecute();
+    void actSelectAllExecute();
+    void actBringToFrontExecute();
+    void actSendToBackExecute();
+    void actClearExecute();
+    void actUndoExecute();
+    void actRedoExecute();
+    // The tree's change signal is attached to TreeView1Change only while this is true.
+    void AttachTreeChange(bool attach);
+
+    // Live preview.
+    void actPreviewExecute();
+    void KvdDromo1Connect(QObject* sender, DR_VER& ver);
+    void KvdDromo1Disconnect(QObject* sender);
+    void KvdDromo1Error(QObject* sender, const QString& message);
+    void KvdUI1Event(QObject* sender, quint8 clickId, quint8 flags, const QString& text);
+
+    static void SetScreenCursor(Qt::CursorShape shape);
+    bool DocumentOpen() const { return !DocumentName().isEmpty(); }
+
+    QList<QAction*> m_actions;
+    QList<QAction*> m_recentItems;
+    TControl* m_root = nullptr;
+    QTreeWidgetItem* m_rootNode = nullptr;
+    QString m_settingsFile;
+    QString m_openPreset;
+    QString m_savePreset;
+    int m_showCmd = 1;
+    bool m_shown = false;
+    bool m_destroying = false;
+    bool m_treeAttached = false;
+    int m_treeUpdate = 0;
+
+    QString m_fileName;
+    bool m_modified = false;
+    QStringList m_recentFiles;
+    std::unique_ptr<TUndoRedoManager> m_history;
+    bool m_skipSnapshot = false;
+    bool m_bulkUpdate = false;
+};

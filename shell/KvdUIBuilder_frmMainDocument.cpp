@@ -1,0 +1,248 @@
+// The document commands of the main window: New, Open, Save, Save as, Close, Exit, loading a layout and
+// the recent-file list.
+
+#include "shell/KvdUIBuilder_frmMain.h"
+
+#include "designer/ELDsgnr.h"
+#include "layout/KvdUILayoutFile.h"
+#include "shell/KvdUIBuilder_Icons.h"
+#include "shell/KvdUIBuilder_frmAbout.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMessageBox>
+#include <QSettings>
+#include <QTreeWidget>
+
+namespace {
+constexpr int RecentLimit = 10;
+
+const char* const UnsavedName = "Unsaved.kvdui";
+
+// The dialogs are Qt's own, so they look and behave the same everywhere (and tests can answer them).
+QString RunFileDialog(QWidget* owner, bool save, QString& preset) {
+    QFileDialog dialog(owner);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setNameFilter(save ? QStringLiteral(" KvdUI files (*.kvdui)")
+                              : QStringLiteral("KvdUI Files (*.kvdui)"));
+    dialog.setDefaultSuffix(QStringLiteral("kvdui"));
+    if (!preset.isEmpty())
+        dialog.selectFile(preset);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    preset = dialog.selectedFiles().first();
+    return preset;
+}
+} // namespace
+
+QString TfrmMain::DocumentName() const {
+    if (m_fileName == QLatin1String("*"))
+        return QString::fromLatin1(UnsavedName);
+    return m_fileName;
+}
+
+void TfrmMain::SetFileName(const QString& name) {
+    m_fileName = name;
+    if (!name.isEmpty()) {
+        if (TreeView1->topLevelItemCount() == 0) {
+            m_rootNode = new QTreeWidgetItem(TreeView1);
+            m_rootNode->setIcon(0, ImageList1.at(KvdIcons::imgDocument));
+            m_rootNode->setData(0, Qt::UserRole, QVariant::fromValue<QObject*>(m_root));
+        }
+        TreeView1->topLevelItem(0)->setText(0, QFileInfo(DocumentName()).completeBaseName());
+        Execute(actToolPointer);
+        QPalette palette = ELDesignPanel1->palette();
+        palette.setColor(QPalette::Window, Qt::white);
+        ELDesignPanel1->setPalette(palette);
+    } else {
+        TreeView1->clear();
+        m_rootNode = nullptr;
+        QPalette palette = ELDesignPanel1->palette();
+        palette.setColor(QPalette::Window, QApplication::palette().color(QPalette::Midlight));
+        ELDesignPanel1->setPalette(palette);
+    }
+    setWindowTitle(QStringLiteral("%1 - [%2]").arg(QApplication::applicationName(), DocumentName()));
+}
+
+bool TfrmMain::QuerySaveChanges() {
+    if (!m_modified)
+        return true;
+    const auto answer = QMessageBox::question(
+        this, QApplication::applicationName(), QStringLiteral("Save changes to %1 ?").arg(DocumentName()),
+        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
+    if (answer == QMessageBox::Yes) {
+        Execute(actSave);
+        return !m_modified;
+    }
+    return answer == QMessageBox::No;
+}
+
+void TfrmMain::actNewExecute() {
+    if (!QuerySaveChanges())
+        return;
+    m_skipSnapshot = true;
+    ClearElements(true);
+    m_history->Clear();
+    m_modified = false;
+    SetFileName(QStringLiteral("*"));
+}
+
+void TfrmMain::actOpenExecute() {
+    if (!QuerySaveChanges())
+        return;
+    const QString chosen = RunFileDialog(this, false, m_openPreset);
+    if (!chosen.isEmpty())
+        LoadLayout(chosen, QString());
+}
+
+void TfrmMain::LoadLayout(const QString& fileName, const QString& text) {
+    // What was there before a file is read, so that a file that cannot be read leaves the document as
+    // it was instead of a partial layout under the new name (which Save would then write over the file).
+    const QString previousName = m_fileName;
+    const bool previousModified = m_modified;
+    const QString previousLayout = fileName.isEmpty() ? QString() : WriteLayout(m_root);
+
+    BeginBulkUpdate();
+    try {
+        ClearElements(false);
+        if (!fileName.isEmpty())
+            SetFileName(fileName);
+        try {
+            ReadLayout(m_root, fileName, text);
+        } catch (...) {
+            if (fileName.isEmpty())
+                throw;
+            ClearElements(false);
+            SetFileName(previousName);
+            ReadLayout(m_root, QString(), previousLayout);
+            m_modified = previousModified;
+            throw;
+        }
+        if (!fileName.isEmpty()) {
+            AddRecentFile(DocumentName());
+            m_modified = false;
+            m_history->Clear();
+        }
+        QTreeWidgetItem* first = TreeView1->topLevelItem(0);
+        if (!first)
+            throw Exception(QStringLiteral("Invalid index"));
+        TreeView1->setCurrentItem(first);
+        TreeView1->expandRecursively(TreeView1->indexFromItem(first));
+    } catch (...) {
+        EndBulkUpdate();
+        throw;
+    }
+    EndBulkUpdate();
+}
+
+void TfrmMain::actSaveExecute() {
+    if (m_fileName == QLatin1String("*")) {
+        Execute(actSaveAs);
+        return;
+    }
+    Execute(actToolPointer);
+    WriteLayout(m_root, DocumentName());
+    m_modified = false;
+}
+
+void TfrmMain::actSaveAsExecute() {
+    const QString chosen = RunFileDialog(this, true, m_savePreset);
+    if (chosen.isEmpty())
+        return;
+    WriteLayout(m_root, chosen);
+    m_modified = false;
+    Execute(actToolPointer);
+    SetFileName(chosen);
+    AddRecentFile(DocumentName());
+}
+
+void TfrmMain::actCloseExecute() {
+    if (!QuerySaveChanges())
+        return;
+    m_skipSnapshot = true;
+    ClearElements(true);
+    m_history->Clear();
+    SetFileName(QString());
+    m_modified = false;
+    // With no document there is nothing to insert into: back to the selection tool (disabled now) and
+    // the default cursor.
+    actToolPointer->setChecked(true);
+    SetScreenCursor(Qt::ArrowCursor);
+}
+
+void TfrmMain::actExitExecute() {
+    close();
+}
+
+void TfrmMain::actAboutExecute() {
+    TfrmAbout dialog(this);
+    dialog.exec();
+}
+
+void TfrmMain::RecentFileClick(int index) {
+    if (!QuerySaveChanges())
+        return;
+    LoadLayout(m_recentFiles.value(index), QString());
+}
+
+// --- recent files ------------------------------------------------------------------------------------------
+
+void TfrmMain::LoadRecentFiles() {
+    m_recentFiles.clear();
+    QSettings ini(m_settingsFile, QSettings::IniFormat);
+    ini.beginGroup(QStringLiteral("MRU"));
+    const int count = ini.value(QStringLiteral("Count"), 0).toInt();
+    for (int i = 0; i < count; ++i)
+        m_recentFiles.append(ini.value(QStringLiteral("File%1").arg(i), QString()).toString());
+    ini.endGroup();
+}
+
+void TfrmMain::SaveRecentFiles() {
+    WriteSettings([this](QSettings& ini) {
+        ini.remove(QStringLiteral("MRU"));
+        ini.beginGroup(QStringLiteral("MRU"));
+        ini.setValue(QStringLiteral("Count"), int(m_recentFiles.size()));
+        for (int i = 0; i < m_recentFiles.size(); ++i)
+            ini.setValue(QStringLiteral("File%1").arg(i), m_recentFiles.at(i));
+        ini.endGroup();
+    });
+}
+
+void TfrmMain::RemoveRecentFile(const QString& name) {
+    for (int i = 0; i < m_recentFiles.size(); ++i) {
+        if (m_recentFiles.at(i).compare(name, Qt::CaseInsensitive) == 0) {
+            m_recentFiles.removeAt(i);
+            RebuildRecentMenu();
+            SaveRecentFiles();
+            return;
+        }
+    }
+}
+
+void TfrmMain::AddRecentFile(const QString& name) {
+    RemoveRecentFile(name);
+    m_recentFiles.insert(0, name);
+    while (m_recentFiles.size() > RecentLimit)
+        m_recentFiles.removeLast();
+    RebuildRecentMenu();
+    SaveRecentFiles();
+}
+
+void TfrmMain::RebuildRecentMenu() {
+    qDeleteAll(m_recentItems);
+    m_recentItems.clear();
+    for (int i = 0; i < m_recentFiles.size(); ++i) {
+        auto* item =
+            new QAction(QString::asprintf("&%d %s", i + 1, qUtf8Printable(m_recentFiles.at(i))), this);
+        item->setData(i);
+        connect(item, &QAction::triggered, this, [this, i] { RecentFileClick(i); });
+        FileMenu->insertAction(MRUSeparator2, item);
+        m_recentItems << item;
+    }
+    MRUSeparator2->setVisible(!m_recentFiles.isEmpty());
+}
