@@ -303,7 +303,6 @@ void TfrmMain::CreateActions() {
         action = new QAction(caption, this);
         action->setObjectName(QString::fromLatin1(name));
         action->setToolTip(hint.isEmpty() ? QString(caption).remove(QLatin1Char('&')) : hint);
-        action->setStatusTip(hint);
         if (image >= 0)
             action->setIcon(ImageList1.at(image));
         action->setIconVisibleInMenu(image >= 0);

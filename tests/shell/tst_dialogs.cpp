@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -35,6 +36,10 @@ private slots:
     void aboutShowsVersionAndOpensLink();
 
 private:
+    static void SaveShot(QWidget* w, const QString& name) {
+        QDir().mkpath(QStringLiteral("screenshots"));
+        QVERIFY(w->grab().save(QStringLiteral("screenshots/") + name + QStringLiteral(".png")));
+    }
     // Runs the dialog modally and, once it is up, calls act on it; returns the dialog's result.
     static int RunModal(QDialog* dialog, const std::function<void()>& act) {
         QTimer::singleShot(0, dialog, [dialog, act] {
@@ -62,6 +67,7 @@ void TestDialogs::connectDialogKeys() {
     dialog.edAddress->setText(QStringLiteral("127.0.0.1"));
     dialog.edPort->setText(QStringLiteral("29999"));
     const int got = RunModal(&dialog, [&] {
+        SaveShot(&dialog, QStringLiteral("dialog_connect"));
         QTest::keyClicks(dialog.edPort, QStringLiteral("1"));
         QTest::keyClick(dialog.edPort, Qt::Key(key));
     });
@@ -120,6 +126,7 @@ void TestDialogs::textEditorResults() {
                 QTest::keyClick(dialog.Memo1, Qt::Key_Return); // a new line, not the default button
             QTest::keyClicks(dialog.Memo1, lines.at(i));
         }
+        SaveShot(&dialog, QStringLiteral("dialog_texteditor"));
         QTest::mouseClick(ok ? dialog.Button1 : dialog.Button2, Qt::LeftButton);
     });
     QCOMPARE(got, ok ? int(QDialog::Accepted) : int(QDialog::Rejected));
@@ -138,7 +145,10 @@ void TestDialogs::aboutShowsVersionAndOpensLink() {
     QCOMPARE(dialog.Button1->text(), QStringLiteral("Close"));
     QVERIFY(!dialog.Image1->pixmap().isNull());
     QVERIFY(dialog.Label2->font().underline());
-    const int got = RunModal(&dialog, [&] { QTest::mouseClick(dialog.Label2, Qt::LeftButton); });
+    const int got = RunModal(&dialog, [&] {
+        SaveShot(&dialog, QStringLiteral("dialog_about"));
+        QTest::mouseClick(dialog.Label2, Qt::LeftButton);
+    });
     QCOMPARE(got, int(QDialog::Rejected));
     QCOMPARE(catcher.Urls, QList<QUrl>{QUrl(TfrmAbout::WebPage())});
     // Esc closes it too.
