@@ -5,3 +5,6 @@
 #include "inspector/ELPropInspGrid.h"
 #include "inspector/ELPropInspInplace.h"
 #include "inspector/ELPropInspInspector.h"
+#include "inspector/ELPropInspTables.h"
+#include "inspector/ELPropInspTypeEditors.h"
+#include "inspector/ELStringsEdit.h"

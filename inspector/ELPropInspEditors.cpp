@@ -1,5 +1,10 @@
 #include "inspector/ELPropInspEditors.h"
 
+#include "core/Control.h"
+#include "core/Graphics.h"
+#include "core/Strings.h"
+#include "inspector/ELPropInspTypeEditors.h"
+
 #include <QHash>
 #include <algorithm>
 
@@ -418,8 +423,38 @@ void ELGetObjectsProps(TELCustomPropertyInspector* owner, const QList<QObject*>&
 // -------------------------------------------------------------------------------------
 
 TELPropEditorClass ELBuiltInEditorClass(const TTypeInfo* type) {
-    if (type == TypeInfo::TCaption())
-        return ELPropEditorClass<TELCaptionPropEditor>();
+    using namespace TypeInfo;
+    struct TEntry {
+        const TTypeInfo* Type;
+        TELPropEditorClass EditorClass;
+    };
+    static const TEntry table[] = {
+        {TComponentName(), ELPropEditorClass<TELComponentNamePropEditor>()},
+        {TDate(), ELPropEditorClass<TELDatePropEditor>()},
+        {TTime(), ELPropEditorClass<TELTimePropEditor>()},
+        {TDateTime(), ELPropEditorClass<TELDateTimePropEditor>()},
+        {TCaption(), ELPropEditorClass<TELCaptionPropEditor>()},
+        {TColor(), ELPropEditorClass<TELColorPropEditor>()},
+        {TCursor(), ELPropEditorClass<TELCursorPropEditor>()},
+        {TFontCharset(), ELPropEditorClass<TELFontCharsetPropEditor>()},
+        {TFontName(), ELPropEditorClass<TELFontNamePropEditor>()},
+        {TImeName(), ELPropEditorClass<TELImeNamePropEditor>()},
+        {TModalResult(), ELPropEditorClass<TELModalResultPropEditor>()},
+        {ForEnum(QMetaEnum::fromType<KvdGraphics::TPenStyle>()), ELPropEditorClass<TELPenStylePropEditor>()},
+        {ForEnum(QMetaEnum::fromType<KvdGraphics::TBrushStyle>()),
+         ELPropEditorClass<TELBrushStylePropEditor>()},
+        {TTabOrder(), ELPropEditorClass<TELTabOrderPropEditor>()},
+        {TShortCut(), ELPropEditorClass<TELShortCutPropEditor>()},
+    };
+    for (const TEntry& e : table)
+        if (e.Type == type)
+            return e.EditorClass;
+    if (type->Kind == TTypeKind::tkClass && type->ClassType) {
+        if (type->ClassType->inherits(&TFont::staticMetaObject))
+            return ELPropEditorClass<TELFontPropEditor>();
+        if (type->ClassType->inherits(&TStrings::staticMetaObject))
+            return ELPropEditorClass<TELStringsPropEditor>();
+    }
     return nullptr;
 }
 
@@ -441,7 +476,11 @@ TELPropEditorClass ELEditorClassByKind(const TTypeInfo* type) {
     case TTypeKind::tkSet:
         return ELPropEditorClass<TELSetPropEditor>();
     case TTypeKind::tkClass:
+        if (type->ClassType && type->ClassType->inherits(&TControl::staticMetaObject))
+            return ELPropEditorClass<TELComponentPropEditor>();
         return ELPropEditorClass<TELClassPropEditor>();
+    case TTypeKind::tkVariant:
+        return ELPropEditorClass<TELVariantPropEditor>();
     case TTypeKind::tkInt64:
         return ELPropEditorClass<TELInt64PropEditor>();
     default:

@@ -1,0 +1,171 @@
+#pragma once
+// The editors for the toolkit's distinct property types: component references and names, variants,
+// dates and times, colours, cursors, fonts and their parts, modal results, pen and brush styles, tab
+// orders, shortcuts and string lists.
+
+#include "inspector/ELPropInspEditors.h"
+
+class TELComponentPropEditor : public TELPropEditor {
+public:
+    using TELPropEditor::TELPropEditor;
+    TELPropAttrs GetAttrs() override;
+    QString GetValue() override;
+    void SetValue(const QString& value) override;
+    void GetValues(QStringList& values) override;
+    void GetSubProps(const TELGetEditorClassFunc& getEditorClass, QList<TELPropEditor*>& result) override;
+    bool AllEqual() override;
+};
+
+class TELComponentNamePropEditor : public TELStringPropEditor {
+public:
+    using TELStringPropEditor::TELStringPropEditor;
+    TELPropAttrs GetAttrs() override { return peNotNested; }
+};
+
+class TELVariantPropEditor : public TELPropEditor {
+public:
+    using TELPropEditor::TELPropEditor;
+    TELPropAttrs GetAttrs() override { return peSubProperties | peMultiSelect; }
+    QString GetValue() override;
+    void SetValue(const QString& value) override;
+    void GetSubProps(const TELGetEditorClassFunc& getEditorClass, QList<TELPropEditor*>& result) override;
+};
+
+class TELVariantTypePropEditor : public TELNestedPropEditor {
+public:
+    using TELNestedPropEditor::TELNestedPropEditor;
+    TELPropAttrs GetAttrs() override { return peValueList | peSortedValues | peMultiSelect; }
+    QString GetPropName() override { return QStringLiteral("Type"); }
+    QString GetValue() override;
+    void SetValue(const QString& value) override;
+    void GetValues(QStringList& values) override;
+    bool AllEqual() override;
+};
+
+class TELDatePropEditor : public TELPropEditor {
+public:
+    using TELPropEditor::TELPropEditor;
+    QString GetValue() override;
+    void SetValue(const QString& value) override;
+};
+
+class TELTimePropEditor : public TELPropEditor {
+public:
+    using TELPropEditor::TELPropEditor;
+    QString GetValue() override;
+    void SetValue(const QString& value) override;
+};
+
+class TELDateTimePropEditor : public TELPropEditor {
+public:
+    using TELPropEditor::TELPropEditor;
+    QString GetValue() override;
+    void SetValue(const QString& value) override;
+};
+
+class TELColorPropEditor : public TELIntegerPropEditor {
+public:
+    using TELIntegerPropEditor::TELIntegerPropEditor;
+    TELPropAttrs GetAttrs() override { return peValueList | peDialog | peMultiSelect | peOwnerDrawValues; }
+    QString GetValue() override;
+    void SetValue(const QString& value) override;
+    void GetValues(QStringList& values) override;
+    void Edit() override;
+    void MeasureHeight(const QString& value, QPainter* canvas, int& height) override;
+    void MeasureWidth(const QString& value, QPainter* canvas, int& width) override;
+    void DrawValue(const QString& value, QPainter* canvas, const QRect& rect, bool selected) override;
+};
+
+class TELCursorPropEditor : public TELIntegerPropEditor {
+public:
+    using TELIntegerPropEditor::TELIntegerPropEditor;
+    static constexpr int CursorSize = 32;
+    TELPropAttrs GetAttrs() override {
+        return peValueList | peSortedValues | peMultiSelect | peOwnerDrawValues;
+    }
+    QString GetValue() override;
+    void SetValue(const QString& value) override;
+    void GetValues(QStringList& values) override;
+    void MeasureHeight(const QString& value, QPainter* canvas, int& height) override;
+    void MeasureWidth(const QString& value, QPainter* canvas, int& width) override;
+    void DrawValue(const QString& value, QPainter* canvas, const QRect& rect, bool selected) override;
+};
+
+class TELFontCharsetPropEditor : public TELIntegerPropEditor {
+public:
+    using TELIntegerPropEditor::TELIntegerPropEditor;
+    TELPropAttrs GetAttrs() override { return peValueList | peSortedValues | peMultiSelect; }
+    QString GetValue() override;
+    void SetValue(const QString& value) override;
+    void GetValues(QStringList& values) override;
+};
+
+class TELFontNamePropEditor : public TELStringPropEditor {
+public:
+    using TELStringPropEditor::TELStringPropEditor;
+    TELPropAttrs GetAttrs() override { return peValueList | peSortedValues | peMultiSelect; }
+    void GetValues(QStringList& values) override;
+};
+
+class TELImeNamePropEditor : public TELStringPropEditor {
+public:
+    using TELStringPropEditor::TELStringPropEditor;
+    TELPropAttrs GetAttrs() override { return peValueList | peSortedValues | peMultiSelect; }
+    void GetValues(QStringList& values) override;
+};
+
+class TELFontPropEditor : public TELClassPropEditor {
+public:
+    using TELClassPropEditor::TELClassPropEditor;
+    TELPropAttrs GetAttrs() override { return peSubProperties | peDialog | peMultiSelect | peReadOnly; }
+    void Edit() override;
+};
+
+class TELModalResultPropEditor : public TELIntegerPropEditor {
+public:
+    using TELIntegerPropEditor::TELIntegerPropEditor;
+    TELPropAttrs GetAttrs() override { return peValueList | peMultiSelect; }
+    QString GetValue() override;
+    void SetValue(const QString& value) override;
+    void GetValues(QStringList& values) override;
+};
+
+class TELPenStylePropEditor : public TELEnumPropEditor {
+public:
+    using TELEnumPropEditor::TELEnumPropEditor;
+    TELPropAttrs GetAttrs() override { return TELEnumPropEditor::GetAttrs() | peOwnerDrawValues; }
+    void MeasureHeight(const QString& value, QPainter* canvas, int& height) override;
+    void MeasureWidth(const QString& value, QPainter* canvas, int& width) override;
+    void DrawValue(const QString& value, QPainter* canvas, const QRect& rect, bool selected) override;
+};
+
+class TELBrushStylePropEditor : public TELEnumPropEditor {
+public:
+    using TELEnumPropEditor::TELEnumPropEditor;
+    TELPropAttrs GetAttrs() override { return TELEnumPropEditor::GetAttrs() | peOwnerDrawValues; }
+    void MeasureHeight(const QString& value, QPainter* canvas, int& height) override;
+    void MeasureWidth(const QString& value, QPainter* canvas, int& width) override;
+    void DrawValue(const QString& value, QPainter* canvas, const QRect& rect, bool selected) override;
+};
+
+class TELTabOrderPropEditor : public TELIntegerPropEditor {
+public:
+    using TELIntegerPropEditor::TELIntegerPropEditor;
+    TELPropAttrs GetAttrs() override { return {}; }
+};
+
+class TELShortCutPropEditor : public TELOrdinalPropEditor {
+public:
+    using TELOrdinalPropEditor::TELOrdinalPropEditor;
+    TELPropAttrs GetAttrs() override { return peValueList | peMultiSelect; }
+    QString GetValue() override;
+    void SetValue(const QString& value) override;
+    void GetValues(QStringList& values) override;
+};
+
+class TELStringsPropEditor : public TELClassPropEditor {
+public:
+    using TELClassPropEditor::TELClassPropEditor;
+    TELPropAttrs GetAttrs() override { return peDialog | peMultiSelect | peReadOnly; }
+    void Edit() override;
+};
