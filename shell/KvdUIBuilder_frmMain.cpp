@@ -294,6 +294,8 @@ void TfrmMain::CreatePanes() {
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(50);
     Timer1->setSingleShot(true);
+    // A coarse timer may fire up to 5 % late; the preview should follow a change 50 ms after it.
+    Timer1->setTimerType(Qt::PreciseTimer);
     connect(Timer1, &QTimer::timeout, this, &TfrmMain::Timer1Timer);
 }
 
