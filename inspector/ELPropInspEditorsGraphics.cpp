@@ -133,6 +133,9 @@ void drawCursorGlyph(QPainter* p, const QRect& box, Qt::CursorShape shape) {
             const QRectF mark(tip.x() + 14, tip.y() + 12, 10, 10);
             if (shape == Qt::DragCopyCursor || shape == Qt::DragMoveCursor)
                 path.addRect(mark);
+            else if (shape == Qt::WhatsThisCursor)
+                path.addText(mark.left(), mark.bottom(), QFont(QStringLiteral("Sans"), 10, QFont::Bold),
+                             QStringLiteral("?"));
             else
                 path.addEllipse(mark);
         }

@@ -2,6 +2,7 @@
 // The property inspector: lists the published properties a set of objects have in common, one row
 // per property with an editor bound to it, and changes them for all objects at once.
 
+#include "core/Graphics.h"
 #include "inspector/ELPropInspEditors.h"
 #include "inspector/ELPropInspGrid.h"
 
@@ -140,6 +141,16 @@ private:
 class TELPropertyInspector : public TELCustomPropertyInspector {
     Q_OBJECT
     Q_PROPERTY(int Splitter READ Splitter WRITE SetSplitter)
+    Q_PROPERTY(int ValuesColor READ ValuesColorValue WRITE SetValuesColorValue)
+    Q_CLASSINFO("type:ValuesColor", "TColor")
+    Q_CLASSINFO("default:ValuesColor", "8388608")
+    Q_PROPERTY(int ComponentRefColor READ ComponentRefColorValue WRITE SetComponentRefColorValue)
+    Q_CLASSINFO("type:ComponentRefColor", "TColor")
+    Q_CLASSINFO("default:ComponentRefColor", "128")
+    Q_PROPERTY(
+        int ComponentRefChildColor READ ComponentRefChildColorValue WRITE SetComponentRefChildColorValue)
+    Q_CLASSINFO("type:ComponentRefChildColor", "TColor")
+    Q_CLASSINFO("default:ComponentRefChildColor", "32768")
     Q_PROPERTY(bool GridLines READ GridLines WRITE SetGridLines)
     Q_CLASSINFO("default:GridLines", "True")
     Q_PROPERTY(bool ReadOnly READ ReadOnly WRITE SetReadOnly)
@@ -149,4 +160,13 @@ class TELPropertyInspector : public TELCustomPropertyInspector {
 
 public:
     using TELCustomPropertyInspector::TELCustomPropertyInspector;
+    // The colours as TColor values, for the published properties.
+    int ValuesColorValue() const { return Graphics::QColorToColor(ValuesColor()); }
+    void SetValuesColorValue(int value) { SetValuesColor(Graphics::ColorToQColor(value)); }
+    int ComponentRefColorValue() const { return Graphics::QColorToColor(ComponentRefColor()); }
+    void SetComponentRefColorValue(int value) { SetComponentRefColor(Graphics::ColorToQColor(value)); }
+    int ComponentRefChildColorValue() const { return Graphics::QColorToColor(ComponentRefChildColor()); }
+    void SetComponentRefChildColorValue(int value) {
+        SetComponentRefChildColor(Graphics::ColorToQColor(value));
+    }
 };

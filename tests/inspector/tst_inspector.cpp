@@ -483,6 +483,14 @@ private Q_SLOTS:
         TELPropertyInspectorItem* left = row("Left");
         QCOMPARE(insp->ComponentRefColor(), QColor(128, 0, 0));
         QCOMPARE(insp->ComponentRefChildColor(), QColor(0, 128, 0));
+        // The published colours are TColor values with their defaults.
+        for (const char* name : {"ValuesColor", "ComponentRefColor", "ComponentRefChildColor", "GridLines"}) {
+            const TPropInfo* prop = Props::GetPropInfo(insp.get(), QString::fromLatin1(name));
+            QVERIFY2(prop && Props::IsDefaultPropValue(insp.get(), prop), name);
+        }
+        Props::SetPropText(insp.get(), Props::GetPropInfo(insp.get(), QStringLiteral("ValuesColor")),
+                           QStringLiteral("255"));
+        QCOMPARE(insp->ValuesColor(), QColor(255, 0, 0));
         QStringList asked;
         insp->OnGetCaptionColor = [&](QObject*, const TTypeInfo* type, const QString& name, QColor& color) {
             asked << name;
