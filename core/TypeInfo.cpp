@@ -106,7 +106,7 @@ const TTypeInfo* Find(const QString& name) {
         for (auto fn : {Integer,  Byte,    Word,      Cardinal,  Int64,        Boolean,      Char,
                         WideChar, String,  Double,    Single,    Variant,      TCaption,     TComponentName,
                         TColor,   TCursor, TShortCut, TTabOrder, TModalResult, TFontCharset, TFontName,
-                        TImeName, TDate,   TTime,     TDateTime, THelpContext})
+                        TImeName, TDate,   TTime,     TDateTime, THelpContext, TNotifyEvent})
             fn();
         return true;
     }();
@@ -269,6 +269,7 @@ KVD_ALIAS(TCaption, "TCaption", TTypeKind::tkLString)
 KVD_ALIAS(TComponentName, "TComponentName", TTypeKind::tkLString)
 KVD_ALIAS(TFontName, "TFontName", TTypeKind::tkLString)
 KVD_ALIAS(TImeName, "TImeName", TTypeKind::tkLString)
+KVD_ALIAS(TNotifyEvent, "TNotifyEvent", TTypeKind::tkMethod)
 KVD_ORDINAL(TColor, "TColor", -2147483647LL - 1, 2147483647LL)
 KVD_ORDINAL(TCursor, "TCursor", -32768, 32767)
 KVD_ORDINAL(TShortCut, "TShortCut", 0, 65535)

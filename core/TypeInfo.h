@@ -103,4 +103,7 @@ const TTypeInfo* TDate();
 const TTypeInfo* TTime();
 const TTypeInfo* TDateTime();
 const TTypeInfo* THelpContext();
+// The plain event type: an event (method) property is declared as a QString holding the handler's
+// name, with Q_CLASSINFO("type:<Prop>", "TNotifyEvent").
+const TTypeInfo* TNotifyEvent();
 } // namespace TypeInfo

@@ -104,7 +104,6 @@ class TstInspector : public QObject {
     }
 
 private Q_SLOTS:
-    void initTestCase() { TypeInfo::RegisterTypeAlias(QStringLiteral("TNotifyEvent"), TTypeKind::tkMethod); }
     void init() {
         TInspectorTestApp::takeErrors();
         TDialogCaptionEditor::edits = 0;
@@ -141,6 +140,7 @@ private Q_SLOTS:
         insp->SetPropKinds(pkEvents);
         QCOMPARE(captions(*insp), QStringList{"OnClick"});
         QCOMPARE(row("OnClick")->DisplayValue(), QStringLiteral("(Unknown)"));
+        QCOMPARE(row("OnClick")->Editor()->GetPropType(), TypeInfo::TNotifyEvent());
     }
 
     void typedValues_data() {
