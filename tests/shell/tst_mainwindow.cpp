@@ -23,6 +23,7 @@ private slots:
     void settingsWithMoreThanTenRecentFiles();
     void startupOpensArgumentOrNewestRecent();
     void failedOpenKeepsTheDocument();
+    void failedSaveKeepsFileAndModified();
     void exitOnModifiedDocument();
     void undoRedoAfterOpen();
     void undoLimitAndBursts();
@@ -335,6 +336,29 @@ void TestMainWindow::failedOpenKeepsTheDocument() {
     QVERIFY(f.Main->Modified());
     QCOMPARE(f.Main->RecentFiles(), QStringList{good});
     QCOMPARE(f.Tree().size(), 3);
+}
+
+void TestMainWindow::failedSaveKeepsFileAndModified() {
+    ShellFixture f;
+    QVERIFY(QDir(f.Dir.path()).mkdir(QStringLiteral("sub")));
+    const QString path = f.Path(QStringLiteral("sub/kept.kvdui"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("<ui/>");
+    file.close();
+    f.Main->LoadLayout(path, QString());
+    f.Insert(f.Main->actToolText, QRect(100, 100, 60, 20));
+    QVERIFY(f.Main->Modified());
+    // The file's folder goes away: the save cannot be written, the error is shown, nothing is lost.
+    QVERIFY(QDir(f.Dir.path()).rename(QStringLiteral("sub"), QStringLiteral("elsewhere")));
+    AnswerModal([](QWidget* box) { ClickBox(box, QMessageBox::Ok); });
+    f.Click(f.Main->actSave);
+    QTRY_COMPARE_WITH_TIMEOUT(ShellFixture::App()->ShownErrors.size(), 1, 5000);
+    QVERIFY(f.Main->Modified());
+    QCOMPARE(f.Main->FileName(), path);
+    QFile moved(f.Path(QStringLiteral("elsewhere/kept.kvdui")));
+    QVERIFY(moved.open(QIODevice::ReadOnly));
+    QCOMPARE(moved.readAll(), QByteArray("<ui/>"));
 }
 
 void TestMainWindow::exitOnModifiedDocument() {
