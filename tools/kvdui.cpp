@@ -18,11 +18,13 @@ const Verb verbs[] = {
     {"cat", "cat FILE                 print the layout text the builder would save for FILE", RunCat},
     {"check", "check FILE               exit 0 when FILE reads without error, else print the error",
      RunCheck},
-    {"packets", "packets FILE [--set NAME=VALUE]... [--target N]\n"
-                "                           print every button packet for FILE, one per line in hex",
+    {"packets",
+     "packets FILE [--set NAME=VALUE]... [--target N]\n"
+     "                           print every button packet for FILE, one per line in hex",
      RunPackets},
-    {"show", "show FILE [--address A] [--port P] [--name NAME] [--set NAME=VALUE]...\n"
-             "                           show FILE on the simulator and print its button reports",
+    {"show",
+     "show FILE [--address A] [--port P] [--name NAME] [--set NAME=VALUE]...\n"
+     "                           show FILE on the simulator and print its button reports",
      RunShow},
 };
 
