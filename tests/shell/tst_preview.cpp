@@ -16,6 +16,7 @@ private slots:
     void cancelDoesNotConnect();
     void liveSessionSendsTheLayout();
     void deleteAndNewWhileConnected();
+    void deletingAPanelSendsOneRequestPerElement();
     void buttonReportsAreLogged();
     void peerClosingEndsThePreview();
     void endOfProgramDeletesEveryButton();
@@ -151,6 +152,27 @@ void TestPreview::deleteAndNewWhileConnected() {
     QTRY_COMPARE_WITH_TIMEOUT(Received(peer), expected, 5000);
     f.Settle(150);
     QCOMPARE(Received(peer), expected);
+}
+
+void TestPreview::deletingAPanelSendsOneRequestPerElement() {
+    TestPeer peer;
+    ShellFixture f;
+    f.Click(f.Main->actNew);
+    f.Insert(f.Main->actToolPanel, QRect(20, 20, 200, 200));
+    auto* panel = f.Elements().at(0);
+    f.Insert(f.Main->actToolButton, QRect(10, 10, 40, 20), panel);
+    f.Insert(f.Main->actToolButton, QRect(60, 10, 40, 20), panel);
+    f.Insert(f.Main->actToolText, QRect(250, 250, 80, 20));
+    Connect(f, peer);
+    QTRY_COMPARE_WITH_TIMEOUT(Received(peer).size(), 4, 5000);
+    peer.ClearPackets();
+    f.ClickOn(panel, QPoint(150, 150));
+    f.Click(f.Main->actDelete);
+    // The panel's request first, then one per button as each is freed, then the remaining layout.
+    QList<QByteArray> expected{Delete(0, 0), Delete(0, 1), Delete(0, 2)};
+    expected << TKvdUI::LayoutPackets(WriteLayout(f.Root()), {}, 0, 4);
+    QCOMPARE(expected.size(), 4);
+    QTRY_COMPARE_WITH_TIMEOUT(Received(peer), expected, 5000);
 }
 
 void TestPreview::buttonReportsAreLogged() {
