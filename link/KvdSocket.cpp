@@ -5,8 +5,11 @@
 
 #include <arpa/inet.h>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
+#include <fcntl.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -17,6 +20,39 @@ QString SystemMessage(int code) {
     char text[256];
     const char* message = strerror_r(code, text, sizeof text);
     return QString::fromLocal8Bit(message).trimmed();
+}
+
+// Connects, giving up after timeoutMs (errno ETIMEDOUT), so that an address that never answers cannot
+// hold the caller for the system's own connect timeout of minutes. The socket stays blocking.
+int ConnectWithin(int fd, const sockaddr_in& peer, int timeoutMs) {
+    const int flags = ::fcntl(fd, F_GETFL);
+    ::fcntl(fd, F_SETFL, flags | O_NONBLOCK);
+    int result = ::connect(fd, reinterpret_cast<const sockaddr*>(&peer), sizeof peer);
+    if (result == -1 && errno == EINPROGRESS) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        pollfd waiting{fd, POLLOUT, 0};
+        int ready;
+        do {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            ready = ::poll(&waiting, 1, int(qMax<qint64>(0, left.count())));
+        } while (ready == -1 && errno == EINTR);
+        if (ready == 0) {
+            errno = ETIMEDOUT;
+        } else if (ready > 0) {
+            int error = 0;
+            socklen_t length = sizeof error;
+            ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length);
+            if (error == 0)
+                result = 0;
+            else
+                errno = error;
+        }
+    }
+    const int code = errno;
+    ::fcntl(fd, F_SETFL, flags);
+    errno = code;
+    return result;
 }
 
 // The message of an exception that escaped a handler.
@@ -150,9 +186,7 @@ int TKvdSocket::OpenSocket() {
         errno = EADDRNOTAVAIL;
         result = -1;
     } else {
-        do {
-            result = ::connect(fd, reinterpret_cast<const sockaddr*>(&peer), sizeof peer);
-        } while (result == -1 && errno == EINTR);
+        result = ConnectWithin(fd, peer, ConnectTimeout());
     }
     if (CheckResult(result) == -1) {
         CloseSocket();

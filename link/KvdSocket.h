@@ -39,6 +39,7 @@ public:
     static constexpr int RecvSize = 16384;
     static constexpr int PacketAreaSize = 16384;
     static constexpr int DefaultSendTimeout = 5000;
+    static constexpr int DefaultConnectTimeout = 5000;
 
     explicit TKvdSocket(QObject* owner = nullptr);
     ~TKvdSocket() override;
@@ -58,6 +59,9 @@ public:
     // Milliseconds a send may block on a peer that does not read before the link is taken down.
     int SendTimeout() const { return m_sendTimeout.load(); }
     void SetSendTimeout(int milliseconds) { m_sendTimeout = qMax(1, milliseconds); }
+    // Milliseconds a connect may take before it fails as timed out.
+    int ConnectTimeout() const { return m_connectTimeout.load(); }
+    void SetConnectTimeout(int milliseconds) { m_connectTimeout = qMax(1, milliseconds); }
 
     bool Active() const { return m_active.load(); }
     // Brings the link up (Open) or down (Close) under the lock; does nothing when unchanged.
@@ -129,6 +133,7 @@ private:
     std::atomic<quint8> m_sizeUnit{4};
     std::atomic<bool> m_synchronized{true};
     std::atomic<int> m_sendTimeout{DefaultSendTimeout};
+    std::atomic<int> m_connectTimeout{DefaultConnectTimeout};
 
     std::atomic<bool> m_active{false};
     std::recursive_mutex m_activeLock; // serialises changes of Active and the Open/Close they run

@@ -8,6 +8,11 @@
 #include <QRandomGenerator>
 #include <QtTest>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 namespace {
 
 constexpr int Timeout = 5000;
@@ -57,6 +62,7 @@ private slots:
     void silentPeerThenUserCloses();
     void peerThatNeverReads_data() { threads(); }
     void peerThatNeverReads();
+    void connectThatNeverCompletes();
 
 private:
     void threads() {
@@ -199,6 +205,34 @@ void TestLinkFaults::peerThatNeverReads() {
     QVERIFY(!errors.isEmpty());
     QCOMPARE(errors.first(), QStringLiteral("[127.0.0.1:%1] Connection timed out").arg(peer.Port()));
     QCOMPARE(client.log.Count(QStringLiteral("disconnect")), 1);
+}
+
+void TestLinkFaults::connectThatNeverCompletes() {
+    // A listener whose backlog is full drops further connection requests, so a connect to it never
+    // completes; the client gives up after its connect timeout instead of blocking its thread.
+    const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    QCOMPARE(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    QCOMPARE(::listen(listener, 0), 0);
+    socklen_t length = sizeof address;
+    ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+    const int filler = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    QCOMPARE(::connect(filler, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+
+    TKvdDromo client;
+    EventLog errors;
+    client.OnError = [&](QObject*, const QString& message) { errors.Append(message); };
+    client.SetPort(ntohs(address.sin_port));
+    client.SetConnectTimeout(300);
+    client.SetActive(true);
+    QVERIFY(!client.Active());
+    QCOMPARE(client.Handle(), -1);
+    QCOMPARE(errors.Lines(),
+             QStringList{QStringLiteral("[127.0.0.1:%1] Connection timed out").arg(ntohs(address.sin_port))});
+    ::close(filler);
+    ::close(listener);
 }
 
 QTEST_GUILESS_MAIN(TestLinkFaults)
