@@ -26,10 +26,6 @@ struct FlagScope {
 
 } // namespace
 
-QColor ELColorToQColor(int color) {
-    return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
-}
-
 TELCustomDesigner::TELCustomDesigner(QObject* owner)
     : QObject(owner), m_selection(new TELDesignerSelectedControls(this)), m_grid(new TELDesignerGrid(this)),
       m_clipboardFormat(QStringLiteral("EL Designer Components")) {}

@@ -58,9 +58,6 @@ enum TCloseAction { caNone, caHide, caFree, caMinimize };
 // Phase of a toolkit drag-and-drop passing over a designed control.
 enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
 
-// Colours are 24-bit values with red in the low byte.
-QColor ELColorToQColor(int color);
-
 // --- grid settings -----------------------------------------------------------------------------------------
 
 class TELDesignerGrid : public QObject {

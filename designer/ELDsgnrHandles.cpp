@@ -1,5 +1,6 @@
 #include "designer/ELDsgnrHandles.h"
 
+#include "core/Graphics.h"
 #include "designer/ELDsgnrEngine.h"
 
 #include <QMouseEvent>
@@ -95,8 +96,8 @@ void TDSelCtrlItemPoint::Refresh() {
         border = mode == hmSingle ? d->InactiveHandleBorderClr() : d->MultySelectHandleBorderClr();
         fill = mode == hmSingle ? d->InactiveHandleClr() : d->MultySelectHandleClr();
     }
-    m_border = ELColorToQColor(border);
-    m_fill = ELColorToQColor(fill);
+    m_border = Graphics::ColorToQColor(border);
+    m_fill = Graphics::ColorToQColor(fill);
 
     if (mode == hmSingle && !(locks & dlResize))
         setCursor(resizeCursor(m_position));

@@ -3,6 +3,7 @@
 
 #include "designer/ELDsgnrEngine.h"
 
+#include "core/Graphics.h"
 #include "designer/ELDsgnrHandles.h"
 
 #include <QKeyEvent>
@@ -252,7 +253,7 @@ void TDEng::BuildGridTile() {
     const QRgb colour = m_surface->palette().color(QPalette::Window).rgb();
     QImage tile(2 * xs, 2 * ys, QImage::Format_RGB32);
     tile.fill(colour);
-    const QRgb dot = ELColorToQColor(m_grid->Color()).rgb();
+    const QRgb dot = Graphics::ColorToQColor(m_grid->Color()).rgb();
     for (int x = -(sx % xs); x < tile.width(); x += xs)
         for (int y = -(sy % ys); y < tile.height(); y += ys)
             if (x >= 0 && y >= 0)
