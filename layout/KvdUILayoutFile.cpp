@@ -141,6 +141,18 @@ void ReadElement(TControl* owner, const Node& node, QWidget* parent) {
         ReadElement(owner, *child, element);
 }
 
+// A write that fills the disk returns short without an error; writing the rest then fails with the
+// system's reason (no space, file too large), which the error message passes on to the user.
+bool WriteAll(QSaveFile& file, const QByteArray& bytes) {
+    for (qint64 done = 0; done < bytes.size();) {
+        const qint64 written = file.write(bytes.constData() + done, bytes.size() - done);
+        if (written <= 0)
+            return false;
+        done += written;
+    }
+    return true;
+}
+
 } // namespace
 
 QString WriteLayout(TControl* surface, const QString& fileName) {
@@ -159,7 +171,8 @@ QString WriteLayout(TControl* surface, const QString& fileName) {
         // QSaveFile writes beside the target and renames at the end, so a failed save leaves the old file.
         QSaveFile file(fileName);
         const QByteArray bytes = text.toUtf8();
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || !WriteAll(file, bytes) ||
+            !file.commit())
             throw Exception(
                 QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, file.errorString()));
     }
