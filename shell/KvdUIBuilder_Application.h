@@ -4,6 +4,7 @@
 
 #include <QApplication>
 
+#include <exception>
 #include <functional>
 
 class TKvdApplication : public QApplication {
@@ -18,6 +19,10 @@ public:
     // The messages shown so far, newest last (for tests and diagnostics).
     QStringList ShownErrors;
 };
+
+// Runs work; an error it raises is not let through the toolkit's event delivery (which is not safe to
+// unwind) but raised again from a queued call of its own, where the application's handler shows it.
+void RunGuarded(const std::function<void()>& work);
 
 // Sets the title and registers the element classes: what must happen before the main window exists.
 void InitApplication();

@@ -5,6 +5,7 @@
 #include "layout/KvdUILayoutFile.h"
 #include "link/KvdDromo.h"
 #include "link/KvdUI.h"
+#include "shell/KvdUIBuilder_Application.h"
 #include "shell/KvdUIBuilder_CaptionProperty.h"
 #include "shell/KvdUIBuilder_Icons.h"
 
@@ -296,7 +297,7 @@ void TfrmMain::CreatePanes() {
     Timer1->setSingleShot(true);
     // A coarse timer may fire up to 5 % late; the preview should follow a change 50 ms after it.
     Timer1->setTimerType(Qt::PreciseTimer);
-    connect(Timer1, &QTimer::timeout, this, &TfrmMain::Timer1Timer);
+    connect(Timer1, &QTimer::timeout, this, [this] { RunGuarded([this] { Timer1Timer(); }); });
 }
 
 void TfrmMain::CreateActions() {
@@ -346,27 +347,31 @@ void TfrmMain::CreateActions() {
     for (QAction* tool : {actToolPointer, actToolPanel, actToolButton, actToolText}) {
         tool->setCheckable(true);
         ToolGroup->addAction(tool);
-        connect(tool, &QAction::triggered, this, [this, tool] { actToolPointerExecute(tool); });
+        connect(tool, &QAction::triggered, this,
+                [this, tool] { RunGuarded([&] { actToolPointerExecute(tool); }); });
     }
 
-    connect(actNew, &QAction::triggered, this, &TfrmMain::actNewExecute);
-    connect(actOpen, &QAction::triggered, this, &TfrmMain::actOpenExecute);
-    connect(actSave, &QAction::triggered, this, &TfrmMain::actSaveExecute);
-    connect(actSaveAs, &QAction::triggered, this, &TfrmMain::actSaveAsExecute);
-    connect(actPreview, &QAction::triggered, this, &TfrmMain::actPreviewExecute);
-    connect(actClear, &QAction::triggered, this, &TfrmMain::actClearExecute);
-    connect(actExit, &QAction::triggered, this, &TfrmMain::actExitExecute);
-    connect(actAbout, &QAction::triggered, this, &TfrmMain::actAboutExecute);
-    connect(actClose, &QAction::triggered, this, &TfrmMain::actCloseExecute);
-    connect(actDelete, &QAction::triggered, this, &TfrmMain::actDeleteExecute);
-    connect(actBringToFront, &QAction::triggered, this, &TfrmMain::actBringToFrontExecute);
-    connect(actSendToBack, &QAction::triggered, this, &TfrmMain::actSendToBackExecute);
-    connect(actPaste, &QAction::triggered, this, &TfrmMain::actPasteExecute);
-    connect(actCut, &QAction::triggered, this, &TfrmMain::actCutExecute);
-    connect(actCopy, &QAction::triggered, this, &TfrmMain::actCopyExecute);
-    connect(actSelectAll, &QAction::triggered, this, &TfrmMain::actSelectAllExecute);
-    connect(actUndo, &QAction::triggered, this, &TfrmMain::actUndoExecute);
-    connect(actRedo, &QAction::triggered, this, &TfrmMain::actRedoExecute);
+    connect(actNew, &QAction::triggered, this, [this] { RunGuarded([this] { actNewExecute(); }); });
+    connect(actOpen, &QAction::triggered, this, [this] { RunGuarded([this] { actOpenExecute(); }); });
+    connect(actSave, &QAction::triggered, this, [this] { RunGuarded([this] { actSaveExecute(); }); });
+    connect(actSaveAs, &QAction::triggered, this, [this] { RunGuarded([this] { actSaveAsExecute(); }); });
+    connect(actPreview, &QAction::triggered, this, [this] { RunGuarded([this] { actPreviewExecute(); }); });
+    connect(actClear, &QAction::triggered, this, [this] { RunGuarded([this] { actClearExecute(); }); });
+    connect(actExit, &QAction::triggered, this, [this] { RunGuarded([this] { actExitExecute(); }); });
+    connect(actAbout, &QAction::triggered, this, [this] { RunGuarded([this] { actAboutExecute(); }); });
+    connect(actClose, &QAction::triggered, this, [this] { RunGuarded([this] { actCloseExecute(); }); });
+    connect(actDelete, &QAction::triggered, this, [this] { RunGuarded([this] { actDeleteExecute(); }); });
+    connect(actBringToFront, &QAction::triggered, this,
+            [this] { RunGuarded([this] { actBringToFrontExecute(); }); });
+    connect(actSendToBack, &QAction::triggered, this,
+            [this] { RunGuarded([this] { actSendToBackExecute(); }); });
+    connect(actPaste, &QAction::triggered, this, [this] { RunGuarded([this] { actPasteExecute(); }); });
+    connect(actCut, &QAction::triggered, this, [this] { RunGuarded([this] { actCutExecute(); }); });
+    connect(actCopy, &QAction::triggered, this, [this] { RunGuarded([this] { actCopyExecute(); }); });
+    connect(actSelectAll, &QAction::triggered, this,
+            [this] { RunGuarded([this] { actSelectAllExecute(); }); });
+    connect(actUndo, &QAction::triggered, this, [this] { RunGuarded([this] { actUndoExecute(); }); });
+    connect(actRedo, &QAction::triggered, this, [this] { RunGuarded([this] { actRedoExecute(); }); });
 }
 
 void TfrmMain::CreateMenus() {
@@ -536,7 +541,7 @@ void TfrmMain::showEvent(QShowEvent* event) {
         m_shown = true;
         // Queued, so that the window is on screen first and a failing open is reported by the
         // application's error handler like any other.
-        QTimer::singleShot(0, this, &TfrmMain::FormShow);
+        QTimer::singleShot(0, this, [this] { RunGuarded([this] { FormShow(); }); });
     }
 }
 
@@ -549,7 +554,9 @@ void TfrmMain::FormShow() {
 
 void TfrmMain::closeEvent(QCloseEvent* event) {
     // FormCloseQuery: the window closes only when the unsaved changes may be dropped.
-    if (QuerySaveChanges())
+    bool canClose = false;
+    RunGuarded([&] { canClose = QuerySaveChanges(); });
+    if (canClose)
         event->accept();
     else
         event->ignore();

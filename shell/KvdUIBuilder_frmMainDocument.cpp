@@ -5,6 +5,7 @@
 
 #include "designer/ELDsgnr.h"
 #include "layout/KvdUILayoutFile.h"
+#include "shell/KvdUIBuilder_Application.h"
 #include "shell/KvdUIBuilder_Icons.h"
 #include "shell/KvdUIBuilder_frmAbout.h"
 
@@ -240,7 +241,8 @@ void TfrmMain::RebuildRecentMenu() {
         auto* item =
             new QAction(QString::asprintf("&%d %s", i + 1, qUtf8Printable(m_recentFiles.at(i))), this);
         item->setData(i);
-        connect(item, &QAction::triggered, this, [this, i] { RecentFileClick(i); });
+        connect(item, &QAction::triggered, this,
+                [this, i] { RunGuarded([this, i] { RecentFileClick(i); }); });
         FileMenu->insertAction(MRUSeparator2, item);
         m_recentItems << item;
     }

@@ -6,6 +6,7 @@
 #include "designer/ELDsgnr.h"
 #include "inspector/ELPropInspInspector.h"
 #include "link/KvdUI.h"
+#include "shell/KvdUIBuilder_Application.h"
 #include "shell/KvdUIBuilder_Icons.h"
 
 #include <QAction>
@@ -115,7 +116,7 @@ void TfrmMain::AttachTreeChange(bool attach) {
     m_treeAttached = attach;
     if (attach)
         connect(TreeView1, &QTreeWidget::currentItemChanged, this,
-                [this](QTreeWidgetItem* node) { TreeView1Change(node); });
+                [this](QTreeWidgetItem* node) { RunGuarded([this, node] { TreeView1Change(node); }); });
     else
         disconnect(TreeView1, &QTreeWidget::currentItemChanged, this, nullptr);
 }
