@@ -122,8 +122,12 @@ struct ShellFixture {
         Main.reset();
     }
 
-    // Lets queued work and the refresh timer run.
-    void Settle(int ms = 80) { QTest::qWait(ms); }
+    // Lets queued work run and waits (bounded) until a pending refresh has run, however loaded the machine.
+    void Settle(int ms = 80) {
+        QTest::qWait(ms);
+        for (int i = 0; i < 200 && Main && Main->Timer1->isActive(); ++i)
+            QTest::qWait(10);
+    }
 
     // Clicks the action's tool-bar button; actions without one are triggered from the event loop, so
     // that their errors reach the application's handler as from a menu.
