@@ -135,10 +135,9 @@ TfrmMain::~TfrmMain() {
     TKvdUIElement::SetDefaultElementChangeHandler(nullptr);
     delete m_root;
     m_root = nullptr;
-    KvdDromo1->OnDisconnect = nullptr;
-    KvdDromo1->OnError = nullptr;
-    KvdDromo1->OnConnect = nullptr;
-    KvdUI1->OnEvent = nullptr;
+    // The handlers stay assigned: the reader thread may be running one right now (the simulator closing
+    // at this moment), and reassigning them would race with it. They only post to this window, and
+    // deleting the client waits until no reader can call them any more.
     delete KvdUI1;
     KvdUI1 = nullptr;
     delete KvdDromo1;
