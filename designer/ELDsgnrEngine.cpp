@@ -1,6 +1,7 @@
 #include "designer/ELDsgnrEngine.h"
 
 #include "core/ComponentStream.h"
+#include "core/DeferredError.h"
 #include "designer/ELDsgnrHandles.h"
 
 #include <QApplication>
@@ -241,16 +242,9 @@ bool TDEng::eventFilter(QObject* watched, QEvent* event) {
     try {
         return HandleDesignEvent(widget, event);
     } catch (...) {
-        PostError(std::current_exception());
+        RaiseDeferred(std::current_exception());
         return true;
     }
-}
-
-void TDEng::PostError(std::exception_ptr error) {
-    // Unwinding through the toolkit's event delivery is not safe; the error is raised again from a
-    // queued call of its own, where the application's top-level handler receives it.
-    QMetaObject::invokeMethod(
-        qApp, [error] { std::rethrow_exception(error); }, Qt::QueuedConnection);
 }
 
 bool TDEng::HandleDesignEvent(QWidget* sender, QEvent* event) {

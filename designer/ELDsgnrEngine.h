@@ -109,8 +109,6 @@ public:
     // A left press on a grab handle of a single selection.
     void HandlePointPress(TDSelCtrlItem* item, const QPoint& globalPos);
     void CancelDrag();
-    // Raises an error that arose while handling an event once that event has been delivered.
-    static void PostError(std::exception_ptr error);
 
     // A control's lock flags combined with those of its direct children, as deletion and copying see them.
     static quint16 CombinedLocks(const TControl* control);

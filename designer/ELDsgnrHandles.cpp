@@ -1,5 +1,6 @@
 #include "designer/ELDsgnrHandles.h"
 
+#include "core/DeferredError.h"
 #include "core/Graphics.h"
 #include "designer/ELDsgnrEngine.h"
 
@@ -129,7 +130,7 @@ void TDSelCtrlItemPoint::mousePressEvent(QMouseEvent* event) {
         try {
             engine->HandlePointPress(m_item, event->globalPosition().toPoint());
         } catch (...) {
-            TDEng::PostError(std::current_exception());
+            RaiseDeferred(std::current_exception());
         }
     }
 }

@@ -23,16 +23,6 @@ void TKvdApplication::HandleException(const QString& message) {
     QMessageBox::critical(activeWindow(), applicationName(), message);
 }
 
-void RunGuarded(const std::function<void()>& work) {
-    try {
-        work();
-    } catch (...) {
-        QMetaObject::invokeMethod(
-            qApp, [error = std::current_exception()] { std::rethrow_exception(error); },
-            Qt::QueuedConnection);
-    }
-}
-
 void InitApplication() {
     QApplication::setApplicationName(QStringLiteral("Korvadia UI Builder"));
     QApplication::setOrganizationName(QStringLiteral("Korvadia"));

@@ -2,10 +2,9 @@
 // TKvdApplication: the application object. Whatever error escapes a command or event handler ends here
 // and is shown in a message box; the program goes on.
 
-#include <QApplication>
+#include "core/DeferredError.h"
 
-#include <exception>
-#include <functional>
+#include <QApplication>
 
 class TKvdApplication : public QApplication {
     Q_OBJECT
@@ -19,10 +18,6 @@ public:
     // The messages shown so far, newest last (for tests and diagnostics).
     QStringList ShownErrors;
 };
-
-// Runs work; an error it raises is not let through the toolkit's event delivery (which is not safe to
-// unwind) but raised again from a queued call of its own, where the application's handler shows it.
-void RunGuarded(const std::function<void()>& work);
 
 // Sets the title and registers the element classes: what must happen before the main window exists.
 void InitApplication();
