@@ -13,6 +13,7 @@ case "${KVD_SANITIZE:-}" in
         build="${KVD_BUILD_DIR:-$root/build-asan}"
         export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}"
         export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
+        export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$root/tests/lsan.supp:print_suppressions=0}"
         ;;
     thread)
         opts+=(-DKVD_TSAN=ON -DKVD_BENCH=OFF)

@@ -103,18 +103,21 @@ public:
 };
 
 // Runs the action on the next modal dialog of the class once it is shown (bounded wait).
+// The poll holds itself only weakly; the pending timer keeps it alive, so it is freed after its last run.
 template <class T> void whenModal(std::function<void(T*)> action) {
     auto attempts = std::make_shared<int>(0);
     auto poll = std::make_shared<std::function<void()>>();
+    std::weak_ptr<std::function<void()>> weakPoll = poll;
     *poll = [=] {
         if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
             action(dialog);
             return;
         }
         if (++*attempts < 200)
-            QTimer::singleShot(10, *poll);
+            if (auto next = weakPoll.lock())
+                QTimer::singleShot(10, [next] { (*next)(); });
     };
-    QTimer::singleShot(0, *poll);
+    QTimer::singleShot(0, [poll] { (*poll)(); });
 }
 
 template <class T> QString className() {
