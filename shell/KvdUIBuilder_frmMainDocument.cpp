@@ -20,6 +20,7 @@
 
 namespace {
 constexpr int RecentLimit = 10;
+constexpr int RecentReadLimit = 1000;
 
 const char* const UnsavedName = "Unsaved.kvdui";
 
@@ -197,7 +198,9 @@ void TfrmMain::LoadRecentFiles() {
     m_recentFiles.clear();
     QSettings ini(m_settingsFile, QSettings::IniFormat);
     ini.beginGroup(QStringLiteral("MRU"));
-    const int count = ini.value(QStringLiteral("Count"), 0).toInt();
+    // The file is user data: a hand-edited count must not make start-up build millions of entries. Lists
+    // somewhat longer than the limit are still read as they stand.
+    const int count = std::clamp(ini.value(QStringLiteral("Count"), 0).toInt(), 0, RecentReadLimit);
     for (int i = 0; i < count; ++i)
         m_recentFiles.append(ini.value(QStringLiteral("File%1").arg(i), QString()).toString());
     ini.endGroup();
