@@ -1,6 +1,7 @@
 // The inspector driven like a user would: common properties of several objects, editor classes, typed
 // values with real key events, set sub-rows, class sub-rows, double-click stepping, events, errors.
 
+#include "InspectorDriver.h"
 #include "InspectorTestApp.h"
 #include "InspectorTestObjects.h"
 #include "inspector/ELPropInsp.h"
@@ -59,42 +60,10 @@ QStringList captions(const TELCustomPropertyInspector& insp, TELPropsPageItem* p
 
 } // namespace
 
-class TstInspector : public QObject {
+class TstInspector : public TInspectorDriver {
     Q_OBJECT
 
-    std::unique_ptr<TELPropertyInspector> insp;
-
-    void make(const QList<QObject*>& objects) {
-        insp = std::make_unique<TELPropertyInspector>();
-        insp->resize(260, 420);
-        insp->show();
-        QVERIFY(QTest::qWaitForWindowExposed(insp.get()));
-        insp->SetObjects(objects);
-    }
-
-    TELPropertyInspectorItem* row(const QString& caption, TELPropsPageItem* parent = nullptr) {
-        return insp->ItemByName(caption, parent);
-    }
-
-    // Clicks the name cell of the row, as a user selects it.
-    void select(TELPropsPageItem* item) {
-        QVERIFY(item && item->Row() >= 0);
-        insp->SetTopRow(item->Row());
-        const QRect cell = insp->CellRect(0, item->Row());
-        QTest::mouseClick(insp->viewport(), Qt::LeftButton, {}, QPoint(cell.right() - 10, cell.center().y()));
-        QCOMPARE(insp->ActiveItem(), item);
-    }
-
-    void typeInto(TELPropsPageItem* item, const QString& text) {
-        select(item);
-        QLineEdit* editor = insp->InplaceEditor();
-        QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
-        if (text.isEmpty())
-            QTest::keyClick(editor, Qt::Key_Delete);
-        else
-            QTest::keyClicks(editor, text);
-        QTest::keyClick(editor, Qt::Key_Return);
-    }
+    void make(const QList<QObject*>& objects) { TInspectorDriver::make(objects, QSize(260, 420)); }
 
     void clickExpandBox(TELPropsPageItem* item) {
         insp->SetTopRow(item->Row());

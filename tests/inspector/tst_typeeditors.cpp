@@ -1,6 +1,7 @@
 // The editors for the toolkit's distinct types, chosen by the built-in table and driven through the
 // inspector with real key and mouse events; the colour, font and strings dialogs driven from the test.
 
+#include "InspectorDriver.h"
 #include "InspectorTestApp.h"
 #include "core/Control.h"
 #include "core/Graphics.h"
@@ -126,39 +127,12 @@ template <class T> QString className() {
 
 } // namespace
 
-class TstTypeEditors : public QObject {
+class TstTypeEditors : public TInspectorDriver {
     Q_OBJECT
 
-    std::unique_ptr<TELPropertyInspector> insp;
     std::unique_ptr<TTestTypes> obj;
 
-    void make(const QList<QObject*>& objects) {
-        insp = std::make_unique<TELPropertyInspector>();
-        insp->resize(300, 520);
-        insp->show();
-        QVERIFY(QTest::qWaitForWindowExposed(insp.get()));
-        insp->SetObjects(objects);
-    }
-    TELPropertyInspectorItem* row(const QString& caption, TELPropsPageItem* parent = nullptr) {
-        return insp->ItemByName(caption, parent);
-    }
-    void select(TELPropsPageItem* item) {
-        QVERIFY(item && item->Row() >= 0);
-        insp->SetTopRow(item->Row());
-        const QRect cell = insp->CellRect(0, item->Row());
-        QTest::mouseClick(insp->viewport(), Qt::LeftButton, {}, QPoint(cell.right() - 10, cell.center().y()));
-        QCOMPARE(insp->ActiveItem(), item);
-    }
-    void typeInto(TELPropsPageItem* item, const QString& text) {
-        select(item);
-        QLineEdit* editor = insp->InplaceEditor();
-        QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
-        if (text.isEmpty())
-            QTest::keyClick(editor, Qt::Key_Delete);
-        else
-            QTest::keyClicks(editor, text);
-        QTest::keyClick(editor, Qt::Key_Return);
-    }
+    void make(const QList<QObject*>& objects) { TInspectorDriver::make(objects, QSize(300, 520)); }
     void clickEllipsis(TELPropsPageItem* item) {
         select(item);
         QCOMPARE(item->EditStyle(), esEllipsis);
