@@ -3,6 +3,7 @@
 #include "core/ClassRegistry.h"
 #include "core/Control.h"
 #include "core/Exceptions.h"
+#include "core/LayoutAttributes.h"
 #include "core/PropInfo.h"
 #include "layout/KvdUIElement.h"
 
@@ -18,7 +19,7 @@ namespace {
 // --- writing ---------------------------------------------------------------------------------------
 
 void WriteElement(TControl* surface, TKvdUIElement* element, QXmlStreamWriter& xml) {
-    xml.writeStartElement(QStringLiteral("element"));
+    xml.writeStartElement(LayoutAttr::Element);
     int left = element->Left();
     int top = element->Top();
     for (QWidget* w = element->parentWidget(); w && w != surface; w = w->parentWidget()) {
@@ -30,19 +31,19 @@ void WriteElement(TControl* surface, TKvdUIElement* element, QXmlStreamWriter& x
             top += w->y();
         }
     }
-    xml.writeAttribute(QStringLiteral("type"), QString::fromLatin1(element->metaObject()->className()));
-    xml.writeAttribute(QStringLiteral("align"), QString::number(int(element->Align())));
-    xml.writeAttribute(QStringLiteral("anchors"), AnchorsToText(element->Anchors()));
-    xml.writeAttribute(QStringLiteral("rel_left"), QString::number(element->Left()));
-    xml.writeAttribute(QStringLiteral("rel_top"), QString::number(element->Top()));
-    xml.writeAttribute(QStringLiteral("width"), QString::number(element->Width()));
-    xml.writeAttribute(QStringLiteral("height"), QString::number(element->Height()));
-    xml.writeAttribute(QStringLiteral("id"), QString::number(element->ID()));
-    xml.writeAttribute(QStringLiteral("text"), element->Text());
-    xml.writeAttribute(QStringLiteral("typein"), QString::number(element->InputLength()));
-    xml.writeAttribute(QStringLiteral("bstyle"), QString::number(element->EncodeBStyle()));
-    xml.writeAttribute(QStringLiteral("left"), QString::number(left));
-    xml.writeAttribute(QStringLiteral("top"), QString::number(top));
+    xml.writeAttribute(LayoutAttr::Type, QString::fromLatin1(element->metaObject()->className()));
+    xml.writeAttribute(LayoutAttr::Align, QString::number(int(element->Align())));
+    xml.writeAttribute(LayoutAttr::Anchors, AnchorsToText(element->Anchors()));
+    xml.writeAttribute(LayoutAttr::RelLeft, QString::number(element->Left()));
+    xml.writeAttribute(LayoutAttr::RelTop, QString::number(element->Top()));
+    xml.writeAttribute(LayoutAttr::Width, QString::number(element->Width()));
+    xml.writeAttribute(LayoutAttr::Height, QString::number(element->Height()));
+    xml.writeAttribute(LayoutAttr::ID, QString::number(element->ID()));
+    xml.writeAttribute(LayoutAttr::Text, element->Text());
+    xml.writeAttribute(LayoutAttr::TypeIn, QString::number(element->InputLength()));
+    xml.writeAttribute(LayoutAttr::BStyle, QString::number(element->EncodeBStyle()));
+    xml.writeAttribute(LayoutAttr::Left, QString::number(left));
+    xml.writeAttribute(LayoutAttr::Top, QString::number(top));
     for (TControl* child : element->ChildControls())
         if (auto* e = qobject_cast<TKvdUIElement*>(child))
             WriteElement(surface, e, xml);
@@ -119,24 +120,24 @@ int IntAttribute(const Node& node, const QString& name) {
 }
 
 void ReadElement(TControl* owner, const Node& node, QWidget* parent) {
-    const TControlClass* cls = ClassRegistry::Find(Attribute(node, QStringLiteral("type")));
+    const TControlClass* cls = ClassRegistry::Find(Attribute(node, LayoutAttr::Type));
     if (!cls || !cls->InheritsFrom(&TKvdUIElement::staticMetaObject))
         return; // unknown kinds are skipped with everything inside them
     auto* element = static_cast<TKvdUIElement*>(cls->Create(owner));
     element->SetParentControl(parent);
-    element->SetID(quint8(IntAttribute(node, QStringLiteral("id"))));
-    element->SetLeft(IntAttribute(node, QStringLiteral("rel_left")));
-    element->SetTop(IntAttribute(node, QStringLiteral("rel_top")));
-    element->SetWidth(IntAttribute(node, QStringLiteral("width")));
-    element->SetHeight(IntAttribute(node, QStringLiteral("height")));
-    const int align = IntAttribute(node, QStringLiteral("align"));
+    element->SetID(quint8(IntAttribute(node, LayoutAttr::ID)));
+    element->SetLeft(IntAttribute(node, LayoutAttr::RelLeft));
+    element->SetTop(IntAttribute(node, LayoutAttr::RelTop));
+    element->SetWidth(IntAttribute(node, LayoutAttr::Width));
+    element->SetHeight(IntAttribute(node, LayoutAttr::Height));
+    const int align = IntAttribute(node, LayoutAttr::Align);
     // Values outside the known alignments are ignored rather than stored as an undefined alignment.
     if (align >= alNone && align <= alCustom)
         element->SetAlign(TAlign(align));
-    element->SetAnchors(TextToAnchors(Attribute(node, QStringLiteral("anchors"))));
-    element->SetInputLength(quint8(IntAttribute(node, QStringLiteral("typein"))));
-    element->DecodeBStyle(quint8(IntAttribute(node, QStringLiteral("bstyle"))));
-    element->SetText(Attribute(node, QStringLiteral("text")));
+    element->SetAnchors(TextToAnchors(Attribute(node, LayoutAttr::Anchors)));
+    element->SetInputLength(quint8(IntAttribute(node, LayoutAttr::TypeIn)));
+    element->DecodeBStyle(quint8(IntAttribute(node, LayoutAttr::BStyle)));
+    element->SetText(Attribute(node, LayoutAttr::Text));
     for (const auto& child : node.children)
         ReadElement(owner, *child, element);
 }
@@ -161,7 +162,7 @@ QString WriteLayout(TControl* surface, const QString& fileName) {
     xml.setAutoFormatting(true);
     xml.setAutoFormattingIndent(2);
     xml.writeStartDocument();
-    xml.writeStartElement(QStringLiteral("ui"));
+    xml.writeStartElement(LayoutAttr::Root);
     for (TControl* child : surface->ChildControls())
         if (auto* e = qobject_cast<TKvdUIElement*>(child))
             WriteElement(surface, e, xml);

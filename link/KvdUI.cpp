@@ -1,5 +1,7 @@
 #include "link/KvdUI.h"
 
+#include "core/LayoutAttributes.h"
+
 #include <QXmlStreamReader>
 
 #include <cstring>
@@ -7,7 +9,7 @@
 namespace {
 
 // Decimal attribute text as a number; empty or non-numeric text reads as 0.
-qint64 NumberAttribute(const QXmlStreamAttributes& attributes, QLatin1StringView name) {
+qint64 NumberAttribute(const QXmlStreamAttributes& attributes, const QString& name) {
     bool ok = false;
     const qint64 value = attributes.value(name).trimmed().toLongLong(&ok);
     return ok ? value : 0;
@@ -68,19 +70,18 @@ QList<TKvdButton> TKvdUI::ReadButtons(const QString& XML, const QStringList& Arg
         return buttons;
     QXmlStreamReader reader(XML);
     while (!reader.atEnd()) {
-        if (reader.readNext() != QXmlStreamReader::StartElement ||
-            reader.name() != QLatin1StringView("element"))
+        if (reader.readNext() != QXmlStreamReader::StartElement || reader.name() != LayoutAttr::Element)
             continue;
         const QXmlStreamAttributes attributes = reader.attributes();
         TKvdButton& button = buttons.emplace_back(true);
-        button.ClickID = Low8(NumberAttribute(attributes, QLatin1StringView("id")));
-        button.Text = ExpandPlaceholders(attributes.value(QLatin1StringView("text")).toString(), Args);
-        button.TypeIn = Low8(NumberAttribute(attributes, QLatin1StringView("typein")));
-        button.Left = HalfLow8(NumberAttribute(attributes, QLatin1StringView("left")));
-        button.Top = HalfLow8(NumberAttribute(attributes, QLatin1StringView("top")));
-        button.Width = HalfLow8(NumberAttribute(attributes, QLatin1StringView("width")));
-        button.Height = HalfLow8(NumberAttribute(attributes, QLatin1StringView("height")));
-        button.BStyle = Low8(NumberAttribute(attributes, QLatin1StringView("bstyle")));
+        button.ClickID = Low8(NumberAttribute(attributes, LayoutAttr::ID));
+        button.Text = ExpandPlaceholders(attributes.value(LayoutAttr::Text).toString(), Args);
+        button.TypeIn = Low8(NumberAttribute(attributes, LayoutAttr::TypeIn));
+        button.Left = HalfLow8(NumberAttribute(attributes, LayoutAttr::Left));
+        button.Top = HalfLow8(NumberAttribute(attributes, LayoutAttr::Top));
+        button.Width = HalfLow8(NumberAttribute(attributes, LayoutAttr::Width));
+        button.Height = HalfLow8(NumberAttribute(attributes, LayoutAttr::Height));
+        button.BStyle = Low8(NumberAttribute(attributes, LayoutAttr::BStyle));
     }
     if (reader.hasError())
         throw EKvdLink(QStringLiteral("%1 (line %2, column %3)")
