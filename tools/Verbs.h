@@ -8,3 +8,4 @@ int RunCat(const QStringList& args);
 int RunCheck(const QStringList& args);
 int RunPackets(const QStringList& args);
 int RunShow(const QStringList& args);
+int RunRender(const QStringList& args);

@@ -26,6 +26,10 @@ const Verb verbs[] = {
      "show FILE [--address A] [--port P] [--name NAME] [--set NAME=VALUE]...\n"
      "                           show FILE on the simulator and print its button reports",
      RunShow},
+    {"render",
+     "render FILE -o OUT.png [--set NAME=VALUE]... [--scale N]\n"
+     "                           draw FILE as the simulator shows it into a PNG picture",
+     RunRender},
 };
 
 int usage() {

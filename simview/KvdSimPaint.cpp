@@ -1,0 +1,120 @@
+#include "simview/KvdSimPaint.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+
+namespace {
+
+// The text fills this share of the button's height, as the simulator sizes its button font.
+constexpr qreal TextHeightShare = 0.72;
+
+struct Run {
+    QString text;
+    bool placeholder;
+};
+
+// Splits text into plain runs and "{...}" runs. An unclosed brace is plain text.
+QList<Run> SplitRuns(const QString& text, bool markPlaceholders) {
+    if (!markPlaceholders)
+        return {{text, false}};
+    QList<Run> runs;
+    qsizetype from = 0;
+    while (from < text.size()) {
+        const qsizetype open = text.indexOf(QLatin1Char('{'), from);
+        const qsizetype close = open < 0 ? -1 : text.indexOf(QLatin1Char('}'), open + 1);
+        if (close < 0) {
+            runs.append({text.mid(from), false});
+            break;
+        }
+        if (open > from)
+            runs.append({text.mid(from, open - from), false});
+        runs.append({text.mid(open, close - open + 1), true});
+        from = close + 1;
+    }
+    return runs;
+}
+
+QFont ButtonFont(qreal heightPixels) {
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(std::max(1, qRound(heightPixels * TextHeightShare)));
+    return font;
+}
+
+} // namespace
+
+void PaintSimButtonIn(QPainter& painter, const QRectF& pixels, const TKvdSimButton& button, qreal scale,
+                      const TKvdSimLook& look) {
+    if (pixels.isEmpty())
+        return;
+    painter.save();
+    painter.setClipRect(pixels, Qt::IntersectClip);
+    if (button.DarkBackground())
+        painter.fillRect(pixels, look.DarkBack);
+    else if (button.LightBackground())
+        painter.fillRect(pixels, look.LightBack);
+
+    // Frame and marks are three quarters of a unit thick, at least one pixel.
+    const qreal line = std::max<qreal>(1.0, qRound(scale * 0.75));
+    if (button.Clickable()) {
+        const QRectF& r = pixels;
+        painter.fillRect(QRectF(r.left(), r.top(), r.width(), line), look.ClickFrame);
+        painter.fillRect(QRectF(r.left(), r.bottom() - line, r.width(), line), look.ClickFrame);
+        painter.fillRect(QRectF(r.left(), r.top(), line, r.height()), look.ClickFrame);
+        painter.fillRect(QRectF(r.right() - line, r.top(), line, r.height()), look.ClickFrame);
+    }
+    const qreal pad = std::max(line, scale);
+    if (button.TypeInField()) {
+        // Clear of the frame by its own thickness.
+        const qreal y = pixels.bottom() - 3 * line;
+        painter.fillRect(QRectF(pixels.left() + pad, y, pixels.width() - 2 * pad, line), look.TypeInMark);
+    }
+
+    if (!button.Text.isEmpty()) {
+        const QFont font = ButtonFont(pixels.height());
+        painter.setFont(font);
+        const QFontMetricsF metrics(font);
+        const QList<Run> runs = SplitRuns(button.Text, look.MarkPlaceholders);
+        qreal width = 0;
+        for (const Run& run : runs)
+            width += metrics.horizontalAdvance(run.text);
+        const Qt::Alignment align = button.HorizontalAlignment();
+        qreal x = pixels.left() + (pixels.width() - width) / 2;
+        if (align == Qt::AlignLeft)
+            x = pixels.left() + pad;
+        else if (align == Qt::AlignRight)
+            x = pixels.right() - pad - width;
+        const qreal baseline = pixels.top() + (pixels.height() - metrics.height()) / 2 + metrics.ascent();
+        const QColor color = button.LightBackground() ? look.TextOnLight : look.TextOnDark;
+        const bool shadow = button.Transparent();
+        for (const Run& run : runs) {
+            const qreal advance = metrics.horizontalAdvance(run.text);
+            if (run.placeholder) {
+                painter.fillRect(QRectF(x, pixels.top() + line, advance, pixels.height() - 2 * line),
+                                 look.PlaceholderBack);
+                painter.setPen(look.PlaceholderText);
+            } else {
+                if (shadow) {
+                    painter.setPen(look.TextShadow);
+                    painter.drawText(QPointF(x + line, baseline + line), run.text);
+                }
+                painter.setPen(color);
+            }
+            painter.drawText(QPointF(x, baseline), run.text);
+            x += advance;
+        }
+    }
+    painter.restore();
+}
+
+void PaintSimButton(QPainter& painter, const TKvdSimButton& button, qreal scale, const TKvdSimLook& look) {
+    const QRectF pixels(button.Left * scale, button.Top * scale, button.Width * scale, button.Height * scale);
+    PaintSimButtonIn(painter, pixels, button, scale, look);
+}
+
+void PaintSimScreen(QPainter& painter, const QList<TKvdSimButton>& buttons, qreal scale,
+                    const TKvdSimLook& look) {
+    painter.fillRect(QRectF(0, 0, SimScreenUnits * scale, SimScreenUnits * scale), look.Screen);
+    for (const TKvdSimButton& button : buttons)
+        PaintSimButton(painter, button, scale, look);
+}
