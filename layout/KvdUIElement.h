@@ -8,6 +8,8 @@
 #include <QColor>
 #include <functional>
 
+class QBrush;
+class QPainter;
 class QTreeWidgetItem;
 
 namespace KvdUI {
@@ -81,6 +83,13 @@ public:
 protected:
     bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    // Draws the identification picture. The default is the one of buttons and text labels: a plain
+    // frame and "KIND ID" aligned like the text; a kind that looks different overrides it.
+    virtual void Paint(QPainter& painter);
+    // Fills the client area with the element's colour and outlines it, filled with the brush.
+    void PaintFrame(QPainter& painter, const QBrush& brush);
+    // One line in the design surface's small bold font inside the frame, cut with an ellipsis.
+    void PaintCaption(QPainter& painter, const QString& caption, Qt::Alignment alignment);
     void Changed(TKvdUIElementChange kind);
     // Constructors set their kind's caption without notifying.
     void SetTextDirect(const QString& value) { m_text = value; }
@@ -105,6 +114,10 @@ class TKvdUIPanel : public TKvdUIElement {
     Q_OBJECT
 public:
     explicit TKvdUIPanel(TControl* owner = nullptr);
+
+protected:
+    // A silver hatch over the colour, and the kind word alone at the top left.
+    void Paint(QPainter& painter) override;
 };
 
 class TKvdUIButton : public TKvdUIElement {

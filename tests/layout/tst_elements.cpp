@@ -251,6 +251,35 @@ private Q_SLOTS:
         QVERIFY(silver);
         QVERIFY(red);
     }
+
+    // A text label's caption is black and follows its alignment; a panel's sits at the top left.
+    void captionFollowsAlignment_data() {
+        QTest::addColumn<int>("alignment");
+        QTest::addColumn<bool>("inkLeft");
+        QTest::addColumn<bool>("inkRight");
+        QTest::newRow("left") << int(taLeftJustify) << true << false;
+        QTest::newRow("right") << int(taRightJustify) << false << true;
+    }
+    void captionFollowsAlignment() {
+        QFETCH(int, alignment);
+        QFETCH(bool, inkLeft);
+        QFETCH(bool, inkRight);
+        Surface surface;
+        auto* text = new TKvdUIText(&surface);
+        text->SetParentControl(&surface);
+        text->SetBounds(0, 0, 300, 30);
+        text->SetAlignment(TAlignment(alignment));
+        const QImage image = surface.grab().toImage();
+        auto inkIn = [&](int from, int to) {
+            for (int x = from; x < to; ++x)
+                for (int y = 3; y < 27; ++y)
+                    if (image.pixelColor(x, y).lightness() < 100)
+                        return true;
+            return false;
+        };
+        QCOMPARE(inkIn(4, 100), inkLeft);
+        QCOMPARE(inkIn(200, 296), inkRight);
+    }
 };
 
 QTEST_MAIN(TstElements)
