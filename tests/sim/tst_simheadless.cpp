@@ -1,0 +1,195 @@
+// kvdsim --headless as a child process: its line protocol on stdout, its commands on stdin, and hostile
+// clients dropped with a line while the builder's link is still served.
+
+#include "SimTestClients.h"
+
+#include "sim/SimPackets.h"
+
+#include <QProcess>
+#include <QRegularExpression>
+
+class TestSimHeadless : public QObject {
+    Q_OBJECT
+
+private slots:
+    void sessionWithTheBuildersLink();
+    void brokenClientsAndCommandErrors();
+    void optionsAndBusyPort();
+
+private:
+    // The stand-in as a child; its lines are collected while the test waits.
+    struct Child {
+        QProcess Process;
+        QList<QByteArray> Lines;
+        QByteArray Rest;
+        quint16 Port = 0;
+
+        explicit Child(const QStringList& args = {}) {
+            QObject::connect(&Process, &QProcess::readyReadStandardOutput, [this] {
+                Rest += Process.readAllStandardOutput();
+                qsizetype end;
+                while ((end = Rest.indexOf('\n')) >= 0) {
+                    Lines << Rest.left(end);
+                    Rest.remove(0, end + 1);
+                }
+            });
+            Process.start(
+                QStringLiteral(KVDSIM_PATH),
+                QStringList{QStringLiteral("--headless"), QStringLiteral("--port"), QStringLiteral("0")} +
+                    args);
+        }
+        ~Child() {
+            if (Process.state() != QProcess::NotRunning) {
+                Process.kill();
+                Process.waitForFinished(5000);
+            }
+        }
+        bool Started() {
+            if (!Process.waitForStarted(5000) || !QTest::qWaitFor([this] { return !Lines.isEmpty(); }, 5000))
+                return false;
+            const QRegularExpressionMatch m =
+                QRegularExpression(QStringLiteral("^listening 127\\.0\\.0\\.1:(\\d+)$"))
+                    .match(QString::fromLatin1(Lines.at(0)));
+            Port = quint16(m.captured(1).toUInt());
+            return m.hasMatch() && Port != 0;
+        }
+        void Command(const QByteArray& line) { Process.write(line + '\n'); }
+        // Waits (bounded) until a line equal to want has been printed.
+        bool WaitFor(const QByteArray& want) {
+            return QTest::qWaitFor([&] { return Lines.contains(want); }, 5000);
+        }
+        bool WaitForPrefix(const QByteArray& prefix) {
+            return QTest::qWaitFor(
+                [&] {
+                    return std::any_of(Lines.begin(), Lines.end(),
+                                       [&](const QByteArray& l) { return l.startsWith(prefix); });
+                },
+                5000);
+        }
+    };
+    static QByteArray Hex(const QByteArray& packet) { return packet.toHex(' '); }
+};
+
+void TestSimHeadless::sessionWithTheBuildersLink() {
+    Child sim;
+    QVERIFY(sim.Started());
+    BuilderClient builder(sim.Port);
+    QVERIFY(builder.Connect());
+    QCOMPARE(sim.Lines.value(1).left(14), QByteArray("1 + 127.0.0.1:"));
+    QByteArray init = Dromo::BuildInit({}, 9, QByteArray(), "KvdUIBuilder");
+    Dromo::StampHead(reinterpret_cast<quint8*>(init.data()), 44, Dromo::DR_INIT, 4);
+    QVERIFY(sim.WaitFor("1 < " + Hex(init)));
+    const QByteArray version = SimPackets::Version(9, 1, "kvdsim", QByteArray(KVD_VERSION_TEXT).left(7), 4);
+    QVERIFY(sim.WaitFor("1 > " + Hex(version)));
+    // The builder answers the version packet with its update interval.
+    QVERIFY(sim.WaitFor("1 < 02 04 01 07 1e 00 00 00"));
+
+    // Every button packet shows as it is received, in the hexadecimal of kvdui packets.
+    const QString layout = QStringLiteral(
+        "<ui><element id=\"3\" text=\"Go\" left=\"20\" top=\"20\" width=\"60\" height=\"30\" bstyle=\"40\"/>"
+        "<element id=\"4\" text=\"\" typein=\"8\" left=\"20\" top=\"60\" width=\"60\" height=\"30\" "
+        "bstyle=\"32\"/></ui>");
+    builder.UI->ShowLayout(layout);
+    for (const QByteArray& packet : TKvdUI::LayoutPackets(layout, {}, 0, 4))
+        QVERIFY(sim.WaitFor("1 < " + Hex(packet)));
+
+    sim.Command("click 1 3");
+    sim.Command("click 1 3 0x0a");
+    sim.Command("type 1 4 Lap 12 and more");
+    sim.Command("console 1 Yellow flag");
+    using E = BuilderClient::Event;
+    QTRY_COMPARE_WITH_TIMEOUT(
+        builder.Events, (QList<E>{{3, 1, QString()}, {3, 10, QString()}, {4, 0, QStringLiteral("Lap 12 a")}}),
+        5000);
+    QTRY_COMPARE_WITH_TIMEOUT(builder.Console, QStringList{QStringLiteral("Yellow flag")}, 5000);
+    QVERIFY(sim.Lines.contains("1 > " + Hex(SimPackets::Click(3, 10, 4))));
+    QVERIFY(sim.Lines.contains("1 > " + Hex(SimPackets::Typed(4, "Lap 12 a", 4))));
+
+    // Deleting a button and closing from the stand-in.
+    builder.UI->DeleteButtons(0, 3, 3, 0);
+    QVERIFY(sim.WaitFor("1 < 02 2a 01 00 00 03 03 00"));
+    sim.Command("click 1 3");
+    QVERIFY(sim.WaitFor("error client 1 has no button 3"));
+    sim.Command("close 1");
+    QVERIFY(sim.WaitFor("1 - closed by kvdsim"));
+    QTRY_VERIFY_WITH_TIMEOUT(builder.Disconnected->load(), 5000);
+    sim.Command("quit");
+    QVERIFY(sim.Process.waitForFinished(5000));
+    QCOMPARE(sim.Process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(sim.Process.exitCode(), 0);
+    // Every line printed is one of the protocol's forms.
+    const QRegularExpression form(
+        QStringLiteral("^(listening \\S+|\\d+ \\+ \\S+|\\d+ [<>]( [0-9a-f]{2})+|\\d+ - .+|error .+)$"));
+    for (const QByteArray& line : std::as_const(sim.Lines))
+        QVERIFY2(form.match(QString::fromLatin1(line)).hasMatch(), line.constData());
+}
+
+void TestSimHeadless::brokenClientsAndCommandErrors() {
+    Child sim;
+    QVERIFY(sim.Started());
+    BuilderClient builder(sim.Port);
+    QVERIFY(builder.Connect());
+
+    // Each broken client is dropped with its reason; quitting closes the one still connected.
+    RawClient zero(sim.Port);
+    QVERIFY(zero.WaitConnected());
+    zero.Send(RawClient::Init() + QByteArray(4, '\0'));
+    QVERIFY(sim.WaitFor("2 - bad size byte 0"));
+    RawClient garbage(sim.Port);
+    QVERIFY(garbage.WaitConnected());
+    garbage.Send(QByteArray("\xff\xfe\xfd\xfc\xfb", 5));
+    QVERIFY(sim.WaitFor("3 - bad packet type 254"));
+    RawClient flood(sim.Port);
+    QVERIFY(flood.WaitConnected());
+    QByteArray lots = RawClient::Init();
+    for (int i = 0; i < 100000; ++i)
+        lots += QByteArray("\x01\x03\x00\x00", 4);
+    flood.Send(lots);
+    QVERIFY(sim.WaitFor("4 - flood: more than 20000 packets in one second"));
+    QVERIFY(sim.Lines.count("4 < 01 03 00 00") < 20000);
+
+    sim.Command("press 1");
+    sim.Command("click 7 1");
+    sim.Command("click 1");
+    sim.Command("close 2");
+    QVERIFY(sim.WaitFor("error no client 2"));
+    QCOMPARE(sim.Lines.mid(sim.Lines.size() - 4),
+             (QList<QByteArray>{"error unknown command: press", "error no client 7",
+                                "error usage: click N ID [FLAGS]", "error no client 2"}));
+    sim.Command("quit");
+    QVERIFY(sim.WaitFor("1 - kvdsim quits"));
+    QVERIFY(sim.Process.waitForFinished(5000));
+    QCOMPARE(sim.Process.exitCode(), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(builder.Disconnected->load(), 5000);
+}
+
+void TestSimHeadless::optionsAndBusyPort() {
+    Child first;
+    QVERIFY(first.Started());
+    // A port in use, and options that are not usable, end the program with a message and no lines.
+    const QList<QStringList> bad = {
+        {QStringLiteral("--port"), QString::number(first.Port)},
+        {QStringLiteral("--port"), QStringLiteral("70000")},
+        {QStringLiteral("--address"), QStringLiteral("localhost")},
+        {QStringLiteral("--protocol"), QStringLiteral("0")},
+    };
+    const QList<int> codes = {1, 2, 2, 2};
+    for (qsizetype i = 0; i < bad.size(); ++i) {
+        QProcess p;
+        p.start(QStringLiteral(KVDSIM_PATH), QStringList{QStringLiteral("--headless")} + bad.at(i));
+        QVERIFY(p.waitForFinished(5000));
+        QCOMPARE(p.exitCode(), codes.at(i));
+        QVERIFY(p.readAllStandardOutput().isEmpty());
+        QVERIFY(p.readAllStandardError().startsWith("kvdsim: "));
+    }
+    // Protocol 8 frames by bytes: the builder's link set to version 8 is served.
+    Child old({QStringLiteral("--protocol"), QStringLiteral("8")});
+    QVERIFY(old.Started());
+    BuilderClient builder(old.Port);
+    builder.Dromo->SetVersion(8);
+    QVERIFY(builder.Connect());
+    QVERIFY(old.WaitForPrefix("1 > 14 02 01 08 "));
+}
+
+QTEST_GUILESS_MAIN(TestSimHeadless)
+#include "tst_simheadless.moc"

@@ -1,0 +1,247 @@
+// The stand-in's server against the builder's own link and against raw sockets: the handshake, the
+// buttons each client keeps, clicks and typed text, keep-alives and silence, several clients, and
+// broken or hostile clients that are dropped while the others are still served.
+
+#include "SimTestClients.h"
+
+#include "sim/SimPackets.h"
+#include "sim/SimServer.h"
+
+#include <QSignalSpy>
+
+class TestSimServer : public QObject {
+    Q_OBJECT
+
+private slots:
+    void handshakeAndButtons();
+    void clicksTypedTextAndConsole();
+    void keepAlivesAndSilentClients();
+    void severalClientsKeepTheirOwnButtons();
+    void hostileClientsAreDropped_data();
+    void hostileClientsAreDropped();
+    void tooManyClients();
+
+private:
+    static TSimLimits Fast() {
+        TSimLimits limits;
+        limits.KeepAliveMs = 100;
+        limits.SilentMs = 400;
+        limits.StallMs = 300;
+        limits.InitMs = 500;
+        return limits;
+    }
+    static QString Layout(const QString& elements) { return QStringLiteral("<ui>%1</ui>").arg(elements); }
+    static QString Element(int id, int bstyle, int typein = 0, const QString& text = QStringLiteral("b")) {
+        return QStringLiteral(
+                   "<element id=\"%1\" text=\"%2\" typein=\"%3\" left=\"%4\" top=\"20\" width=\"60\" "
+                   "height=\"20\" bstyle=\"%5\"/>")
+            .arg(id)
+            .arg(text)
+            .arg(typein)
+            .arg(10 + 70 * id)
+            .arg(bstyle);
+    }
+    static QList<QByteArray> Buttons(const TSimServer& server, int client) {
+        QList<QByteArray> out;
+        if (const TSimClient* c = server.Client(client))
+            for (const auto& [id, packet] : c->Buttons)
+                out << packet;
+        return out;
+    }
+};
+
+void TestSimServer::handshakeAndButtons() {
+    TSimServer server;
+    QVERIFY(server.Listen(QHostAddress::LocalHost, 0));
+    QSignalSpy received(&server, &TSimServer::PacketReceived);
+    BuilderClient builder(server.Port(), QStringLiteral("A very long client name"));
+    QVERIFY(builder.Connect());
+    QCOMPARE(builder.Connected, QStringLiteral("kvdsim %1").arg(QStringLiteral(KVD_VERSION_TEXT).left(7)));
+    QCOMPARE(server.Clients(), QList<int>{1});
+    QCOMPARE(server.Client(1)->Name, QByteArray("A very long cli"));
+    QCOMPARE(server.Client(1)->Version, 9);
+    QVERIFY(server.Client(1)->Peer.startsWith(QStringLiteral("127.0.0.1:")));
+
+    // Every button packet is kept by click id; sending an id again replaces it.
+    const QString layout = Layout(Element(0, 0x28) + Element(1, 0x50, 5) + Element(2, 0x90));
+    builder.UI->ShowLayout(layout);
+    QTRY_COMPARE_WITH_TIMEOUT(Buttons(server, 1), TKvdUI::LayoutPackets(layout, {}, 0, 4), 5000);
+    const QString replaced = Layout(Element(1, 0x10, 0, QStringLiteral("new text")));
+    builder.UI->ShowLayout(replaced);
+    QTRY_COMPARE_WITH_TIMEOUT(Buttons(server, 1).value(1), TKvdUI::LayoutPackets(replaced, {}, 0, 4).value(0),
+                              5000);
+    QCOMPARE(Buttons(server, 1).size(), 3);
+
+    // Delete one, a range (ClickMax below the click id counts as well), then everything.
+    builder.UI->DeleteButtons(0, 1, 1, 0);
+    QTRY_COMPARE_WITH_TIMEOUT(Buttons(server, 1).size(), 2, 5000);
+    builder.UI->ShowLayout(layout);
+    QTRY_COMPARE_WITH_TIMEOUT(Buttons(server, 1).size(), 3, 5000);
+    builder.Dromo->Send(Dromo::DR_BTN_DEL, Dromo::BuildDeleteButtons(0, 2, 1, 0));
+    QTRY_COMPARE_WITH_TIMEOUT(Buttons(server, 1), TKvdUI::LayoutPackets(layout, {}, 0, 4).mid(0, 1), 5000);
+    builder.UI->ShowLayout(layout);
+    builder.UI->DeleteButtons(1, 0, 0, 0);
+    QTRY_VERIFY_WITH_TIMEOUT(Buttons(server, 1).isEmpty(), 5000);
+    QVERIFY(received.size() >= 10);
+
+    // The builder ending the link: the client leaves with its reason.
+    QSignalSpy left(&server, &TSimServer::ClientLeft);
+    builder.Dromo->SetActive(false);
+    QTRY_COMPARE_WITH_TIMEOUT(left.size(), 1, 5000);
+    QCOMPARE(left.at(0).at(1).toString(), QStringLiteral("closed by client"));
+    QVERIFY(server.Clients().isEmpty());
+}
+
+void TestSimServer::clicksTypedTextAndConsole() {
+    TSimServer server;
+    QVERIFY(server.Listen(QHostAddress::LocalHost, 0));
+    BuilderClient builder(server.Port());
+    QVERIFY(builder.Connect());
+    // 0: clickable; 1: type-in of 5; 2: neither.
+    builder.UI->ShowLayout(Layout(Element(0, 0x28) + Element(1, 0x20, 5) + Element(2, 0x20)));
+    QTRY_COMPARE_WITH_TIMEOUT(Buttons(server, 1).size(), 3, 5000);
+
+    QCOMPARE(server.Click(1, 0, SimPackets::CF_LEFT | SimPackets::CF_CTRL), QString());
+    QCOMPARE(server.Type(1, 1, "hello world"), QString());
+    QCOMPARE(server.Console(1, "Race starts"), QString());
+    using E = BuilderClient::Event;
+    QTRY_COMPARE_WITH_TIMEOUT(builder.Events, (QList<E>{{0, 5, QString()}, {1, 0, QStringLiteral("hello")}}),
+                              5000);
+    QTRY_COMPARE_WITH_TIMEOUT(builder.Console, QStringList{QStringLiteral("Race starts")}, 5000);
+
+    // What the simulator would not report is refused, and nothing is sent for it.
+    QCOMPARE(server.Click(1, 2, 1), QStringLiteral("button 2 of client 1 is not clickable"));
+    QCOMPARE(server.Click(1, 9, 1), QStringLiteral("client 1 has no button 9"));
+    QCOMPARE(server.Type(1, 0, "x"), QStringLiteral("button 0 of client 1 takes no text"));
+    QCOMPARE(server.Click(2, 0, 1), QStringLiteral("no client 2"));
+    QCOMPARE(server.Console(2, "x"), QStringLiteral("no client 2"));
+    QCOMPARE(server.Close(2), QStringLiteral("no client 2"));
+    QTest::qWait(100);
+    QCOMPARE(builder.Events.size(), 2);
+
+    // Closing from the stand-in ends the builder's link.
+    QCOMPARE(server.Close(1), QString());
+    QTRY_VERIFY_WITH_TIMEOUT(builder.Disconnected->load(), 5000);
+    QVERIFY(server.Clients().isEmpty());
+}
+
+void TestSimServer::keepAlivesAndSilentClients() {
+    TSimServer server(9, Fast());
+    QVERIFY(server.Listen(QHostAddress::LocalHost, 0));
+    QSignalSpy changed(&server, &TSimServer::ClientChanged);
+    BuilderClient builder(server.Port());
+    QVERIFY(builder.Connect());
+    RawClient silent(server.Port());
+    QVERIFY(silent.WaitConnected());
+    silent.Send(RawClient::Init());
+    // The raw client gets its version answer and keep-alives, and never answers them.
+    QTRY_VERIFY_WITH_TIMEOUT(silent.Received.count(SimPackets::KeepAlive(4)) >= 2, 5000);
+    QCOMPARE(silent.Received.value(0).at(1), char(Dromo::DR_VER));
+    QTRY_VERIFY_WITH_TIMEOUT(!server.Client(2)->Answering, 5000);
+    // The builder answers every keep-alive and stays answering.
+    QVERIFY(server.Client(1)->Answering);
+    // Anything from the silent one makes it answering again; silence is not a reason to drop it.
+    silent.Send(QByteArray("\x01\x03\x00\x00", 4));
+    QTRY_VERIFY_WITH_TIMEOUT(server.Client(2)->Answering, 5000);
+    QCOMPARE(server.Clients(), (QList<int>{1, 2}));
+    QVERIFY(changed.size() >= 4);
+}
+
+void TestSimServer::severalClientsKeepTheirOwnButtons() {
+    TSimServer server;
+    QVERIFY(server.Listen(QHostAddress::LocalHost, 0));
+    BuilderClient first(server.Port(), QStringLiteral("first"));
+    BuilderClient second(server.Port(), QStringLiteral("second"));
+    QVERIFY(first.Connect());
+    QVERIFY(second.Connect());
+    QCOMPARE(server.Client(1)->Name, QByteArray("first"));
+    QCOMPARE(server.Client(2)->Name, QByteArray("second"));
+    // The same click ids on both; clearing one client's buttons leaves the other's.
+    const QString a = Layout(Element(0, 0x28) + Element(1, 0x28));
+    const QString b = Layout(Element(0, 0x18, 0, QStringLiteral("other")) + Element(1, 0x28));
+    first.UI->ShowLayout(a);
+    second.UI->ShowLayout(b);
+    QTRY_COMPARE_WITH_TIMEOUT(Buttons(server, 1), TKvdUI::LayoutPackets(a, {}, 0, 4), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(Buttons(server, 2), TKvdUI::LayoutPackets(b, {}, 0, 4), 5000);
+    first.UI->DeleteButtons(1, 0, 0, 0);
+    QTRY_VERIFY_WITH_TIMEOUT(Buttons(server, 1).isEmpty(), 5000);
+    QCOMPARE(Buttons(server, 2).size(), 2);
+    // A click goes to the client named, and only there.
+    QCOMPARE(server.Click(2, 1, 2), QString());
+    QTRY_COMPARE_WITH_TIMEOUT(second.Events.size(), 1, 5000);
+    QCOMPARE(second.Events.at(0).Flags, 2);
+    QTest::qWait(50);
+    QVERIFY(first.Events.isEmpty());
+}
+
+void TestSimServer::hostileClientsAreDropped_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("reason");
+    const QByteArray init = RawClient::Init();
+    QTest::newRow("zero size byte") << init + QByteArray("\x00\x2d\x01\x00", 4)
+                                    << QStringLiteral("bad size byte 0");
+    QTest::newRow("garbage") << QByteArray("GET / HTTP/1.1\r\nHost: x\r\n\r\n")
+                             << QStringLiteral("bad packet type 69");
+    QTest::newRow("button before initialise")
+        << QByteArray("\x04\x2d\x01\x00\x00\x00\x28\x00\x01\x01\x05\x05", 12) + QByteArray(4, '\0')
+        << QStringLiteral("packet of type 45 before the initialise packet");
+    QTest::newRow("type out of range")
+        << init + QByteArray("\x01\x44\x00\x00", 4) << QStringLiteral("bad packet type 68");
+    QTest::newRow("short initialise")
+        << QByteArray("\x01\x01\x01\x00", 4) << QStringLiteral("short packet of type 1 (4 bytes)");
+    QTest::newRow("short button") << init + QByteArray("\x02\x2d\x01\x00\x00\x00\x00\x00", 8)
+                                  << QStringLiteral("short packet of type 45 (8 bytes)");
+    QByteArray flood = init;
+    for (int i = 0; i < 100000; ++i)
+        flood += QByteArray("\x01\x03\x00\x00", 4);
+    QTest::newRow("flood") << flood << QStringLiteral("flood: more than 20000 packets in one second");
+    QTest::newRow("half packet then silence")
+        << init + QByteArray("\x10\x2d\x01\x00\x05", 5)
+        << QStringLiteral("incomplete packet (5 of 64 bytes), then nothing for 300 ms");
+    QTest::newRow("never initialises")
+        << QByteArray() << QStringLiteral("no initialise packet within 500 ms");
+}
+
+void TestSimServer::hostileClientsAreDropped() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, reason);
+    TSimServer server(9, Fast());
+    QVERIFY(server.Listen(QHostAddress::LocalHost, 0));
+    BuilderClient builder(server.Port());
+    QVERIFY(builder.Connect());
+    QSignalSpy left(&server, &TSimServer::ClientLeft);
+
+    RawClient hostile(server.Port());
+    QVERIFY(hostile.WaitConnected());
+    hostile.Send(bytes);
+    QTRY_COMPARE_WITH_TIMEOUT(left.size(), 1, 5000);
+    QCOMPARE(left.at(0).at(0).toInt(), 2);
+    QCOMPARE(left.at(0).at(1).toString(), reason);
+    QVERIFY(hostile.WaitClosed());
+    QCOMPARE(server.Clients(), QList<int>{1});
+
+    // The well-behaved client is still served.
+    const QString layout = Layout(Element(4, 0x28));
+    builder.UI->ShowLayout(layout);
+    QTRY_COMPARE_WITH_TIMEOUT(Buttons(server, 1), TKvdUI::LayoutPackets(layout, {}, 0, 4), 5000);
+    QCOMPARE(server.Click(1, 4, 1), QString());
+    QTRY_COMPARE_WITH_TIMEOUT(builder.Events.size(), 1, 5000);
+    QCOMPARE(left.size(), 1);
+}
+
+void TestSimServer::tooManyClients() {
+    TSimLimits limits;
+    limits.MaxClients = 2;
+    TSimServer server(9, limits);
+    QVERIFY(server.Listen(QHostAddress::LocalHost, 0));
+    QSignalSpy left(&server, &TSimServer::ClientLeft);
+    RawClient a(server.Port()), b(server.Port()), c(server.Port());
+    QTRY_COMPARE_WITH_TIMEOUT(left.size(), 1, 5000);
+    QCOMPARE(left.at(0).at(0).toInt(), 3);
+    QCOMPARE(left.at(0).at(1).toString(), QStringLiteral("too many clients"));
+    QVERIFY(c.WaitClosed());
+    QCOMPARE(server.Clients(), (QList<int>{1, 2}));
+}
+
+QTEST_GUILESS_MAIN(TestSimServer)
+#include "tst_simserver.moc"
