@@ -11,7 +11,7 @@
 namespace {
 
 // The type-in entry: Escape or leaving it cancels.
-class TypeInEdit : public QLineEdit {
+class EntryEdit : public QLineEdit {
 public:
     using QLineEdit::QLineEdit;
     std::function<void()> Cancelled;
@@ -140,7 +140,7 @@ void TSimScreen::resizeEvent(QResizeEvent* event) {
 
 void TSimScreen::OpenEntry(const Entry& entry) {
     if (!m_edit) {
-        auto* edit = new TypeInEdit(this);
+        auto* edit = new EntryEdit(this);
         edit->Cancelled = [this] {
             QMetaObject::invokeMethod(this, &TSimScreen::CloseEntry, Qt::QueuedConnection);
         };
@@ -173,6 +173,10 @@ void TSimScreen::PlaceEntry() {
     if (!m_edit)
         return;
     const QRect r = PixelRect(m_editButton).toAlignedRect();
+    // The entry's text about as large as the button's.
+    QFont font = m_edit->font();
+    font.setPixelSize(qMax(10, qRound(r.height() * 0.55)));
+    m_edit->setFont(font);
     const int height = qMax(r.height(), m_edit->sizeHint().height());
     m_edit->setGeometry(r.x(), r.center().y() - height / 2, qMax(r.width(), 60), height);
 }

@@ -231,6 +231,7 @@ void TSimServer::HandlePacket(Connection& c, const QByteArray& packet) {
     c.LastHeard = Now();
     if (!c.Info.Answering) {
         c.Info.Answering = true;
+        emit AnsweringChanged(number, true);
         emit ClientChanged(number);
     }
     const QString problem = CheckPacket(c, packet);
@@ -323,6 +324,7 @@ void TSimServer::Housekeeping() {
         }
         if (c->Info.Answering && now - c->LastHeard > m_limits.SilentMs) {
             c->Info.Answering = false;
+            emit AnsweringChanged(number, false);
             emit ClientChanged(number);
         }
     }

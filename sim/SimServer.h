@@ -83,6 +83,8 @@ signals:
     void PacketSent(int number, const QByteArray& packet);
     // The name, version or answering state of the client changed.
     void ClientChanged(int number);
+    // The client went silent, or was heard again after being silent.
+    void AnsweringChanged(int number, bool answering);
     void ButtonsChanged(int number);
 
 private:

@@ -32,8 +32,8 @@ TSimWindow::TSimWindow(TSimServer& server, QWidget* parent) : QMainWindow(parent
 
     m_screen = new TSimScreen(server);
     m_clients = new QTreeWidget;
-    m_clients->setHeaderLabels({QStringLiteral("#"), QStringLiteral("Name"), QStringLiteral("Address"),
-                                QStringLiteral("Buttons"), QStringLiteral("State")});
+    m_clients->setHeaderLabels({QStringLiteral("#"), QStringLiteral("Name"), QStringLiteral("State"),
+                                QStringLiteral("Buttons"), QStringLiteral("Address")});
     m_clients->setRootIsDecorated(false);
     m_clients->setUniformRowHeights(true);
     m_clients->setContextMenuPolicy(Qt::ActionsContextMenu);
@@ -52,7 +52,7 @@ TSimWindow::TSimWindow(TSimServer& server, QWidget* parent) : QMainWindow(parent
     split->addWidget(m_screen);
     split->addWidget(panel);
     split->setStretchFactor(0, 1);
-    split->setSizes({420, 380});
+    split->setSizes({540, 360});
     setCentralWidget(split);
     statusBar()->showMessage(
         QStringLiteral("Listening on %1, protocol %2").arg(endpoint).arg(server.Protocol()));
@@ -95,12 +95,11 @@ TSimWindow::TSimWindow(TSimServer& server, QWidget* parent) : QMainWindow(parent
     connect(&server, &TSimServer::PacketSent, this, [this](int n, const QByteArray& packet) {
         Log(QStringLiteral("%1 > %2   %3").arg(n).arg(SimPackets::Describe(packet), Hex(packet)));
     });
-    connect(&server, &TSimServer::ClientChanged, this, [this](int n) {
-        if (const TSimClient* c = m_server.Client(n); c && c->Initialised)
-            Log(QStringLiteral("%1   %2").arg(n).arg(c->Answering ? QStringLiteral("answering")
-                                                                  : QStringLiteral("not answering")));
-        m_clientsDirty = true;
+    connect(&server, &TSimServer::AnsweringChanged, this, [this](int n, bool answering) {
+        Log(QStringLiteral("%1   %2").arg(n).arg(answering ? QStringLiteral("answering again")
+                                                           : QStringLiteral("not answering")));
     });
+    connect(&server, &TSimServer::ClientChanged, this, [this] { m_clientsDirty = true; });
     connect(&server, &TSimServer::ButtonsChanged, this, [this] { m_clientsDirty = true; });
     m_flush.setInterval(FlushMs);
     connect(&m_flush, &QTimer::timeout, this, &TSimWindow::Flush);
@@ -144,16 +143,18 @@ void TSimWindow::RefreshClients() {
         const QString state = !c->Initialised ? QStringLiteral("waiting for initialise")
                               : c->Answering  ? QStringLiteral("connected")
                                               : QStringLiteral("not answering");
-        const QStringList texts = {QString::number(c->Number), QString::fromLocal8Bit(c->Name), c->Peer,
-                                   QString::number(c->Buttons.size()), state};
+        const QStringList texts = {QString::number(c->Number), QString::fromLocal8Bit(c->Name), state,
+                                   QString::number(c->Buttons.size()), c->Peer};
         for (int column = 0; column < texts.size(); ++column)
             if (item->text(column) != texts.at(column))
                 item->setText(column, texts.at(column));
         item->setData(0, Qt::UserRole, c->Number);
-        item->setForeground(4, c->Answering ? palette().text() : QBrush(Qt::red));
+        item->setForeground(2, c->Answering ? palette().text() : QBrush(Qt::red));
         if (c->Number == current)
             m_clients->setCurrentItem(item);
     }
+    for (int column = 0; column < m_clients->columnCount() - 1; ++column)
+        m_clients->resizeColumnToContents(column);
 }
 
 int TSimWindow::CurrentClient() const {

@@ -3,6 +3,7 @@
 // of the stand-in's window.
 
 #include "../shell/ShellFixture.h"
+#include "SimTestClients.h"
 
 #include "link/KvdUI.h"
 #include "sim/SimScreen.h"
@@ -155,7 +156,10 @@ void TestSimPreview::windowShowsEveryStyleAndAlignment() {
         QVERIFY(out.open(QIODevice::WriteOnly));
         out.write(layout.toUtf8());
     }
-    TSimServer server;
+    TSimLimits limits;
+    limits.KeepAliveMs = 200;
+    limits.SilentMs = 600;
+    TSimServer server(9, limits);
     QVERIFY(server.Listen(QHostAddress::LocalHost, 0));
     TSimWindow window(server);
     window.resize(900, 520);
@@ -166,7 +170,19 @@ void TestSimPreview::windowShowsEveryStyleAndAlignment() {
     QCOMPARE(f.Elements().size(), 9);
     Connect(f, server.Port());
     QTRY_COMPARE_WITH_TIMEOUT(Buttons(server, 1).size(), 9, 5000);
+    // A second client that shows one button of its own and never answers the keep-alives.
+    RawClient silent(server.Port());
+    QVERIFY(silent.WaitConnected());
+    QByteArray own = TKvdUI::LayoutPackets(QStringLiteral("<ui><element id=\"0\" text=\"Other client\" "
+                                                          "left=\"10\" top=\"340\" width=\"200\" "
+                                                          "height=\"40\" bstyle=\"16\"/></ui>"),
+                                           {}, 0, 4)
+                         .value(0);
+    silent.Send(RawClient::Init("timing screen") + own);
+    QTRY_VERIFY_WITH_TIMEOUT(server.Client(2) && !server.Client(2)->Answering, 5000);
     window.Flush();
+    QCOMPARE(window.ClientList()->topLevelItem(1)->text(2), QStringLiteral("not answering"));
+    QCOMPARE(window.Screen()->Entries().size(), 10);
     QCOMPARE(window.ClientList()->topLevelItem(0)->text(1), QStringLiteral("KvdUIBuilder"));
     QCOMPARE(window.ClientList()->topLevelItem(0)->text(3), QStringLiteral("9"));
     // The screen follows the window's size and stays square.
