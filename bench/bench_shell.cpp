@@ -4,6 +4,7 @@
 // running program with 256 elements.
 
 #include "../tests/link/TestPeer.h"
+#include "BenchCommon.h"
 #include "layout/KvdUIElement.h"
 #include "layout/KvdUILayoutFile.h"
 #include "link/Dromo.h"
@@ -21,31 +22,10 @@
 
 namespace {
 
-constexpr int ElementCount = 256;
+using BenchCommon::ElementCount;
+using BenchCommon::FullScreenLayout;
+using BenchCommon::ResidentKiB;
 constexpr int RefreshDelayMs = 50;
-
-// 256 buttons with the IDs 0 to 255 in a 16 x 16 grid on the 400 x 400 surface.
-QString FullScreenLayout() {
-    TControl root;
-    root.SetBounds(0, 0, LayoutSurfaceWidth, LayoutSurfaceHeight);
-    for (int i = 0; i < ElementCount; ++i) {
-        auto* b = new TKvdUIButton(&root);
-        b->SetParentControl(&root);
-        b->SetBounds((i % 16) * 24 + 4, (i / 16) * 24 + 4, 22, 22);
-        b->SetID(quint8(i));
-    }
-    return WriteLayout(&root);
-}
-
-long ResidentKiB() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
-    return -1;
-}
 
 int ButtonPackets(const TestPeer& peer) {
     int count = 0;

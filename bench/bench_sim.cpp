@@ -3,8 +3,7 @@
 // drawing and logging), and whether it keeps up at 20 refreshes a second for ten seconds without its
 // resident memory growing.
 
-#include "layout/KvdUIElement.h"
-#include "layout/KvdUILayoutFile.h"
+#include "BenchCommon.h"
 #include "link/Dromo.h"
 #include "link/KvdUI.h"
 #include "sim/SimScreen.h"
@@ -13,7 +12,6 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QTest>
 #include <benchmark/benchmark.h>
 
@@ -26,33 +24,15 @@
 
 namespace {
 
-constexpr int ButtonCount = 256;
+constexpr int ButtonCount = BenchCommon::ElementCount;
+using BenchCommon::ResidentKiB;
 
 // One refresh of a full screen: the 256 button packets of a 16 x 16 grid of labelled buttons.
 QByteArray RefreshBytes() {
-    TControl root;
-    root.SetBounds(0, 0, LayoutSurfaceWidth, LayoutSurfaceHeight);
-    for (int i = 0; i < ButtonCount; ++i) {
-        auto* b = new TKvdUIButton(&root);
-        b->SetParentControl(&root);
-        b->SetBounds((i % 16) * 24 + 4, (i / 16) * 24 + 4, 22, 22);
-        b->SetID(quint8(i));
-        b->SetText(QStringLiteral("B%1").arg(i));
-    }
     QByteArray bytes;
-    for (const QByteArray& packet : TKvdUI::LayoutPackets(WriteLayout(&root), {}, 0, 4))
+    for (const QByteArray& packet : TKvdUI::LayoutPackets(BenchCommon::FullScreenLayout(true), {}, 0, 4))
         bytes += packet;
     return bytes;
-}
-
-long ResidentKiB() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
-    return -1;
 }
 
 // A client on a thread of its own with a blocking socket, as a real one would be; it never reads.
@@ -138,7 +118,10 @@ void RefreshThroughput(benchmark::State& state, bool withWindow) {
         window = std::make_unique<TSimWindow>(server);
         window->resize(900, 560);
         window->show();
-        QTest::qWaitForWindowExposed(window.get());
+        if (!QTest::qWaitForWindowExposed(window.get())) {
+            state.SkipWithError("window not shown");
+            return;
+        }
     }
     Counter counter(server);
     LoadClient client(server.Port());
@@ -185,7 +168,10 @@ void BM_SimWindowAt20Hz(benchmark::State& state) {
         TSimWindow window(server);
         window.resize(900, 560);
         window.show();
-        QTest::qWaitForWindowExposed(&window);
+        if (!QTest::qWaitForWindowExposed(&window)) {
+            state.SkipWithError("window not shown");
+            return;
+        }
         Counter counter(server);
         LoadClient client(server.Port());
         client.SendPaced(RefreshBytes(), Refreshes, PeriodMs);

@@ -330,27 +330,39 @@ void TSimServer::Housekeeping() {
     }
 }
 
-QString TSimServer::Click(int number, quint8 clickId, quint8 flags) {
-    Connection* c = Find(number);
-    if (!c)
-        return QStringLiteral("no client %1").arg(number);
+const QByteArray* TSimServer::FindButton(int number, quint8 clickId, Connection*& c, QString& error) const {
+    c = Find(number);
+    if (!c) {
+        error = QStringLiteral("no client %1").arg(number);
+        return nullptr;
+    }
     const auto it = c->Info.Buttons.find(clickId);
-    if (it == c->Info.Buttons.end())
-        return QStringLiteral("client %1 has no button %2").arg(number).arg(clickId);
-    if (!(quint8(it->second.at(6)) & Dromo::BST_CLICK))
+    if (it == c->Info.Buttons.end()) {
+        error = QStringLiteral("client %1 has no button %2").arg(number).arg(clickId);
+        return nullptr;
+    }
+    return &it->second;
+}
+
+QString TSimServer::Click(int number, quint8 clickId, quint8 flags) {
+    Connection* c = nullptr;
+    QString error;
+    const QByteArray* button = FindButton(number, clickId, c, error);
+    if (!button)
+        return error;
+    if (!(quint8(button->at(6)) & Dromo::BST_CLICK))
         return QStringLiteral("button %2 of client %1 is not clickable").arg(number).arg(clickId);
     Send(*c, SimPackets::Click(clickId, flags, m_framerUnit));
     return QString();
 }
 
 QString TSimServer::Type(int number, quint8 clickId, const QByteArray& text) {
-    Connection* c = Find(number);
-    if (!c)
-        return QStringLiteral("no client %1").arg(number);
-    const auto it = c->Info.Buttons.find(clickId);
-    if (it == c->Info.Buttons.end())
-        return QStringLiteral("client %1 has no button %2").arg(number).arg(clickId);
-    const int typeIn = quint8(it->second.at(7));
+    Connection* c = nullptr;
+    QString error;
+    const QByteArray* button = FindButton(number, clickId, c, error);
+    if (!button)
+        return error;
+    const int typeIn = quint8(button->at(7));
     if (typeIn == 0)
         return QStringLiteral("button %2 of client %1 takes no text").arg(number).arg(clickId);
     Send(*c, SimPackets::Typed(clickId, text.left(typeIn), m_framerUnit));

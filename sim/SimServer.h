@@ -99,6 +99,8 @@ private:
     void Drop(Connection& c, const QString& reason);
     void Housekeeping();
     Connection* Find(int number) const;
+    // The last packet of a client's button, or nullptr with why there is none in error.
+    const QByteArray* FindButton(int number, quint8 clickId, Connection*& c, QString& error) const;
 
     quint8 m_protocol;
     quint8 m_framerUnit;

@@ -5,6 +5,7 @@
 #include "link/KvdDromo.h"
 #include "link/KvdUI.h"
 #include "sim/SimFramer.h"
+#include "sim/SimServer.h"
 
 #include <QTcpSocket>
 #include <QTest>
@@ -83,3 +84,12 @@ struct RawClient {
         return init;
     }
 };
+
+// The button packets the stand-in keeps for a client, in click-id order.
+inline QList<QByteArray> ServerButtons(const TSimServer& server, int client) {
+    QList<QByteArray> out;
+    if (const TSimClient* c = server.Client(client))
+        for (const auto& [id, packet] : c->Buttons)
+            out << packet;
+    return out;
+}

@@ -21,13 +21,6 @@ private slots:
 
 private:
     static void Connect(ShellFixture& f, quint16 port);
-    static QList<QByteArray> Buttons(const TSimServer& server, int client) {
-        QList<QByteArray> out;
-        if (const TSimClient* c = server.Client(client))
-            for (const auto& [id, packet] : c->Buttons)
-                out << packet;
-        return out;
-    }
     // Clicks the middle of the stand-in's button with that click id.
     static void ClickButton(TSimWindow& window, int id, Qt::KeyboardModifiers keys = {}) {
         TSimScreen* screen = window.Screen();
@@ -71,8 +64,8 @@ void TestSimPreview::insertClickTypeDelete() {
     f.Insert(f.Main->actToolButton, QRect(40, 40, 120, 40));
     QCOMPARE(f.Elements().size(), 1);
     TKvdUIElement* button = f.Elements().at(0);
-    QTRY_COMPARE_WITH_TIMEOUT(Buttons(server, 1), TKvdUI::LayoutPackets(WriteLayout(f.Root()), {}, 0, 4),
-                              5000);
+    QTRY_COMPARE_WITH_TIMEOUT(ServerButtons(server, 1),
+                              TKvdUI::LayoutPackets(WriteLayout(f.Root()), {}, 0, 4), 5000);
     QCOMPARE(window.Screen()->Entries().size(), 1);
     QCOMPARE(window.Screen()->Entries().at(0).Button.UnitRect(), QRect(20, 20, 60, 20));
 
@@ -104,7 +97,7 @@ void TestSimPreview::insertClickTypeDelete() {
     // Deleted in the builder, it vanishes from the stand-in.
     f.ClickOn(button);
     f.Click(f.Main->actDelete);
-    QTRY_VERIFY_WITH_TIMEOUT(Buttons(server, 1).isEmpty(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(ServerButtons(server, 1).isEmpty(), 5000);
     QVERIFY(window.Screen()->Entries().isEmpty());
 
     // Ending the preview in the builder removes the client from the stand-in's list.
@@ -169,7 +162,7 @@ void TestSimPreview::windowShowsEveryStyleAndAlignment() {
     f.Start(file);
     QCOMPARE(f.Elements().size(), 9);
     Connect(f, server.Port());
-    QTRY_COMPARE_WITH_TIMEOUT(Buttons(server, 1).size(), 9, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(ServerButtons(server, 1).size(), 9, 5000);
     // A second client that shows one button of its own and never answers the keep-alives.
     RawClient silent(server.Port());
     QVERIFY(silent.WaitConnected());

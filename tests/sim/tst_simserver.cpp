@@ -41,13 +41,6 @@ private:
             .arg(10 + 70 * id)
             .arg(bstyle);
     }
-    static QList<QByteArray> Buttons(const TSimServer& server, int client) {
-        QList<QByteArray> out;
-        if (const TSimClient* c = server.Client(client))
-            for (const auto& [id, packet] : c->Buttons)
-                out << packet;
-        return out;
-    }
 };
 
 void TestSimServer::handshakeAndButtons() {
@@ -65,23 +58,24 @@ void TestSimServer::handshakeAndButtons() {
     // Every button packet is kept by click id; sending an id again replaces it.
     const QString layout = Layout(Element(0, 0x28) + Element(1, 0x50, 5) + Element(2, 0x90));
     builder.UI->ShowLayout(layout);
-    QTRY_COMPARE_WITH_TIMEOUT(Buttons(server, 1), TKvdUI::LayoutPackets(layout, {}, 0, 4), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(ServerButtons(server, 1), TKvdUI::LayoutPackets(layout, {}, 0, 4), 5000);
     const QString replaced = Layout(Element(1, 0x10, 0, QStringLiteral("new text")));
     builder.UI->ShowLayout(replaced);
-    QTRY_COMPARE_WITH_TIMEOUT(Buttons(server, 1).value(1), TKvdUI::LayoutPackets(replaced, {}, 0, 4).value(0),
-                              5000);
-    QCOMPARE(Buttons(server, 1).size(), 3);
+    QTRY_COMPARE_WITH_TIMEOUT(ServerButtons(server, 1).value(1),
+                              TKvdUI::LayoutPackets(replaced, {}, 0, 4).value(0), 5000);
+    QCOMPARE(ServerButtons(server, 1).size(), 3);
 
     // Delete one, a range (ClickMax below the click id counts as well), then everything.
     builder.UI->DeleteButtons(0, 1, 1, 0);
-    QTRY_COMPARE_WITH_TIMEOUT(Buttons(server, 1).size(), 2, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(ServerButtons(server, 1).size(), 2, 5000);
     builder.UI->ShowLayout(layout);
-    QTRY_COMPARE_WITH_TIMEOUT(Buttons(server, 1).size(), 3, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(ServerButtons(server, 1).size(), 3, 5000);
     builder.Dromo->Send(Dromo::DR_BTN_DEL, Dromo::BuildDeleteButtons(0, 2, 1, 0));
-    QTRY_COMPARE_WITH_TIMEOUT(Buttons(server, 1), TKvdUI::LayoutPackets(layout, {}, 0, 4).mid(0, 1), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(ServerButtons(server, 1), TKvdUI::LayoutPackets(layout, {}, 0, 4).mid(0, 1),
+                              5000);
     builder.UI->ShowLayout(layout);
     builder.UI->DeleteButtons(1, 0, 0, 0);
-    QTRY_VERIFY_WITH_TIMEOUT(Buttons(server, 1).isEmpty(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(ServerButtons(server, 1).isEmpty(), 5000);
     QVERIFY(received.size() >= 10);
 
     // The builder ending the link: the client leaves with its reason.
@@ -99,7 +93,7 @@ void TestSimServer::clicksTypedTextAndConsole() {
     QVERIFY(builder.Connect());
     // 0: clickable; 1: type-in of 5; 2: neither.
     builder.UI->ShowLayout(Layout(Element(0, 0x28) + Element(1, 0x20, 5) + Element(2, 0x20)));
-    QTRY_COMPARE_WITH_TIMEOUT(Buttons(server, 1).size(), 3, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(ServerButtons(server, 1).size(), 3, 5000);
 
     QCOMPARE(server.Click(1, 0, SimPackets::CF_LEFT | SimPackets::CF_CTRL), QString());
     QCOMPARE(server.Type(1, 1, "hello world"), QString());
@@ -161,11 +155,11 @@ void TestSimServer::severalClientsKeepTheirOwnButtons() {
     const QString b = Layout(Element(0, 0x18, 0, QStringLiteral("other")) + Element(1, 0x28));
     first.UI->ShowLayout(a);
     second.UI->ShowLayout(b);
-    QTRY_COMPARE_WITH_TIMEOUT(Buttons(server, 1), TKvdUI::LayoutPackets(a, {}, 0, 4), 5000);
-    QTRY_COMPARE_WITH_TIMEOUT(Buttons(server, 2), TKvdUI::LayoutPackets(b, {}, 0, 4), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(ServerButtons(server, 1), TKvdUI::LayoutPackets(a, {}, 0, 4), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(ServerButtons(server, 2), TKvdUI::LayoutPackets(b, {}, 0, 4), 5000);
     first.UI->DeleteButtons(1, 0, 0, 0);
-    QTRY_VERIFY_WITH_TIMEOUT(Buttons(server, 1).isEmpty(), 5000);
-    QCOMPARE(Buttons(server, 2).size(), 2);
+    QTRY_VERIFY_WITH_TIMEOUT(ServerButtons(server, 1).isEmpty(), 5000);
+    QCOMPARE(ServerButtons(server, 2).size(), 2);
     // A click goes to the client named, and only there.
     QCOMPARE(server.Click(2, 1, 2), QString());
     QTRY_COMPARE_WITH_TIMEOUT(second.Events.size(), 1, 5000);
@@ -223,7 +217,7 @@ void TestSimServer::hostileClientsAreDropped() {
     // The well-behaved client is still served.
     const QString layout = Layout(Element(4, 0x28));
     builder.UI->ShowLayout(layout);
-    QTRY_COMPARE_WITH_TIMEOUT(Buttons(server, 1), TKvdUI::LayoutPackets(layout, {}, 0, 4), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(ServerButtons(server, 1), TKvdUI::LayoutPackets(layout, {}, 0, 4), 5000);
     QCOMPARE(server.Click(1, 4, 1), QString());
     QTRY_COMPARE_WITH_TIMEOUT(builder.Events.size(), 1, 5000);
     QCOMPARE(left.size(), 1);
