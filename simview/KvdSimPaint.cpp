@@ -1,6 +1,7 @@
 #include "simview/KvdSimPaint.h"
 
 #include <QFontMetricsF>
+#include <QHash>
 #include <QPainter>
 
 namespace {
@@ -11,6 +12,7 @@ constexpr qreal TextHeightShare = 0.72;
 struct Run {
     QString text;
     bool placeholder;
+    qreal advance = 0;
 };
 
 // Splits text into plain runs and "{...}" runs. An unclosed brace is plain text.
@@ -34,11 +36,23 @@ QList<Run> SplitRuns(const QString& text, bool markPlaceholders) {
     return runs;
 }
 
-QFont ButtonFont(qreal heightPixels) {
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(std::max(1, qRound(heightPixels * TextHeightShare)));
-    return font;
+struct ButtonFont {
+    QFont font;
+    QFontMetricsF metrics;
+};
+
+// A screen holds buttons of a few heights only: their fonts and metrics are made once per thread.
+const ButtonFont& ButtonFontFor(qreal heightPixels) {
+    const int pixelSize = std::max(1, qRound(heightPixels * TextHeightShare));
+    thread_local QHash<int, ButtonFont> fonts;
+    auto it = fonts.constFind(pixelSize);
+    if (it == fonts.constEnd()) {
+        QFont font(QStringLiteral("DejaVu Sans"));
+        font.setStyleHint(QFont::SansSerif);
+        font.setPixelSize(pixelSize);
+        it = fonts.insert(pixelSize, ButtonFont{font, QFontMetricsF(font)});
+    }
+    return *it;
 }
 
 } // namespace
@@ -71,13 +85,15 @@ void PaintSimButtonIn(QPainter& painter, const QRectF& pixels, const TKvdSimButt
     }
 
     if (!button.Text.isEmpty()) {
-        const QFont font = ButtonFont(pixels.height());
-        painter.setFont(font);
-        const QFontMetricsF metrics(font);
-        const QList<Run> runs = SplitRuns(button.Text, look.MarkPlaceholders);
+        const ButtonFont& font = ButtonFontFor(pixels.height());
+        const QFontMetricsF& metrics = font.metrics;
+        painter.setFont(font.font);
+        QList<Run> runs = SplitRuns(button.Text, look.MarkPlaceholders);
         qreal width = 0;
-        for (const Run& run : runs)
-            width += metrics.horizontalAdvance(run.text);
+        for (Run& run : runs) {
+            run.advance = metrics.horizontalAdvance(run.text);
+            width += run.advance;
+        }
         const Qt::Alignment align = button.HorizontalAlignment();
         qreal x = pixels.left() + (pixels.width() - width) / 2;
         if (align == Qt::AlignLeft)
@@ -88,9 +104,8 @@ void PaintSimButtonIn(QPainter& painter, const QRectF& pixels, const TKvdSimButt
         const QColor color = button.LightBackground() ? look.TextOnLight : look.TextOnDark;
         const bool shadow = button.Transparent();
         for (const Run& run : runs) {
-            const qreal advance = metrics.horizontalAdvance(run.text);
             if (run.placeholder) {
-                painter.fillRect(QRectF(x, pixels.top() + line, advance, pixels.height() - 2 * line),
+                painter.fillRect(QRectF(x, pixels.top() + line, run.advance, pixels.height() - 2 * line),
                                  look.PlaceholderBack);
                 painter.setPen(look.PlaceholderText);
             } else {
@@ -101,7 +116,7 @@ void PaintSimButtonIn(QPainter& painter, const QRectF& pixels, const TKvdSimButt
                 painter.setPen(color);
             }
             painter.drawText(QPointF(x, baseline), run.text);
-            x += advance;
+            x += run.advance;
         }
     }
     painter.restore();

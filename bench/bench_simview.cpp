@@ -1,0 +1,70 @@
+// Drawing buttons as the simulator shows them: a full screen of 256 buttons painted by the renderer
+// into the 400 x 400 pixels of the design surface's scale, with and without placeholder marking.
+
+#include "simview/KvdSimPaint.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+
+namespace {
+
+// 16 x 16 buttons of 12 x 12 units: every style, alignment, clickable and type-in mix, with texts
+// of a few words, some of them with a placeholder.
+QList<TKvdSimButton> FullScreen() {
+    const quint8 backgrounds[] = {sbDark, sbLight, 0};
+    const quint8 alignments[] = {0, sbLeft, sbRight};
+    QList<TKvdSimButton> buttons;
+    for (int i = 0; i < 256; ++i) {
+        TKvdSimButton b;
+        b.ClickID = quint8(i);
+        b.Left = quint8(i % 16 * 12 + 4);
+        b.Top = quint8(i / 16 * 12 + 4);
+        b.Width = 12;
+        b.Height = 12;
+        b.BStyle = backgrounds[i % 3] | alignments[i / 3 % 3] | (i % 2 ? sbClickable : 0);
+        b.TypeIn = i % 5 == 0 ? 16 : 0;
+        b.Text = i % 4 == 0 ? QStringLiteral("Lap {lap}") : QStringLiteral("Pit %1").arg(i);
+        buttons.append(b);
+    }
+    return buttons;
+}
+
+void PaintScreen(benchmark::State& state, bool markPlaceholders) {
+    const QList<TKvdSimButton> buttons = FullScreen();
+    TKvdSimLook look;
+    look.MarkPlaceholders = markPlaceholders;
+    QImage image(400, 400, QImage::Format_RGB32);
+    for (auto _ : state) {
+        QPainter painter(&image);
+        PaintSimScreen(painter, buttons, 2, look);
+        painter.end();
+        benchmark::DoNotOptimize(image.constBits());
+    }
+    state.SetItemsProcessed(state.iterations() * buttons.size());
+}
+
+void BM_PaintSimScreen256(benchmark::State& state) {
+    PaintScreen(state, false);
+}
+BENCHMARK(BM_PaintSimScreen256)->Unit(benchmark::kMillisecond);
+
+void BM_PaintSimScreen256_MarkedPlaceholders(benchmark::State& state) {
+    PaintScreen(state, true);
+}
+BENCHMARK(BM_PaintSimScreen256_MarkedPlaceholders)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // Fonts need a GUI application; no display is needed.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
