@@ -1,11 +1,14 @@
 // Drawing buttons as the simulator shows them: a full screen of 256 buttons painted by the renderer
-// into the 400 x 400 pixels of the design surface's scale, with and without placeholder marking.
+// into the 400 x 400 pixels of the design surface's scale, with and without placeholder marking, and
+// the design surface holding 256 elements repainted whole in the simulator look.
 
+#include "core/Control.h"
+#include "layout/KvdUIElement.h"
 #include "simview/KvdSimPaint.h"
 
 #include <benchmark/benchmark.h>
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <QImage>
 #include <QPainter>
 
@@ -56,13 +59,42 @@ void BM_PaintSimScreen256_MarkedPlaceholders(benchmark::State& state) {
 }
 BENCHMARK(BM_PaintSimScreen256_MarkedPlaceholders)->Unit(benchmark::kMillisecond);
 
+// The same full screen as elements on a surface, drawn the way the surface repaints after the look
+// is switched: every element's paint event through Qt's widget painting. Argument 1 is the
+// simulator look, 0 the identification picture for comparison.
+void BM_Surface256(benchmark::State& state) {
+    const TKvdUIStyle styles[] = {stDark, stLight, stTransparent};
+    const TAlignment alignments[] = {taCenter, taLeftJustify, taRightJustify};
+    TControl root;
+    root.SetBounds(0, 0, 400, 400);
+    const QList<TKvdSimButton> buttons = FullScreen();
+    for (int i = 0; i < buttons.size(); ++i) {
+        auto* e = new TKvdUIButton(&root);
+        e->SetParentControl(&root);
+        e->SetBounds(buttons[i].Left * 2, buttons[i].Top * 2, 24, 24);
+        e->SetStyle(styles[i % 3]);
+        e->SetAlignment(alignments[i / 3 % 3]);
+        e->SetInputLength(buttons[i].TypeIn);
+        e->SetText(buttons[i].Text);
+    }
+    TKvdUIElement::SetSimulatorLook(state.range(0) != 0);
+    QImage image(400, 400, QImage::Format_RGB32);
+    for (auto _ : state) {
+        root.render(&image);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+    TKvdUIElement::SetSimulatorLook(false);
+    state.SetItemsProcessed(state.iterations() * buttons.size());
+}
+BENCHMARK(BM_Surface256)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
 } // namespace
 
 int main(int argc, char** argv) {
-    // Fonts need a GUI application; no display is needed.
+    // Fonts and widgets need an application; no display is needed.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
+    QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -36,8 +36,7 @@ QHash<const TControl*, IdCensus>& censuses() {
 } // namespace
 
 TKvdUIElement::TKvdUIElement(TControl* owner) : TControl(owner), OnElementChange(defaultHandler()) {
-    // Qt paints widgets through a back buffer already, so dragging does not flicker.
-    setAttribute(Qt::WA_OpaquePaintEvent);
+    UpdateOpacity();
     CensusAdd();
 }
 
@@ -114,6 +113,7 @@ void TKvdUIElement::SetText(const QString& value) {
 
 void TKvdUIElement::SetInputLength(quint8 value) {
     m_inputLength = value;
+    update();
     Changed(ecChanged);
 }
 
@@ -125,6 +125,8 @@ void TKvdUIElement::SetAlignment(TAlignment value) {
 
 void TKvdUIElement::SetStyle(TKvdUIStyle value) {
     m_style = value;
+    UpdateOpacity();
+    update();
     Changed(ecChanged);
 }
 
@@ -176,6 +178,7 @@ void TKvdUIElement::DecodeBStyle(quint8 value) {
         m_style = stLight;
     else
         m_style = stTransparent;
+    UpdateOpacity();
     if (value & bsLeft)
         m_alignment = taLeftJustify;
     else if (value & bsRight)

@@ -4,6 +4,7 @@
 // sees every assignment; every change of position or size passes the even-pixel bounds rules.
 
 #include "core/Control.h"
+#include "simview/KvdSimButton.h"
 
 #include <QColor>
 #include <functional>
@@ -26,13 +27,14 @@ enum TKvdUIElementChange { ecCreated = 0, ecDestroying = 1, ecChanged = 2 };
 class TKvdUIElement;
 using TKvdUIElementChangeEvent = std::function<void(TKvdUIElement* Sender, TKvdUIElementChange Kind)>;
 
-// Bits of the style-flags byte stored in the file ("bstyle") and sent in button packets.
+// Bits of the style-flags byte stored in the file ("bstyle") and sent in button packets: the bits of the
+// button packet's style byte.
 enum TKvdUIStyleFlag : quint8 {
-    bsClickable = 8,
-    bsLight = 16,
-    bsDark = 32,
-    bsLeft = 64,
-    bsRight = 128,
+    bsClickable = sbClickable,
+    bsLight = sbLight,
+    bsDark = sbDark,
+    bsLeft = sbLeft,
+    bsRight = sbRight,
 };
 
 class TKvdUIElement : public TControl {
@@ -80,6 +82,11 @@ public:
     // The class name without its "TKvdUI" prefix, upper case: PANEL, BUTTON, TEXT.
     QString KindWord() const;
 
+    // Whether every element is drawn as the simulator shows its button (real text, style and
+    // alignment, placeholders highlighted) instead of by kind and ID. Setting it repaints all elements.
+    static bool SimulatorLook();
+    static void SetSimulatorLook(bool on);
+
 protected:
     bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
@@ -90,6 +97,8 @@ protected:
     void PaintFrame(QPainter& painter, const QBrush& brush);
     // One line in the design surface's small bold font inside the frame, cut with an ellipsis.
     void PaintCaption(QPainter& painter, const QString& caption, Qt::Alignment alignment);
+    // The element's button as the simulator shows it.
+    void PaintSimulatorLook(QPainter& painter);
     void Changed(TKvdUIElementChange kind);
     // Constructors set their kind's caption without notifying.
     void SetTextDirect(const QString& value) { m_text = value; }
@@ -97,6 +106,8 @@ protected:
     bool m_clickable = false;
 
 private:
+    // Transparent elements in the simulator look let what lies under them show through.
+    void UpdateOpacity();
     void CensusAdd();
     void CensusRemove();
 

@@ -8,7 +8,10 @@
 
 void TKvdUIElement::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    Paint(painter);
+    if (SimulatorLook())
+        PaintSimulatorLook(painter);
+    else
+        Paint(painter);
 }
 
 void TKvdUIElement::Paint(QPainter& painter) {

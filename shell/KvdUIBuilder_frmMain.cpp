@@ -398,6 +398,7 @@ void TfrmMain::CreateMenus() {
     QMenu* tools = MainMenu1->addMenu(QStringLiteral("Tools"));
     tools->setObjectName(QStringLiteral("Tools1"));
     tools->addAction(actPreview);
+    CreateViewMenu(tools);
     QMenu* help = MainMenu1->addMenu(QStringLiteral("Help"));
     help->setObjectName(QStringLiteral("Help1"));
     help->addAction(actAbout);
@@ -492,6 +493,7 @@ void TfrmMain::LoadSettings() {
     KvdDromo1->SetAddress(ini.value(QStringLiteral("address"), KvdDromo1->Address()).toString());
     KvdDromo1->SetPort(ini.value(QStringLiteral("port"), KvdDromo1->Port()).toInt());
     ini.endGroup();
+    LoadViewSettings(ini);
 }
 
 bool TfrmMain::WriteSettings(const std::function<void(QSettings&)>& write) {
@@ -519,6 +521,7 @@ void TfrmMain::SaveSettings() {
         ini.setValue(QStringLiteral("address"), KvdDromo1->Address());
         ini.setValue(QStringLiteral("port"), KvdDromo1->Port());
         ini.endGroup();
+        SaveViewSettings(ini);
     });
 }
 

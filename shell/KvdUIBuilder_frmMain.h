@@ -85,6 +85,8 @@ public:
     QAction *actToolPointer, *actToolPanel, *actToolButton, *actToolText, *actClose, *actDelete;
     QAction *actBringToFront, *actSendToBack, *actPaste, *actCut, *actCopy, *actSelectAll, *actUndo, *actRedo;
     QActionGroup* ToolGroup = nullptr;
+    // View menu: draws the elements as the simulator does; kept in the settings file.
+    QAction* actSimulatorLook = nullptr;
     QList<QAction*> Actions() const { return m_actions; }
 
     // Runs an action the way the program does: the enabled states are recomputed first, and a disabled
@@ -172,6 +174,12 @@ private:
     void KvdDromo1Disconnect(QObject* sender);
     void KvdDromo1Error(QObject* sender, const QString& message);
     void KvdUI1Event(QObject* sender, quint8 clickId, quint8 flags, const QString& text);
+
+    // View menu.
+    void CreateViewMenu(QMenu* before);
+    void ApplySimulatorLook(bool on);
+    void LoadViewSettings(QSettings& ini);
+    void SaveViewSettings(QSettings& ini) const;
 
     static void SetScreenCursor(Qt::CursorShape shape);
     bool DocumentOpen() const { return !DocumentName().isEmpty(); }

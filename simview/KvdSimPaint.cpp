@@ -77,7 +77,8 @@ void PaintSimButtonIn(QPainter& painter, const QRectF& pixels, const TKvdSimButt
         painter.fillRect(QRectF(r.left(), r.top(), line, r.height()), look.ClickFrame);
         painter.fillRect(QRectF(r.right() - line, r.top(), line, r.height()), look.ClickFrame);
     }
-    const qreal pad = std::max(line, scale);
+    // Text and entry line keep a unit's distance from the frame.
+    const qreal pad = line + scale;
     if (button.TypeInField()) {
         // Clear of the frame by its own thickness.
         const qreal y = pixels.bottom() - 3 * line;
@@ -105,7 +106,7 @@ void PaintSimButtonIn(QPainter& painter, const QRectF& pixels, const TKvdSimButt
         const bool shadow = button.Transparent();
         for (const Run& run : runs) {
             if (run.placeholder) {
-                painter.fillRect(QRectF(x, pixels.top() + line, run.advance, pixels.height() - 2 * line),
+                painter.fillRect(QRectF(x, baseline - metrics.ascent(), run.advance, metrics.height()),
                                  look.PlaceholderBack);
                 painter.setPen(look.PlaceholderText);
             } else {
