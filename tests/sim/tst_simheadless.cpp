@@ -130,24 +130,12 @@ void TestSimHeadless::brokenClientsAndCommandErrors() {
     BuilderClient builder(sim.Port);
     QVERIFY(builder.Connect());
 
-    // Each broken client is dropped with its reason; quitting closes the one still connected.
+    // A broken client is dropped with its reason (the server's tests go through every kind); quitting
+    // closes the one still connected.
     RawClient zero(sim.Port);
     QVERIFY(zero.WaitConnected());
     zero.Send(RawClient::Init() + QByteArray(4, '\0'));
     QVERIFY(sim.WaitFor("2 - bad size byte 0"));
-    RawClient garbage(sim.Port);
-    QVERIFY(garbage.WaitConnected());
-    garbage.Send(QByteArray("\xff\xfe\xfd\xfc\xfb", 5));
-    QVERIFY(sim.WaitFor("3 - bad packet type 254"));
-    RawClient flood(sim.Port);
-    QVERIFY(flood.WaitConnected());
-    QByteArray lots = RawClient::Init();
-    for (int i = 0; i < 100000; ++i)
-        lots += QByteArray("\x01\x03\x00\x00", 4);
-    flood.Send(lots);
-    QVERIFY(sim.WaitFor("4 - flood: more than 20000 packets in one second"));
-    QVERIFY(sim.Lines.count("4 < 01 03 00 00") < 20000);
-
     sim.Command("press 1");
     sim.Command("click 7 1");
     sim.Command("click 1");

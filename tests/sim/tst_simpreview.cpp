@@ -18,6 +18,7 @@ class TestSimPreview : public QObject {
 private slots:
     void insertClickTypeDelete();
     void windowShowsEveryStyleAndAlignment();
+    void mouseButtonsAndKeysMakeTheClickFlags();
 
 private:
     static void Connect(ShellFixture& f, quint16 port);
@@ -191,6 +192,37 @@ void TestSimPreview::windowShowsEveryStyleAndAlignment() {
     window.resize(560, 360);
     QTRY_VERIFY_WITH_TIMEOUT(window.Screen()->Scale() < wide, 5000);
     f.SaveShot(&window, QStringLiteral("kvdsim_window_small"));
+}
+
+void TestSimPreview::mouseButtonsAndKeysMakeTheClickFlags() {
+    TSimServer server;
+    QVERIFY(server.Listen(QHostAddress::LocalHost, 0));
+    TSimWindow window(server);
+    window.resize(800, 500);
+    window.show();
+    BuilderClient client(server.Port());
+    QVERIFY(client.Connect());
+    // A clickable button under a text label that covers its right half, and the label itself.
+    client.UI->ShowLayout(QStringLiteral(
+        "<ui><element id=\"1\" text=\"Go\" left=\"20\" top=\"20\" width=\"200\" height=\"40\" bstyle=\"40\"/>"
+        "<element id=\"2\" text=\"label\" left=\"120\" top=\"20\" width=\"100\" height=\"40\" "
+        "bstyle=\"0\"/></ui>"));
+    QTRY_COMPARE_WITH_TIMEOUT(window.Screen()->Entries().size(), 2, 5000);
+    TSimScreen* screen = window.Screen();
+    const QRectF go = screen->PixelRect(screen->Entries().at(0).Button);
+    const QPoint left = QPointF(go.left() + go.width() / 4, go.center().y()).toPoint();
+    QTest::mouseClick(screen, Qt::LeftButton, {}, left);
+    QTest::mouseClick(screen, Qt::RightButton, Qt::ControlModifier, left);
+    QTest::mouseClick(screen, Qt::LeftButton, Qt::ShiftModifier | Qt::ControlModifier, left);
+    // The label on top takes the click, and being neither clickable nor type-in, reports nothing; nor does
+    // a click beside every button.
+    QTest::mouseClick(screen, Qt::LeftButton, {}, QPointF(go.right() - 4, go.center().y()).toPoint());
+    QTest::mouseClick(screen, Qt::LeftButton, {}, QPointF(go.left(), go.bottom() + 20).toPoint());
+    using E = BuilderClient::Event;
+    QTRY_COMPARE_WITH_TIMEOUT(client.Events,
+                              (QList<E>{{1, 1, QString()}, {1, 6, QString()}, {1, 13, QString()}}), 5000);
+    QTest::qWait(100);
+    QCOMPARE(client.Events.size(), 3);
 }
 
 KVD_SHELL_TEST_MAIN(TestSimPreview)

@@ -14,7 +14,6 @@ class TestSimProtocol : public QObject {
 
 private slots:
     void framerCutsPacketsAcrossFeeds();
-    void framerUnitOneAndZeroSize();
     void framerHoldsAtMostItsBuffer();
     void packetsReadByTheBuildersLink();
     void textsAreCutToTheirAreas();
@@ -52,23 +51,6 @@ void TestSimProtocol::framerCutsPacketsAcrossFeeds() {
     QCOMPARE(Drain(framer), (QList<QByteArray>{button, Tiny(2)}));
     QCOMPARE(framer.Pending(), 0);
     QCOMPARE(framer.Expected(), 0);
-}
-
-void TestSimProtocol::framerUnitOneAndZeroSize() {
-    TSimFramer byBytes(Dromo::SizeUnitFor(8));
-    const QByteArray tiny = QByteArray("\x04\x03\x00\x00", 4);
-    byBytes.Feed(tiny.constData(), 4);
-    QCOMPARE(Drain(byBytes), (QList<QByteArray>{tiny}));
-
-    // A zero size byte stops framing for good, also after a whole packet in the same feed.
-    TSimFramer framer(4);
-    const QByteArray bad = Tiny(0) + QByteArray("\x00\x2d\x01\x00", 4);
-    framer.Feed(bad.constData(), int(bad.size()));
-    TSimFramer::Step last;
-    QCOMPARE(Drain(framer, &last), (QList<QByteArray>{Tiny(0)}));
-    QCOMPARE(last, TSimFramer::Step::ZeroSize);
-    QByteArray packet;
-    QCOMPARE(framer.Next(packet), TSimFramer::Step::ZeroSize);
 }
 
 void TestSimProtocol::framerHoldsAtMostItsBuffer() {
