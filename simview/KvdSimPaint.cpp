@@ -15,8 +15,12 @@ struct Run {
     qreal advance = 0;
 };
 
-// Splits text into plain runs and "{...}" runs. An unclosed brace is plain text.
-QList<Run> SplitRuns(const QString& text, bool markPlaceholders) {
+// Splits text into plain runs and "{...}" runs. An unclosed brace is plain text. The button shows one
+// line: line breaks and other control characters become spaces.
+QList<Run> SplitRuns(QString text, bool markPlaceholders) {
+    for (QChar& c : text)
+        if (c.category() == QChar::Other_Control)
+            c = QLatin1Char(' ');
     if (!markPlaceholders)
         return {{text, false}};
     QList<Run> runs;
@@ -41,12 +45,16 @@ struct ButtonFont {
     QFontMetricsF metrics;
 };
 
-// A screen holds buttons of a few heights only: their fonts and metrics are made once per thread.
+// A screen holds buttons of a few heights only: their fonts and metrics are made once per thread. A
+// window resized again and again meets ever new heights, so the set starts afresh when it grows large.
 const ButtonFont& ButtonFontFor(qreal heightPixels) {
+    constexpr qsizetype MaxFonts = 64;
     const int pixelSize = std::max(1, qRound(heightPixels * TextHeightShare));
     thread_local QHash<int, ButtonFont> fonts;
     auto it = fonts.constFind(pixelSize);
     if (it == fonts.constEnd()) {
+        if (fonts.size() >= MaxFonts)
+            fonts.clear();
         QFont font(QStringLiteral("DejaVu Sans"));
         font.setStyleHint(QFont::SansSerif);
         font.setPixelSize(pixelSize);

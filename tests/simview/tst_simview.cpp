@@ -252,6 +252,18 @@ private Q_SLOTS:
         QCOMPARE(CountExactly(Screen({unclosed}, 2, look), button, look.PlaceholderBack), 0);
     }
 
+    // One line: a line break is drawn as a space, in both text paths.
+    void lineBreaksDrawnAsSpaces() {
+        for (const bool mark : {false, true}) {
+            TKvdSimLook look;
+            look.MarkPlaceholders = mark;
+            const auto shot = [&](const QString& text) {
+                return Screen({Button(10, 10, 180, 16, sbDark | sbLeft, text)}, 2, look);
+            };
+            QCOMPARE(shot(QStringLiteral("Lap\r\n{n} of")), shot(QStringLiteral("Lap  {n} of")));
+        }
+    }
+
     // Later buttons cover earlier ones; an empty button draws nothing.
     void screenOrder() {
         const TKvdSimLook look;

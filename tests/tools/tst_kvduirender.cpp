@@ -140,13 +140,6 @@ private Q_SLOTS:
         QTest::newRow("scale 0") << QStringList{QStringLiteral("x"), QStringLiteral("-o"), out,
                                                 QStringLiteral("--scale"), QStringLiteral("0")}
                                  << 2 << QByteArray("--scale needs a number from 1 to 16");
-        QTest::newRow("scale not a number") << QStringList{QStringLiteral("x"), QStringLiteral("-o"), out,
-                                                           QStringLiteral("--scale"), QStringLiteral("2x")}
-                                            << 2 << QByteArray("--scale needs a number");
-        QTest::newRow("option of another verb")
-            << QStringList{QStringLiteral("x"), QStringLiteral("-o"), out, QStringLiteral("--target"),
-                           QStringLiteral("1")}
-            << 2 << QByteArray("unknown option --target");
         QTest::newRow("missing layout")
             << QStringList{QStringLiteral("/nonexistent/none.kvdui"), QStringLiteral("-o"), out} << 1
             << QByteArray();
