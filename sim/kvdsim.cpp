@@ -26,22 +26,25 @@ struct Options {
 };
 
 // Parses the command line into options; prints the problem and returns false when it is wrong.
-bool ParseOptions(const QCoreApplication& app, Options& options) {
+bool ParseOptions(const QStringList& arguments, Options& options) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Stand-in for the Korvadia simulator's live preview."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption port(QStringLiteral("port"),
-                                  QStringLiteral("TCP port to listen on (0: any free one)."),
+                                  QStringLiteral("TCP port to listen on (default 29999; 0: any free one)."),
                                   QStringLiteral("N"), QStringLiteral("29999"));
-    const QCommandLineOption address(QStringLiteral("address"), QStringLiteral("IPv4 address to listen on."),
+    const QCommandLineOption address(QStringLiteral("address"),
+                                     QStringLiteral("IPv4 address to listen on (default 127.0.0.1)."),
                                      QStringLiteral("A"), QStringLiteral("127.0.0.1"));
-    const QCommandLineOption protocol(QStringLiteral("protocol"),
-                                      QStringLiteral("Protocol version to speak (9 or more: size unit 4)."),
-                                      QStringLiteral("N"), QStringLiteral("9"));
-    const QCommandLineOption keepAlive(QStringLiteral("keepalive"),
-                                       QStringLiteral("Milliseconds between two keep-alives to a client."),
-                                       QStringLiteral("MS"), QString::number(TSimLimits().KeepAliveMs));
+    const QCommandLineOption protocol(
+        QStringLiteral("protocol"),
+        QStringLiteral("Protocol version to speak (default 9; from 9 on sizes count 4-byte units)."),
+        QStringLiteral("N"), QStringLiteral("9"));
+    const QCommandLineOption keepAlive(
+        QStringLiteral("keepalive"),
+        QStringLiteral("Milliseconds between two keep-alives to a client (default 3000)."),
+        QStringLiteral("MS"), QString::number(TSimLimits().KeepAliveMs));
     const QCommandLineOption headless(QStringLiteral("headless"),
                                       QStringLiteral("No window: events on stdout, commands on stdin."));
     parser.addOptions({port, address, protocol, keepAlive, headless});
@@ -49,11 +52,14 @@ bool ParseOptions(const QCoreApplication& app, Options& options) {
         std::fprintf(stderr, "kvdsim: %s\n", text.toLocal8Bit().constData());
         return false;
     };
-    if (!parser.parse(app.arguments()))
+    if (!parser.parse(arguments))
         return fail(parser.errorText());
     if (parser.isSet(help) || parser.isSet(version)) {
-        const QByteArray text = parser.isSet(help) ? parser.helpText().toLocal8Bit()
-                                                   : QByteArray("kvdsim " KVD_VERSION_TEXT "\n");
+        const QByteArray text =
+            parser.isSet(help) ? parser.helpText()
+                                     .replace(QStringLiteral("<executable_name>"), QStringLiteral("kvdsim"))
+                                     .toLocal8Bit()
+                               : QByteArray("kvdsim " KVD_VERSION_TEXT "\n");
         std::fwrite(text.constData(), 1, size_t(text.size()), stdout);
         options.ExitNow = true;
         return true;
@@ -84,20 +90,21 @@ bool ParseOptions(const QCoreApplication& app, Options& options) {
 } // namespace
 
 int main(int argc, char** argv) {
-    // The headless stand-in needs no display, so the kind of application is chosen before any parsing.
-    bool headless = false;
-    for (int i = 1; i < argc; ++i)
-        headless = headless || QByteArray(argv[i]) == "--headless";
-    std::unique_ptr<QCoreApplication> app =
-        headless ? std::make_unique<QCoreApplication>(argc, argv) : MakeSimApplication(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("kvdsim"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(KVD_VERSION_TEXT));
-
+    // The options are read before the application object exists, so that --help, --version, a wrong
+    // option and the headless stand-in work without a display.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
     Options options;
-    if (!ParseOptions(*app, options))
+    if (!ParseOptions(arguments, options))
         return 2;
     if (options.ExitNow)
         return 0;
+    std::unique_ptr<QCoreApplication> app =
+        options.Headless ? std::make_unique<QCoreApplication>(argc, argv) : MakeSimApplication(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("kvdsim"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(KVD_VERSION_TEXT));
+
     TSimLimits limits;
     limits.KeepAliveMs = options.KeepAliveMs;
     limits.SilentMs = 2 * options.KeepAliveMs + 1000;

@@ -156,22 +156,35 @@ void TestSimHeadless::brokenClientsAndCommandErrors() {
 void TestSimHeadless::optionsAndBusyPort() {
     Child first;
     QVERIFY(first.Started());
-    // A port in use, and options that are not usable, end the program with a message and no lines.
+    // A port in use, and options that are not usable, end the program with a message and no lines; the
+    // options are read before any display is needed, so the windowed stand-in reports them too.
     const QList<QStringList> bad = {
-        {QStringLiteral("--port"), QString::number(first.Port)},
+        {QStringLiteral("--headless"), QStringLiteral("--port"), QString::number(first.Port)},
         {QStringLiteral("--port"), QStringLiteral("70000")},
         {QStringLiteral("--address"), QStringLiteral("localhost")},
-        {QStringLiteral("--protocol"), QStringLiteral("0")},
+        {QStringLiteral("--headless"), QStringLiteral("--protocol"), QStringLiteral("0")},
+        {QStringLiteral("--bogus")},
     };
-    const QList<int> codes = {1, 2, 2, 2};
+    const QList<int> codes = {1, 2, 2, 2, 2};
+    QProcessEnvironment noDisplay = QProcessEnvironment::systemEnvironment();
+    noDisplay.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    noDisplay.remove(QStringLiteral("DISPLAY"));
+    noDisplay.remove(QStringLiteral("WAYLAND_DISPLAY"));
     for (qsizetype i = 0; i < bad.size(); ++i) {
         QProcess p;
-        p.start(QStringLiteral(KVDSIM_PATH), QStringList{QStringLiteral("--headless")} + bad.at(i));
+        p.setProcessEnvironment(noDisplay);
+        p.start(QStringLiteral(KVDSIM_PATH), bad.at(i));
         QVERIFY(p.waitForFinished(5000));
         QCOMPARE(p.exitCode(), codes.at(i));
         QVERIFY(p.readAllStandardOutput().isEmpty());
         QVERIFY(p.readAllStandardError().startsWith("kvdsim: "));
     }
+    QProcess version;
+    version.setProcessEnvironment(noDisplay);
+    version.start(QStringLiteral(KVDSIM_PATH), {QStringLiteral("--version")});
+    QVERIFY(version.waitForFinished(5000));
+    QCOMPARE(version.exitCode(), 0);
+    QCOMPARE(version.readAllStandardOutput(), QByteArray("kvdsim " KVD_VERSION_TEXT "\n"));
     // Protocol 8 frames by bytes: the builder's link set to version 8 is served.
     Child old({QStringLiteral("--protocol"), QStringLiteral("8")});
     QVERIFY(old.Started());
