@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMimeData>
+#include <QScopedValueRollback>
 
 namespace {
 
@@ -16,13 +17,6 @@ QString mustBeInactive() {
 quint16 locksWithChildren(const TControl* control) {
     return TDEng::CombinedLocks(control);
 }
-
-// Clears a flag when the scope ends, also when an error leaves it.
-struct FlagScope {
-    bool& flag;
-    explicit FlagScope(bool& f) : flag(f) { flag = true; }
-    ~FlagScope() { flag = false; }
-};
 
 } // namespace
 
@@ -60,7 +54,7 @@ void TELCustomDesigner::SetActive(bool value) {
 }
 
 void TELCustomDesigner::Activate() {
-    FlagScope changing(m_changing);
+    const QScopedValueRollback changing(m_changing, true);
     if (!m_designControl)
         throw EELDesigner(QStringLiteral("Design control not specified"));
     const bool isForm = m_designControl->isWindow() && m_designControl->isVisible();
@@ -79,7 +73,7 @@ void TELCustomDesigner::Activate() {
 }
 
 void TELCustomDesigner::Deactivate() {
-    FlagScope changing(m_changing);
+    const QScopedValueRollback changing(m_changing, true);
     m_selection->SetHandlesVisible(false);
     m_selection->Clear();
     m_selection->SetRoot(nullptr);

@@ -10,6 +10,7 @@
 #include "core/Types.h"
 
 #include <QFlags>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QPointer>
@@ -108,6 +109,7 @@ public:
     int Count() const { return m_items.size(); }
     TControl* Items(int index) const;
     int IndexOf(TControl* control) const;
+    bool Contains(TControl* control) const { return m_itemOf.contains(control); }
     int Add(TControl* control);
     void Remove(TControl* control);
     void Clear();
@@ -121,7 +123,8 @@ public:
     void SendToBack();
     void BeginUpdate();
     void EndUpdate();
-    // Runs f inside BeginUpdate/EndUpdate; the bracket is closed also when f raises.
+    // Runs f inside BeginUpdate/EndUpdate; the bracket is closed also when f raises. Not a scope guard:
+    // closing the bracket fires the change event, whose handlers may raise in turn.
     template <typename F> void Batch(F&& f) {
         BeginUpdate();
         try {
@@ -157,7 +160,9 @@ private:
     void RemoveAt(int index);
 
     TELCustomDesigner* m_designer;
+    // In selection order, and by control for lookups that do not depend on the selection's size.
     QList<TDSelCtrlItem*> m_items;
+    QHash<TControl*, TDSelCtrlItem*> m_itemOf;
     bool m_handlesVisible = false;
     bool m_focused = false;
     TControl* m_root = nullptr;

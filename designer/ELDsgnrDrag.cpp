@@ -1,71 +1,16 @@
-// Drags: the common begin, move and end, the snapping of the pointer, the four feedback callbacks
-// (move, resize, rubber band, insertion) and the overlay they draw on.
+// Drags: the common frame (overlay, grab, confinement, snapping), the four kinds (move, resize, rubber
+// band, insertion) and the overlay they draw on.
 
-#include "designer/ELDsgnrEngine.h"
-
-#include "designer/ELDsgnrHandles.h"
+#include "designer/ELDsgnrDrag.h"
 
 #include <QApplication>
 #include <QCursor>
 #include <QPaintEvent>
 #include <QPainter>
-#include <climits>
 #include <cmath>
+#include <memory>
 
 namespace {
-
-struct TMoveState : TDDragState {
-    struct Entry {
-        TDRect Bounds;
-        QPointer<TControl> Control;
-    };
-    QList<Entry> Entries;
-    QPoint Start;
-    QPoint Offset;
-    int MinLeft = INT_MAX;
-    int MinTop = INT_MAX;
-};
-
-struct TResizeState : TDDragState {
-    QPointer<TControl> Control;
-    int Handle = 0;
-    QPoint Start;
-    QPoint Offset;
-    // The control's bounds with the offset added to the edges the handle drags.
-    TDRect NewRect() const {
-        TDRect r = TDRect::FromQRect(Control->BoundsRect());
-        if (Handle == 0 || Handle == 6 || Handle == 7)
-            r.left += Offset.x();
-        if (Handle == 0 || Handle == 1 || Handle == 2)
-            r.top += Offset.y();
-        if (Handle == 2 || Handle == 3 || Handle == 4)
-            r.right += Offset.x();
-        if (Handle == 4 || Handle == 5 || Handle == 6)
-            r.bottom += Offset.y();
-        return r.Normalized();
-    }
-};
-
-struct TBandState : TDDragState {
-    QPoint Current;
-    QPoint Start;
-    TDRect Band() const {
-        return {std::min(Current.x(), Start.x()), std::min(Current.y(), Start.y()),
-                std::max(Current.x(), Start.x()), std::max(Current.y(), Start.y())};
-    }
-};
-
-struct TInsertState : TDDragState {
-    QPoint Start;
-    QPoint Offset;
-    bool Drawn = false;
-    TDRect Rect() const {
-        TDRect r = TDRect{Start.x(), Start.y(), Start.x() + Offset.x(), Start.y() + Offset.y()}.Normalized();
-        ++r.right;
-        ++r.bottom;
-        return r;
-    }
-};
 
 TDRect shifted(const TDRect& r, const QPoint& offset) {
     return {r.left + offset.x(), r.top + offset.y(), r.right + offset.x(), r.bottom + offset.y()};
@@ -138,66 +83,43 @@ void TDEngCanvas::paintEvent(QPaintEvent* event) {
 
 // --- drag frame --------------------------------------------------------------------------------------------
 
-void TDEng::BeginDrag(QWidget* container, bool snap, bool lockX, bool alignStart, bool lockY,
-                      TDragCallback callback, const QPoint& globalPos) {
-    m_hint->Hide();
-    QCoreApplication::sendPostedEvents(m_surface->window(), QEvent::UpdateRequest);
+TDEng::TDrag::TDrag(TDEng& engine, QWidget* container, const TDragOptions& options)
+    : m_eng(engine), m_options(options), m_container(container) {
+    m_eng.m_hint->Hide();
+    QCoreApplication::sendPostedEvents(m_eng.m_surface->window(), QEvent::UpdateRequest);
     m_canvas = new TDEngCanvas(container);
-    m_dragContainer = container;
-    m_dragCallback = callback;
-    m_snap = snap;
-    m_lockX = lockX;
-    m_lockY = lockY;
-    const QRect containerArea(container->mapToGlobal(QPoint(0, 0)), container->size());
-    const QRect surfaceArea(m_surface->mapToGlobal(QPoint(0, 0)), m_surface->size());
+}
+
+TDEng::TDrag::~TDrag() {
+    if (QWidget::mouseGrabber() == m_eng.m_root)
+        m_eng.m_root->releaseMouse();
+    delete m_canvas.data();
+}
+
+void TDEng::TDrag::Begin(const QPoint& globalPos) {
+    TControl* surface = m_eng.m_surface;
+    const QRect containerArea(m_container->mapToGlobal(QPoint(0, 0)), m_container->size());
+    const QRect surfaceArea(surface->mapToGlobal(QPoint(0, 0)), surface->size());
     m_confine = containerArea & surfaceArea;
     m_startPoint = globalPos;
-    if (alignStart && m_designer->SnapToGrid()) {
-        const auto* form = qobject_cast<TDPForm*>(m_surface);
+    if (m_options.AlignStart && m_eng.m_designer->SnapToGrid()) {
+        const auto* form = qobject_cast<TDPForm*>(surface);
         const int sx = form ? form->ScrollX() : 0;
         const int sy = form ? form->ScrollY() : 0;
-        QPoint p = m_surface->mapFromGlobal(m_startPoint);
-        p.setX((sx + p.x()) / m_grid->XStep() * m_grid->XStep() - sx);
-        p.setY((sy + p.y()) / m_grid->YStep() * m_grid->YStep() - sy);
-        m_startPoint = m_surface->mapToGlobal(p);
+        const TELDesignerGrid* grid = m_eng.m_grid;
+        QPoint p = surface->mapFromGlobal(m_startPoint);
+        p.setX((sx + p.x()) / grid->XStep() * grid->XStep() - sx);
+        p.setY((sy + p.y()) / grid->YStep() * grid->YStep() - sy);
+        m_startPoint = surface->mapToGlobal(p);
     }
+    // Snapping counts from the aligned point, so the start lands on the grid nearest the pointer.
     m_startPoint = SnapPoint(globalPos);
-    try {
-        m_root->grabMouse();
-        m_lastPoint = m_startPoint;
-        m_dragState = (this->*callback)(nullptr, dpBegin, m_startPoint);
-    } catch (...) {
-        if (QWidget::mouseGrabber() == m_root)
-            m_root->releaseMouse();
-        m_confine = QRect();
-        delete m_canvas.data();
-        m_canvas = nullptr;
-        m_dragContainer = nullptr;
-        throw;
-    }
-    m_dragging = true;
+    m_eng.m_root->grabMouse();
+    m_lastPoint = m_startPoint;
+    Started(ToContainer(m_startPoint));
 }
 
-QPoint TDEng::SnapPoint(const QPoint& raw) const {
-    QPoint p = raw;
-    if (!m_confine.isEmpty()) {
-        p.setX(std::clamp(p.x(), m_confine.left(), m_confine.right()));
-        p.setY(std::clamp(p.y(), m_confine.top(), m_confine.bottom()));
-    }
-    const bool snapping = m_snap && m_designer->SnapToGrid();
-    // Steps are counted from the drag start; a half step goes to the even neighbour.
-    auto axis = [&](int pos, int start, int step, bool locked) {
-        if (locked)
-            return start;
-        if (snapping)
-            return start + step * int(std::nearbyint(double(pos - start) / step));
-        return pos;
-    };
-    return {axis(p.x(), m_startPoint.x(), m_grid->XStep(), m_lockX),
-            axis(p.y(), m_startPoint.y(), m_grid->YStep(), m_lockY)};
-}
-
-void TDEng::DragTo(const QPoint& globalPos) {
+void TDEng::TDrag::Move(const QPoint& globalPos) {
     if (!m_confine.isEmpty() && !m_confine.contains(globalPos) &&
         QGuiApplication::platformName() != QLatin1String("offscreen")) {
         // Keep the real pointer inside the allowed area too.
@@ -207,50 +129,76 @@ void TDEng::DragTo(const QPoint& globalPos) {
     const QPoint p = SnapPoint(globalPos);
     if (p == m_lastPoint)
         return;
-    m_dragState = (this->*m_dragCallback)(m_dragState, dpMove, p);
+    Moved(ToContainer(p));
     m_lastPoint = p;
 }
 
-void TDEng::EndDrag(bool commit, const QPoint& globalPos) {
-    m_dragging = false;
-    TDDragState* state = std::exchange(m_dragState, nullptr);
-    auto cleanUp = [this] {
-        if (QWidget::mouseGrabber() == m_root)
-            m_root->releaseMouse();
-        m_confine = QRect();
-        delete m_canvas.data();
-        m_canvas = nullptr;
-        m_dragContainer = nullptr;
-    };
-    try {
-        const QPoint p = SnapPoint(globalPos);
-        (this->*m_dragCallback)(state, commit ? dpCommit : dpCancel, p);
-    } catch (...) {
-        cleanUp();
-        throw;
+void TDEng::TDrag::Commit(const QPoint& globalPos) {
+    Committed(ToContainer(SnapPoint(globalPos)));
+}
+
+void TDEng::TDrag::Cancel() {
+    Cancelled();
+}
+
+QPoint TDEng::TDrag::SnapPoint(const QPoint& raw) const {
+    QPoint p = raw;
+    if (!m_confine.isEmpty()) {
+        p.setX(std::clamp(p.x(), m_confine.left(), m_confine.right()));
+        p.setY(std::clamp(p.y(), m_confine.top(), m_confine.bottom()));
     }
-    cleanUp();
+    const bool snapping = m_options.Snap && m_eng.m_designer->SnapToGrid();
+    // Steps are counted from the drag start; a half step goes to the even neighbour.
+    auto axis = [&](int pos, int start, int step, bool locked) {
+        if (locked)
+            return start;
+        if (snapping)
+            return start + step * int(std::nearbyint(double(pos - start) / step));
+        return pos;
+    };
+    return {axis(p.x(), m_startPoint.x(), m_eng.m_grid->XStep(), m_options.LockX),
+            axis(p.y(), m_startPoint.y(), m_eng.m_grid->YStep(), m_options.LockY)};
 }
 
-void TDEng::CancelDrag() {
-    if (!m_dragging)
-        return;
-    EndDrag(false, m_lastPoint);
-    m_selection->SetHandlesVisible(true);
+QPoint TDEng::TDrag::ToContainer(const QPoint& globalPos) const {
+    return m_container ? m_container->mapFromGlobal(globalPos) : globalPos;
 }
 
-QPoint TDEng::ToContainer(const QPoint& globalPos) const {
-    return m_dragContainer ? m_dragContainer->mapFromGlobal(globalPos) : globalPos;
-}
-
-void TDEng::DrawOutline(const TDRect& rect) {
+void TDEng::TDrag::DrawOutline(const TDRect& rect) {
     if (m_canvas)
         m_canvas->DrawOutline(rect);
 }
 
-void TDEng::DrawBand(const TDRect& rect) {
+void TDEng::TDrag::DrawBand(const TDRect& rect) {
     if (m_canvas)
         m_canvas->DrawBand(rect);
+}
+
+// --- the engine's side -------------------------------------------------------------------------------------
+
+void TDEng::BeginDrag(std::unique_ptr<TDrag> drag, const QPoint& globalPos) {
+    drag->Begin(globalPos); // a drag that fails to begin cleans up as it goes
+    m_drag = std::move(drag);
+}
+
+void TDEng::EndDrag(bool commit, const QPoint& globalPos) {
+    // The engine is no longer dragging while the drag ends, also when ending it fails.
+    const std::unique_ptr<TDrag> drag = std::move(m_drag);
+    if (commit)
+        drag->Commit(globalPos);
+    else
+        drag->Cancel();
+}
+
+void TDEng::CancelDrag() {
+    if (!m_drag)
+        return;
+    EndDrag(false, QPoint());
+    m_selection->SetHandlesVisible(true);
+}
+
+TDEngCanvas* TDEng::Canvas() const {
+    return m_drag ? m_drag->Canvas() : nullptr;
 }
 
 void TDEng::ShowDragHint(const QString& text) {
@@ -258,218 +206,220 @@ void TDEng::ShowDragHint(const QString& text) {
     m_hint->Show(false, false, nullptr, false);
 }
 
-// --- callbacks ---------------------------------------------------------------------------------------------
+// --- move --------------------------------------------------------------------------------------------------
 
-TDDragState* TDEng::MoveCallback(TDDragState* state, TDragPhase phase, const QPoint& pos) {
-    const QPoint cp = ToContainer(pos);
-    auto* s = static_cast<TMoveState*>(state);
-    auto draw = [&](const QPoint& offset) {
-        for (const TMoveState::Entry& e : s->Entries)
-            if (e.Control && !(e.Control->DesignLocks() & dlMove))
-                DrawOutline(shifted(e.Bounds, offset));
-    };
-    auto hint = [&] {
-        if (m_designer->ShowingHints() & htMove)
-            ShowDragHint(
-                QStringLiteral("%1, %2").arg(s->MinLeft + s->Offset.x()).arg(s->MinTop + s->Offset.y()));
-    };
-    switch (phase) {
-    case dpBegin: {
-        s = new TMoveState;
-        for (int i = 0; i < m_selection->Count(); ++i) {
-            TControl* c = m_selection->Items(i);
-            s->Entries.append({TDRect::FromQRect(c->BoundsRect()), c});
-            s->MinLeft = std::min(s->MinLeft, c->Left());
-            s->MinTop = std::min(s->MinTop, c->Top());
-        }
-        s->Start = cp;
-        s->Offset = cp - s->Start;
-        draw(s->Offset);
-        hint();
-        return s;
-    }
-    case dpMove:
-        m_hint->Hide();
-        draw(s->Offset);
-        s->Offset = cp - s->Start;
-        draw(s->Offset);
-        hint();
-        return s;
-    case dpCommit: {
-        std::unique_ptr<TMoveState> owned(s);
-        m_hint->Hide();
-        draw(s->Offset);
-        const QPoint offset = cp - s->Start;
-        if (offset != QPoint(0, 0)) {
-            for (const TMoveState::Entry& e : s->Entries)
-                if (e.Control && !(e.Control->DesignLocks() & dlMove))
-                    e.Control->SetBounds(e.Bounds.left + offset.x(), e.Bounds.top + offset.y(),
-                                         e.Bounds.right - e.Bounds.left, e.Bounds.bottom - e.Bounds.top);
-            NotifyModified();
-        }
-        return nullptr;
-    }
-    case dpCancel: {
-        std::unique_ptr<TMoveState> owned(s);
-        m_hint->Hide();
-        draw(s->Offset);
-        return nullptr;
-    }
-    }
-    return state;
+void TDEng::TMoveDrag::Draw() {
+    for (const Entry& e : m_entries)
+        if (e.Control && !(e.Control->DesignLocks() & dlMove))
+            DrawOutline(shifted(e.Bounds, m_offset));
 }
 
-TDDragState* TDEng::ResizeCallback(TDDragState* state, TDragPhase phase, const QPoint& pos) {
-    const QPoint cp = ToContainer(pos);
-    auto* s = static_cast<TResizeState*>(state);
-    auto hint = [&] {
-        if (m_designer->ShowingHints() & htSize)
-            ShowDragHint(sizeText(s->NewRect()));
-    };
-    switch (phase) {
-    case dpBegin: {
-        s = new TResizeState;
-        s->Control = m_selection->LastSelected();
-        TDSelCtrlItem* item = m_selection->ItemOf(s->Control);
-        s->Handle = item ? item->PressedHandle() : 4;
-        s->Start = cp;
-        DrawOutline(s->NewRect());
-        hint();
-        return s;
-    }
-    case dpMove:
-        if (!s->Control)
-            return s;
-        m_hint->Hide();
-        DrawOutline(s->NewRect());
-        s->Offset = cp - s->Start;
-        DrawOutline(s->NewRect());
-        hint();
-        return s;
-    case dpCommit: {
-        std::unique_ptr<TResizeState> owned(s);
-        m_hint->Hide();
-        if (!s->Control)
-            return nullptr;
-        DrawOutline(s->NewRect());
-        s->Offset = cp - s->Start;
-        const TDRect r = s->NewRect();
-        if (r != TDRect::FromQRect(s->Control->BoundsRect())) {
-            s->Control->SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
-            s->Control->repaint();
-            NotifyModified();
-        }
-        return nullptr;
-    }
-    case dpCancel: {
-        std::unique_ptr<TResizeState> owned(s);
-        m_hint->Hide();
-        if (s->Control)
-            DrawOutline(s->NewRect());
-        return nullptr;
-    }
-    }
-    return state;
+void TDEng::TMoveDrag::ShowHint() {
+    if (m_eng.m_designer->ShowingHints() & htMove)
+        m_eng.ShowDragHint(
+            QStringLiteral("%1, %2").arg(m_minLeft + m_offset.x()).arg(m_minTop + m_offset.y()));
 }
 
-TDDragState* TDEng::BandCallback(TDDragState* state, TDragPhase phase, const QPoint& pos) {
-    const QPoint cp = ToContainer(pos);
-    auto* s = static_cast<TBandState*>(state);
-    switch (phase) {
-    case dpBegin:
-        s = new TBandState;
-        s->Current = s->Start = cp;
-        DrawBand(s->Band());
-        return s;
-    case dpMove:
-        DrawBand(s->Band());
-        s->Current = cp;
-        DrawBand(s->Band());
-        return s;
-    case dpCommit: {
-        std::unique_ptr<TBandState> owned(s);
-        DrawBand(s->Band());
-        s->Current = cp;
-        const TDRect band = s->Band();
-        auto* container = qobject_cast<TControl*>(m_dragContainer.data());
-        m_selection->Batch([&] {
-            if (container)
-                for (TControl* c : container->ChildControls()) {
-                    if (!IsDesignedControl(c))
-                        continue;
-                    const TDRect r = TDRect::FromQRect(c->BoundsRect());
-                    if (r.right < band.left || r.left > band.right || r.bottom < band.top ||
-                        r.top > band.bottom)
-                        continue;
-                    m_selection->Add(c);
-                }
-            if (m_selection->Count() > 1)
-                m_selection->Remove(m_root);
-        });
-        return nullptr;
+void TDEng::TMoveDrag::Started(const QPoint& pos) {
+    TELDesignerSelectedControls* selection = m_eng.m_selection;
+    for (int i = 0; i < selection->Count(); ++i) {
+        TControl* c = selection->Items(i);
+        m_entries.append({TDRect::FromQRect(c->BoundsRect()), c});
+        m_minLeft = std::min(m_minLeft, c->Left());
+        m_minTop = std::min(m_minTop, c->Top());
     }
-    case dpCancel: {
-        std::unique_ptr<TBandState> owned(s);
-        DrawBand(s->Band());
-        return nullptr;
-    }
-    }
-    return state;
+    m_start = pos;
+    m_offset = QPoint();
+    Draw();
+    ShowHint();
 }
 
-TDDragState* TDEng::InsertCallback(TDDragState* state, TDragPhase phase, const QPoint& pos) {
-    const QPoint cp = ToContainer(pos);
-    auto* s = static_cast<TInsertState*>(state);
-    switch (phase) {
-    case dpBegin:
-        s = new TInsertState;
-        s->Start = cp;
-        return s;
-    case dpMove:
-        m_hint->Hide();
-        if (s->Drawn)
-            DrawOutline(s->Rect());
-        s->Offset = cp - s->Start;
-        DrawOutline(s->Rect());
-        s->Drawn = true;
-        if (m_designer->ShowingHints() & htInsert)
-            ShowDragHint(sizeText(s->Rect()));
-        return s;
-    case dpCancel: {
-        std::unique_ptr<TInsertState> owned(s);
-        m_hint->Hide();
-        if (s->Drawn)
-            DrawOutline(s->Rect());
-        return nullptr;
-    }
-    case dpCommit: {
-        std::unique_ptr<TInsertState> owned(s);
-        m_hint->Hide();
-        if (s->Drawn)
-            DrawOutline(s->Rect());
-        s->Offset = cp - s->Start;
-        const TDRect r = s->Rect();
-        TControl* container = m_insertContainer;
-        if (!container || !m_insertClass)
-            return nullptr; // the container went away during the drag
-        TControl* c = m_insertClass->Create(m_root);
-        try {
-            const int w = r.right - r.left, h = r.bottom - r.top;
-            if (w >= 2 || h >= 2)
-                c->SetBounds(r.left, r.top, w, h);
-            else
-                c->SetBounds(r.left, r.top, c->Width(), c->Height());
-            c->SetName(MakeUniqueName(QString::fromLatin1(c->metaObject()->className())));
-            c->SetParentControl(container);
-        } catch (...) {
-            delete c;
-            throw;
-        }
-        m_selection->SelectOnly(c);
-        m_designer->DoControlInserted();
-        NotifyModified();
-        return nullptr;
-    }
-    }
-    return state;
+void TDEng::TMoveDrag::Moved(const QPoint& pos) {
+    m_eng.m_hint->Hide();
+    Draw();
+    m_offset = pos - m_start;
+    Draw();
+    ShowHint();
+}
+
+void TDEng::TMoveDrag::Committed(const QPoint& pos) {
+    m_eng.m_hint->Hide();
+    Draw();
+    const QPoint offset = pos - m_start;
+    if (offset == QPoint(0, 0))
+        return;
+    for (const Entry& e : m_entries)
+        if (e.Control && !(e.Control->DesignLocks() & dlMove))
+            e.Control->SetBounds(e.Bounds.left + offset.x(), e.Bounds.top + offset.y(),
+                                 e.Bounds.right - e.Bounds.left, e.Bounds.bottom - e.Bounds.top);
+    m_eng.NotifyModified();
+}
+
+void TDEng::TMoveDrag::Cancelled() {
+    m_eng.m_hint->Hide();
+    Draw();
+}
+
+// --- resize ------------------------------------------------------------------------------------------------
+
+TDEng::TResizeDrag::TResizeDrag(TDEng& engine, TControl* control, THandlePosition handle,
+                                const TDragOptions& options)
+    : TDrag(engine, control->parentWidget(), options), m_control(control), m_handle(handle) {}
+
+TDRect TDEng::TResizeDrag::NewRect() const {
+    TDRect r = TDRect::FromQRect(m_control->BoundsRect());
+    const THandleEdges edges = EdgesOf(m_handle);
+    if (edges.Left)
+        r.left += m_offset.x();
+    if (edges.Top)
+        r.top += m_offset.y();
+    if (edges.Right)
+        r.right += m_offset.x();
+    if (edges.Bottom)
+        r.bottom += m_offset.y();
+    return r.Normalized();
+}
+
+void TDEng::TResizeDrag::ShowHint() {
+    if (m_eng.m_designer->ShowingHints() & htSize)
+        m_eng.ShowDragHint(sizeText(NewRect()));
+}
+
+void TDEng::TResizeDrag::Started(const QPoint& pos) {
+    m_start = pos;
+    DrawOutline(NewRect());
+    ShowHint();
+}
+
+void TDEng::TResizeDrag::Moved(const QPoint& pos) {
+    if (!m_control)
+        return;
+    m_eng.m_hint->Hide();
+    DrawOutline(NewRect());
+    m_offset = pos - m_start;
+    DrawOutline(NewRect());
+    ShowHint();
+}
+
+void TDEng::TResizeDrag::Committed(const QPoint& pos) {
+    m_eng.m_hint->Hide();
+    if (!m_control)
+        return;
+    DrawOutline(NewRect());
+    m_offset = pos - m_start;
+    const TDRect r = NewRect();
+    if (r == TDRect::FromQRect(m_control->BoundsRect()))
+        return;
+    m_control->SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
+    m_control->repaint();
+    m_eng.NotifyModified();
+}
+
+void TDEng::TResizeDrag::Cancelled() {
+    m_eng.m_hint->Hide();
+    if (m_control)
+        DrawOutline(NewRect());
+}
+
+// --- rubber band -------------------------------------------------------------------------------------------
+
+TDRect TDEng::TBandDrag::Band() const {
+    return {std::min(m_current.x(), m_start.x()), std::min(m_current.y(), m_start.y()),
+            std::max(m_current.x(), m_start.x()), std::max(m_current.y(), m_start.y())};
+}
+
+void TDEng::TBandDrag::Started(const QPoint& pos) {
+    m_current = m_start = pos;
+    DrawBand(Band());
+}
+
+void TDEng::TBandDrag::Moved(const QPoint& pos) {
+    DrawBand(Band());
+    m_current = pos;
+    DrawBand(Band());
+}
+
+void TDEng::TBandDrag::Committed(const QPoint& pos) {
+    DrawBand(Band());
+    m_current = pos;
+    const TDRect band = Band();
+    auto* container = qobject_cast<TControl*>(Container());
+    TELDesignerSelectedControls* selection = m_eng.m_selection;
+    selection->Batch([&] {
+        if (container)
+            for (TControl* c : container->ChildControls()) {
+                if (!m_eng.IsDesignedControl(c))
+                    continue;
+                const TDRect r = TDRect::FromQRect(c->BoundsRect());
+                if (r.right < band.left || r.left > band.right || r.bottom < band.top || r.top > band.bottom)
+                    continue;
+                selection->Add(c);
+            }
+        if (selection->Count() > 1)
+            selection->Remove(m_eng.m_root);
+    });
+}
+
+void TDEng::TBandDrag::Cancelled() {
+    DrawBand(Band());
+}
+
+// --- insertion ---------------------------------------------------------------------------------------------
+
+TDEng::TInsertDrag::TInsertDrag(TDEng& engine, const TControlClass* controlClass, TControl* container,
+                                const TDragOptions& options)
+    : TDrag(engine, container, options), m_class(controlClass), m_target(container) {}
+
+TDRect TDEng::TInsertDrag::Rect() const {
+    TDRect r =
+        TDRect{m_start.x(), m_start.y(), m_start.x() + m_offset.x(), m_start.y() + m_offset.y()}.Normalized();
+    ++r.right;
+    ++r.bottom;
+    return r;
+}
+
+void TDEng::TInsertDrag::Erase() {
+    m_eng.m_hint->Hide();
+    if (m_drawn)
+        DrawOutline(Rect());
+}
+
+void TDEng::TInsertDrag::Started(const QPoint& pos) {
+    m_start = pos;
+}
+
+void TDEng::TInsertDrag::Moved(const QPoint& pos) {
+    Erase();
+    m_offset = pos - m_start;
+    DrawOutline(Rect());
+    m_drawn = true;
+    if (m_eng.m_designer->ShowingHints() & htInsert)
+        m_eng.ShowDragHint(sizeText(Rect()));
+}
+
+void TDEng::TInsertDrag::Cancelled() {
+    Erase();
+}
+
+void TDEng::TInsertDrag::Committed(const QPoint& pos) {
+    Erase();
+    m_offset = pos - m_start;
+    const TDRect r = Rect();
+    TControl* container = m_target;
+    if (!container)
+        return; // the container went away during the drag
+    TControl* const root = m_eng.m_root;
+    // Freed again if any step below fails.
+    std::unique_ptr<TControl> made(m_class->Create(root));
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    if (w >= 2 || h >= 2)
+        made->SetBounds(r.left, r.top, w, h);
+    else
+        made->SetBounds(r.left, r.top, made->Width(), made->Height());
+    made->SetName(m_eng.MakeUniqueName(QString::fromLatin1(made->metaObject()->className())));
+    made->SetParentControl(container);
+    TControl* c = made.release();
+    m_eng.m_selection->SelectOnly(c);
+    m_eng.m_designer->DoControlInserted();
+    m_eng.NotifyModified();
 }

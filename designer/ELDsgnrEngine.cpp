@@ -2,12 +2,13 @@
 
 #include "core/ComponentStream.h"
 #include "core/DeferredError.h"
-#include "designer/ELDsgnrHandles.h"
+#include "designer/ELDsgnrDrag.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDropEvent>
 #include <QMouseEvent>
+#include <QScopeGuard>
 
 namespace {
 
@@ -51,12 +52,12 @@ TDEng::TDEng(TELCustomDesigner* designer, TControl* root, TELCustomDesignPanel* 
 
 TDEng::~TDEng() {
     qApp->removeEventFilter(this);
-    if (m_dragging) {
+    if (m_drag) {
         try {
-            EndDrag(false, m_lastPoint);
+            EndDrag(false, QPoint());
             m_selection->SetHandlesVisible(true);
         } catch (...) {
-            // The engine goes away regardless; the drag's own state is freed by its callback.
+            // The engine goes away regardless; the drag has cleaned up after itself.
         }
     }
     const bool rootDestroying = m_root->IsDestroying();
@@ -76,7 +77,6 @@ TDEng::~TDEng() {
     }
     if (m_panel)
         m_panel->Detach();
-    delete m_canvas.data();
 }
 
 TControl* TDEng::Form() const {
@@ -197,13 +197,8 @@ void TDEng::ReadControls(const QByteArray& data, TControl* container) {
             }
             m_selection->Add(c);
         };
-        try {
-            reader.ReadComponents();
-        } catch (...) {
-            m_names.reset();
-            throw;
-        }
-        m_names.reset();
+        const auto dropNames = qScopeGuard([this] { m_names.reset(); });
+        reader.ReadComponents();
     });
     NotifyModified();
 }
@@ -235,7 +230,7 @@ bool TDEng::eventFilter(QObject* watched, QEvent* event) {
         return false;
     if (qobject_cast<TDEngCanvas*>(widget) || qobject_cast<TDSelCtrlItemPoint*>(widget)) {
         // Handles take their own presses; the overlay takes nothing.
-        if (!m_dragging)
+        if (!Dragging())
             m_hint->CheckEvent(event);
         return false;
     }
@@ -250,7 +245,7 @@ bool TDEng::eventFilter(QObject* watched, QEvent* event) {
 bool TDEng::HandleDesignEvent(QWidget* sender, QEvent* event) {
     if (!sender)
         return false;
-    if (!m_dragging)
+    if (!Dragging())
         m_hint->CheckEvent(event);
     switch (event->type()) {
     case QEvent::FocusIn:
@@ -294,7 +289,7 @@ bool TDEng::HandleDesignEvent(QWidget* sender, QEvent* event) {
     case QEvent::Wheel: {
         auto* c = qobject_cast<TControl*>(sender);
         const auto* wheel = static_cast<QWheelEvent*>(event);
-        return m_dragging || !(c && c->DesignHitTest(wheel->position().toPoint(), wheel->modifiers()));
+        return Dragging() || !(c && c->DesignHitTest(wheel->position().toPoint(), wheel->modifiers()));
     }
     case QEvent::DragEnter:
     case QEvent::DragMove:
@@ -309,7 +304,7 @@ bool TDEng::HandleDesignEvent(QWidget* sender, QEvent* event) {
 // --- mouse -------------------------------------------------------------------------------------------------
 
 bool TDEng::MouseEvent(QWidget* sender, QMouseEvent* event) {
-    bool takes = m_dragging;
+    bool takes = Dragging();
     if (!takes) {
         auto* c = qobject_cast<TControl*>(sender);
         takes = !(c && c->DesignHitTest(event->position().toPoint(), event->modifiers()));
@@ -317,31 +312,26 @@ bool TDEng::MouseEvent(QWidget* sender, QMouseEvent* event) {
     const QPoint global = event->globalPosition().toPoint();
     switch (event->type()) {
     case QEvent::MouseMove:
-        if (m_dragging)
-            DragTo(global);
+        if (Dragging())
+            m_drag->Move(global);
         else
             HoverHint(sender, takes);
         break;
     case QEvent::MouseButtonPress:
-        if (!m_dragging && (event->button() == Qt::LeftButton || event->button() == Qt::RightButton))
+        if (!Dragging() && (event->button() == Qt::LeftButton || event->button() == Qt::RightButton))
             MousePress(sender, event, takes);
         break;
     case QEvent::MouseButtonRelease:
-        if (event->button() == Qt::LeftButton && m_dragging) {
-            try {
-                EndDrag(true, global);
-            } catch (...) {
-                m_selection->SetHandlesVisible(true);
-                throw;
-            }
-            m_selection->SetHandlesVisible(true);
-        } else if (event->button() == Qt::RightButton && !m_dragging) {
+        if (event->button() == Qt::LeftButton && Dragging()) {
+            const auto showHandles = qScopeGuard([this] { m_selection->SetHandlesVisible(true); });
+            EndDrag(true, global);
+        } else if (event->button() == Qt::RightButton && !Dragging()) {
             m_designer->DoContextPopup(global);
             return true;
         }
         break;
     case QEvent::MouseButtonDblClick:
-        if (event->button() == Qt::LeftButton && !m_dragging)
+        if (event->button() == Qt::LeftButton && !Dragging())
             m_designer->DoDblClick();
         break;
     default:
@@ -357,15 +347,14 @@ void TDEng::MousePress(QWidget* sender, QMouseEvent* event, bool takes) {
     const bool left = event->button() == Qt::LeftButton;
     const Qt::KeyboardModifiers keys = event->modifiers();
     if (left) {
-        m_insertClass = nullptr;
         TControl* container = ContainerOf(sender);
         if (container && !(container->DesignLocks() & dlInsert)) {
             const TControlClass* controlClass = nullptr;
             m_designer->DoControlInserting(controlClass);
             if (controlClass) {
-                m_insertClass = controlClass;
-                m_insertContainer = container;
-                BeginDrag(container, true, false, true, false, &TDEng::InsertCallback, global);
+                BeginDrag(std::make_unique<TInsertDrag>(*this, controlClass, container,
+                                                        TDragOptions{.Snap = true, .AlignStart = true}),
+                          global);
                 return;
             }
         }
@@ -375,7 +364,7 @@ void TDEng::MousePress(QWidget* sender, QMouseEvent* event, bool takes) {
         return;
     if (keys & Qt::ShiftModifier) {
         m_selection->Batch([&] {
-            if (m_selection->IndexOf(q) >= 0)
+            if (m_selection->Contains(q))
                 m_selection->Remove(q);
             else if (!(q == m_root && m_selection->Count() > 0))
                 m_selection->Add(q);
@@ -391,12 +380,12 @@ void TDEng::MousePress(QWidget* sender, QMouseEvent* event, bool takes) {
             while (c && !(IsDesignedControl(c) && c->AcceptsControls()))
                 c = c->ParentControl();
             if (c)
-                BeginDrag(c, false, false, false, false, &TDEng::BandCallback, global);
+                BeginDrag(std::make_unique<TBandDrag>(*this, c, TDragOptions{}), global);
         }
         return;
     }
     QList<TControl*> list;
-    if (m_selection->IndexOf(q) >= 0) {
+    if (m_selection->Contains(q)) {
         m_selection->KeepSiblingsOf(q->parentWidget());
         m_selection->GetControls(list);
     } else {
@@ -406,7 +395,7 @@ void TDEng::MousePress(QWidget* sender, QMouseEvent* event, bool takes) {
         list.removeIf([](TControl* c) { return c->DesignLocks() & dlMove; });
         m_selection->SetHandlesVisible(false);
         m_selection->SetSelection(list);
-        BeginDrag(q->parentWidget(), true, false, false, false, &TDEng::MoveCallback, global);
+        BeginDrag(std::make_unique<TMoveDrag>(*this, q->parentWidget(), TDragOptions{.Snap = true}), global);
     } else {
         m_selection->SetSelection(list);
     }
@@ -414,13 +403,16 @@ void TDEng::MousePress(QWidget* sender, QMouseEvent* event, bool takes) {
 
 void TDEng::HandlePointPress(TDSelCtrlItem* item, const QPoint& globalPos) {
     TControl* control = item->Control();
-    if (m_dragging || (control->DesignLocks() & dlResize))
+    if (Dragging() || (control->DesignLocks() & dlResize))
         return;
-    const int handle = item->PressedHandle();
+    const THandlePosition handle = item->PressedHandle();
+    // A handle in the middle of an edge moves that edge only.
+    const THandleEdges edges = EdgesOf(handle);
+    const TDragOptions options{
+        .Snap = true, .LockX = !edges.Left && !edges.Right, .LockY = !edges.Top && !edges.Bottom};
     m_selection->SetHandlesVisible(false);
     m_selection->SelectOnly(control);
-    BeginDrag(control->parentWidget(), true, handle == 1 || handle == 5, false, handle == 3 || handle == 7,
-              &TDEng::ResizeCallback, globalPos);
+    BeginDrag(std::make_unique<TResizeDrag>(*this, control, handle, options), globalPos);
 }
 
 void TDEng::HoverHint(QWidget* sender, bool takes) {

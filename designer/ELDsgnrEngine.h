@@ -16,8 +16,6 @@
 class TDEngHint;
 class TDSelCtrlItem;
 
-enum TDragPhase { dpBegin = 0, dpMove = 1, dpCommit = 2, dpCancel = 3 };
-
 // A rectangle with exclusive right and bottom edges, as the drags compute them.
 struct TDRect {
     int left = 0, top = 0, right = 0, bottom = 0;
@@ -69,8 +67,15 @@ private:
     QStringList m_new;
 };
 
-struct TDDragState {
-    virtual ~TDDragState() = default;
+// How a drag treats the pointer.
+struct TDragOptions {
+    // Positions move in grid steps, counted from the start point, while the designer snaps to the grid.
+    bool Snap = false;
+    // The start point itself is first put on the grid of the surface's scrolled content.
+    bool AlignStart = false;
+    // The horizontal (vertical) position stays where the drag began.
+    bool LockX = false;
+    bool LockY = false;
 };
 
 class TDEng : public QObject, public TDesignerHook {
@@ -87,8 +92,9 @@ public:
     void SetForm(QWidget* form);
     TControl* Surface() const { return m_surface; }
     TELCustomDesignPanel* Panel() const { return m_panel; }
-    bool Dragging() const { return m_dragging; }
-    TDEngCanvas* Canvas() const { return m_canvas; }
+    bool Dragging() const { return m_drag != nullptr; }
+    // The overlay of the running drag, or nullptr.
+    TDEngCanvas* Canvas() const;
     TDEngHint* Hint() const { return m_hint.get(); }
 
     // The designer hook.
@@ -120,7 +126,12 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    using TDragCallback = TDDragState* (TDEng::*)(TDDragState* state, TDragPhase phase, const QPoint& pos);
+    // Drags, defined in ELDsgnrDrag.h: the common frame and the four kinds.
+    class TDrag;
+    class TMoveDrag;
+    class TResizeDrag;
+    class TBandDrag;
+    class TInsertDrag;
 
     // Mouse (ELDsgnrEngine.cpp)
     bool MouseEvent(QWidget* sender, QMouseEvent* event);
@@ -130,19 +141,9 @@ private:
     void FormClose();
 
     // Drags (ELDsgnrDrag.cpp)
-    void BeginDrag(QWidget* container, bool snap, bool lockX, bool alignStart, bool lockY,
-                   TDragCallback callback, const QPoint& globalPos);
-    void DragTo(const QPoint& globalPos);
+    void BeginDrag(std::unique_ptr<TDrag> drag, const QPoint& globalPos);
     void EndDrag(bool commit, const QPoint& globalPos);
-    QPoint SnapPoint(const QPoint& raw) const;
-    TDDragState* MoveCallback(TDDragState* state, TDragPhase phase, const QPoint& pos);
-    TDDragState* ResizeCallback(TDDragState* state, TDragPhase phase, const QPoint& pos);
-    TDDragState* BandCallback(TDDragState* state, TDragPhase phase, const QPoint& pos);
-    TDDragState* InsertCallback(TDDragState* state, TDragPhase phase, const QPoint& pos);
     void ShowDragHint(const QString& text);
-    QPoint ToContainer(const QPoint& globalPos) const;
-    void DrawOutline(const TDRect& rect);
-    void DrawBand(const TDRect& rect);
 
     // Keyboard (ELDsgnrKeys.cpp)
     bool KeyEvent(QEvent* event);
@@ -161,21 +162,11 @@ private:
     TELDesignerGrid* m_grid;
     std::unique_ptr<TDEngHint> m_hint;
     QPointer<TControl> m_lastHinted;
-    // Guarded: the drag container, and the overlay on it, may be freed while a drag runs.
-    QPointer<TDEngCanvas> m_canvas;
     TControl* m_root;
     TControl* m_surface;
     TELCustomDesignPanel* m_panel;
-    bool m_dragging = false;
-    TDDragState* m_dragState = nullptr;
-    QPoint m_lastPoint;
-    TDragCallback m_dragCallback = nullptr;
-    QPoint m_startPoint;
-    bool m_snap = false, m_lockX = false, m_lockY = false;
-    QRect m_confine;
-    QPointer<QWidget> m_dragContainer;
-    const TControlClass* m_insertClass = nullptr;
-    QPointer<TControl> m_insertContainer;
+    // The running drag; set once it has begun, taken away before it ends.
+    std::unique_ptr<TDrag> m_drag;
     QPointer<TControl> m_dragTarget;
     QPointer<QWidget> m_savedParent;
     int m_savedLeft = 0, m_savedTop = 0;

@@ -4,42 +4,79 @@
 #include "core/Graphics.h"
 #include "designer/ELDsgnrEngine.h"
 
+#include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
 
 namespace {
 
-Qt::CursorShape resizeCursor(int position) {
+Qt::CursorShape resizeCursor(THandlePosition position) {
     switch (position) {
-    case 0:
-    case 4:
+    case THandlePosition::TopLeft:
+    case THandlePosition::BottomRight:
         return Qt::SizeFDiagCursor;
-    case 1:
-    case 5:
+    case THandlePosition::Top:
+    case THandlePosition::Bottom:
         return Qt::SizeVerCursor;
-    case 2:
-    case 6:
+    case THandlePosition::TopRight:
+    case THandlePosition::BottomLeft:
         return Qt::SizeBDiagCursor;
-    default:
-        return Qt::SizeHorCursor;
+    case THandlePosition::Right:
+    case THandlePosition::Left:
+        break;
     }
+    return Qt::SizeHorCursor;
+}
+
+// One axis of a handle's place: at the dragged low edge, in the middle, or at the dragged high edge.
+int handleOffset(bool low, bool high, int start, int length, int e) {
+    if (low)
+        return start - e;
+    if (high)
+        return start + length - 5 + e;
+    return start + length / 2 - 2;
 }
 
 } // namespace
 
+// --- batch -----------------------------------------------------------------------------------------------
+
+THandleBatch::~THandleBatch() {
+    if (m_grabber)
+        m_grabber->releaseMouse();
+    for (const Area& area : std::as_const(m_areas))
+        if (area.Container)
+            area.Container->update(area.Rect);
+}
+
+void THandleBatch::Showing(const QWidget* handle, bool passive) {
+    QWidget* container = handle->parentWidget();
+    auto it =
+        std::find_if(m_areas.begin(), m_areas.end(), [&](const Area& a) { return a.Container == container; });
+    if (it == m_areas.end())
+        m_areas.append({container, handle->geometry()});
+    else
+        it->Rect |= handle->geometry();
+    if (passive && !m_grabber && !QWidget::mouseGrabber() && !QApplication::activePopupWidget()) {
+        m_grabber = std::make_unique<QWidget>();
+        m_grabber->grabMouse();
+    }
+}
+
 // --- handle ------------------------------------------------------------------------------------------------
 
-TDSelCtrlItemPoint::TDSelCtrlItemPoint(TDSelCtrlItem* item, int position)
+TDSelCtrlItemPoint::TDSelCtrlItemPoint(TDSelCtrlItem* item, THandlePosition position)
     : QWidget(nullptr), m_item(item), m_position(position) {
-    setAttribute(Qt::WA_OpaquePaintEvent);
+    // Not marked opaque although it paints every pixel: opaque children cut holes into the region their
+    // parent repaints, and with thousands of handles that region becomes too costly to compute.
     resize(5, 5);
 }
 
-void TDSelCtrlItemPoint::Refresh() {
+void TDSelCtrlItemPoint::Refresh(THandleBatch& batch) {
     TControl* control = m_item->Control();
     QWidget* parent = control->parentWidget();
     const TDSelCtrlItemMode mode = m_item->Mode();
-    const bool visible = mode == hmSingle || (mode == hmMulti && m_position % 2 == 0);
+    const bool visible = mode == hmSingle || (mode == hmMulti && IsCorner(m_position));
     if (!parent) {
         hide();
         return;
@@ -50,37 +87,9 @@ void TDSelCtrlItemPoint::Refresh() {
         setParent(parent);
     }
     const int e = mode == hmSingle ? 2 : 0;
-    const int l = control->Left(), t = control->Top(), w = control->Width(), h = control->Height();
-    int top = 0, left = 0;
-    switch (m_position) {
-    case 0:
-    case 1:
-    case 2:
-        top = t - e;
-        break;
-    case 3:
-    case 7:
-        top = t + h / 2 - 2;
-        break;
-    default:
-        top = t + h - 5 + e;
-        break;
-    }
-    switch (m_position) {
-    case 0:
-    case 6:
-    case 7:
-        left = l - e;
-        break;
-    case 1:
-    case 5:
-        left = l + w / 2 - 2;
-        break;
-    default:
-        left = l + w - 5 + e;
-        break;
-    }
-    setGeometry(left, top, 5, 5);
+    const THandleEdges edges = EdgesOf(m_position);
+    setGeometry(handleOffset(edges.Left, edges.Right, control->Left(), control->Width(), e),
+                handleOffset(edges.Top, edges.Bottom, control->Top(), control->Height(), e), 5, 5);
 
     TELDesignerSelectedControls* list = m_item->OwnerList();
     const TELCustomDesigner* d = list->Designer();
@@ -97,20 +106,35 @@ void TDSelCtrlItemPoint::Refresh() {
         border = mode == hmSingle ? d->InactiveHandleBorderClr() : d->MultySelectHandleBorderClr();
         fill = mode == hmSingle ? d->InactiveHandleClr() : d->MultySelectHandleClr();
     }
-    m_border = Graphics::ColorToQColor(border);
-    m_fill = Graphics::ColorToQColor(fill);
+    const QColor newBorder = Graphics::ColorToQColor(border);
+    const QColor newFill = Graphics::ColorToQColor(fill);
+    const bool recoloured = newBorder != m_border || newFill != m_fill;
+    m_border = newBorder;
+    m_fill = newFill;
 
-    if (mode == hmSingle && !(locks & dlResize))
-        setCursor(resizeCursor(m_position));
-    else
-        setCursor(Qt::ArrowCursor);
-    if (visible) {
-        raise();
-        show();
-    } else {
+    const Qt::CursorShape shape =
+        mode == hmSingle && !(locks & dlResize) ? resizeCursor(m_position) : Qt::ArrowCursor;
+    if (!testAttribute(Qt::WA_SetCursor) || cursor().shape() != shape)
+        setCursor(shape);
+    if (!visible) {
         hide();
+        return;
     }
-    update();
+    const bool wasShown = !isHidden();
+    raise();
+    if (!wasShown) {
+        batch.Showing(this, mode == hmMulti);
+        show();
+    } else if (recoloured) {
+        update();
+    }
+}
+
+bool TDSelCtrlItemPoint::event(QEvent* event) {
+    // The repaint that showing asks for; the batch that showed the handle repaints its area.
+    if (event->type() == QEvent::UpdateLater)
+        return true;
+    return QWidget::event(event);
 }
 
 void TDSelCtrlItemPoint::paintEvent(QPaintEvent*) {
@@ -125,7 +149,7 @@ void TDSelCtrlItemPoint::mousePressEvent(QMouseEvent* event) {
     event->accept();
     if (event->button() != Qt::LeftButton || m_item->Mode() != hmSingle)
         return;
-    m_item->SetPressedHandle(quint8(m_position));
+    m_item->SetPressedHandle(m_position);
     if (TDEng* engine = m_item->OwnerList()->Designer()->Engine()) {
         try {
             engine->HandlePointPress(m_item, event->globalPosition().toPoint());
@@ -151,19 +175,30 @@ TDSelCtrlItem::~TDSelCtrlItem() {
 }
 
 void TDSelCtrlItem::SetMode(TDSelCtrlItemMode mode) {
+    THandleBatch batch;
+    SetMode(mode, batch);
+}
+
+void TDSelCtrlItem::SetMode(TDSelCtrlItemMode mode, THandleBatch& batch) {
     if (mode == m_mode)
         return;
     m_mode = mode;
-    Refresh();
+    Refresh(batch);
 }
 
 void TDSelCtrlItem::Refresh() {
-    for (int i = 0; i < 8; ++i) {
+    THandleBatch batch;
+    Refresh(batch);
+}
+
+void TDSelCtrlItem::Refresh(THandleBatch& batch) {
+    for (THandlePosition position : AllHandlePositions) {
+        QPointer<TDSelCtrlItemPoint>& point = m_points[quint8(position)];
         // A handle is made the first time its mode shows it.
-        const bool shown = m_mode == hmSingle || (m_mode == hmMulti && i % 2 == 0);
-        if (!m_points[i] && shown)
-            m_points[i] = new TDSelCtrlItemPoint(this, i);
-        if (m_points[i])
-            m_points[i]->Refresh();
+        const bool shown = m_mode == hmSingle || (m_mode == hmMulti && IsCorner(position));
+        if (!point && shown)
+            point = new TDSelCtrlItemPoint(this, position);
+        if (point)
+            point->Refresh(batch);
     }
 }

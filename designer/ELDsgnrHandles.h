@@ -8,32 +8,87 @@
 #include <QTimer>
 #include <QWidget>
 #include <array>
+#include <memory>
 
 class TDSelCtrlItem;
+
+// Where a grab handle sits on its control, clockwise from the top-left corner. Corners are the even
+// positions; the resize drag moves the edges the handle's position names.
+enum class THandlePosition : quint8 { TopLeft, Top, TopRight, Right, BottomRight, Bottom, BottomLeft, Left };
+
+inline constexpr std::array<THandlePosition, 8> AllHandlePositions{
+    THandlePosition::TopLeft,    THandlePosition::Top,         THandlePosition::TopRight,
+    THandlePosition::Right,      THandlePosition::BottomRight, THandlePosition::Bottom,
+    THandlePosition::BottomLeft, THandlePosition::Left};
+
+constexpr bool IsCorner(THandlePosition position) {
+    return (quint8(position) & 1) == 0;
+}
+
+// The edges of a control that a handle at a position drags.
+struct THandleEdges {
+    bool Left = false, Top = false, Right = false, Bottom = false;
+};
+
+constexpr THandleEdges EdgesOf(THandlePosition position) {
+    using P = THandlePosition;
+    return {position == P::TopLeft || position == P::BottomLeft || position == P::Left,
+            position == P::TopLeft || position == P::Top || position == P::TopRight,
+            position == P::TopRight || position == P::Right || position == P::BottomRight,
+            position == P::BottomRight || position == P::Bottom || position == P::BottomLeft};
+}
+
+// Shows and places many handles at a cost that grows with their number only. A newly shown child widget
+// normally asks to be repainted on its own, and the repaint manager then compares each such widget with
+// every sibling above it; handles leave that to the batch, which repaints the area of the handles it
+// showed with one request per container when it ends. Showing a widget also makes Qt look for the widget
+// under the pointer (asking the window system where the pointer is) to send enter and leave events. Qt
+// sends none while a mouse grab is held, so while passive corner marks are shown the batch holds one with
+// a widget that is never shown and so reaches no window system. Corner marks keep the default cursor,
+// and the next mouse move delivers the enter and leave events.
+class THandleBatch {
+public:
+    THandleBatch() = default;
+    ~THandleBatch();
+    THandleBatch(const THandleBatch&) = delete;
+    THandleBatch& operator=(const THandleBatch&) = delete;
+
+    // Called before a handle is shown where it now is.
+    void Showing(const QWidget* handle, bool passive);
+
+private:
+    struct Area {
+        QPointer<QWidget> Container;
+        QRect Rect;
+    };
+    QList<Area> m_areas;
+    std::unique_ptr<QWidget> m_grabber;
+};
 
 // One grab handle: a 5 x 5 square placed on the selected control's parent, above its siblings.
 class TDSelCtrlItemPoint : public QWidget {
     Q_OBJECT
 
 public:
-    TDSelCtrlItemPoint(TDSelCtrlItem* item, int position);
-    int Position() const { return m_position; }
+    TDSelCtrlItemPoint(TDSelCtrlItem* item, THandlePosition position);
+    THandlePosition Position() const { return m_position; }
     QColor BorderColor() const { return m_border; }
     QColor FillColor() const { return m_fill; }
-    void Refresh();
+    void Refresh(THandleBatch& batch);
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
     TDSelCtrlItem* m_item;
-    int m_position;
+    THandlePosition m_position;
     QColor m_border;
     QColor m_fill;
 };
 
-// One selected control and its eight handles, numbered clockwise from the top-left corner.
+// One selected control and its eight handles.
 class TDSelCtrlItem {
 public:
     TDSelCtrlItem(TELDesignerSelectedControls* owner, TControl* control);
@@ -45,11 +100,13 @@ public:
     TControl* Control() const { return m_control; }
     TDSelCtrlItemMode Mode() const { return m_mode; }
     void SetMode(TDSelCtrlItemMode mode);
+    void SetMode(TDSelCtrlItemMode mode, THandleBatch& batch);
     void Refresh();
-    quint8 PressedHandle() const { return m_pressedHandle; }
-    void SetPressedHandle(quint8 index) { m_pressedHandle = index; }
-    // The handle of a position; nullptr while the item has never shown its handles.
-    TDSelCtrlItemPoint* Point(int index) const { return m_points[index]; }
+    void Refresh(THandleBatch& batch);
+    THandlePosition PressedHandle() const { return m_pressedHandle; }
+    void SetPressedHandle(THandlePosition position) { m_pressedHandle = position; }
+    // The handle at a position; nullptr while the item has never shown it.
+    TDSelCtrlItemPoint* Point(THandlePosition position) const { return m_points[quint8(position)]; }
 
 private:
     TELDesignerSelectedControls* m_owner;
@@ -58,7 +115,7 @@ private:
     std::array<QPointer<TDSelCtrlItemPoint>, 8> m_points{};
     QMetaObject::Connection m_watch;
     TDSelCtrlItemMode m_mode = hmNone;
-    quint8 m_pressedHandle = 0;
+    THandlePosition m_pressedHandle = THandlePosition::TopLeft;
 };
 
 // The hint bubble. All hints share one tool-tip window; at most one hint is current, the one whose

@@ -73,7 +73,7 @@ void TDEng::KeyDown(int key, Qt::KeyboardModifiers shift) {
     switch (key) {
     case Qt::Key_Tab:
     case Qt::Key_Backtab: {
-        if (m_dragging || !last || last->Owner() != m_root)
+        if (Dragging() || !last || last->Owner() != m_root)
             return;
         const bool backwards = key == Qt::Key_Backtab || (shift & Qt::ShiftModifier);
         const QList<TControl*>& owned = m_root->OwnedComponents();
@@ -89,7 +89,7 @@ void TDEng::KeyDown(int key, Qt::KeyboardModifiers shift) {
         return;
     }
     case Qt::Key_Escape: {
-        if (m_dragging) {
+        if (Dragging()) {
             CancelDrag();
             return;
         }
@@ -101,7 +101,7 @@ void TDEng::KeyDown(int key, Qt::KeyboardModifiers shift) {
     case Qt::Key_Right:
     case Qt::Key_Up:
     case Qt::Key_Down: {
-        if (m_selection->Count() == 0 || m_dragging || last == m_root)
+        if (m_selection->Count() == 0 || Dragging() || last == m_root)
             return;
         const bool resize = shift & Qt::ShiftModifier;
         const bool move = !resize && (shift & Qt::ControlModifier);
@@ -140,7 +140,7 @@ void TDEng::KeyDown(int key, Qt::KeyboardModifiers shift) {
     case Qt::Key_Delete:
         // A running move or resize refers to the selected controls: deleting them now would leave it
         // working on freed controls, so Delete waits until the drag is over.
-        if (!m_dragging)
+        if (!Dragging())
             DeleteSelected();
         return;
     default:

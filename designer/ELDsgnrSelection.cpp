@@ -3,6 +3,8 @@
 #include "designer/ELDsgnrEngine.h"
 #include "designer/ELDsgnrHandles.h"
 
+#include <QSet>
+
 // --- grid --------------------------------------------------------------------------------------------------
 
 TELDesignerGrid::TELDesignerGrid(TELCustomDesigner* designer) : m_designer(designer) {}
@@ -70,6 +72,8 @@ TControl* TELDesignerSelectedControls::Items(int index) const {
 }
 
 int TELDesignerSelectedControls::IndexOf(TControl* control) const {
+    if (!Contains(control))
+        return -1;
     for (int i = 0; i < m_items.size(); ++i)
         if (m_items.at(i)->Control() == control)
             return i;
@@ -77,15 +81,13 @@ int TELDesignerSelectedControls::IndexOf(TControl* control) const {
 }
 
 TDSelCtrlItem* TELDesignerSelectedControls::ItemOf(TControl* control) const {
-    const int index = IndexOf(control);
-    return index < 0 ? nullptr : m_items.at(index);
+    return m_itemOf.value(control);
 }
 
 int TELDesignerSelectedControls::Add(TControl* control) {
     CheckActive();
-    const int index = IndexOf(control);
-    if (index >= 0)
-        return index;
+    if (Contains(control))
+        return IndexOf(control);
     TDEng* engine = m_designer->Engine();
     if (!control || !engine || !engine->IsDesignedControl(control))
         throw EELDesigner(
@@ -95,9 +97,7 @@ int TELDesignerSelectedControls::Add(TControl* control) {
 }
 
 void TELDesignerSelectedControls::Remove(TControl* control) {
-    const int index = IndexOf(control);
-    if (index >= 0)
-        RemoveAt(index);
+    delete ItemOf(control); // removes itself and signals the change
 }
 
 void TELDesignerSelectedControls::RemoveAt(int index) {
@@ -106,11 +106,16 @@ void TELDesignerSelectedControls::RemoveAt(int index) {
 
 void TELDesignerSelectedControls::ItemAdded(TDSelCtrlItem* item) {
     m_items.append(item);
+    m_itemOf.insert(item->Control(), item);
     Change();
 }
 
 void TELDesignerSelectedControls::ItemRemoved(TDSelCtrlItem* item) {
-    m_items.removeOne(item);
+    // Items mostly leave from the end of the list.
+    const qsizetype index = m_items.lastIndexOf(item);
+    if (index >= 0)
+        m_items.removeAt(index);
+    m_itemOf.remove(item->Control());
     Change();
 }
 
@@ -121,10 +126,9 @@ void TELDesignerSelectedControls::Clear() {
 void TELDesignerSelectedControls::SelectOnly(TControl* control) {
     CheckActive();
     Batch([&] {
-        while (!m_items.isEmpty() && m_items.first()->Control() != control)
-            RemoveAt(0);
-        while (m_items.size() > 1)
-            RemoveAt(m_items.size() - 1);
+        for (int i = m_items.size() - 1; i >= 0; --i)
+            if (i < m_items.size() && m_items.at(i)->Control() != control)
+                RemoveAt(i);
         if (m_items.isEmpty() && control)
             Add(control);
     });
@@ -132,9 +136,10 @@ void TELDesignerSelectedControls::SelectOnly(TControl* control) {
 
 void TELDesignerSelectedControls::SetSelection(const QList<TControl*>& controls) {
     CheckActive();
+    const QSet<TControl*> wanted(controls.begin(), controls.end());
     Batch([&] {
         for (int i = m_items.size() - 1; i >= 0; --i)
-            if (!controls.contains(m_items.at(i)->Control()))
+            if (!wanted.contains(m_items.at(i)->Control()))
                 RemoveAt(i);
         for (TControl* c : controls)
             Add(c);
@@ -207,20 +212,22 @@ void TELDesignerSelectedControls::Change() {
 
 // Sets every entry's mode and repositions and recolours its handles, each once.
 void TELDesignerSelectedControls::UpdateModes() {
+    THandleBatch batch;
     for (TDSelCtrlItem* item : m_items) {
         TDSelCtrlItemMode mode = hmNone;
         if (m_handlesVisible && item->Control() != m_root)
             mode = m_items.size() == 1 ? hmSingle : hmMulti;
         if (mode != item->Mode())
-            item->SetMode(mode);
+            item->SetMode(mode, batch);
         else
-            item->Refresh();
+            item->Refresh(batch);
     }
 }
 
 void TELDesignerSelectedControls::UpdateHandles() {
+    THandleBatch batch;
     for (TDSelCtrlItem* item : m_items)
-        item->Refresh();
+        item->Refresh(batch);
 }
 
 void TELDesignerSelectedControls::UpdateHandlesOf(TControl* control) {

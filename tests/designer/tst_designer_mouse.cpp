@@ -183,21 +183,21 @@ private Q_SLOTS:
         QVERIFY(f.Surface()->hasFocus());
         TDSelCtrlItem* item = f.Sel()->ItemOf(a);
         QCOMPARE(item->Mode(), hmSingle);
-        QCOMPARE(item->Point(0)->geometry(), QRect(98, 48, 5, 5));
-        QCOMPARE(item->Point(4)->geometry(), QRect(117, 57, 5, 5));
-        QCOMPARE(item->Point(1)->x(), 108);
-        QCOMPARE(item->Point(0)->parentWidget(), f.Root.get());
-        QCOMPARE(item->Point(0)->FillColor(), QColor(Qt::black));
-        QCOMPARE(item->Point(3)->cursor().shape(), Qt::SizeHorCursor);
-        QCOMPARE(item->Point(0)->cursor().shape(), Qt::SizeFDiagCursor);
-        for (int i = 0; i < 8; ++i)
-            QVERIFY(item->Point(i)->isVisible());
+        QCOMPARE(item->Point(THandlePosition::TopLeft)->geometry(), QRect(98, 48, 5, 5));
+        QCOMPARE(item->Point(THandlePosition::BottomRight)->geometry(), QRect(117, 57, 5, 5));
+        QCOMPARE(item->Point(THandlePosition::Top)->x(), 108);
+        QCOMPARE(item->Point(THandlePosition::TopLeft)->parentWidget(), f.Root.get());
+        QCOMPARE(item->Point(THandlePosition::TopLeft)->FillColor(), QColor(Qt::black));
+        QCOMPARE(item->Point(THandlePosition::Right)->cursor().shape(), Qt::SizeHorCursor);
+        QCOMPARE(item->Point(THandlePosition::TopLeft)->cursor().shape(), Qt::SizeFDiagCursor);
+        for (THandlePosition p : AllHandlePositions)
+            QVERIFY(item->Point(p)->isVisible());
         // Locks show in the focused colours.
         a->SetDesignLocks(dlMove | dlResize);
         f.Sel()->UpdateHandles();
-        QCOMPARE(item->Point(0)->FillColor(), QColor(255, 0, 0));
-        QCOMPARE(item->Point(0)->BorderColor(), QColor(255, 0, 0));
-        QCOMPARE(item->Point(3)->cursor().shape(), Qt::ArrowCursor);
+        QCOMPARE(item->Point(THandlePosition::TopLeft)->FillColor(), QColor(255, 0, 0));
+        QCOMPARE(item->Point(THandlePosition::TopLeft)->BorderColor(), QColor(255, 0, 0));
+        QCOMPARE(item->Point(THandlePosition::Right)->cursor().shape(), Qt::ArrowCursor);
         a->SetDesignLocks(0);
         // When the surface loses the focus single handles turn grey with black frames.
         auto* other = new QWidget(&f.Window);
@@ -206,46 +206,49 @@ private Q_SLOTS:
         other->show();
         other->setFocus();
         QTRY_VERIFY(!f.Sel()->Focused());
-        QCOMPARE(item->Point(0)->FillColor(), QColor(128, 128, 128));
-        QCOMPARE(item->Point(0)->BorderColor(), QColor(Qt::black));
+        QCOMPARE(item->Point(THandlePosition::TopLeft)->FillColor(), QColor(128, 128, 128));
+        QCOMPARE(item->Point(THandlePosition::TopLeft)->BorderColor(), QColor(Qt::black));
         f.Surface()->setFocus();
         QTRY_VERIFY(f.Sel()->Focused());
-        QCOMPARE(item->Point(0)->FillColor(), QColor(Qt::black));
+        QCOMPARE(item->Point(THandlePosition::TopLeft)->FillColor(), QColor(Qt::black));
         f.Sel()->Add(b);
         QCOMPARE(item->Mode(), hmMulti);
-        QCOMPARE(item->Point(0)->geometry(), QRect(100, 50, 5, 5));
-        QCOMPARE(item->Point(4)->geometry(), QRect(115, 55, 5, 5));
-        QCOMPARE(item->Point(0)->FillColor(), QColor(128, 128, 128));
-        for (int i = 0; i < 8; ++i)
-            QCOMPARE(item->Point(i)->isVisible(), i % 2 == 0);
+        QCOMPARE(item->Point(THandlePosition::TopLeft)->geometry(), QRect(100, 50, 5, 5));
+        QCOMPARE(item->Point(THandlePosition::BottomRight)->geometry(), QRect(115, 55, 5, 5));
+        QCOMPARE(item->Point(THandlePosition::TopLeft)->FillColor(), QColor(128, 128, 128));
+        for (THandlePosition p : AllHandlePositions)
+            QCOMPARE(item->Point(p)->isVisible(), IsCorner(p));
         // A press on a corner mark of a multiple selection does nothing.
         f.Events.clear();
-        f.Press(item->Point(0), QPoint(2, 2));
-        f.Release(item->Point(0), QPoint(2, 2));
+        f.Press(item->Point(THandlePosition::TopLeft), QPoint(2, 2));
+        f.Release(item->Point(THandlePosition::TopLeft), QPoint(2, 2));
         QCOMPARE(f.Selection(), (QList<TControl*>{a, b}));
         QVERIFY(f.Events.isEmpty());
         // Handles follow a control moved from outside the designer once the change settles.
         f.Sel()->SelectOnly(a);
         a->SetBounds(150, 150, 20, 10);
-        QTRY_COMPARE(item->Point(0)->geometry(), QRect(148, 148, 5, 5));
+        QTRY_COMPARE(item->Point(THandlePosition::TopLeft)->geometry(), QRect(148, 148, 5, 5));
     }
 
     void resizeByHandles_data() {
-        QTest::addColumn<int>("handle");
+        QTest::addColumn<THandlePosition>("handle");
         QTest::addColumn<QPoint>("delta");
         QTest::addColumn<QRect>("result");
         // The control is 60 x 30 at (100, 100).
-        QTest::newRow("right edge past the left edge flips") << 3 << QPoint(-80, 7) << QRect(80, 100, 20, 30);
+        QTest::newRow("right edge past the left edge flips")
+            << THandlePosition::Right << QPoint(-80, 7) << QRect(80, 100, 20, 30);
         QTest::newRow("bottom middle moves only vertically")
-            << 5 << QPoint(33, 10) << QRect(100, 100, 60, 40);
+            << THandlePosition::Bottom << QPoint(33, 10) << QRect(100, 100, 60, 40);
         QTest::newRow("left middle moves only horizontally")
-            << 7 << QPoint(-10, 30) << QRect(90, 100, 70, 30);
-        QTest::newRow("top-left corner") << 0 << QPoint(-4, -6) << QRect(96, 94, 64, 36);
-        QTest::newRow("bottom-right to zero height") << 4 << QPoint(2, -30) << QRect(100, 100, 62, 0);
+            << THandlePosition::Left << QPoint(-10, 30) << QRect(90, 100, 70, 30);
+        QTest::newRow("top-left corner")
+            << THandlePosition::TopLeft << QPoint(-4, -6) << QRect(96, 94, 64, 36);
+        QTest::newRow("bottom-right to zero height")
+            << THandlePosition::BottomRight << QPoint(2, -30) << QRect(100, 100, 62, 0);
     }
 
     void resizeByHandles() {
-        QFETCH(int, handle);
+        QFETCH(THandlePosition, handle);
         QFETCH(QPoint, delta);
         QFETCH(QRect, result);
         DesignerFixture f;
