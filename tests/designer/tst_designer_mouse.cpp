@@ -230,6 +230,33 @@ private Q_SLOTS:
         QTRY_COMPARE(item->Point(THandlePosition::TopLeft)->geometry(), QRect(148, 148, 5, 5));
     }
 
+    void shownHandlesArePainted() {
+        // Counts the paint events a widget receives.
+        struct PaintCount : QObject {
+            int Count = 0;
+            explicit PaintCount(QWidget* widget) { widget->installEventFilter(this); }
+            bool eventFilter(QObject*, QEvent* event) override {
+                Count += event->type() == QEvent::Paint;
+                return false;
+            }
+        };
+        DesignerFixture f;
+        TTestLeaf* a = f.Add(f.Root.get(), QStringLiteral("Leaf1"), QRect(100, 50, 20, 10));
+        TTestLeaf* b = f.Add(f.Root.get(), QStringLiteral("Leaf2"), QRect(200, 50, 20, 10));
+        // Corner marks shown together, then the edge handles a single selection adds.
+        f.Sel()->SetSelection({a, b});
+        PaintCount mark(f.Sel()->ItemOf(b)->Point(THandlePosition::BottomRight));
+        QTRY_VERIFY(mark.Count > 0);
+        f.Sel()->SelectOnly(b);
+        PaintCount edge(f.Sel()->ItemOf(b)->Point(THandlePosition::Top));
+        QTRY_VERIFY(edge.Count > 0);
+        // Recoloured handles repaint too.
+        const int before = edge.Count;
+        b->SetDesignLocks(dlMove);
+        f.Sel()->UpdateHandles();
+        QTRY_VERIFY(edge.Count > before);
+    }
+
     void resizeByHandles_data() {
         QTest::addColumn<THandlePosition>("handle");
         QTest::addColumn<QPoint>("delta");
