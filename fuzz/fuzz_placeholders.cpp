@@ -1,9 +1,11 @@
 // Placeholder expansion of button texts. The input is split at zero bytes: the first part is the text,
 // the others are the argument values. An odd number of values must raise the documented error and
-// nothing else; an even number must give what a plain reference gives: for each (name, replacement)
-// pair in turn, the name trimmed, cut at its first "=", wrapped in braces, and every occurrence in the
-// current text replaced left to right, ignoring letter case. The same text and values must also go
-// through a layout's button packets without failing.
+// nothing else; an even number must give, for any characters, what the plain library expansion gives
+// (for each pair in turn, QString::replace ignoring letter case), and for ASCII inputs also what a
+// hand-written reference gives: the name trimmed, cut at its first "=", wrapped in braces, and every
+// occurrence in the current text replaced left to right. A result cut at a limit must be the same
+// characters as the whole result cut afterwards. The same text and values must also go through a
+// layout's button packets without failing.
 
 #include "link/KvdUI.h"
 
@@ -58,6 +60,23 @@ QString Reference(QString text, const QStringList& args) {
     return text;
 }
 
+// The expansion as the string library does it, pass by pass over the whole text.
+QString LibraryReference(QString text, const QStringList& args) {
+    for (qsizetype i = 0; i + 1 < args.size(); i += 2) {
+        QString name = TrimmedName(args.at(i));
+        if (name.contains(QLatin1Char('=')))
+            name = TrimmedName(name.left(name.indexOf(QLatin1Char('='))));
+        if (name.isEmpty())
+            continue;
+        if (!name.startsWith(QLatin1Char('{')))
+            name.prepend(QLatin1Char('{'));
+        if (!name.endsWith(QLatin1Char('}')))
+            name.append(QLatin1Char('}'));
+        text.replace(name, args.at(i + 1), Qt::CaseInsensitive);
+    }
+    return text;
+}
+
 bool Ascii(const QStringList& parts) {
     for (const QString& part : parts)
         for (QChar c : part)
@@ -87,10 +106,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     if (args.size() % 2 != 0)
         Fail("odd number of values accepted", text);
-    // Letter case outside ASCII is compared by the library's own folding, which the reference cannot
-    // restate exactly; there only the absence of failures is checked.
+    if (result != LibraryReference(text, args))
+        Fail("expansion differs from the library's", result);
+    // Letter case outside ASCII is left to the library's folding, which the hand-written reference
+    // does not restate.
     if (Ascii(parts + QStringList{text}) && result != Reference(text, args))
         Fail("expansion differs from the reference", result);
+    for (qsizetype limit : {qsizetype(0), qsizetype(1), qsizetype(size % 300), qsizetype(241)})
+        if (ExpandPlaceholders(text, args, limit) != result.left(limit))
+            Fail("cut expansion differs from the whole one cut", result);
 
     QString escaped = text.toHtmlEscaped();
     escaped.replace(QLatin1Char('\n'), QStringLiteral("&#10;"));
@@ -98,10 +122,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     try {
         for (quint8 unit : {quint8(1), quint8(4)}) {
             const QList<QByteArray> packets = TKvdUI::LayoutPackets(layout, args, 0, unit);
-            for (const QByteArray& packet : packets)
+            for (const QByteArray& packet : packets) {
                 if (!Dromo::FitsSizeByte(int(packet.size()), unit) ||
                     quint8(packet.at(0)) * unit != packet.size())
                     Fail("button packet does not match its size byte", text);
+            }
         }
     } catch (const EKvdLink& e) {
         // Text with characters XML cannot carry is refused as malformed; nothing else may fail.

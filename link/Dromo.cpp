@@ -12,8 +12,14 @@ quint16 FlagWord(TKvdDromoDRIFlags flags) {
 }
 
 void StampHead(quint8* packet, int length, quint8 type, quint8 sizeUnit) {
-    packet[0] = quint8(length / sizeUnit);
-    packet[1] = type;
+    packet[SizeOffset] = quint8(length / sizeUnit);
+    packet[TypeOffset] = type;
+}
+
+// Little-endian 16-bit value.
+static void PutWord(quint8* at, quint16 value) {
+    at[0] = quint8(value & 0xFF);
+    at[1] = quint8(value >> 8);
 }
 
 static void PutText(QByteArray& packet, int offset, const QByteArray& text) {
@@ -26,42 +32,71 @@ QByteArray BuildInit(TKvdDromoDRIFlags flags, quint8 version, const QByteArray& 
                      const QByteArray& name) {
     QByteArray packet(InitPacketSize, '\0');
     auto* p = reinterpret_cast<quint8*>(packet.data());
-    p[2] = 1;
-    const quint16 word = FlagWord(flags);
-    p[6] = quint8(word & 0xFF);
-    p[7] = quint8(word >> 8);
-    p[8] = version;
-    p[10] = quint8(1000 & 0xFF);
-    p[11] = quint8(1000 >> 8);
-    PutText(packet, 12, adminPassword);
-    PutText(packet, 28, name);
+    p[RequestOffset] = BuiltRequest;
+    PutWord(p + InitFlagsOffset, FlagWord(flags));
+    p[InitVersionOffset] = version;
+    PutWord(p + InitConstOffset, InitConstValue);
+    PutText(packet, InitPasswordOffset, adminPassword);
+    PutText(packet, InitNameOffset, name);
     return packet;
 }
 
 QByteArray BuildTiny(quint8 subCode, quint8 request) {
     QByteArray packet(TinyPacketSize, '\0');
-    packet[2] = char(request);
-    packet[3] = char(subCode);
+    packet[RequestOffset] = char(request);
+    packet[SubCodeOffset] = char(subCode);
     return packet;
 }
 
 QByteArray BuildSmall(quint8 subCode, quint8 request, quint32 value) {
     QByteArray packet(SmallPacketSize, '\0');
-    packet[2] = char(request);
-    packet[3] = char(subCode);
+    packet[RequestOffset] = char(request);
+    packet[SubCodeOffset] = char(subCode);
     for (int i = 0; i < 4; ++i)
-        packet[4 + i] = char((value >> (8 * i)) & 0xFF);
+        packet[SmallValueOffset + i] = char((value >> (8 * i)) & 0xFF);
     return packet;
 }
 
 QByteArray BuildDeleteButtons(quint8 subCode, quint8 clickId, quint8 clickMax, quint8 target) {
     QByteArray packet(DeletePacketSize, '\0');
-    packet[2] = 1;
-    packet[3] = char(subCode);
-    packet[4] = char(target);
-    packet[5] = char(clickId);
-    packet[6] = char(clickMax);
+    packet[RequestOffset] = char(BuiltRequest);
+    packet[SubCodeOffset] = char(subCode);
+    packet[DeleteTargetOffset] = char(target);
+    packet[DeleteClickIdOffset] = char(clickId);
+    packet[DeleteClickMaxOffset] = char(clickMax);
     return packet;
+}
+
+int BuildButton(const ButtonRecord& button, quint8 sizeUnit, quint8* out) {
+    const int n = qMin(int(button.Text.size()), MaxButtonTextFor(sizeUnit));
+    const int length = ButtonPacketLength(n, sizeUnit);
+    std::memset(out, 0, size_t(length));
+    out[RequestOffset] = BuiltRequest;
+    out[ButtonTargetOffset] = button.Target;
+    out[ButtonClickIdOffset] = button.ClickID;
+    out[ButtonStyleOffset] = button.BStyle;
+    out[ButtonTypeInOffset] = button.TypeIn;
+    out[ButtonLeftOffset] = button.Left;
+    out[ButtonTopOffset] = button.Top;
+    out[ButtonWidthOffset] = button.Width;
+    out[ButtonHeightOffset] = button.Height;
+    std::memcpy(out + ButtonTextOffset, button.Text.constData(), size_t(n));
+    return length;
+}
+
+ButtonRecord ReadButton(const quint8* packet, int length) {
+    const TKvdPacket view(packet, length);
+    ButtonRecord button;
+    button.Target = view.Byte(ButtonTargetOffset);
+    button.ClickID = view.Byte(ButtonClickIdOffset);
+    button.BStyle = view.Byte(ButtonStyleOffset);
+    button.TypeIn = view.Byte(ButtonTypeInOffset);
+    button.Left = view.Byte(ButtonLeftOffset);
+    button.Top = view.Byte(ButtonTopOffset);
+    button.Width = view.Byte(ButtonWidthOffset);
+    button.Height = view.Byte(ButtonHeightOffset);
+    button.Text = view.TextBytes(ButtonTextOffset, length);
+    return button;
 }
 
 } // namespace Dromo

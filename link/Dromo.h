@@ -54,6 +54,57 @@ enum : quint8 {
     BST_RIGHT = 0x80,
 };
 
+// Sub-codes at offset 3 of the tiny, small and delete packets this program sends.
+enum : quint8 {
+    TINY_NONE = 0,      // keep-alive answer
+    TINY_CLOSE = 2,     // the client closes the link
+    SMALL_INTERVAL = 7, // the update interval
+    BTN_DEL_ONE = 0,    // delete the button named by click id
+    BTN_DEL_ALL = 1,    // clear every button of this client
+};
+
+// Offsets of the head every packet starts with.
+constexpr int SizeOffset = 0;
+constexpr int TypeOffset = 1;
+constexpr int RequestOffset = 2;
+constexpr int SubCodeOffset = 3;
+// The request byte of every packet this program builds, tiny packets excepted.
+constexpr quint8 BuiltRequest = 1;
+
+// Initialise packet.
+constexpr int InitFlagsOffset = 6;   // 16-bit flag word
+constexpr int InitVersionOffset = 8; // protocol version
+constexpr int InitConstOffset = 10;  // 16-bit constant below
+constexpr quint16 InitConstValue = 1000;
+constexpr int InitPasswordOffset = 12;
+constexpr int InitNameOffset = 28;
+
+// Small packet: the 32-bit value.
+constexpr int SmallValueOffset = 4;
+
+// Delete-buttons packet.
+constexpr int DeleteTargetOffset = 4;
+constexpr int DeleteClickIdOffset = 5;
+constexpr int DeleteClickMaxOffset = 6;
+
+// Button packet: the head, then the text with its terminator, zero-padded to a multiple of 4.
+constexpr int ButtonTargetOffset = 3;
+constexpr int ButtonClickIdOffset = 4;
+constexpr int ButtonStyleOffset = 6;
+constexpr int ButtonTypeInOffset = 7;
+constexpr int ButtonLeftOffset = 8;
+constexpr int ButtonTopOffset = 9;
+constexpr int ButtonWidthOffset = 10;
+constexpr int ButtonHeightOffset = 11;
+constexpr int ButtonTextOffset = 12;
+
+// Received reports: click (46) and typed text (47) name the button at offset 4; a click carries its
+// flags at offset 6, a console text its chat mark there.
+constexpr int ReportClickIdOffset = 4;
+constexpr int ClickFlagsOffset = 6;
+constexpr int ConsoleChatOffset = 6;
+constexpr quint8 ConsoleChatMark = 1;
+
 constexpr int InitPacketSize = 44;
 constexpr int TinyPacketSize = 4;
 constexpr int SmallPacketSize = 8;
@@ -94,6 +145,30 @@ QByteArray BuildInit(TKvdDromoDRIFlags flags, quint8 version, const QByteArray& 
 QByteArray BuildTiny(quint8 subCode, quint8 request);
 QByteArray BuildSmall(quint8 subCode, quint8 request, quint32 value);
 QByteArray BuildDeleteButtons(quint8 subCode, quint8 clickId, quint8 clickMax, quint8 target);
+
+// The values of one button packet (type 45) as they stand on the wire.
+struct ButtonRecord {
+    quint8 Target = 0;
+    quint8 ClickID = 0;
+    quint8 BStyle = 0;
+    quint8 TypeIn = 0;
+    quint8 Left = 0;
+    quint8 Top = 0;
+    quint8 Width = 0;
+    quint8 Height = 0;
+    QByteArray Text; // 8-bit text; cut to what the size unit allows when built
+};
+// The length of the button packet of a text of that many bytes: head, text cut to the limit of the
+// size unit, terminator, padding to a multiple of 4.
+constexpr int ButtonPacketLength(int textBytes, quint8 sizeUnit) {
+    const int n = textBytes < MaxButtonTextFor(sizeUnit) ? textBytes : MaxButtonTextFor(sizeUnit);
+    return (ButtonHeadSize + n + 1 + 3) / 4 * 4;
+}
+// Writes the button packet into out (room for MaxButtonPacketSize bytes) and returns its length; the
+// size and type bytes are left 0 for StampHead.
+int BuildButton(const ButtonRecord& button, quint8 sizeUnit, quint8* out);
+// The values of a received button packet; the text ends at its first zero byte or at the packet's end.
+ButtonRecord ReadButton(const quint8* packet, int length);
 } // namespace Dromo
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(Dromo::TKvdDromoDRIFlags)

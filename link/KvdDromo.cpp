@@ -1,5 +1,7 @@
 #include "link/KvdDromo.h"
 
+#include <QScopeGuard>
+
 #include <algorithm>
 #include <exception>
 
@@ -47,7 +49,8 @@ int TKvdDromo::SendSmall(quint8 SubCode, quint8 Request, quint32 Value) {
 }
 
 int TKvdDromo::SetUpdateInterval(quint32 value) {
-    return SendSmall(7, 1, value == 0 ? quint32(m_updateRate * 10) : value);
+    return SendSmall(Dromo::SMALL_INTERVAL, Dromo::BuiltRequest,
+                     value == 0 ? quint32(m_updateRate * 10) : value);
 }
 
 void TKvdDromo::Open() {
@@ -76,7 +79,7 @@ void TKvdDromo::Close() {
     }
     if (Handle() != -1) {
         // The goodbye goes out although Active already reads false.
-        QByteArray tiny = Dromo::BuildTiny(2, 0);
+        QByteArray tiny = Dromo::BuildTiny(Dromo::TINY_CLOSE, 0);
         Dromo::StampHead(reinterpret_cast<quint8*>(tiny.data()), int(tiny.size()), Dromo::DR_TINY,
                          SizeUnit());
         SendRaw(tiny.constData(), int(tiny.size()));
@@ -104,12 +107,12 @@ void TKvdDromo::HandlePacket(const TKvdPacket& packet) {
         SetUpdateInterval(0);
         break;
     case Dromo::DR_TINY:
-        SendTiny(0, 0);
+        SendTiny(Dromo::TINY_NONE, 0);
         break;
     case Dromo::DR_CONSOLE:
         if (OnConsole)
             OnConsole(this, packet.Text(Dromo::ConsoleTextOffset, Dromo::ConsoleTextSize),
-                      packet.Byte(6) == 1);
+                      packet.Byte(Dromo::ConsoleChatOffset) == Dromo::ConsoleChatMark);
         break;
     default:
         break;
@@ -134,17 +137,13 @@ template <typename Call> void TKvdDromo::ForEachSubscriber(Call call) {
             subscriber = m_subscribers.at(i);
             m_calling.append({subscriber, self});
         }
-        struct Done {
-            TKvdDromo* client;
-            std::pair<TKvdDromoSubscriber*, std::thread::id> entry;
-            ~Done() {
-                {
-                    std::lock_guard lock(client->m_subscribersMutex);
-                    client->m_calling.removeOne(entry);
-                }
-                client->m_subscribersChanged.notify_all();
+        const auto done = qScopeGuard([this, entry = std::pair(subscriber, self)] {
+            {
+                std::lock_guard lock(m_subscribersMutex);
+                m_calling.removeOne(entry);
             }
-        } done{this, {subscriber, self}};
+            m_subscribersChanged.notify_all();
+        });
         call(subscriber);
     }
 }

@@ -3,6 +3,8 @@
 #include "link/Dromo.h"
 #include "link/KvdSocketThread.h"
 
+#include <QScopeGuard>
+
 #include <arpa/inet.h>
 #include <cerrno>
 #include <chrono>
@@ -158,7 +160,7 @@ std::shared_ptr<TKvdConnection> TKvdSocket::CurrentConnection() const {
 
 int TKvdSocket::Handle() const {
     const auto connection = CurrentConnection();
-    return connection ? connection->Fd : -1;
+    return connection && !connection->Closed ? connection->Fd : -1;
 }
 
 int TKvdSocket::OpenSocket() {
@@ -192,6 +194,7 @@ int TKvdSocket::OpenSocket() {
         CloseSocket();
         return -1;
     }
+    TKvdSocketWriter::Create(m_shared, connection);
     TKvdSocketThread::Create(m_shared, connection);
     return fd;
 }
@@ -204,13 +207,15 @@ void TKvdSocket::CloseSocket() {
     }
     if (!connection)
         return;
-    ::shutdown(connection->Fd, SHUT_RDWR);
     {
         std::lock_guard lock(m_shared->Mutex);
         connection->Closed = true;
     }
+    // The receiving side ends at once; the sending side when the writer has sent what is queued.
+    ::shutdown(connection->Fd, SHUT_RD);
+    connection->Outgoing.Finish();
     m_shared->Changed.notify_all();
-    // The descriptor itself is closed when the reader thread has let go of the connection too.
+    // The descriptor itself is closed when the reader and the writer have let go of the connection.
 }
 
 int TKvdSocket::SendRaw(const void* data, int length, bool more) {
@@ -219,26 +224,7 @@ int TKvdSocket::SendRaw(const void* data, int length, bool more) {
         errno = EBADF;
         return CheckResult(-1);
     }
-    ssize_t sent;
-    int code;
-    {
-        // Keeps packets whole when the reader thread answers a keep-alive while another thread sends.
-        std::lock_guard lock(m_sendMutex);
-        do {
-            sent = ::send(connection->Fd, data, size_t(length), MSG_NOSIGNAL | (more ? MSG_MORE : 0));
-        } while (sent == -1 && errno == EINTR);
-        code = errno;
-    }
-    errno = code;
-    if ((sent == -1 && (code == EAGAIN || code == EWOULDBLOCK)) || (sent >= 0 && sent < length)) {
-        // The peer has not taken data for the whole send timeout: the stream can no longer be trusted,
-        // so the link is taken down like after a framing failure.
-        errno = ETIMEDOUT;
-        CheckResult(-1);
-        CloseSocket();
-        return int(sent);
-    }
-    return CheckResult(int(sent));
+    return connection->Outgoing.Append(data, length, more) ? length : -1;
 }
 
 int TKvdSocket::CheckResult(int result) {
@@ -247,8 +233,24 @@ int TKvdSocket::CheckResult(int result) {
     const int code = errno;
     if (code == EWOULDBLOCK || code == EAGAIN)
         return result;
-    ReportError(QStringLiteral("[%1:%2] %3").arg(Address()).arg(Port()).arg(SystemMessage(code)));
+    ReportSystemError(code);
     return result;
+}
+
+void TKvdSocket::ReportSystemError(int code) {
+    ReportError(QStringLiteral("[%1:%2] %3").arg(Address()).arg(Port()).arg(SystemMessage(code)));
+}
+
+void TKvdSocket::GiveUp(TKvdConnection& connection, int code) {
+    bool wasClosed;
+    {
+        // Taken with the framing lock, so that no delivery from the connection follows the report.
+        std::lock_guard processing(m_processLock);
+        std::lock_guard lock(m_shared->Mutex);
+        wasClosed = connection.Closed.exchange(true);
+    }
+    if (!wasClosed)
+        ReportSystemError(code);
 }
 
 void TKvdSocket::ReportError(const QString& message) {
@@ -269,9 +271,21 @@ void TKvdSocket::Fatal(const QString& message) {
 }
 
 void TKvdSocket::DeliverPacket(const quint8* packet, int areaLength) {
-    if (areaLength < 2 || packet[0] == 0 || packet[1] < 1 || packet[1] > 67)
+    if (!Deliverable(packet, areaLength))
         return;
-    const int length = qMin(int(packet[0]) * SizeUnit(), areaLength);
+    HandleCut(packet, qMin(int(packet[0]) * SizeUnit(), areaLength));
+}
+
+inline bool TKvdSocket::Deliverable(const quint8* packet, int areaLength) {
+    // Types 1 to 67 are 0 to 66 after subtracting 1; type 0 wraps to 255.
+    return areaLength >= 2 && packet[0] != 0 &&
+           quint8(packet[1] - Dromo::MinPacketType) <= Dromo::MaxPacketType - Dromo::MinPacketType;
+}
+
+inline void TKvdSocket::HandleCut(const quint8* packet, int length) {
+    // A connection given up while its chunk is being handled delivers nothing more.
+    if (m_framing && m_framing->Closed)
+        return;
     try {
         HandlePacket(TKvdPacket(packet, length));
     } catch (const std::exception& e) {
@@ -319,7 +333,8 @@ void TKvdSocket::ProcessData(const void* data, int length) {
         }
         if (remaining < n)
             break;
-        DeliverPacket(input, n);
+        if (Deliverable(input, n))
+            HandleCut(input, n);
         input += n;
         remaining -= n;
     }
@@ -352,6 +367,8 @@ void TKvdSocket::ProcessChunk(const TKvdConnection& connection, const quint8* da
     }
     if (connection.Generation != m_bufferGeneration)
         return;
+    m_framing = &connection;
+    const auto framed = qScopeGuard([this] { m_framing = nullptr; });
     ProcessData(data, length);
 }
 

@@ -56,7 +56,7 @@ public:
     quint8 SizeUnit() const { return m_sizeUnit.load(); }
     bool Synchronized() const { return m_synchronized.load(); }
     void SetSynchronized(bool value) { m_synchronized = value; }
-    // Milliseconds a send may block on a peer that does not read before the link is taken down.
+    // Milliseconds the writer waits for a peer that takes no data before the link is taken down.
     int SendTimeout() const { return m_sendTimeout.load(); }
     void SetSendTimeout(int milliseconds) { m_sendTimeout = qMax(1, milliseconds); }
     // Milliseconds a connect may take before it fails as timed out.
@@ -70,18 +70,22 @@ public:
     // The connected socket's handle, or -1.
     int Handle() const;
 
-    // Creates the socket and connects to Address:Port; starts the reader thread when connected.
-    // Returns the handle, or -1 after a failure (which has been reported).
+    // Creates the socket and connects to Address:Port; starts the reader and writer threads when
+    // connected. Returns the handle, or -1 after a failure (which has been reported).
     int OpenSocket();
-    // Shuts the socket down in both directions and releases it; the reader's pending receive then ends.
+    // Releases the socket: nothing more received is delivered and the reader's pending receive ends;
+    // the writer sends what is queued, then shuts the socket down.
     void CloseSocket();
-    // One send call; a failure is reported. Returns the send result. With more set, the bytes may wait
-    // in the socket for the next send, so that a run of packets travels in few segments; the last send
-    // of a run must not set it.
+    // Queues the bytes for the writer and returns length; never waits for the peer. With more set, the
+    // writer waits for the rest of the run, so that a run of packets goes out in one send; the last
+    // send of a run must not set it. Without a connection reports EBADF and returns -1; on a connection
+    // that has failed returns -1 without a report (the failure has been reported once).
     int SendRaw(const void* data, int length, bool more = false);
     // Returns result unchanged; when it is -1 reports the current system error (errno) as
     // "[Address:Port] message", unless the call would merely have blocked.
     int CheckResult(int result);
+    // Reports the system error code as "[Address:Port] message".
+    void ReportSystemError(int code);
     // Calls OnError; an exception thrown by the handler is dropped.
     void ReportError(const QString& message);
 
@@ -111,6 +115,7 @@ protected:
 
 private:
     friend class TKvdSocketThread;
+    friend class TKvdSocketWriter;
 
     // Runs chunks that reader threads handed to this component's thread.
     Q_INVOKABLE void ProcessPending();
@@ -121,7 +126,14 @@ private:
     // The reader thread's end: takes the link down when its connection is still the current one.
     void EndConnection(quint64 generation);
     void DetachReaders();
+    // The writer's failure: marks the connection closed once no packet of it is being delivered, then
+    // reports the error, unless the connection had been closed already.
+    void GiveUp(TKvdConnection& connection, int code);
     void Fatal(const QString& message);
+    // The delivery test of DeliverPacket.
+    static bool Deliverable(const quint8* packet, int areaLength);
+    // Passes a packet that passed the test to HandlePacket, unless its connection has been given up.
+    void HandleCut(const quint8* packet, int length);
     std::shared_ptr<TKvdConnection> CurrentConnection() const;
 
     std::shared_ptr<TKvdSocketShared> m_shared;
@@ -139,7 +151,6 @@ private:
     std::recursive_mutex m_activeLock; // serialises changes of Active and the Open/Close they run
     quint64 m_generation = 0;          // connections opened so far; guarded by m_activeLock
 
-    std::mutex m_sendMutex;
     mutable std::mutex m_connectionMutex;
     std::shared_ptr<TKvdConnection> m_connection;
 
@@ -149,4 +160,6 @@ private:
     quint64 m_bufferGeneration = 0;
     std::unique_ptr<quint8[]> m_packetArea;
     bool m_detached = false;
+    // The connection whose chunk is being framed; delivery stops when it is closed meanwhile.
+    const TKvdConnection* m_framing = nullptr;
 };

@@ -3,6 +3,7 @@
 #include "link/KvdSocket.h"
 
 #include <QMetaObject>
+#include <QScopeGuard>
 
 #include <cerrno>
 #include <sys/socket.h>
@@ -45,17 +46,17 @@ void TKvdSocketThread::Create(std::shared_ptr<TKvdSocketShared> shared,
         std::lock_guard lock(shared->Mutex);
         ++shared->Alive;
     }
-    try {
-        std::thread([thread] {
-            t_readerOf = thread->Shared.get();
-            thread->Execute();
-            thread->DoTerminate();
-        }).detach();
-    } catch (...) {
+    // A thread that cannot be started is not alive.
+    auto notStarted = qScopeGuard([&shared] {
         std::lock_guard lock(shared->Mutex);
         --shared->Alive;
-        throw;
-    }
+    });
+    std::thread([thread] {
+        t_readerOf = thread->Shared.get();
+        thread->Execute();
+        thread->DoTerminate();
+    }).detach();
+    notStarted.dismiss();
 }
 
 void TKvdSocketThread::Execute() {

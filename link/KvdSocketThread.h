@@ -2,8 +2,11 @@
 // The reader side of a TKvdSocket: the state shared between the component and its reader threads, one
 // connected socket, and the reader thread itself.
 
+#include "link/KvdSocketWriter.h"
+
 #include <QtGlobal>
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <memory>
@@ -28,7 +31,7 @@ struct TKvdSocketShared {
     void Release();
 };
 
-// One connected socket. The descriptor is closed when the last holder (the component, a sender, the
+// One connected socket. The descriptor is closed when the last holder (the component, the writer, the
 // reader thread) lets go, so a reader can never receive on a descriptor number that was closed and
 // reused by a later connection.
 class TKvdConnection {
@@ -40,7 +43,10 @@ public:
 
     const int Fd;
     const quint64 Generation;
-    bool Closed = false; // set by CloseSocket; guarded by TKvdSocketShared::Mutex
+    // Set by CloseSocket, or by the writer when it gives the connection up: nothing more received on it
+    // is delivered. Set under TKvdSocketShared::Mutex before Changed is notified.
+    std::atomic<bool> Closed{false};
+    TKvdOutgoing Outgoing;
 };
 
 // The receive loop of one connection. It frees itself when it ends (the thread is detached and the

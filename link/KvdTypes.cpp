@@ -1,5 +1,6 @@
 #include "link/KvdTypes.h"
 
+#include <algorithm>
 #include <cstring>
 
 QByteArray TKvdPacket::TextBytes(int offset, int maxLength) const {
@@ -19,4 +20,43 @@ void KvdTypes::CheckOneInstance(const QObject* owner, const QMetaObject* metaObj
             throw EKvdLink(QStringLiteral("Only one instance of %1 is allowed.")
                                .arg(QString::fromLatin1(component->metaObject()->className())));
     }
+}
+
+QString KvdTypes::EscapeControls(const QString& text) {
+    auto special = [](QChar c) {
+        const char16_t u = c.unicode();
+        return u < 0x20 || (u >= 0x7F && u <= 0x9F) || u == 0x2028 || u == 0x2029;
+    };
+    if (std::none_of(text.cbegin(), text.cend(), special))
+        return text;
+    QString escaped;
+    escaped.reserve(text.size() + 8);
+    for (QChar c : text) {
+        if (!special(c)) {
+            escaped.append(c);
+            continue;
+        }
+        switch (c.unicode()) {
+        case '\n':
+            escaped.append(QLatin1StringView("\\n"));
+            break;
+        case '\r':
+            escaped.append(QLatin1StringView("\\r"));
+            break;
+        case '\t':
+            escaped.append(QLatin1StringView("\\t"));
+            break;
+        case 0x1B:
+            escaped.append(QLatin1StringView("\\e"));
+            break;
+        case 0x2028:
+        case 0x2029:
+            escaped.append(QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0')));
+            break;
+        default:
+            escaped.append(QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0')));
+            break;
+        }
+    }
+    return escaped;
 }

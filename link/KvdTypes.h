@@ -50,6 +50,11 @@ private:
 };
 
 namespace KvdTypes {
+// A text from the simulator made safe to print or show on one line: control characters (C0, DEL, C1)
+// and the Unicode line and paragraph separators become escapes (\n, \r, \t, \e, \xHH, \u2028), so that
+// they can neither start a new line nor reach a terminal as a command. Everything else is unchanged.
+QString EscapeControls(const QString& text);
+
 // Raises EKvdLink "Only one instance of <class> is allowed." when owner already holds a component of
 // the class described by metaObject, or of a descendant. Nothing to check without an owner.
 void CheckOneInstance(const QObject* owner, const QMetaObject* metaObject);

@@ -4,7 +4,10 @@
 
 #include <QXmlStreamReader>
 
-#include <cstring>
+#include <functional>
+#include <limits>
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -24,6 +27,25 @@ quint8 HalfLow8(qint64 value) {
     return Low8(value / 2);
 }
 
+// The characters of a button text that can reach a packet: one past the longest text, so that a pair
+// of surrogates at the cut still converts as a whole.
+constexpr qsizetype ButtonTextUnits = Dromo::MaxButtonText + 1;
+
+// The wire values of a button: the text in the local 8-bit encoding.
+Dromo::ButtonRecord RecordOf(const TKvdButton& button, quint8 target) {
+    Dromo::ButtonRecord record;
+    record.Target = target;
+    record.ClickID = button.ClickID;
+    record.BStyle = button.BStyle;
+    record.TypeIn = button.TypeIn;
+    record.Left = button.Left;
+    record.Top = button.Top;
+    record.Width = button.Width;
+    record.Height = button.Height;
+    record.Text = button.Text.toLocal8Bit();
+    return record;
+}
+
 // Trims blanks and control characters from both ends.
 QString TrimControls(const QString& text) {
     qsizetype first = 0;
@@ -37,23 +59,111 @@ QString TrimControls(const QString& text) {
 
 } // namespace
 
-QString ExpandPlaceholders(const QString& Text, const QStringList& Args) {
-    QString result = Text;
+namespace {
+
+// The placeholder name of an argument: trimmed, cut at its first "=", wrapped in braces; empty when
+// nothing is left.
+QString PlaceholderName(const QString& arg) {
+    QString name = TrimControls(arg);
+    const qsizetype equals = name.indexOf(QLatin1Char('='));
+    if (equals >= 0)
+        name = TrimControls(name.left(equals));
+    if (name.isEmpty())
+        return name;
+    if (!name.startsWith(QLatin1Char('{')))
+        name.prepend(QLatin1Char('{'));
+    if (!name.endsWith(QLatin1Char('}')))
+        name.append(QLatin1Char('}'));
+    return name;
+}
+
+// One replacement pass as a pull stream: it reads characters from its source as they are asked for and
+// replaces each occurrence of the name, ignoring letter case, left to right without overlap, as
+// QString::replace does. Chained, the passes give the text of all replacements in turn while reading
+// only as much as the characters asked for need, so a cut result never builds the whole expansion.
+class ReplacePass {
+public:
+    ReplacePass(std::function<bool(QChar&)> source, const QString& name, const QString& replacement)
+        : m_source(std::move(source)), m_name(name), m_replacement(replacement) {}
+
+    bool Next(QChar& out) {
+        for (;;) {
+            if (m_emitting < m_replacement.size()) {
+                out = m_replacement.at(m_emitting++);
+                return true;
+            }
+            while (Buffered() < m_name.size() && !m_sourceDone) {
+                QChar c;
+                if (m_source(c))
+                    m_window.append(c);
+                else
+                    m_sourceDone = true;
+            }
+            if (Buffered() == 0)
+                return false;
+            const QStringView window = QStringView(m_window).mid(m_at);
+            if (window.size() == m_name.size() && window.compare(m_name, Qt::CaseInsensitive) == 0) {
+                Consume(m_name.size());
+                m_emitting = 0;
+                continue;
+            }
+            out = m_window.at(m_at);
+            Consume(1);
+            return true;
+        }
+    }
+
+private:
+    qsizetype Buffered() const { return m_window.size() - m_at; }
+    void Consume(qsizetype count) {
+        m_at += count;
+        // Drop what has been read once it outweighs the window, so each character moves O(1) times.
+        if (m_at >= qMax<qsizetype>(64, m_name.size())) {
+            m_window.remove(0, m_at);
+            m_at = 0;
+        }
+    }
+
+    std::function<bool(QChar&)> m_source;
+    const QString m_name;
+    const QString m_replacement;
+    QString m_window;
+    qsizetype m_at = 0;
+    qsizetype m_emitting = std::numeric_limits<qsizetype>::max(); // index into the replacement
+    bool m_sourceDone = false;
+};
+
+} // namespace
+
+QString ExpandPlaceholders(const QString& Text, const QStringList& Args, qsizetype Limit) {
     if (Args.size() % 2 != 0)
         throw EKvdLink(QStringLiteral("Args array must have an even number of elements"));
+    if (Limit < 0)
+        Limit = std::numeric_limits<qsizetype>::max();
+    std::vector<std::unique_ptr<ReplacePass>> passes;
     for (qsizetype i = 0; i + 1 < Args.size(); i += 2) {
-        QString name = TrimControls(Args.at(i));
-        const qsizetype equals = name.indexOf(QLatin1Char('='));
-        if (equals >= 0)
-            name = TrimControls(name.left(equals));
+        const QString name = PlaceholderName(Args.at(i));
         if (name.isEmpty())
             continue;
-        if (!name.startsWith(QLatin1Char('{')))
-            name.prepend(QLatin1Char('{'));
-        if (!name.endsWith(QLatin1Char('}')))
-            name.append(QLatin1Char('}'));
-        result.replace(name, Args.at(i + 1), Qt::CaseInsensitive);
+        std::function<bool(QChar&)> source;
+        if (passes.empty()) {
+            source = [&Text, at = qsizetype(0)](QChar& c) mutable {
+                if (at >= Text.size())
+                    return false;
+                c = Text.at(at++);
+                return true;
+            };
+        } else {
+            source = [previous = passes.back().get()](QChar& c) { return previous->Next(c); };
+        }
+        passes.push_back(std::make_unique<ReplacePass>(std::move(source), name, Args.at(i + 1)));
     }
+    if (passes.empty())
+        return Limit < Text.size() ? Text.left(Limit) : Text;
+    QString result;
+    QChar c;
+    while (result.size() < Limit && passes.back()->Next(c))
+        result.append(c);
     return result;
 }
 
@@ -75,7 +185,8 @@ QList<TKvdButton> TKvdUI::ReadButtons(const QString& XML, const QStringList& Arg
         const QXmlStreamAttributes attributes = reader.attributes();
         TKvdButton& button = buttons.emplace_back(true);
         button.ClickID = Low8(NumberAttribute(attributes, LayoutAttr::ID));
-        button.Text = ExpandPlaceholders(attributes.value(LayoutAttr::Text).toString(), Args);
+        button.Text =
+            ExpandPlaceholders(attributes.value(LayoutAttr::Text).toString(), Args, ButtonTextUnits);
         button.TypeIn = Low8(NumberAttribute(attributes, LayoutAttr::TypeIn));
         button.Left = HalfLow8(NumberAttribute(attributes, LayoutAttr::Left));
         button.Top = HalfLow8(NumberAttribute(attributes, LayoutAttr::Top));
@@ -99,7 +210,7 @@ void TKvdUI::ShowLayout(const QString& XML, const QStringList& Args, quint8 Targ
         return;
     quint8 packet[::Dromo::MaxButtonPacketSize];
     for (qsizetype i = 0; i < buttons.size(); ++i) {
-        const int length = BuildButton(buttons.at(i), Target, client->SizeUnit(), packet);
+        const int length = ::Dromo::BuildButton(RecordOf(buttons.at(i), Target), client->SizeUnit(), packet);
         client->Send(::Dromo::DR_BTN, packet, length, i + 1 < buttons.size());
     }
 }
@@ -109,29 +220,11 @@ QList<QByteArray> TKvdUI::LayoutPackets(const QString& XML, const QStringList& A
     QList<QByteArray> packets;
     quint8 packet[::Dromo::MaxButtonPacketSize];
     for (const TKvdButton& button : ReadButtons(XML, Args)) {
-        const int length = BuildButton(button, Target, sizeUnit, packet);
+        const int length = ::Dromo::BuildButton(RecordOf(button, Target), sizeUnit, packet);
         ::Dromo::StampHead(packet, length, ::Dromo::DR_BTN, sizeUnit);
         packets.append(QByteArray(reinterpret_cast<const char*>(packet), length));
     }
     return packets;
-}
-
-int TKvdUI::BuildButton(const TKvdButton& Button, quint8 Target, quint8 sizeUnit, quint8* out) {
-    const QByteArray text = Button.Text.toLocal8Bit();
-    const int n = qMin(int(text.size()), ::Dromo::MaxButtonTextFor(sizeUnit));
-    const int length = (::Dromo::ButtonHeadSize + n + 1 + 3) / 4 * 4;
-    std::memset(out, 0, size_t(length));
-    out[2] = 1;
-    out[3] = Target;
-    out[4] = Button.ClickID;
-    out[6] = Button.BStyle;
-    out[7] = Button.TypeIn;
-    out[8] = Button.Left;
-    out[9] = Button.Top;
-    out[10] = Button.Width;
-    out[11] = Button.Height;
-    std::memcpy(out + ::Dromo::ButtonHeadSize, text.constData(), size_t(n));
-    return length;
 }
 
 void TKvdUI::SendButton(TKvdButton* Button, quint8 Target) {
@@ -141,7 +234,7 @@ void TKvdUI::SendButton(TKvdButton* Button, quint8 Target) {
     const std::unique_ptr<TKvdButton> owned(Button->AutoFree ? Button : nullptr);
     if (TKvdDromo* client = Dromo()) {
         quint8 packet[::Dromo::MaxButtonPacketSize];
-        const int length = BuildButton(*Button, Target, client->SizeUnit(), packet);
+        const int length = ::Dromo::BuildButton(RecordOf(*Button, Target), client->SizeUnit(), packet);
         client->Send(::Dromo::DR_BTN, packet, length);
     }
 }
@@ -156,10 +249,12 @@ void TKvdUI::HandlePacket(const TKvdPacket& packet) {
         return;
     switch (packet.Type()) {
     case ::Dromo::DR_BTN_CLICK:
-        OnEvent(this, packet.Byte(4), packet.Byte(6), QString());
+        OnEvent(this, packet.Byte(::Dromo::ReportClickIdOffset), packet.Byte(::Dromo::ClickFlagsOffset),
+                QString());
         break;
     case ::Dromo::DR_BTN_TYPE:
-        OnEvent(this, packet.Byte(4), 0, packet.Text(::Dromo::TypedTextOffset, ::Dromo::TypedTextSize));
+        OnEvent(this, packet.Byte(::Dromo::ReportClickIdOffset), 0,
+                packet.Text(::Dromo::TypedTextOffset, ::Dromo::TypedTextSize));
         break;
     default:
         break;

@@ -49,8 +49,6 @@ public:
     // sizeUnit: the same bytes without a connection.
     static QList<QByteArray> LayoutPackets(const QString& XML, const QStringList& Args, quint8 Target,
                                            quint8 sizeUnit);
-    // The button packet of Button (size and type bytes left 0). Returns its length.
-    static int BuildButton(const TKvdButton& Button, quint8 Target, quint8 sizeUnit, quint8* out);
 
 private:
     // The button of every "element" node in document order (parents before their children).
@@ -59,5 +57,6 @@ private:
 
 // Replaces each placeholder named in Args (pairs of name and replacement) in Text, ignoring letter
 // case. A name is trimmed, cut at its first "=" and wrapped in braces when it lacks them. Raises
-// EKvdLink "Args array must have an even number of elements" for an odd number of values.
-QString ExpandPlaceholders(const QString& Text, const QStringList& Args);
+// EKvdLink "Args array must have an even number of elements" for an odd number of values. With Limit
+// of 0 or more only the first Limit characters of the result are made, and only the work they need.
+QString ExpandPlaceholders(const QString& Text, const QStringList& Args, qsizetype Limit = -1);

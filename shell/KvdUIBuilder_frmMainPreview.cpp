@@ -55,7 +55,8 @@ void TfrmMain::actPreviewExecute() {
 }
 
 void TfrmMain::KvdDromo1Connect(QObject*, DR_VER& ver) {
-    Log("Connected to Korvadia [%s %s]", qUtf8Printable(ver.TextAt12()), qUtf8Printable(ver.TextAt4()));
+    Log("Connected to Korvadia [%s %s]", qUtf8Printable(KvdTypes::EscapeControls(ver.TextAt12())),
+        qUtf8Printable(KvdTypes::EscapeControls(ver.TextAt4())));
     ScheduleRefresh();
 }
 
@@ -68,9 +69,10 @@ void TfrmMain::KvdDromo1Disconnect(QObject*) {
 }
 
 void TfrmMain::KvdDromo1Error(QObject*, const QString& message) {
-    OnGuiThread(this, [this, message] { Log("Error: %s", qUtf8Printable(message)); });
+    OnGuiThread(this,
+                [this, message] { Log("Error: %s", qUtf8Printable(KvdTypes::EscapeControls(message))); });
 }
 
 void TfrmMain::KvdUI1Event(QObject*, quint8 clickId, quint8, const QString& text) {
-    Log("Button %d clicked [%s]", int(clickId), qUtf8Printable(text));
+    Log("Button %d clicked [%s]", int(clickId), qUtf8Printable(KvdTypes::EscapeControls(text)));
 }

@@ -27,6 +27,7 @@ void OnSignal(int) {
     [[maybe_unused]] const ssize_t written = ::write(g_signalPipe[1], &byte, 1);
 }
 
+// Texts that come from the simulator or the network pass through KvdTypes::EscapeControls first.
 void PrintLine(FILE* stream, const QString& line) {
     const QByteArray bytes = line.toLocal8Bit() + '\n';
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
@@ -74,15 +75,16 @@ int RunShow(const QStringList& args) {
     client.SetPort(options.Port);
     client.SetIName(options.Name);
     client.OnError = [](QObject*, const QString& message) {
-        PrintLine(stderr, QStringLiteral("Error: %1").arg(message));
+        PrintLine(stderr, QStringLiteral("Error: %1").arg(KvdTypes::EscapeControls(message)));
     };
     client.OnConnect = [&](QObject*, DR_VER& version) {
-        PrintLine(stderr,
-                  QStringLiteral("Connected to Korvadia [%1 %2]").arg(version.TextAt12(), version.TextAt4()));
+        PrintLine(stderr, QStringLiteral("Connected to Korvadia [%1 %2]")
+                              .arg(KvdTypes::EscapeControls(version.TextAt12()),
+                                   KvdTypes::EscapeControls(version.TextAt4())));
         try {
             ui.ShowLayout(layout, options.Placeholders, quint8(options.Target));
         } catch (const Exception& e) {
-            PrintLine(stderr, QStringLiteral("Error: %1").arg(e.Message()));
+            PrintLine(stderr, QStringLiteral("Error: %1").arg(KvdTypes::EscapeControls(e.Message())));
         }
     };
     // The simulator's close arrives on the reader thread; the session ends on this one.
@@ -92,7 +94,8 @@ int RunShow(const QStringList& args) {
                                   Qt::QueuedConnection);
     };
     ui.OnEvent = [](QObject*, quint8 clickId, quint8, const QString& text) {
-        PrintLine(stdout, QStringLiteral("Button %1 clicked [%2]").arg(clickId).arg(text));
+        PrintLine(stdout,
+                  QStringLiteral("Button %1 clicked [%2]").arg(clickId).arg(KvdTypes::EscapeControls(text)));
     };
 
     QSocketNotifier signalNotifier(g_signalPipe[0], QSocketNotifier::Read);
@@ -101,7 +104,7 @@ int RunShow(const QStringList& args) {
         while (::read(g_signalPipe[0], drain, sizeof drain) > 0) {
         }
         if (client.Active())
-            ui.DeleteButtons(1, 0, 0, 0);
+            ui.DeleteButtons(Dromo::BTN_DEL_ALL, 0, 0, 0);
         client.SetActive(false);
         QCoreApplication::quit();
     });

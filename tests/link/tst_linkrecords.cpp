@@ -80,8 +80,14 @@ private slots:
     void placeholders_data();
     void placeholders();
     void placeholdersOddArgs();
+    void placeholdersBoundedByPacket_data();
+    void placeholdersBoundedByPacket();
+    void placeholdersNeverBuildTheWholeText();
+    void escapeControls_data();
+    void escapeControls();
     void layoutPackets_data();
     void layoutPackets();
+    void smallLayoutBytes();
     void layoutErrors_data();
     void layoutErrors();
     void buttonReports();
@@ -322,6 +328,14 @@ void TestLinkRecords::placeholders_data() {
                                     << QStringLiteral("22");
     QTest::newRow("replacement not rescanned")
         << QStringLiteral("{a}") << QStringList{"a", "{a}{a}"} << QStringLiteral("{a}{a}");
+    QTest::newRow("empty replacements pull later text forward")
+        << QStringLiteral("{a}{A}{a}z{b}") << QStringList{"a", "", "b", "{a}", "a", "y"}
+        << QStringLiteral("zy");
+    QTest::newRow("letter case beyond ASCII")
+        << QStringLiteral("{Änderung}/{ÄNDERUNG}/{änderunG}") << QStringList{QStringLiteral("änderung"), "1"}
+        << QStringLiteral("1/1/1");
+    QTest::newRow("overlapping candidates, left to right")
+        << QStringLiteral("{{a}}{a}}") << QStringList{"{a}}", "X"} << QStringLiteral("{XX");
 }
 
 void TestLinkRecords::placeholders() {
@@ -329,6 +343,76 @@ void TestLinkRecords::placeholders() {
     QFETCH(QStringList, args);
     QFETCH(QString, expected);
     QCOMPARE(ExpandPlaceholders(text, args), expected);
+    // A cut result is the same characters, wherever the cut falls (also inside a name).
+    for (qsizetype limit = 0; limit <= expected.size() + 1; ++limit)
+        QCOMPARE(ExpandPlaceholders(text, args, limit), expected.left(limit));
+}
+
+void TestLinkRecords::placeholdersBoundedByPacket_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("args");
+    const QString tail = QString(239, 'x') + QStringLiteral("{N}");
+    QTest::newRow("name straddling the cut") << tail << QStringList{"n", "yz"};
+    QTest::newRow("two-byte character at the cut") << tail << QStringList{"n", QStringLiteral("é")};
+    QTest::newRow("surrogate pair at the cut") << tail << QStringList{"n", QStringLiteral("😀")};
+    QTest::newRow("1000-character value, many placeholders")
+        << QString(QStringLiteral("{n} ")).repeated(2000) << QStringList{"n", QString(1000, 'v')};
+    QTest::newRow("shrinking after growing") << QStringLiteral("{a}").repeated(300) + QStringLiteral("end")
+                                             << QStringList{"a", QStringLiteral("{b}").repeated(50), "b", ""};
+}
+
+void TestLinkRecords::placeholdersBoundedByPacket() {
+    // The packet carries the first 240 bytes of the expanded text; the layout's packet must hold those
+    // bytes exactly as a full expansion cut afterwards gives them.
+    QFETCH(QString, text);
+    QFETCH(QStringList, args);
+    QString full = text;
+    for (qsizetype i = 0; i < args.size(); i += 2)
+        full.replace(QLatin1Char('{') + args.at(i) + QLatin1Char('}'), args.at(i + 1), Qt::CaseInsensitive);
+    const QByteArray bytes = full.toLocal8Bit().left(240);
+    const QString layout =
+        QStringLiteral("<ui><element id=\"1\" text=\"%1\"/></ui>").arg(text.toHtmlEscaped());
+    const QList<QByteArray> packets = TKvdUI::LayoutPackets(layout, args, 0, 4);
+    QCOMPARE(packets.size(), 1);
+    QCOMPARE(packets.at(0).mid(12, bytes.size()), bytes);
+    QCOMPARE(packets.at(0).at(12 + bytes.size()), '\0');
+}
+
+void TestLinkRecords::placeholdersNeverBuildTheWholeText() {
+    // Three nested hundredfold expansions of a 1000-character value: 10^9 characters in full, more
+    // than this test may allocate. Only the characters a packet can carry are made.
+    const QStringList args{"a", QStringLiteral("{b}").repeated(100),
+                           "b", QStringLiteral("{c}").repeated(100),
+                           "c", QString(1000, 'v')};
+    const QString text = QStringLiteral("{a}").repeated(100);
+    QCOMPARE(ExpandPlaceholders(text, args, 241), QString(241, 'v'));
+    const QList<QByteArray> packets = TKvdUI::LayoutPackets(
+        QStringLiteral("<ui><element id=\"1\" text=\"%1\"/></ui>").arg(text), args, 0, 4);
+    QCOMPARE(packets.size(), 1);
+    QCOMPARE(packets.at(0).size(), 256);
+    QCOMPARE(packets.at(0).mid(12, 240), QByteArray(240, 'v'));
+    QCOMPARE(packets.at(0).at(252), '\0');
+}
+
+void TestLinkRecords::escapeControls_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("plain text unchanged")
+        << QStringLiteral("Lap 3 [ok] \\n é") << QStringLiteral("Lap 3 [ok] \\n é");
+    QTest::newRow("a newline cannot start a second line")
+        << QStringLiteral("abc\nButton 9 clicked [x]") << QStringLiteral("abc\\nButton 9 clicked [x]");
+    QTest::newRow("terminal commands")
+        << QStringLiteral("\x1b]0;title\x07\x1b[2J\r\t") << QStringLiteral("\\e]0;title\\x07\\e[2J\\r\\t");
+    QTest::newRow("DEL, C1 and line separators")
+        << QString(QChar(0x7F)) + QChar(0x9B) + QChar(0x2028) + QChar(0x2029) + QChar(0xA0)
+        << QStringLiteral("\\x7f\\x9b\\u2028\\u2029") + QChar(0xA0);
+    QTest::newRow("zero byte") << QString(QChar(0)) << QStringLiteral("\\x00");
+}
+
+void TestLinkRecords::escapeControls() {
+    QFETCH(QString, text);
+    QFETCH(QString, expected);
+    QCOMPARE(KvdTypes::EscapeControls(text), expected);
 }
 
 void TestLinkRecords::placeholdersOddArgs() {
@@ -417,6 +501,48 @@ void TestLinkRecords::layoutPackets() {
     QFETCH(QList<QByteArray>, expected);
     QCOMPARE(TKvdUI::LayoutPackets(QString::fromUtf8(xml), args, target, Dromo::SizeUnitFor(version)),
              expected);
+}
+
+void TestLinkRecords::smallLayoutBytes() {
+    // A panel holding a button and a text, as the layout file stores them; the expected bytes are
+    // written out from the packet table, not computed.
+    const QString xml = QStringLiteral(
+        R"(<?xml version="1.0"?>
+<ui>
+  <element type="TKvdUIPanel" align="0" anchors="akLeft,akTop" rel_left="40" rel_top="60" width="200" height="100" id="1" text="" typein="0" bstyle="32" left="40" top="60">
+    <element type="TKvdUIButton" align="0" anchors="akLeft,akTop" rel_left="10" rel_top="20" width="60" height="30" id="2" text="Go" typein="0" bstyle="40" left="50" top="80"/>
+    <element type="TKvdUIText" align="0" anchors="akLeft,akTop" rel_left="80" rel_top="20" width="70" height="20" id="3" text="Lap {n}" typein="4" bstyle="64" left="120" top="80"/>
+  </element>
+</ui>
+)");
+    const QList<QByteArray> expected{
+        Bytes({4, 45, 1, 0, 1, 0, 32, 0, 20, 30, 100, 50, 0, 0, 0, 0}),
+        Bytes({4, 45, 1, 0, 2, 0, 40, 0, 25, 40, 30, 15, 'G', 'o', 0, 0}),
+        Bytes({5, 45, 1, 0, 3, 0, 64, 4, 60, 40, 35, 10, 'L', 'a', 'p', ' ', '{', 'n', '}', 0}),
+    };
+    QCOMPARE(TKvdUI::LayoutPackets(xml, {}, 0, 4), expected);
+    // With a byte-counting size unit only the size bytes change.
+    QList<QByteArray> bytewise = expected;
+    bytewise[0][0] = 16;
+    bytewise[1][0] = 16;
+    bytewise[2][0] = 20;
+    QCOMPARE(TKvdUI::LayoutPackets(xml, {}, 0, 1), bytewise);
+
+    // Reading the text's packet back gives the values it was built from.
+    const QByteArray& text = expected.at(2);
+    const Dromo::ButtonRecord read =
+        Dromo::ReadButton(reinterpret_cast<const quint8*>(text.constData()), int(text.size()));
+    QCOMPARE(std::tuple(read.Target, read.ClickID, read.BStyle, read.TypeIn, read.Left, read.Top, read.Width,
+                        read.Height, read.Text),
+             std::tuple(quint8(0), quint8(3), quint8(64), quint8(4), quint8(60), quint8(40), quint8(35),
+                        quint8(10), QByteArray("Lap {n}")));
+    // A text running to the packet's end (no terminator) stops there.
+    const QByteArray cut = Bytes({4, 45, 1, 9, 8, 0, 0, 0, 1, 2, 3, 4, 'a', 'b', 'c', 'd'});
+    const Dromo::ButtonRecord unterminated =
+        Dromo::ReadButton(reinterpret_cast<const quint8*>(cut.constData()), int(cut.size()));
+    QCOMPARE(unterminated.Text, QByteArray("abcd"));
+    QCOMPARE(unterminated.Target, quint8(9));
+    QCOMPARE(unterminated.Height, quint8(4));
 }
 
 void TestLinkRecords::layoutErrors_data() {

@@ -67,6 +67,8 @@ private slots:
     void destroyWhileReaderWaits_data() { threads(); }
     void destroyWhileReaderWaits();
     void destroyWithChunkPending();
+    void peerStopsReading_data() { threads(); }
+    void peerStopsReading();
 
 private:
     void threads() {
@@ -193,6 +195,75 @@ void TestLinkStress::destroyWithChunkPending() {
     QCOMPARE(log.Lines(), (QStringList{"connect", "packet:2"}));
     QVERIFY(peer.WaitForEnded(1, Timeout));
     QCOMPARE(errors.Lines(), QStringList());
+}
+
+void TestLinkStress::peerStopsReading() {
+    // The peer keeps sending clicks but stops reading. The sending thread never waits for it: the
+    // writer gives the connection up after the send timeout (or when its queue overflows), with one
+    // error line, and nothing received afterwards is delivered.
+    QFETCH(bool, synchronized);
+    TestPeer peer;
+    EventLog log, errors;
+    TKvdDromo client;
+    client.SetPort(peer.Port());
+    client.SetSynchronized(synchronized);
+    client.SetSendTimeout(300);
+    Wire(client, log, errors);
+    const auto testThread = std::this_thread::get_id();
+    std::atomic<bool> errorOnTestThread{false};
+    client.OnError = [&](QObject*, const QString& message) {
+        errors.Append(message);
+        log.Append(QStringLiteral("error"));
+        if (std::this_thread::get_id() == testThread)
+            errorOnTestThread = true;
+    };
+    TKvdUI ui;
+    ui.SetDromo(&client);
+    QString layout = QStringLiteral("<ui>");
+    for (int i = 0; i < 256; ++i)
+        layout += QStringLiteral("<element id=\"%1\" text=\"%2\"/>").arg(i).arg(QString(200, 'w'));
+    layout += QStringLiteral("</ui>");
+
+    client.SetActive(true);
+    QVERIFY(QTest::qWaitFor([&] { return log.Count(QStringLiteral("connect")) == 1; }, Timeout));
+    // While the peer reads, runs of packets arrive whole and in order.
+    for (int round = 0; round < 3; ++round)
+        ui.ShowLayout(layout);
+    QVERIFY(peer.WaitForPackets(2 + 3 * 256, Timeout));
+    int next = 0;
+    for (const QByteArray& packet : peer.PacketBytes()) {
+        if (quint8(packet.at(1)) != Dromo::DR_BTN)
+            continue;
+        QCOMPARE(packet.size(), 216);
+        QCOMPARE(quint8(packet.at(4)), quint8(next++ % 256));
+    }
+    QCOMPARE(next, 3 * 256);
+
+    peer.SetReading(false);
+    QElapsedTimer elapsed;
+    elapsed.start();
+    int round = 0;
+    for (; round < 5000 && elapsed.elapsed() < Budget && client.Handle() != -1; ++round) {
+        ui.ShowLayout(layout);
+        peer.Send(TestPeer::Click(quint8(round), 0));
+        QCoreApplication::processEvents();
+    }
+    QVERIFY(QTest::qWaitFor(
+        [&] {
+            return !client.Active() && client.Handle() == -1 && log.Count(QStringLiteral("disconnect")) == 1;
+        },
+        Timeout));
+    for (int i = 0; i < 20; ++i) { // clicks still on their way are dropped
+        peer.Send(TestPeer::Click(quint8(i), 0));
+        QTest::qWait(5);
+    }
+    QCOMPARE(errors.Lines(),
+             QStringList{QStringLiteral("[127.0.0.1:%1] Connection timed out").arg(peer.Port())});
+    QVERIFY(!errorOnTestThread);
+    const QStringList lines = log.Lines();
+    QCOMPARE(lines.mid(lines.indexOf(QStringLiteral("error"))),
+             (QStringList{"error", "packet:0", "disconnect"}));
+    QCOMPARE(log.Count(QStringLiteral("disconnect")), 1);
 }
 
 QTEST_GUILESS_MAIN(TestLinkStress)

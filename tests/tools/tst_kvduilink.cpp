@@ -70,6 +70,7 @@ private slots:
     void showEndsOnSignal_data();
     void showEndsOnSignal();
     void showCannotConnect();
+    void showEscapesSimulatorText();
 };
 
 void TestKvduiLink::initTestCase() {
@@ -183,6 +184,31 @@ void TestKvduiLink::showSession() {
     const QByteArray err = process.readAllStandardError();
     QCOMPARE(err, QByteArray("Connected to Korvadia [KV 0.9]\nDisconnected from Korvadia.\n"));
     QCOMPARE(peer.PacketBytes().size(), 6);
+}
+
+void TestKvduiLink::showEscapesSimulatorText() {
+    // Texts from the simulator cannot forge lines or reach the terminal as commands, on either stream.
+    TestPeer peer;
+    peer.SetAnswerInit(false);
+    QProcess process;
+    process.start(QStringLiteral(KVDUI_PATH), {"show", file, "--port", QString::number(peer.Port())});
+    QVERIFY(peer.WaitForPackets(1, Timeout));
+    QVERIFY(peer.Send(TestPeer::Version("\x1b[2J", "K\nV")));
+    QVERIFY(peer.WaitForPackets(3, Timeout));
+    QVERIFY(peer.Send(TestPeer::Typed(2, "a\nButton 9 clicked [x]\x1b]0;t\x07") + TestPeer::Click(3, 0)));
+    QByteArray out;
+    QVERIFY(QTest::qWaitFor(
+        [&] {
+            out += process.readAllStandardOutput();
+            return out.count('\n') >= 2;
+        },
+        Timeout));
+    QCOMPARE(out,
+             QByteArray("Button 2 clicked [a\\nButton 9 clicked [x]\\e]0;t\\x07]\nButton 3 clicked []\n"));
+    peer.CloseConnection();
+    QVERIFY(process.waitForFinished(Timeout));
+    QCOMPARE(process.readAllStandardError(),
+             QByteArray("Connected to Korvadia [K\\nV \\e[2J]\nDisconnected from Korvadia.\n"));
 }
 
 void TestKvduiLink::showEndsOnSignal_data() {
