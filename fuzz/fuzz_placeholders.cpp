@@ -44,7 +44,9 @@ QString ReplaceAll(const QString& text, const QString& name, const QString& repl
     return result;
 }
 
-QString Reference(QString text, const QStringList& args) {
+// Each pair's name (trimmed, cut at "=", wrapped in braces) and replacement in turn, applied to the
+// whole current text by replace.
+template <typename Replace> QString Expand(QString text, const QStringList& args, Replace replace) {
     for (qsizetype i = 0; i + 1 < args.size(); i += 2) {
         QString name = TrimmedName(args.at(i));
         if (name.contains(QLatin1Char('=')))
@@ -55,26 +57,20 @@ QString Reference(QString text, const QStringList& args) {
             name.prepend(QLatin1Char('{'));
         if (!name.endsWith(QLatin1Char('}')))
             name.append(QLatin1Char('}'));
-        text = ReplaceAll(text, name, args.at(i + 1));
+        text = replace(text, name, args.at(i + 1));
     }
     return text;
 }
 
-// The expansion as the string library does it, pass by pass over the whole text.
-QString LibraryReference(QString text, const QStringList& args) {
-    for (qsizetype i = 0; i + 1 < args.size(); i += 2) {
-        QString name = TrimmedName(args.at(i));
-        if (name.contains(QLatin1Char('=')))
-            name = TrimmedName(name.left(name.indexOf(QLatin1Char('='))));
-        if (name.isEmpty())
-            continue;
-        if (!name.startsWith(QLatin1Char('{')))
-            name.prepend(QLatin1Char('{'));
-        if (!name.endsWith(QLatin1Char('}')))
-            name.append(QLatin1Char('}'));
-        text.replace(name, args.at(i + 1), Qt::CaseInsensitive);
-    }
-    return text;
+QString Reference(const QString& text, const QStringList& args) {
+    return Expand(text, args, ReplaceAll);
+}
+
+// The expansion as the string library does it.
+QString LibraryReference(const QString& text, const QStringList& args) {
+    return Expand(text, args, [](QString current, const QString& name, const QString& replacement) {
+        return current.replace(name, replacement, Qt::CaseInsensitive);
+    });
 }
 
 bool Ascii(const QStringList& parts) {

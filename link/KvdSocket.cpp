@@ -242,10 +242,11 @@ void TKvdSocket::ReportSystemError(int code) {
 }
 
 void TKvdSocket::GiveUp(TKvdConnection& connection, int code) {
+    // Under the framing lock no packet of the connection is being delivered; it is held through the
+    // report, so that the error line comes after every packet delivered and before the link goes down.
+    std::lock_guard processing(m_processLock);
     bool wasClosed;
     {
-        // Taken with the framing lock, so that no delivery from the connection follows the report.
-        std::lock_guard processing(m_processLock);
         std::lock_guard lock(m_shared->Mutex);
         wasClosed = connection.Closed.exchange(true);
     }

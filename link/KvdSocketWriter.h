@@ -4,7 +4,8 @@
 // writer takes everything queued at once and sends it in one call. When the peer takes nothing for
 // the whole send timeout, or the queue overflows, the writer gives the connection up: it reports one
 // error, marks the connection closed so that nothing more received on it is delivered, and shuts the
-// socket down, which ends the reader and with it the link.
+// socket down, which ends the reader and with it the link. The error is reported on the writer thread,
+// so an OnError handler must not wait for another thread.
 
 #include <QByteArray>
 

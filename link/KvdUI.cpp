@@ -31,21 +31,6 @@ quint8 HalfLow8(qint64 value) {
 // of surrogates at the cut still converts as a whole.
 constexpr qsizetype ButtonTextUnits = Dromo::MaxButtonText + 1;
 
-// The wire values of a button: the text in the local 8-bit encoding.
-Dromo::ButtonRecord RecordOf(const TKvdButton& button, quint8 target) {
-    Dromo::ButtonRecord record;
-    record.Target = target;
-    record.ClickID = button.ClickID;
-    record.BStyle = button.BStyle;
-    record.TypeIn = button.TypeIn;
-    record.Left = button.Left;
-    record.Top = button.Top;
-    record.Width = button.Width;
-    record.Height = button.Height;
-    record.Text = button.Text.toLocal8Bit();
-    return record;
-}
-
 // Trims blanks and control characters from both ends.
 QString TrimControls(const QString& text) {
     qsizetype first = 0;
@@ -167,6 +152,20 @@ QString ExpandPlaceholders(const QString& Text, const QStringList& Args, qsizety
     return result;
 }
 
+Dromo::ButtonRecord ButtonRecordOf(const TKvdButton& Button, quint8 Target) {
+    Dromo::ButtonRecord record;
+    record.Target = Target;
+    record.ClickID = Button.ClickID;
+    record.BStyle = Button.BStyle;
+    record.TypeIn = Button.TypeIn;
+    record.Left = Button.Left;
+    record.Top = Button.Top;
+    record.Width = Button.Width;
+    record.Height = Button.Height;
+    record.Text = Button.Text.toLocal8Bit();
+    return record;
+}
+
 TKvdUI::TKvdUI(QObject* owner) : TKvdDromoSubscriber(owner) {}
 
 TKvdUI::~TKvdUI() {
@@ -210,7 +209,8 @@ void TKvdUI::ShowLayout(const QString& XML, const QStringList& Args, quint8 Targ
         return;
     quint8 packet[::Dromo::MaxButtonPacketSize];
     for (qsizetype i = 0; i < buttons.size(); ++i) {
-        const int length = ::Dromo::BuildButton(RecordOf(buttons.at(i), Target), client->SizeUnit(), packet);
+        const int length =
+            ::Dromo::BuildButton(ButtonRecordOf(buttons.at(i), Target), client->SizeUnit(), packet);
         client->Send(::Dromo::DR_BTN, packet, length, i + 1 < buttons.size());
     }
 }
@@ -220,7 +220,7 @@ QList<QByteArray> TKvdUI::LayoutPackets(const QString& XML, const QStringList& A
     QList<QByteArray> packets;
     quint8 packet[::Dromo::MaxButtonPacketSize];
     for (const TKvdButton& button : ReadButtons(XML, Args)) {
-        const int length = ::Dromo::BuildButton(RecordOf(button, Target), sizeUnit, packet);
+        const int length = ::Dromo::BuildButton(ButtonRecordOf(button, Target), sizeUnit, packet);
         ::Dromo::StampHead(packet, length, ::Dromo::DR_BTN, sizeUnit);
         packets.append(QByteArray(reinterpret_cast<const char*>(packet), length));
     }
@@ -234,7 +234,7 @@ void TKvdUI::SendButton(TKvdButton* Button, quint8 Target) {
     const std::unique_ptr<TKvdButton> owned(Button->AutoFree ? Button : nullptr);
     if (TKvdDromo* client = Dromo()) {
         quint8 packet[::Dromo::MaxButtonPacketSize];
-        const int length = ::Dromo::BuildButton(RecordOf(*Button, Target), client->SizeUnit(), packet);
+        const int length = ::Dromo::BuildButton(ButtonRecordOf(*Button, Target), client->SizeUnit(), packet);
         client->Send(::Dromo::DR_BTN, packet, length);
     }
 }

@@ -26,6 +26,9 @@ struct TKvdButton {
     QString Text;
 };
 
+// The wire values of Button's packet: the text in the local 8-bit encoding, Target at offset 3.
+Dromo::ButtonRecord ButtonRecordOf(const TKvdButton& Button, quint8 Target);
+
 class TKvdUI : public TKvdDromoSubscriber {
     Q_OBJECT
 

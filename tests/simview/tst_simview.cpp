@@ -13,7 +13,7 @@ namespace {
 
 QByteArray SentPacket(const TKvdButton& b, quint8 target = 0, quint8 unit = 4) {
     quint8 bytes[Dromo::MaxButtonPacketSize];
-    const int length = TKvdUI::BuildButton(b, target, unit, bytes);
+    const int length = Dromo::BuildButton(ButtonRecordOf(b, target), unit, bytes);
     Dromo::StampHead(bytes, length, Dromo::DR_BTN, unit);
     return QByteArray(reinterpret_cast<const char*>(bytes), length);
 }
