@@ -36,9 +36,4 @@ const TControlClass* Find(const QString& name) {
     return registry().classes.value(name);
 }
 
-void Unregister(const QString& name) {
-    QMutexLocker lock(&registry().mutex);
-    registry().classes.remove(name);
-}
-
 } // namespace ClassRegistry

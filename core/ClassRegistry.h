@@ -24,6 +24,4 @@ template <typename T> void Register() {
 }
 // Letter case matters, as for the file's "type" attribute. nullptr when not registered.
 const TControlClass* Find(const QString& name);
-// Unregisters a class (tests).
-void Unregister(const QString& name);
 } // namespace ClassRegistry

@@ -7,6 +7,7 @@
 
 #include <QtEndian>
 #include <cstring>
+#include <memory>
 #include <utility>
 
 namespace ComponentStream {
@@ -267,24 +268,20 @@ TControl* TReader::ReadRecord(QWidget* parent, int depth) {
     const TControlClass* controlClass = ClassRegistry::Find(className);
     if (!controlClass || !controlClass->Create)
         throw EReadError(QStringLiteral("Class %1 not found").arg(className));
-    TControl* component = controlClass->Create(m_root);
-    try {
-        component->SetLoading(true);
-        component->SetName(OnSetName ? OnSetName(component, storedName) : storedName);
-        if (parent)
-            component->SetParentControl(parent);
-        while (PeekByte() != 0)
-            ReadProperty(component);
-        ReadByte();
-        while (PeekByte() != 0)
-            ReadRecord(component, depth + 1);
-        ReadByte();
-        component->SetLoading(false);
-    } catch (...) {
-        delete component;
-        throw;
-    }
-    return component;
+    // Freed again when the record turns out to be bad.
+    std::unique_ptr<TControl> component(controlClass->Create(m_root));
+    component->SetLoading(true);
+    component->SetName(OnSetName ? OnSetName(component.get(), storedName) : storedName);
+    if (parent)
+        component->SetParentControl(parent);
+    while (PeekByte() != 0)
+        ReadProperty(component.get());
+    ReadByte();
+    while (PeekByte() != 0)
+        ReadRecord(component.get(), depth + 1);
+    ReadByte();
+    component->SetLoading(false);
+    return component.release();
 }
 
 void TReader::ReadProperty(TControl* component) {

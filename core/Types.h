@@ -31,7 +31,11 @@ using Kvd::TAlignment;
 using Kvd::TAnchorKind;
 using Kvd::TAnchors;
 using Kvd::THelpType;
-using namespace Kvd; // enumerator names (alNone, akLeft, taCenter) are used unqualified throughout
+// The enumerator names (alNone, akLeft, taCenter) are used unqualified throughout.
+using enum Kvd::TAlign;
+using enum Kvd::TAnchorKind;
+using enum Kvd::TAlignment;
+using enum Kvd::THelpType;
 
 enum class TOperation { opInsert, opRemove };
 

@@ -48,7 +48,10 @@ using ELDsgnr::TBevelCut;
 using ELDsgnr::TBevelKind;
 using ELDsgnr::TELDesignerHintType;
 using ELDsgnr::TELDesignerHintTypes;
-using namespace ELDsgnr; // hint type and bevel names are used unqualified, like the core enumerations
+// Hint type and bevel names are used unqualified, like the core enumerations.
+using enum ELDsgnr::TELDesignerHintType;
+using enum ELDsgnr::TBevelCut;
+using enum ELDsgnr::TBevelKind;
 
 // Handle modes of a selected control.
 enum TDSelCtrlItemMode : quint8 { hmNone = 0, hmSingle = 1, hmMulti = 2 };

@@ -1,27 +1,18 @@
 #include "inspector/ELPropInspGrid.h"
 
+#include "core/DeferredError.h"
+
 #include "inspector/ELPropInspInplace.h"
 
 #include <QApplication>
 #include <QFocusEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScopeGuard>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QWheelEvent>
 #include <functional>
-
-namespace {
-
-// Closes an update bracket also when the work inside it throws.
-struct UpdateBracket {
-    explicit UpdateBracket(TELCustomPropsPage* page) : m_page(page) { m_page->BeginUpdate(); }
-    ~UpdateBracket() { m_page->EndUpdate(); }
-    UpdateBracket(const UpdateBracket&) = delete;
-    UpdateBracket& operator=(const UpdateBracket&) = delete;
-    TELCustomPropsPage* m_page;
-};
-
-} // namespace
 
 // --- TELPropsPageItem ----------------------------------------------------------------------------------
 
@@ -115,14 +106,14 @@ void TELPropsPageItem::Expand() {
     if (!HasChildren() || m_expanded)
         return;
     m_expanded = true;
-    UpdateBracket bracket(m_owner);
+    TELPropsPageUpdate bracket(m_owner);
     m_owner->ItemExpanded(this);
     m_owner->ItemsChange();
 }
 
 void TELPropsPageItem::Collapse() {
     m_expanded = false;
-    UpdateBracket bracket(m_owner);
+    TELPropsPageUpdate bracket(m_owner);
     m_owner->ItemCollapsed(this);
     m_owner->ItemsChange();
 }
@@ -405,22 +396,17 @@ void TELCustomPropsPage::UpdateData(int row) {
         UpdateEditor();
         return;
     }
-    try {
-        item->SetDisplayValue(m_editText);
-    } catch (...) {
-        UpdateEditor();
-        throw;
-    }
-    UpdateEditor();
+    // A rejected value leaves the stored one in the editor.
+    const auto showStored = qScopeGuard([this] { UpdateEditor(); });
+    item->SetDisplayValue(m_editText);
 }
 
 void TELCustomPropsPage::UpdateEditor() {
     TELPropsPageItem* item = ActiveItem();
-    m_updatingEditor = true;
+    const QScopedValueRollback updating(m_updatingEditor, true);
     if (!item) {
         m_editor->hide();
         m_editText.clear();
-        m_updatingEditor = false;
         return;
     }
     m_editor->SetEditStyle(item->EditStyle());
@@ -439,7 +425,6 @@ void TELCustomPropsPage::UpdateEditor() {
         m_editor->setText(text);
     m_editText = text;
     PlaceEditor();
-    m_updatingEditor = false;
 }
 
 void TELCustomPropsPage::PlaceEditor() {
@@ -504,48 +489,52 @@ bool TELCustomPropsPage::viewportEvent(QEvent* event) {
 }
 
 void TELCustomPropsPage::mousePressEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton)
-        return;
-    const int x = qRound(event->position().x());
-    const int y = qRound(event->position().y());
-    if (InSplitterZone(x)) {
-        m_splitterDragging = true;
-        m_splitterOffset = x - m_colWidth0;
-        return;
-    }
-    m_editor->setFocus();
-    const int row = RowAt(y);
-    TELPropsPageItem* item = ItemByRow(row);
-    if (!item)
-        return;
-    SetRow(row);
-    if (x < m_colWidth0 && item->HasChildren() && x >= item->Indent() && x < item->Indent() + 13) {
-        // SetRow may have rebuilt the rows; act on the item only while it is still there.
-        if (ItemByRow(row) == item)
-            ToggleItem(item);
-    }
+    RunGuarded([&] {
+        if (event->button() != Qt::LeftButton)
+            return;
+        const int x = qRound(event->position().x());
+        const int y = qRound(event->position().y());
+        if (InSplitterZone(x)) {
+            m_splitterDragging = true;
+            m_splitterOffset = x - m_colWidth0;
+            return;
+        }
+        m_editor->setFocus();
+        const int row = RowAt(y);
+        TELPropsPageItem* item = ItemByRow(row);
+        if (!item)
+            return;
+        SetRow(row);
+        if (x < m_colWidth0 && item->HasChildren() && x >= item->Indent() && x < item->Indent() + 13) {
+            // SetRow may have rebuilt the rows; act on the item only while it is still there.
+            if (ItemByRow(row) == item)
+                ToggleItem(item);
+        }
+    });
 }
 
 void TELCustomPropsPage::mouseMoveEvent(QMouseEvent* event) {
-    const int x = qRound(event->position().x());
-    const int y = qRound(event->position().y());
-    if (m_splitterDragging) {
-        SetSplitter(x - m_splitterOffset);
-        return;
-    }
-    if (!(event->buttons() & Qt::LeftButton))
-        return;
-    if (y < 0) {
-        if (m_row > 0)
-            SetRow(m_row - 1);
-    } else if (y >= viewport()->height()) {
-        if (m_row < RowCount() - 1)
-            SetRow(m_row + 1);
-    } else {
-        const int row = RowAt(y);
-        if (row >= 0)
-            SetRow(row);
-    }
+    RunGuarded([&] {
+        const int x = qRound(event->position().x());
+        const int y = qRound(event->position().y());
+        if (m_splitterDragging) {
+            SetSplitter(x - m_splitterOffset);
+            return;
+        }
+        if (!(event->buttons() & Qt::LeftButton))
+            return;
+        if (y < 0) {
+            if (m_row > 0)
+                SetRow(m_row - 1);
+        } else if (y >= viewport()->height()) {
+            if (m_row < RowCount() - 1)
+                SetRow(m_row + 1);
+        } else {
+            const int row = RowAt(y);
+            if (row >= 0)
+                SetRow(row);
+        }
+    });
 }
 
 void TELCustomPropsPage::mouseReleaseEvent(QMouseEvent* event) {
@@ -554,18 +543,20 @@ void TELCustomPropsPage::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void TELCustomPropsPage::mouseDoubleClickEvent(QMouseEvent* event) {
-    // The second press of a double click acts as a press; outside the expand box it also toggles.
-    mousePressEvent(event);
-    if (event->button() != Qt::LeftButton || m_splitterDragging)
-        return;
-    const int x = qRound(event->position().x());
-    const int row = RowAt(qRound(event->position().y()));
-    TELPropsPageItem* item = ItemByRow(row);
-    if (!item || x >= m_colWidth0 || !item->HasChildren())
-        return;
-    if (x >= item->Indent() && x < item->Indent() + 13)
-        return;
-    ToggleItem(item);
+    RunGuarded([&] {
+        // The second press of a double click acts as a press; outside the expand box it also toggles.
+        mousePressEvent(event);
+        if (event->button() != Qt::LeftButton || m_splitterDragging)
+            return;
+        const int x = qRound(event->position().x());
+        const int row = RowAt(qRound(event->position().y()));
+        TELPropsPageItem* item = ItemByRow(row);
+        if (!item || x >= m_colWidth0 || !item->HasChildren())
+            return;
+        if (x >= item->Indent() && x < item->Indent() + 13)
+            return;
+        ToggleItem(item);
+    });
 }
 
 void TELCustomPropsPage::wheelEvent(QWheelEvent* event) {
@@ -578,35 +569,37 @@ void TELCustomPropsPage::wheelEvent(QWheelEvent* event) {
 }
 
 void TELCustomPropsPage::keyPressEvent(QKeyEvent* event) {
-    if (RowCount() == 0) {
-        QAbstractScrollArea::keyPressEvent(event);
-        return;
-    }
-    const int page = VisibleRowCount();
-    switch (event->key()) {
-    case Qt::Key_Up:
-        SetRow(qMax(0, m_row - 1));
-        break;
-    case Qt::Key_Down:
-        SetRow(qMin(RowCount() - 1, m_row + 1));
-        break;
-    case Qt::Key_PageUp:
-        SetRow(qMax(0, m_row - page));
-        break;
-    case Qt::Key_PageDown:
-        SetRow(qMin(RowCount() - 1, m_row + page));
-        break;
-    case Qt::Key_Home:
-        SetRow(0);
-        break;
-    case Qt::Key_End:
-        SetRow(RowCount() - 1);
-        break;
-    default:
-        QAbstractScrollArea::keyPressEvent(event);
-        return;
-    }
-    event->accept();
+    RunGuarded([&] {
+        if (RowCount() == 0) {
+            QAbstractScrollArea::keyPressEvent(event);
+            return;
+        }
+        const int page = VisibleRowCount();
+        switch (event->key()) {
+        case Qt::Key_Up:
+            SetRow(qMax(0, m_row - 1));
+            break;
+        case Qt::Key_Down:
+            SetRow(qMin(RowCount() - 1, m_row + 1));
+            break;
+        case Qt::Key_PageUp:
+            SetRow(qMax(0, m_row - page));
+            break;
+        case Qt::Key_PageDown:
+            SetRow(qMin(RowCount() - 1, m_row + page));
+            break;
+        case Qt::Key_Home:
+            SetRow(0);
+            break;
+        case Qt::Key_End:
+            SetRow(RowCount() - 1);
+            break;
+        default:
+            QAbstractScrollArea::keyPressEvent(event);
+            return;
+        }
+        event->accept();
+    });
 }
 
 void TELCustomPropsPage::focusInEvent(QFocusEvent* event) {

@@ -228,3 +228,15 @@ private:
     QColor m_separatorColor;
     TELPropsPageInplaceEdit* m_editor;
 };
+
+// Keeps the page's update bracket open while it lives, so that the rows are rebuilt once at the end, also
+// when the work inside raises.
+class TELPropsPageUpdate {
+public:
+    explicit TELPropsPageUpdate(TELCustomPropsPage* page) : m_page(page) { m_page->BeginUpdate(); }
+    ~TELPropsPageUpdate() { m_page->EndUpdate(); }
+    Q_DISABLE_COPY_MOVE(TELPropsPageUpdate)
+
+private:
+    TELCustomPropsPage* m_page;
+};

@@ -1,9 +1,12 @@
 #include "inspector/ELPropInspInplace.h"
 
+#include "core/DeferredError.h"
+
 #include <QApplication>
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QPainter>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
@@ -62,7 +65,7 @@ TELPropsPageInplaceEdit::TELPropsPageInplaceEdit(TELCustomPropsPage* page)
     m_button->setFocusPolicy(Qt::NoFocus);
     m_button->setCursor(Qt::ArrowCursor);
     m_button->hide();
-    connect(m_button, &QToolButton::clicked, this, [this] { ButtonClicked(); });
+    connect(m_button, &QToolButton::clicked, this, [this] { RunGuarded([this] { ButtonClicked(); }); });
 
     m_pickList->setWindowFlags(Qt::Popup);
     m_pickList->setFocusPolicy(Qt::NoFocus);
@@ -78,7 +81,7 @@ TELPropsPageInplaceEdit::TELPropsPageInplaceEdit(TELCustomPropsPage* page)
     m_pickList->hide();
 
     connect(this, &QLineEdit::textEdited, this,
-            [this](const QString& text) { m_page->EditTextChanged(text); });
+            [this](const QString& text) { RunGuarded([&] { m_page->EditTextChanged(text); }); });
 }
 
 TELPropsPageInplaceEdit::~TELPropsPageInplaceEdit() = default;
@@ -203,7 +206,7 @@ bool TELPropsPageInplaceEdit::eventFilter(QObject* watched, QEvent* event) {
         switch (key->key()) {
         case Qt::Key_Return:
         case Qt::Key_Enter:
-            CloseUp(true);
+            RunGuarded([this] { CloseUp(true); });
             return true;
         case Qt::Key_Escape:
             CloseUp(false);
@@ -211,7 +214,7 @@ bool TELPropsPageInplaceEdit::eventFilter(QObject* watched, QEvent* event) {
         case Qt::Key_Up:
         case Qt::Key_Down:
             if (key->modifiers() & Qt::AltModifier) {
-                CloseUp(true);
+                RunGuarded([this] { CloseUp(true); });
                 return true;
             }
             return false;
@@ -231,7 +234,7 @@ bool TELPropsPageInplaceEdit::eventFilter(QObject* watched, QEvent* event) {
         if (watched == m_pickList->viewport() && mouse->button() == Qt::LeftButton) {
             if (QListWidgetItem* hit = m_pickList->itemAt(mouse->position().toPoint())) {
                 m_pickList->setCurrentItem(hit);
-                CloseUp(true);
+                RunGuarded([this] { CloseUp(true); });
                 return true;
             }
         }
@@ -246,20 +249,22 @@ void TELPropsPageInplaceEdit::keyPressEvent(QKeyEvent* event) {
     TELPropsPageItem* item = Item();
     switch (event->key()) {
     case Qt::Key_Return:
-    case Qt::Key_Enter:
-        m_page->ApplyEdit();
-        if ((event->modifiers() & Qt::ControlModifier) && (item = Item())) {
-            item->DblClick();
-        }
-        selectAll();
+    case Qt::Key_Enter: {
+        const bool withControl = event->modifiers() & Qt::ControlModifier;
         event->accept();
+        RunGuarded([&] {
+            m_page->ApplyEdit();
+            if (withControl && (item = Item()))
+                item->DblClick();
+            selectAll();
+        });
         return;
+    }
     case Qt::Key_Escape:
         if (item) {
-            m_page->m_updatingEditor = true;
+            const QScopedValueRollback updating(m_page->m_updatingEditor, true);
             setText(item->DisplayValue());
             m_page->m_editText = text();
-            m_page->m_updatingEditor = false;
         }
         selectAll();
         event->accept();
@@ -294,10 +299,12 @@ void TELPropsPageInplaceEdit::mouseDoubleClickEvent(QMouseEvent* event) {
         QLineEdit::mouseDoubleClickEvent(event);
         return;
     }
-    if (TELPropsPageItem* item = Item()) {
-        item->DblClick();
-        selectAll();
-    }
+    RunGuarded([this] {
+        if (TELPropsPageItem* item = Item()) {
+            item->DblClick();
+            selectAll();
+        }
+    });
 }
 
 void TELPropsPageInplaceEdit::focusOutEvent(QFocusEvent* event) {
@@ -307,5 +314,5 @@ void TELPropsPageInplaceEdit::focusOutEvent(QFocusEvent* event) {
     QWidget* now = QApplication::focusWidget();
     if (now && (now == this || now == m_page || m_page->isAncestorOf(now)))
         return;
-    m_page->EditorLostFocus();
+    RunGuarded([this] { m_page->EditorLostFocus(); });
 }

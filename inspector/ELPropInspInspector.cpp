@@ -1,16 +1,10 @@
 #include "inspector/ELPropInspInspector.h"
 
+#include <QScopedValueRollback>
+
 #include <algorithm>
 
 namespace {
-
-struct UpdateBracket {
-    explicit UpdateBracket(TELCustomPropsPage* page) : m_page(page) { m_page->BeginUpdate(); }
-    ~UpdateBracket() { m_page->EndUpdate(); }
-    UpdateBracket(const UpdateBracket&) = delete;
-    UpdateBracket& operator=(const UpdateBracket&) = delete;
-    TELCustomPropsPage* m_page;
-};
 
 void sortValues(QStringList& values) {
     std::sort(values.begin(), values.end(),
@@ -50,7 +44,7 @@ void TELPropertyInspectorItem::UpdateParams() {
     if (!m_editor)
         return;
     TELCustomPropertyInspector* inspector = Inspector();
-    UpdateBracket bracket(inspector);
+    TELPropsPageUpdate bracket(inspector);
     SetCaption(m_editor->GetPropName());
     const TELPropAttrs attrs = m_editor->GetAttrs();
     if (inspector->ReadOnly())
@@ -80,21 +74,17 @@ void TELPropertyInspectorItem::DoSetDisplayValue(const QString& value) {
     TELCustomPropertyInspector* inspector = Inspector();
     const QString before = m_displayValue;
     const std::weak_ptr<bool> alive = m_alive;
-    inspector->m_changingValue = true;
-    try {
+    {
+        const QScopedValueRollback changing(inspector->m_changingValue, true);
         m_editor->SetValue(value);
-    } catch (...) {
-        inspector->m_changingValue = false;
-        throw;
     }
-    inspector->m_changingValue = false;
     // The modified handling may have rebuilt the whole inspector, this item included.
     if (alive.expired())
         return;
     const QString now = EditorValueText();
     if (now == before)
         return;
-    UpdateBracket bracket(inspector);
+    TELPropsPageUpdate bracket(inspector);
     m_displayValue = now;
     Change();
     if (Expanded() && m_editor->GetAttrs().testFlag(peVolatileSubProperties)) {
@@ -168,7 +158,7 @@ void TELCustomPropertyInspector::SetObjects(const QList<QObject*>& objects) {
 }
 
 void TELCustomPropertyInspector::Change() {
-    UpdateBracket bracket(this);
+    TELPropsPageUpdate bracket(this);
     Items()->Clear();
     if (m_objects.isEmpty())
         return;
@@ -203,7 +193,7 @@ void TELCustomPropertyInspector::EditorModified() {
 }
 
 void TELCustomPropertyInspector::RefreshValues() {
-    UpdateBracket bracket(this);
+    TELPropsPageUpdate bracket(this);
     std::function<void(TELPropsPageItem*)> refresh = [&](TELPropsPageItem* item) {
         static_cast<TELPropertyInspectorItem*>(item)->UpdateParams();
         for (int i = 0; i < item->Count(); ++i)
@@ -304,7 +294,7 @@ void TELCustomPropertyInspector::ItemExpanded(TELPropsPageItem* item) {
     editor->GetSubProps(
         [this](QObject* instance, const TPropInfo* prop) { return GetEditorClass(instance, prop); },
         subEditors);
-    UpdateBracket bracket(this);
+    TELPropsPageUpdate bracket(this);
     for (TELPropEditor* sub : subEditors)
         BindItem(static_cast<TELPropertyInspectorItem*>(item->Add()), sub);
 }

@@ -20,7 +20,7 @@ Q_ENUM_NS(TKvdUIStyle)
 } // namespace KvdUI
 
 using KvdUI::TKvdUIStyle;
-using namespace KvdUI; // stDark, stLight, stTransparent
+using enum KvdUI::TKvdUIStyle; // stDark, stLight, stTransparent
 
 enum TKvdUIElementChange { ecCreated = 0, ecDestroying = 1, ecChanged = 2 };
 

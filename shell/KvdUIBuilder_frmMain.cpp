@@ -186,7 +186,7 @@ void TfrmMain::FormCreate() {
     m_root->SetAlign(alClient);
     ELDesigner1->SetDesignControl(m_root);
     ELDesigner1->SetActive(true);
-    SetFileName(QString());
+    SetDocument(TDocumentState::None);
 
     if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance())
         connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &TfrmMain::ActionList1Update);

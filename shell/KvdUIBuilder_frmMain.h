@@ -48,13 +48,13 @@ public:
     static void SetSettingsFileOverride(const QString& fileName);
     // The settings file for that executable path.
     static QString SettingsFileFor(const QString& executable);
-    QString SettingsFileName() const { return m_settingsFile; }
     // The layout file opened when the window is first shown; the first command-line argument by default.
     QString StartupFile;
     // Shows the window in the state the settings file recorded (normal, minimised or maximised).
     void ShowByPlacement();
 
     // --- state ---------------------------------------------------------------------------------------
+    // The file of a stored document; empty otherwise.
     QString FileName() const { return m_fileName; }
     bool Modified() const { return m_modified; }
     const QStringList& RecentFiles() const { return m_recentFiles; }
@@ -68,11 +68,7 @@ public:
     TELPropertyInspector* ELPropertyInspector1 = nullptr;
     QTreeWidget* TreeView1 = nullptr;
     QPlainTextEdit* Memo1 = nullptr;
-    QStatusBar* StatusBar1 = nullptr;
     TKvdDromo* KvdDromo1 = nullptr;
-    TKvdUI* KvdUI1 = nullptr;
-    QMenuBar* MainMenu1 = nullptr;
-    QMenu* PopupMenu1 = nullptr;
     QToolBar* ToolBar1 = nullptr;
     QTimer* Timer1 = nullptr;
     QList<QIcon> ImageList1;
@@ -81,10 +77,9 @@ public:
     QAction* MRUSeparator1 = nullptr;
     QAction* MRUSeparator2 = nullptr;
 
-    QAction *actNew, *actOpen, *actSave, *actSaveAs, *actPreview, *actClear, *actExit, *actAbout;
+    QAction *actNew, *actOpen, *actSave, *actSaveAs, *actPreview, *actExit, *actAbout;
     QAction *actToolPointer, *actToolPanel, *actToolButton, *actToolText, *actClose, *actDelete;
     QAction *actBringToFront, *actSendToBack, *actPaste, *actCut, *actCopy, *actSelectAll, *actUndo, *actRedo;
-    QActionGroup* ToolGroup = nullptr;
     // View menu: draws the elements as the simulator does; kept in the settings file.
     QAction* actSimulatorLook = nullptr;
     QList<QAction*> Actions() const { return m_actions; }
@@ -94,15 +89,35 @@ public:
     void Execute(QAction* action);
 
     // --- operations shared by the commands ----------------------------------------------------------------
+    QString DocumentName() const;
+    void LoadLayout(const QString& fileName, const QString& text);
+    void AddRecentFile(const QString& name);
+
+    // --- handlers ------------------------------------------------------------------------------------------
+    void ActionList1Update();
+    void Timer1Timer();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    // No document, a new one not saved yet, or one stored in a file.
+    enum class TDocumentState { None, Unsaved, Stored };
+
+    QStatusBar* StatusBar1 = nullptr;
+    TKvdUI* KvdUI1 = nullptr;
+    QMenuBar* MainMenu1 = nullptr;
+    QMenu* PopupMenu1 = nullptr;
+    QAction* actClear = nullptr;
+    QActionGroup* ToolGroup = nullptr;
+
     void Log(const char* format, ...) Q_ATTRIBUTE_FORMAT_PRINTF(2, 3);
     void ScheduleRefresh();
-    QString DocumentName() const;
-    void SetFileName(const QString& name);
+    void SetDocument(TDocumentState state, const QString& fileName = QString());
     bool QuerySaveChanges();
-    void LoadLayout(const QString& fileName, const QString& text);
     void LoadRecentFiles();
     void SaveRecentFiles();
-    void AddRecentFile(const QString& name);
     void RemoveRecentFile(const QString& name);
     void RebuildRecentMenu();
     void BeginBulkUpdate();
@@ -113,17 +128,8 @@ public:
     void UpdateNode(TKvdUIElement* element);
     // The control a tree node stands for.
     static TControl* NodeControl(const QTreeWidgetItem* node);
-
-    // --- handlers ------------------------------------------------------------------------------------------
-    void ActionList1Update();
     void Panel3Resize();
-    void Timer1Timer();
 
-protected:
-    void closeEvent(QCloseEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-
-private:
     void FormCreate();
     void FormShow();
     void FormDestroy();
@@ -182,7 +188,7 @@ private:
     void SaveViewSettings(QSettings& ini) const;
 
     static void SetScreenCursor(Qt::CursorShape shape);
-    bool DocumentOpen() const { return !DocumentName().isEmpty(); }
+    bool DocumentOpen() const { return m_documentState != TDocumentState::None; }
 
     QList<QAction*> m_actions;
     QList<QAction*> m_recentItems;
@@ -197,6 +203,7 @@ private:
     bool m_treeAttached = false;
     int m_treeUpdate = 0;
 
+    TDocumentState m_documentState = TDocumentState::None;
     QString m_fileName;
     bool m_modified = false;
     QStringList m_recentFiles;

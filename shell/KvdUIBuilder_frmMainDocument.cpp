@@ -15,6 +15,7 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QMessageBox>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QTreeWidget>
 
@@ -43,14 +44,21 @@ QString RunFileDialog(QWidget* owner, bool save, QString& preset) {
 } // namespace
 
 QString TfrmMain::DocumentName() const {
-    if (m_fileName == QLatin1String("*"))
+    switch (m_documentState) {
+    case TDocumentState::None:
+        return QString();
+    case TDocumentState::Unsaved:
         return QString::fromLatin1(UnsavedName);
+    case TDocumentState::Stored:
+        break;
+    }
     return m_fileName;
 }
 
-void TfrmMain::SetFileName(const QString& name) {
-    m_fileName = name;
-    if (!name.isEmpty()) {
+void TfrmMain::SetDocument(TDocumentState state, const QString& fileName) {
+    m_documentState = state;
+    m_fileName = state == TDocumentState::Stored ? fileName : QString();
+    if (state != TDocumentState::None) {
         if (TreeView1->topLevelItemCount() == 0) {
             m_rootNode = new QTreeWidgetItem(TreeView1);
             m_rootNode->setIcon(0, ImageList1.at(KvdIcons::imgDocument));
@@ -91,7 +99,7 @@ void TfrmMain::actNewExecute() {
     ClearElements(true);
     m_history->Clear();
     m_modified = false;
-    SetFileName(QStringLiteral("*"));
+    SetDocument(TDocumentState::Unsaved);
 }
 
 void TfrmMain::actOpenExecute() {
@@ -105,45 +113,41 @@ void TfrmMain::actOpenExecute() {
 void TfrmMain::LoadLayout(const QString& fileName, const QString& text) {
     // What was there before a file is read, so that a file that cannot be read leaves the document as
     // it was instead of a partial layout under the new name (which Save would then write over the file).
+    const TDocumentState previousState = m_documentState;
     const QString previousName = m_fileName;
     const bool previousModified = m_modified;
     const QString previousLayout = fileName.isEmpty() ? QString() : WriteLayout(m_root);
 
     BeginBulkUpdate();
+    const auto endBulk = qScopeGuard([this] { EndBulkUpdate(); });
+    ClearElements(false);
+    if (!fileName.isEmpty())
+        SetDocument(TDocumentState::Stored, fileName);
     try {
-        ClearElements(false);
-        if (!fileName.isEmpty())
-            SetFileName(fileName);
-        try {
-            ReadLayout(m_root, fileName, text);
-        } catch (...) {
-            if (fileName.isEmpty())
-                throw;
-            ClearElements(false);
-            SetFileName(previousName);
-            ReadLayout(m_root, QString(), previousLayout);
-            m_modified = previousModified;
-            throw;
-        }
-        if (!fileName.isEmpty()) {
-            AddRecentFile(DocumentName());
-            m_modified = false;
-            m_history->Clear();
-        }
-        QTreeWidgetItem* first = TreeView1->topLevelItem(0);
-        if (!first)
-            throw Exception(QStringLiteral("Invalid index"));
-        TreeView1->setCurrentItem(first);
-        TreeView1->expandRecursively(TreeView1->indexFromItem(first));
+        ReadLayout(m_root, fileName, text);
     } catch (...) {
-        EndBulkUpdate();
+        if (fileName.isEmpty())
+            throw;
+        ClearElements(false);
+        SetDocument(previousState, previousName);
+        ReadLayout(m_root, QString(), previousLayout);
+        m_modified = previousModified;
         throw;
     }
-    EndBulkUpdate();
+    if (!fileName.isEmpty()) {
+        AddRecentFile(DocumentName());
+        m_modified = false;
+        m_history->Clear();
+    }
+    QTreeWidgetItem* first = TreeView1->topLevelItem(0);
+    if (!first)
+        throw Exception(QStringLiteral("Invalid index"));
+    TreeView1->setCurrentItem(first);
+    TreeView1->expandRecursively(TreeView1->indexFromItem(first));
 }
 
 void TfrmMain::actSaveExecute() {
-    if (m_fileName == QLatin1String("*")) {
+    if (m_documentState == TDocumentState::Unsaved) {
         Execute(actSaveAs);
         return;
     }
@@ -159,7 +163,7 @@ void TfrmMain::actSaveAsExecute() {
     WriteLayout(m_root, chosen);
     m_modified = false;
     Execute(actToolPointer);
-    SetFileName(chosen);
+    SetDocument(TDocumentState::Stored, chosen);
     AddRecentFile(DocumentName());
 }
 
@@ -169,7 +173,7 @@ void TfrmMain::actCloseExecute() {
     m_skipSnapshot = true;
     ClearElements(true);
     m_history->Clear();
-    SetFileName(QString());
+    SetDocument(TDocumentState::None);
     m_modified = false;
     // With no document there is nothing to insert into: back to the selection tool (disabled now) and
     // the default cursor.

@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QLineEdit>
+#include <QScopeGuard>
 #include <QThread>
 
 namespace {
@@ -43,15 +44,12 @@ void TfrmMain::actPreviewExecute() {
     }
     KvdDromo1->SetPort(port);
     SetScreenCursor(Qt::WaitCursor);
-    try {
-        KvdDromo1->SetActive(true);
-    } catch (...) {
+    // The mark tells whether the connection came up, also when connecting failed.
+    const auto restore = qScopeGuard([this] {
         SetScreenCursor(Qt::ArrowCursor);
         actPreview->setChecked(KvdDromo1->Active());
-        throw;
-    }
-    SetScreenCursor(Qt::ArrowCursor);
-    actPreview->setChecked(KvdDromo1->Active());
+    });
+    KvdDromo1->SetActive(true);
 }
 
 void TfrmMain::KvdDromo1Connect(QObject*, DR_VER& ver) {

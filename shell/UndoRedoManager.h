@@ -23,7 +23,6 @@ public:
     void Clear();
 
     QString Current() const { return m_current; }
-    int Limit() const { return m_limit; }
     int UndoCount() const { return int(m_undoStack.size()); }
     int RedoCount() const { return int(m_redoStack.size()); }
 

@@ -21,8 +21,10 @@ public:
     static TInspectorTestApp* instance() {
         return static_cast<TInspectorTestApp*>(QCoreApplication::instance());
     }
-    // The messages shown since the last call.
+    // The messages shown since the last call. Input handlers raise their errors from a queued call, so
+    // the queued calls run first.
     static QStringList takeErrors() {
+        QCoreApplication::sendPostedEvents();
         QStringList result = instance()->errors;
         instance()->errors.clear();
         return result;

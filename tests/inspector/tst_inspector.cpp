@@ -6,11 +6,15 @@
 #include "InspectorTestObjects.h"
 #include "inspector/ELPropInsp.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPainter>
+#include <QScopeGuard>
 #include <QTest>
 #include <QToolButton>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -426,6 +430,61 @@ private Q_SLOTS:
         insp->SetObjects({&a1, &a2});
         QVERIFY(!row("Caption"));
         QVERIFY(row("Hint"));
+    }
+
+    // A rejected value is reported once, by a queued call rather than out of the input handler, and the
+    // grid stays usable: it shows the stored value and the next edit is applied.
+    void rejectedValueReportedOnce_data() {
+        QTest::addColumn<bool>("leaveByFocus");
+        QTest::newRow("enter") << false;
+        QTest::newRow("focus change") << true;
+    }
+    void rejectedValueReportedOnce() {
+        QFETCH(bool, leaveByFocus);
+        TTestA a;
+        a.SetLeft(5);
+        QWidget host;
+        auto* layout = new QVBoxLayout(&host);
+        auto* elsewhere = new QLineEdit(&host);
+        layout->addWidget(elsewhere);
+        make({&a});
+        const auto freeFirst = qScopeGuard([this] { insp.reset(); }); // before host frees it
+        layout->addWidget(insp.get());
+        host.resize(260, 460);
+        host.show();
+        host.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&host));
+
+        select(row("Left"));
+        QLineEdit* editor = insp->InplaceEditor();
+        QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(editor, QStringLiteral("x"));
+        const auto focusElsewhere = [&] {
+            elsewhere->setFocus(Qt::MouseFocusReason);
+            QCOMPARE(QApplication::focusWidget(), elsewhere);
+        };
+        if (leaveByFocus)
+            focusElsewhere();
+        else
+            QTest::keyClick(editor, Qt::Key_Return);
+        QVERIFY(TInspectorTestApp::instance()->errors.isEmpty()); // nothing left the handler
+        QCOMPARE(TInspectorTestApp::takeErrors(), QStringList{"'x' is not a valid integer value"});
+        QCOMPARE(a.Left(), 5);
+        QCOMPARE(editor->text(), QStringLiteral("5"));
+
+        // Leaving the other way does not report it again.
+        if (leaveByFocus) {
+            select(row("Left"));
+            QTest::keyClick(editor, Qt::Key_Return);
+        } else {
+            focusElsewhere();
+        }
+        QCOMPARE(TInspectorTestApp::takeErrors(), QStringList());
+
+        typeInto(row("Left"), QStringLiteral("7"));
+        QCOMPARE(TInspectorTestApp::takeErrors(), QStringList());
+        QCOMPARE(a.Left(), 7);
+        QCOMPARE(editor->text(), QStringLiteral("7"));
     }
 
     void changingObjectsWhileWritingFails() {
