@@ -93,12 +93,20 @@ QByteArray ReadLayoutFileBytes(const QString& fileName) {
         throw CannotOpen(fileName, QStringLiteral("It is not a regular file"));
     if (info.st_size > MaxLayoutFileSize)
         throw CannotOpen(fileName, QStringLiteral("It is larger than %1 MB").arg(MaxLayoutFileSize >> 20));
-    // A file that grows while it is read is cut off one byte after the limit and refused the same way.
-    QByteArray bytes = file.read(MaxLayoutFileSize + 1);
-    if (file.error() != QFileDevice::NoError)
+    // Read in chunks: asking for the limit at once would allocate it for every file. A file that grows
+    // while it is read is refused once it passes the limit.
+    QByteArray bytes;
+    bytes.reserve(qsizetype(info.st_size));
+    char chunk[64 * 1024];
+    qint64 got = 0;
+    while ((got = file.read(chunk, sizeof chunk)) > 0) {
+        if (bytes.size() + got > MaxLayoutFileSize)
+            throw CannotOpen(fileName,
+                             QStringLiteral("It is larger than %1 MB").arg(MaxLayoutFileSize >> 20));
+        bytes.append(chunk, qsizetype(got));
+    }
+    if (got < 0)
         throw CannotOpen(fileName, file.errorString());
-    if (bytes.size() > MaxLayoutFileSize)
-        throw CannotOpen(fileName, QStringLiteral("It is larger than %1 MB").arg(MaxLayoutFileSize >> 20));
     return bytes;
 }
 
