@@ -3,6 +3,8 @@
 #include "core/DesignerHook.h"
 #include "core/Exceptions.h"
 
+#include <QEvent>
+
 TControl::TControl(TControl* owner) : QWidget(nullptr) {
     m_bounds = {0, 0, 100, 30};
     QWidget::setGeometry(0, 0, 100, 30);
@@ -13,6 +15,11 @@ TControl::TControl(TControl* owner) : QWidget(nullptr) {
 
 TControl::~TControl() {
     m_state |= csDestroying;
+    UpdateAlignedParent();
+    // Children that QWidget frees after this destructor must not count themselves off a dead parent.
+    for (QObject* child : children())
+        if (auto* c = qobject_cast<TControl*>(child); c && c->m_alignedParent == this)
+            c->m_alignedParent = nullptr;
     Q_EMIT Destroying(this);
     // Owned components go first, newest first; those that are also visual children would otherwise be
     // freed by QWidget after this object has stopped being a TControl.
@@ -102,12 +109,31 @@ void TControl::ApplyBounds(const QRect& rect) {
 
 void TControl::SetAlign(TAlign value) {
     m_align = value;
+    UpdateAlignedParent();
     if (TControl* parent = ParentControl())
         parent->AlignControls();
 }
 
 void TControl::SetAnchors(TAnchors value) {
     m_anchors = value;
+}
+
+bool TControl::event(QEvent* event) {
+    if (event->type() == QEvent::ParentChange)
+        UpdateAlignedParent();
+    return QWidget::event(event);
+}
+
+void TControl::UpdateAlignedParent() {
+    const bool aligned = m_align != alNone && m_align != alCustom && !IsDestroying();
+    TControl* parent = aligned ? ParentControl() : nullptr;
+    if (parent == m_alignedParent)
+        return;
+    if (m_alignedParent)
+        --m_alignedParent->m_alignedChildren;
+    m_alignedParent = parent;
+    if (parent)
+        ++parent->m_alignedChildren;
 }
 
 QList<TControl*> TControl::ChildControls() const {
@@ -167,9 +193,15 @@ void TControl::Notification(TControl* component, TOperation operation) {
 void TControl::AlignControls() {
     if (m_aligning)
         return;
-    m_aligning = true;
     const QSize size = ClientRect().size();
     const QSize old = m_lastSize.isValid() ? m_lastSize : size;
+    // Nothing would move: no child is aligned and anchored children keep their places while the size
+    // stays. Reading a layout lands here once per element, so this must not walk the siblings.
+    if (old == size && m_alignedChildren == 0) {
+        m_lastSize = size;
+        return;
+    }
+    m_aligning = true;
     QRect rest = ClientRect();
     const QList<TControl*> children = ChildControls();
     // Anchored children follow the change of this control's size.

@@ -134,9 +134,12 @@ Q_SIGNALS:
 protected:
     // Applies a rectangle without any rule; derived SetBounds call it after their own rules.
     void ApplyBounds(const QRect& rect);
+    bool event(QEvent* event) override;
 
 private:
     void ParentResized(QSize oldSize, QSize newSize);
+    // Keeps the parent's count of aligned children right after a change of Align or of parent.
+    void UpdateAlignedParent();
 
     struct Bounds {
         int left = 0, top = 0, width = 0, height = 0;
@@ -156,6 +159,11 @@ private:
     quint16 m_designLocks = 0;
     bool m_acceptsControls = false;
     bool m_aligning = false;
+    // Children that Align places (top, bottom, left, right, client), and the parent counting this control
+    // among its own, so that adding a child to a control without aligned children costs no walk over the
+    // siblings.
+    int m_alignedChildren = 0;
+    TControl* m_alignedParent = nullptr;
     QSize m_lastSize;
     TDesignerHook* m_hook = nullptr;
 };

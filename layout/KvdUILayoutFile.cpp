@@ -6,8 +6,8 @@
 #include "core/LayoutAttributes.h"
 #include "core/PropInfo.h"
 #include "layout/KvdUIElement.h"
+#include "layout/KvdUILayoutSource.h"
 
-#include <QFile>
 #include <QSaveFile>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
@@ -183,14 +183,14 @@ QString WriteLayout(TControl* surface, const QString& fileName) {
 void ReadLayout(TControl* surface, const QString& fileName, const QString& xmlText) {
     Document doc;
     if (!fileName.isEmpty()) {
-        QFile file(fileName);
-        if (!file.open(QIODevice::ReadOnly))
-            throw Exception(QStringLiteral("Cannot open file \"%1\". %2").arg(fileName, file.errorString()));
-        QXmlStreamReader xml(&file);
+        const QByteArray bytes = ReadLayoutFileBytes(fileName);
+        CheckAttributeCounts(bytes);
+        QXmlStreamReader xml(bytes);
         doc = Parse(xml);
     } else {
         if (xmlText.isEmpty())
             return;
+        CheckAttributeCounts(QStringView(xmlText));
         QXmlStreamReader xml(xmlText);
         doc = Parse(xml);
     }

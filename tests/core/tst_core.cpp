@@ -205,6 +205,42 @@ private Q_SLOTS:
         QCOMPARE(stretch->BoundsRect(), QRect(10, 40, 200, 10));
     }
 
+    // A control skips aligning when none of its children is aligned, so it must keep track of every way an
+    // aligned child arrives, leaves or changes its Align; each step below re-aligns at an unchanged size.
+    void alignedChildrenAreTrackedThroughMovesAndFreeing() {
+        TControl a, b;
+        a.SetBounds(0, 0, 200, 100);
+        b.SetBounds(0, 0, 300, 150);
+        auto* child = new TControl(&a);
+        child->SetParentControl(&a);
+        child->SetBounds(0, 0, 50, 20);
+        child->SetAlign(alTop);
+        QCOMPARE(child->BoundsRect(), QRect(0, 0, 200, 20));
+        child->SetParentControl(&b);
+        QCOMPARE(child->BoundsRect(), QRect(0, 0, 300, 20));
+        child->setParent(&a); // the plain Qt way, as the designer reparents
+        a.AlignControls();
+        QCOMPARE(child->BoundsRect(), QRect(0, 0, 200, 20));
+        child->SetAlign(alNone);
+        child->SetBounds(6, 30, 50, 20);
+        a.AlignControls();
+        QCOMPARE(child->BoundsRect(), QRect(6, 30, 50, 20));
+        // An aligned child freed, and one aligned after it, leave the count right.
+        auto* gone = new TControl(&a);
+        gone->SetParentControl(&a);
+        gone->SetAlign(alClient);
+        QCOMPARE(gone->BoundsRect(), QRect(0, 0, 200, 100));
+        delete gone;
+        auto* bottom = new TControl(&b);
+        bottom->SetParentControl(&b);
+        bottom->SetBounds(0, 0, 10, 30);
+        bottom->SetAlign(alBottom);
+        QCOMPARE(bottom->BoundsRect(), QRect(0, 120, 300, 30));
+        child->SetParentControl(&b);
+        child->SetAlign(alLeft);
+        QCOMPARE(child->BoundsRect(), QRect(0, 0, 50, 120));
+    }
+
     void negativeSizeIsKeptButShownEmpty() {
         TControl c;
         c.SetBounds(1, 2, -6, -4);

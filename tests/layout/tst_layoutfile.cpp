@@ -4,11 +4,18 @@
 #include "core/Exceptions.h"
 #include "layout/KvdUIElement.h"
 #include "layout/KvdUILayoutFile.h"
+#include "layout/KvdUILayoutSource.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QXmlStreamReader>
+#include <atomic>
+#include <chrono>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -60,6 +67,15 @@ QString doc(const QString& body) {
 QString readError(Surface& s, const QString& text) {
     try {
         ReadLayout(&s, QString(), text);
+    } catch (const Exception& e) {
+        return e.Message();
+    }
+    return QString();
+}
+
+QString readFileError(Surface& s, const QString& fileName) {
+    try {
+        ReadLayout(&s, fileName);
     } catch (const Exception& e) {
         return e.Message();
     }
@@ -259,6 +275,113 @@ private Q_SLOTS:
         ReadLayout(&s, QString(), doc(element(attrs("TKvdUIText", 0, 0, 100, 30, 0, huge, 64)) + many));
         QCOMPARE(s.findChildren<TKvdUIElement*>().size(), 3001);
         QCOMPARE(s.findChild<TKvdUIText*>()->Text().size(), huge.size());
+    }
+
+    // Reading places aligned elements one at a time, in document order: each aligned element read moves the
+    // aligned siblings before it, and an aligned panel that shrinks moves its anchored children with it.
+    // The bounds below are worked out by hand from that order.
+    void alignedLayoutReadsAsPlacedOneByOne() {
+        const auto aligned = [](QString a, TAlign align,
+                                const QString& anchors = QStringLiteral("akLeft,akTop")) {
+            return a.replace(QStringLiteral("align=\"0\""), QStringLiteral("align=\"%1\"").arg(int(align)))
+                .replace(QStringLiteral("anchors=\"akLeft,akTop\""),
+                         QStringLiteral("anchors=\"%1\"").arg(anchors));
+        };
+        const QString body =
+            element(aligned(attrs("TKvdUIPanel", 0, 0, 250, 200, 1, QString(), 32), alClient),
+                    element(aligned(attrs("TKvdUIButton", 100, 50, 60, 30, 2), alNone, "akRight")) +
+                        element(aligned(attrs("TKvdUIButton", 0, 0, 60, 30, 3), alTop))) +
+            element(aligned(attrs("TKvdUIButton", 0, 0, 60, 40, 4), alTop)) +
+            element(aligned(attrs("TKvdUIButton", 0, 0, 50, 30, 5), alLeft)) +
+            element(aligned(attrs("TKvdUIButton", 0, 0, 40, 30, 6), alBottom)) +
+            element(attrs("TKvdUIText", 200, 300, 100, 30, 7, "T", 64));
+        Surface s;
+        ReadLayout(&s, QString(), doc(body));
+        QList<QRect> bounds;
+        for (TControl* c : s.OwnedComponents())
+            bounds << c->BoundsRect();
+        const QList<QRect> expected = {
+            QRect(50, 40, 350, 330), // client: what the top, left and bottom buttons leave
+            QRect(50, 16, 60, 30),   // read at 100,50 in 400x400; the panel lost 50 width and 70 height
+            QRect(0, 0, 350, 30),    // top of the panel
+            QRect(0, 0, 400, 40),    QRect(0, 40, 50, 330), QRect(0, 370, 400, 30), QRect(200, 300, 100, 30)};
+        QCOMPARE(bounds, expected);
+    }
+
+    // Only regular files up to the size limit are read; anything else is refused before reading, where it
+    // used to block (a FIFO without a writer) or fill the memory.
+    void onlyRegularFilesOfSaneSizeAreRead() {
+        QTemporaryDir dir;
+        const QString fifo = dir.filePath(QStringLiteral("pipe.kvdui"));
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        // Should the reader block on the FIFO after all, a writer comes and goes after a few seconds so
+        // that the test fails instead of hanging.
+        std::atomic<bool> done = false;
+        std::thread unblock([&] {
+            for (int i = 0; i < 100 && !done; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            if (!done)
+                ::close(::open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK));
+        });
+        Surface s;
+        const QString fifoError = readFileError(s, fifo);
+        done = true;
+        unblock.join();
+        QCOMPARE(fifoError, QStringLiteral("Cannot open file \"%1\". It is not a regular file").arg(fifo));
+        QCOMPARE(readFileError(s, dir.path()),
+                 QStringLiteral("Cannot open file \"%1\". It is not a regular file").arg(dir.path()));
+
+        const QString big = dir.filePath(QStringLiteral("big.kvdui"));
+        QFile file(big);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(file.resize(MaxLayoutFileSize + 1)); // sparse: takes no disk space
+        file.close();
+        QCOMPARE(readFileError(s, big),
+                 QStringLiteral("Cannot open file \"%1\". It is larger than 64 MB").arg(big));
+        QCOMPARE(s.ComponentCount(), 0);
+    }
+
+    // Tags with absurdly many attributes are refused before the XML reader spends quadratic time on them;
+    // quoted values, comments and the file's encoding do not confuse the count.
+    void attributeLimit_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("error");
+        QByteArray many;
+        for (int i = 0; i < MaxElementAttributes - 13; ++i)
+            many += " x" + QByteArray::number(i) + "=\"1\"";
+        const QByteArray button = attrs("TKvdUIButton", 0, 0, 60, 30, 0).toUtf8();
+        const QByteArray atLimit = "<ui>\n<element " + button + many + "/></ui>";
+        const QByteArray overLimit = "<ui>\n\n<element " + button + many + " y=\"2\"/></ui>";
+        const QString refused =
+            QStringLiteral("An element has more than %1 attributes (line 3)").arg(MaxElementAttributes);
+        QTest::newRow("at the limit") << atLimit << QString();
+        QTest::newRow("over the limit") << overLimit << refused;
+        auto utf16 = [](const QByteArray& utf8) {
+            const QString text = QString::fromUtf8(utf8);
+            return QByteArray("\xff\xfe") +
+                   QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+        };
+        QTest::newRow("over the limit, UTF-16") << utf16(overLimit) << refused;
+        QTest::newRow("at the limit, UTF-16") << utf16(atLimit) << QString();
+        const QByteArray equals(2 * MaxElementAttributes, '=');
+        QTest::newRow("equals signs in values and comments")
+            << "<ui><!-- <a " + equals + "> --><?pi " + equals + "?><element " +
+                   attrs("TKvdUIButton", 0, 0, 60, 30, 0, QString::fromLatin1(equals)).toUtf8() + " z='" +
+                   equals + "\"'/></ui>"
+            << QString();
+    }
+    void attributeLimit() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, error);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("a.kvdui"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        file.close();
+        Surface s;
+        QCOMPARE(readFileError(s, path), error);
+        QCOMPARE(s.ComponentCount(), error.isEmpty() ? 1 : 0);
     }
 
     void anchorsText() {

@@ -3,6 +3,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <sys/stat.h>
 
 namespace {
 
@@ -85,6 +86,20 @@ private Q_SLOTS:
             QVERIFY(!r.err.isEmpty());
         else
             QCOMPARE(r.err, message);
+    }
+
+    // A FIFO used to block both verbs for ever; now it is refused at once, as is any other non-file.
+    void nonRegularFilesAreRefused() {
+        const QString fifo = dir.filePath(QStringLiteral("pipe.kvdui"));
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        for (const QString& path : {fifo, dir.path()})
+            for (const QString& verb : {QStringLiteral("cat"), QStringLiteral("check")}) {
+                const Result r = run({verb, path});
+                QCOMPARE(r.status, 1);
+                QCOMPARE(
+                    r.err,
+                    QStringLiteral("Cannot open file \"%1\". It is not a regular file\n").arg(path).toUtf8());
+            }
     }
 
     void checkIsSilentOnSuccess() {

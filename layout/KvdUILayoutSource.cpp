@@ -1,0 +1,129 @@
+#include "layout/KvdUILayoutSource.h"
+
+#include "core/Exceptions.h"
+
+#include <QFile>
+#include <QStringConverter>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+Exception CannotOpen(const QString& fileName, const QString& reason) {
+    return Exception(QStringLiteral("Cannot open file \"%1\". %2").arg(fileName, reason));
+}
+
+template <typename Char> bool At(const Char* p, const Char* end, const char* literal) {
+    for (; *literal; ++p, ++literal)
+        if (p == end || char16_t(*p) != char16_t(*literal))
+            return false;
+    return true;
+}
+
+// Counts start tags' attributes by their '=' outside quoted values. Comments, CDATA sections and
+// processing instructions are skipped; in a well-formed document every other '<' starts markup.
+template <typename Char> void CountAttributes(const Char* p, const Char* end) {
+    int line = 1;
+    const auto skipPast = [&](const char* terminator) {
+        while (p < end && !At(p, end, terminator)) {
+            if (*p == Char('\n'))
+                ++line;
+            ++p;
+        }
+    };
+    while (p < end) {
+        if (*p == Char('\n'))
+            ++line;
+        if (*p != Char('<')) {
+            ++p;
+        } else if (At(p, end, "<!--")) {
+            p += 4;
+            skipPast("-->");
+        } else if (At(p, end, "<![CDATA[")) {
+            p += 9;
+            skipPast("]]>");
+        } else if (At(p, end, "<?")) {
+            p += 2;
+            skipPast("?>");
+        } else if (At(p, end, "</") || At(p, end, "<!")) {
+            ++p;
+        } else {
+            const int tagLine = line;
+            int count = 0;
+            Char quote = 0;
+            for (++p; p < end; ++p) {
+                const Char c = *p;
+                if (c == Char('\n'))
+                    ++line;
+                if (quote) {
+                    if (c == quote)
+                        quote = 0;
+                } else if (c == Char('"') || c == Char('\'')) {
+                    quote = c;
+                } else if (c == Char('>')) {
+                    break;
+                } else if (c == Char('=') && ++count > MaxElementAttributes) {
+                    throw Exception(QStringLiteral("An element has more than %1 attributes (line %2)")
+                                        .arg(MaxElementAttributes)
+                                        .arg(tagLine));
+                }
+            }
+        }
+    }
+}
+
+} // namespace
+
+QByteArray ReadLayoutFileBytes(const QString& fileName) {
+    // Opened without waiting for a writer, so that a FIFO is refused instead of blocking here.
+    const int fd = ::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        throw CannotOpen(fileName, qt_error_string(errno));
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        throw CannotOpen(fileName, file.errorString());
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0)
+        throw CannotOpen(fileName, qt_error_string(errno));
+    if (!S_ISREG(info.st_mode))
+        throw CannotOpen(fileName, QStringLiteral("It is not a regular file"));
+    if (info.st_size > MaxLayoutFileSize)
+        throw CannotOpen(fileName, QStringLiteral("It is larger than %1 MB").arg(MaxLayoutFileSize >> 20));
+    // Read in chunks: asking for the limit at once would allocate it for every file. A file that grows
+    // while it is read is refused once it passes the limit.
+    QByteArray bytes;
+    bytes.reserve(qsizetype(info.st_size));
+    char chunk[64 * 1024];
+    qint64 got = 0;
+    while ((got = file.read(chunk, sizeof chunk)) > 0) {
+        if (bytes.size() + got > MaxLayoutFileSize)
+            throw CannotOpen(fileName,
+                             QStringLiteral("It is larger than %1 MB").arg(MaxLayoutFileSize >> 20));
+        bytes.append(chunk, qsizetype(got));
+    }
+    if (got < 0)
+        throw CannotOpen(fileName, file.errorString());
+    return bytes;
+}
+
+void CheckAttributeCounts(const QByteArray& bytes) {
+    // UTF-16 and UTF-32 are scanned as characters; in every other encoding the reader accepts, markup
+    // characters are single ASCII bytes.
+    const auto encoding = QStringConverter::encodingForData(bytes, u'<');
+    if (encoding && *encoding != QStringConverter::Utf8 && *encoding != QStringConverter::Latin1) {
+        QStringDecoder decode(*encoding);
+        const QString text = decode(bytes);
+        CheckAttributeCounts(QStringView(text));
+        return;
+    }
+    CountAttributes(bytes.constData(), bytes.constData() + bytes.size());
+}
+
+void CheckAttributeCounts(QStringView text) {
+    const auto* begin = reinterpret_cast<const char16_t*>(text.utf16());
+    CountAttributes(begin, begin + text.size());
+}
