@@ -1,6 +1,7 @@
 // Writing and reading layout text for layouts of 16 to 4096 elements (256 is a realistic full screen).
 
 #include "core/Control.h"
+#include "layout/KvdUIDocument.h"
 #include "layout/KvdUIElement.h"
 #include "layout/KvdUILayoutFile.h"
 
@@ -26,11 +27,6 @@ void fill(TControl& root, int n) {
     }
 }
 
-void reapplyIds(TKvdUIElement* e, TKvdUIElementChange kind) {
-    if (kind == ecCreated)
-        e->SetID(e->ID());
-}
-
 void BM_WriteLayout(benchmark::State& state) {
     TControl root;
     root.SetBounds(0, 0, LayoutSurfaceWidth, LayoutSurfaceHeight);
@@ -41,7 +37,6 @@ void BM_WriteLayout(benchmark::State& state) {
 }
 
 void BM_ReadLayout(benchmark::State& state) {
-    TKvdUIElement::SetDefaultElementChangeHandler(reapplyIds);
     QString text;
     {
         TControl root;
@@ -50,7 +45,9 @@ void BM_ReadLayout(benchmark::State& state) {
         text = WriteLayout(&root);
     }
     for (auto _ : state) {
-        TControl root;
+        // The document gives each element read a free ID, as in the builder.
+        TKvdUIDocument document;
+        TControl& root = *document.Root();
         root.SetBounds(0, 0, LayoutSurfaceWidth, LayoutSurfaceHeight);
         ReadLayout(&root, QString(), text);
         state.PauseTiming();
@@ -60,7 +57,6 @@ void BM_ReadLayout(benchmark::State& state) {
         state.ResumeTiming();
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
-    TKvdUIElement::SetDefaultElementChangeHandler({});
 }
 
 } // namespace

@@ -64,6 +64,7 @@ void TfrmMain::SetFileName(const QString& name) {
     } else {
         TreeView1->clear();
         m_rootNode = nullptr;
+        m_nodes.clear();
         QPalette palette = ELDesignPanel1->palette();
         palette.setColor(QPalette::Window, QApplication::palette().color(QPalette::Midlight));
         ELDesignPanel1->setPalette(palette);
@@ -130,6 +131,7 @@ void TfrmMain::LoadLayout(const QString& fileName, const QString& text) {
             m_modified = false;
             m_history->Clear();
         }
+        RebuildTree();
         QTreeWidgetItem* first = TreeView1->topLevelItem(0);
         if (!first)
             throw Exception(QStringLiteral("Invalid index"));
