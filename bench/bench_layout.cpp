@@ -2,6 +2,7 @@
 // 65 536 to show that its time grows with the element count, not with its square.
 
 #include "core/Control.h"
+#include "layout/KvdUIDocument.h"
 #include "layout/KvdUIElement.h"
 #include "layout/KvdUILayoutFile.h"
 
@@ -27,11 +28,6 @@ void fill(TControl& root, int n) {
     }
 }
 
-void reapplyIds(TKvdUIElement* e, TKvdUIElementChange kind) {
-    if (kind == ecCreated)
-        e->SetID(e->ID());
-}
-
 void BM_WriteLayout(benchmark::State& state) {
     TControl root;
     root.SetBounds(0, 0, LayoutSurfaceWidth, LayoutSurfaceHeight);
@@ -43,7 +39,6 @@ void BM_WriteLayout(benchmark::State& state) {
 
 // Reads the text of a layout built by fillLayout, freeing the elements outside the timing.
 template <typename Fill> void readLayout(benchmark::State& state, Fill fillLayout) {
-    TKvdUIElement::SetDefaultElementChangeHandler(reapplyIds);
     QString text;
     {
         TControl root;
@@ -52,7 +47,9 @@ template <typename Fill> void readLayout(benchmark::State& state, Fill fillLayou
         text = WriteLayout(&root);
     }
     for (auto _ : state) {
-        TControl root;
+        // The document gives each element read a free ID, as in the builder.
+        TKvdUIDocument document;
+        TControl& root = *document.Root();
         root.SetBounds(0, 0, LayoutSurfaceWidth, LayoutSurfaceHeight);
         ReadLayout(&root, QString(), text);
         state.PauseTiming();
@@ -62,7 +59,6 @@ template <typename Fill> void readLayout(benchmark::State& state, Fill fillLayou
         state.ResumeTiming();
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
-    TKvdUIElement::SetDefaultElementChangeHandler({});
 }
 
 // Every element directly on the surface: the most siblings one container can have.

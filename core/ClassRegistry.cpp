@@ -14,6 +14,7 @@ struct Registry {
     std::deque<TControlClass> storage;
 };
 Registry& registry() {
+    // Process-wide: a class name means the same class to every reader of the program.
     static Registry r;
     return r;
 }

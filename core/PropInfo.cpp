@@ -165,6 +165,7 @@ QVariant readRaw(const QObject* object, const TPropInfo* prop) {
 namespace Props {
 
 const TPropList& GetPropList(const QMetaObject* metaObject) {
+    // Process-wide cache of what reflection derives from a class; it never changes once made.
     static QMutex mutex;
     static std::unordered_map<const QMetaObject*, std::unique_ptr<ClassProps>> cache;
     QMutexLocker lock(&mutex);

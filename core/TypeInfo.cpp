@@ -22,6 +22,7 @@ struct Registry {
 };
 
 Registry& registry() {
+    // Process-wide: type identities must be the same for every caller, like the types they stand for.
     static Registry r;
     return r;
 }

@@ -26,6 +26,7 @@ struct HintShared {
 };
 
 HintShared& shared() {
+    // Process-wide: the application has one mouse pointer, so one hint window is shared by all designers.
     static HintShared s;
     return s;
 }

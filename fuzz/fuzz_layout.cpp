@@ -7,6 +7,7 @@
 
 #include "core/Control.h"
 #include "core/Exceptions.h"
+#include "layout/KvdUIDocument.h"
 #include "layout/KvdUIElement.h"
 #include "layout/KvdUILayoutFile.h"
 
@@ -20,16 +21,14 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
     static QApplication app(*argc, *argv);
     RegisterElementClasses();
-    TKvdUIElement::SetDefaultElementChangeHandler([](TKvdUIElement* e, TKvdUIElementChange kind) {
-        if (kind == ecCreated)
-            e->SetID(e->ID());
-    });
     return 0;
 }
 
 namespace {
 QString readAndWrite(const QString& text, bool mustSucceed) {
-    TControl root;
+    // The document gives each placed element a free ID, as in the builder.
+    TKvdUIDocument document;
+    TControl& root = *document.Root();
     root.SetBounds(0, 0, LayoutSurfaceWidth, LayoutSurfaceHeight);
     try {
         ReadLayout(&root, QString(), text);

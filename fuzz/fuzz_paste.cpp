@@ -10,6 +10,7 @@
 #include "core/Control.h"
 #include "core/Exceptions.h"
 #include "designer/ELDsgnr.h"
+#include "layout/KvdUIDocument.h"
 #include "layout/KvdUIElement.h"
 
 #include <QApplication>
@@ -24,7 +25,9 @@ namespace {
 struct Bench {
     QWidget Window;
     TELDesignPanel* Panel = nullptr;
-    std::unique_ptr<TControl> Root;
+    // Its root gives each pasted element a free ID, as in the builder.
+    std::unique_ptr<TKvdUIDocument> Document;
+    TControl* Root = nullptr;
     std::unique_ptr<TELDesigner> Designer;
     QString Mime;
 };
@@ -98,21 +101,18 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     // Never destroyed: the designer and its widgets live until the process ends.
     new QApplication(*argc, *argv);
     RegisterElementClasses();
-    TKvdUIElement::SetDefaultElementChangeHandler([](TKvdUIElement* e, TKvdUIElementChange kind) {
-        if (kind == ecCreated)
-            e->SetID(e->ID());
-    });
     bench = new Bench;
     bench->Window.resize(440, 440);
     bench->Panel = new TELDesignPanel;
     bench->Panel->SetParentControl(&bench->Window);
     bench->Panel->SetBounds(10, 10, 402, 402);
-    bench->Root = std::make_unique<TControl>();
+    bench->Document = std::make_unique<TKvdUIDocument>();
+    bench->Root = bench->Document->Root();
     bench->Root->setObjectName(QStringLiteral("Root"));
     bench->Root->SetBounds(0, 0, 400, 400);
     bench->Root->SetAcceptsControls(true);
     bench->Designer = std::make_unique<TELDesigner>();
-    bench->Designer->SetDesignControl(bench->Root.get());
+    bench->Designer->SetDesignControl(bench->Root);
     bench->Designer->SetDesignPanel(bench->Panel);
     bench->Designer->Grid()->SetXStep(2);
     bench->Designer->Grid()->SetYStep(2);
@@ -120,7 +120,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     bench->Window.show();
     bench->Designer->SetActive(true);
     // The format's MIME name, as the designer writes it.
-    AddSeedElements(bench->Root.get());
+    AddSeedElements(bench->Root);
     bench->Designer->SelectedControls()->Add(bench->Root->ChildControls().first());
     bench->Designer->Copy();
     bench->Mime = QGuiApplication::clipboard()->mimeData()->formats().first();
@@ -131,8 +131,8 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray input(reinterpret_cast<const char*>(data), qsizetype(size));
-    ClearRoot(bench->Root.get());
-    AddSeedElements(bench->Root.get());
+    ClearRoot(bench->Root);
+    AddSeedElements(bench->Root);
     if (Paste(input) && bench->Designer->SelectedControls()->Count() > 0) {
         const QByteArray copied = CopySelection();
         QByteArray again;

@@ -1,18 +1,12 @@
 #include "layout/KvdUIElement.h"
 
-#include "core/ClassRegistry.h"
+#include "layout/KvdUIDocument.h"
+#include "layout/KvdUIElementKinds.h"
 
 #include <QEvent>
-#include <QHash>
-#include <array>
 #include <cmath>
 
 namespace {
-
-TKvdUIElementChangeEvent& defaultHandler() {
-    static TKvdUIElementChangeEvent handler;
-    return handler;
-}
 
 // Nearest even value; an odd value lies halfway between two even ones and goes to the one whose half
 // is even (1 -> 0, 3 -> 4, 5 -> 4, -3 -> -4).
@@ -20,24 +14,21 @@ qint64 roundToEven(int value) {
     return 2 * static_cast<qint64>(std::nearbyint(value / 2.0));
 }
 
-// The IDs in use among the elements of each owner (the root control owns every element of a layout), kept
-// up to date as elements are created, renumbered and destroyed, so that the ID rule costs the same for a
-// layout of ten elements as for one of ten thousand.
-struct IdCensus {
-    std::array<int, 256> count{};
-    int total = 0;
-};
-
-QHash<const TControl*, IdCensus>& censuses() {
-    static QHash<const TControl*, IdCensus> all;
-    return all;
+// The size a kind's constructor gives its elements.
+QRect DefaultBounds(const QMetaObject* kind) {
+    const TKvdUIElementKind* entry = ElementKindOf(kind);
+    return QRect(QPoint(0, 0), entry ? entry->DefaultSize : QSize());
 }
 
 } // namespace
 
-TKvdUIElement::TKvdUIElement(TControl* owner) : TControl(owner), OnElementChange(defaultHandler()) {
+TKvdUIElement::TKvdUIElement(TControl* owner) : TControl(owner) {
     UpdateOpacity();
     CensusAdd();
+    if (TKvdUIDocument* document = m_document)
+        OnElementChange = [document](TKvdUIElement* element, TKvdUIElementChange kind) {
+            document->ElementChanged(element, kind);
+        };
 }
 
 TKvdUIElement::~TKvdUIElement() {
@@ -45,29 +36,18 @@ TKvdUIElement::~TKvdUIElement() {
     CensusRemove();
 }
 
+// The document keeps count of the IDs in use, updated as elements are created, renumbered and destroyed,
+// so that the ID rule costs the same for a layout of ten elements as for one of ten thousand.
 void TKvdUIElement::CensusAdd() {
-    m_censusOwner = Owner();
-    if (!m_censusOwner)
-        return;
-    IdCensus& census = censuses()[m_censusOwner];
-    ++census.count[m_id];
-    ++census.total;
+    m_document = TKvdUIDocument::Of(Owner());
+    if (m_document)
+        ++m_document->m_idCount[m_id];
 }
 
 void TKvdUIElement::CensusRemove() {
-    if (!m_censusOwner)
-        return;
-    auto it = censuses().find(m_censusOwner);
-    if (it != censuses().end()) {
-        --it->count[m_id];
-        if (--it->total == 0)
-            censuses().erase(it);
-    }
-    m_censusOwner = nullptr;
-}
-
-void TKvdUIElement::SetDefaultElementChangeHandler(TKvdUIElementChangeEvent handler) {
-    defaultHandler() = std::move(handler);
+    if (m_document)
+        --m_document->m_idCount[m_id];
+    m_document = nullptr;
 }
 
 void TKvdUIElement::Changed(TKvdUIElementChange kind) {
@@ -78,21 +58,21 @@ void TKvdUIElement::Changed(TKvdUIElementChange kind) {
 void TKvdUIElement::SetID(quint8 value) {
     bool taken = false;
     int highest = 0;
-    if (Owner()) {
-        if (Owner() != m_censusOwner) {
-            CensusRemove();
-            CensusAdd();
-        }
-        IdCensus& census = censuses()[m_censusOwner];
-        --census.count[m_id]; // the element itself does not count
-        taken = census.count[value] > 0;
+    if (TKvdUIDocument::Of(Owner()) != m_document) {
+        CensusRemove();
+        CensusAdd();
+    }
+    if (m_document) {
+        std::array<int, 256>& count = m_document->m_idCount;
+        --count[m_id]; // the element itself does not count
+        taken = count[value] > 0;
         for (int id = 255; id > 0 && highest == 0; --id)
-            if (census.count[id] > 0)
+            if (count[id] > 0)
                 highest = id;
         m_id = taken ? quint8(highest + 1) : value;
-        ++census.count[m_id];
+        ++count[m_id];
     } else {
-        // Not part of a layout: compare with the elements in the same window.
+        // Not part of a document: compare with the elements in the same window.
         for (const TKvdUIElement* e : window()->findChildren<TKvdUIElement*>()) {
             if (e == this || e->IsDestroying())
                 continue;
@@ -201,24 +181,18 @@ bool TKvdUIElement::event(QEvent* event) {
 
 TKvdUIPanel::TKvdUIPanel(TControl* owner) : TKvdUIElement(owner) {
     SetAcceptsControls(true);
-    ApplyBounds(QRect(0, 0, 250, 200));
+    ApplyBounds(DefaultBounds(&staticMetaObject));
 }
 
 TKvdUIButton::TKvdUIButton(TControl* owner) : TKvdUIElement(owner) {
     m_clickable = true;
-    ApplyBounds(QRect(0, 0, 60, 30));
+    ApplyBounds(DefaultBounds(&staticMetaObject));
     SetTextDirect(QStringLiteral("BUTTON"));
 }
 
 TKvdUIText::TKvdUIText(TControl* owner) : TKvdUIElement(owner) {
-    ApplyBounds(QRect(0, 0, 100, 30));
+    ApplyBounds(DefaultBounds(&staticMetaObject));
     SetTextDirect(QStringLiteral("TEXT"));
     SetAlignment(taLeftJustify);
     SetStyle(stTransparent);
-}
-
-void RegisterElementClasses() {
-    ClassRegistry::Register<TKvdUIPanel>();
-    ClassRegistry::Register<TKvdUIButton>();
-    ClassRegistry::Register<TKvdUIText>();
 }

@@ -11,7 +11,7 @@
 
 class QBrush;
 class QPainter;
-class QTreeWidgetItem;
+class TKvdUIDocument;
 
 namespace KvdUI {
 Q_NAMESPACE
@@ -66,11 +66,8 @@ public:
     QColor BorderColor() const { return m_borderColor; }
     QColor Color() const { return m_color; }
 
-    // The element's node in the main window's element tree; not owned.
-    QTreeWidgetItem* TreeNode = nullptr;
+    // Bound at construction to the document of the element's owner, if it has one.
     TKvdUIElementChangeEvent OnElementChange;
-    // Bound to every element at construction; the main window sets it at start.
-    static void SetDefaultElementChangeHandler(TKvdUIElementChangeEvent handler);
 
     // Even-pixel bounds rules; ecChanged when any of the four values changed.
     void SetBounds(int left, int top, int width, int height) override;
@@ -111,7 +108,8 @@ private:
     void CensusAdd();
     void CensusRemove();
 
-    TControl* m_censusOwner = nullptr;
+    // The document whose ID census counts this element's ID.
+    TKvdUIDocument* m_document = nullptr;
     quint8 m_id = 0;
     QColor m_borderColor = Qt::black;
     QColor m_color = QColor(239, 239, 239);

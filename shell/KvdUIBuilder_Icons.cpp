@@ -72,59 +72,34 @@ QIcon AppIcon() {
 
 QList<QIcon> ImageList() {
     QList<QIcon> images;
-    // 0 document
+    // document
     images << Draw(16, [](QPainter& p) {
         Page(p, 2, 1, 11, 14);
         p.setPen(QColor(120, 120, 120));
         for (int y = 4; y <= 12; y += 2)
             p.drawLine(4, y, 11, y);
     });
-    // 1 selection pointer
+    // selection pointer
     images << Draw(16, [](QPainter& p) {
         const QPoint pts[] = {{4, 1}, {4, 13}, {7, 10}, {9, 15}, {11, 14}, {9, 9}, {13, 9}};
         p.setPen(Ink);
         p.setBrush(Qt::white);
         p.drawPolygon(pts, 7);
     });
-    // 2 panel
-    images << Draw(16, [](QPainter& p) {
-        p.setPen(Ink);
-        p.setBrush(QColor(90, 90, 96));
-        p.drawRect(1, 2, 13, 11);
-        p.setBrush(QColor(150, 150, 156));
-        p.drawRect(3, 4, 4, 3);
-    });
-    // 3 button
-    images << Draw(16, [](QPainter& p) {
-        p.setPen(Ink);
-        p.setBrush(QColor(200, 200, 205));
-        p.drawRect(1, 4, 13, 7);
-        p.setPen(Qt::white);
-        p.drawLine(2, 5, 13, 5);
-        p.setPen(Ink);
-        p.drawLine(5, 8, 10, 8);
-    });
-    // 4 text
-    images << Draw(16, [](QPainter& p) {
-        p.setPen(QPen(Ink, 2));
-        p.drawLine(3, 3, 12, 3);
-        p.drawLine(8, 3, 8, 13);
-        p.drawLine(6, 13, 10, 13);
-    });
-    // 5 any other element
+    // any other element
     images << Draw(16, [](QPainter& p) {
         p.setPen(QPen(Ink, 1, Qt::DashLine));
         p.setBrush(Qt::NoBrush);
         p.drawRect(2, 3, 11, 9);
     });
-    // 6 new
+    // new
     images << Draw(16, [](QPainter& p) {
         Page(p, 3, 1, 10, 14);
         p.setPen(QPen(QColor(230, 170, 0), 2));
         p.drawLine(11, 1, 11, 6);
         p.drawLine(9, 3, 14, 3);
     });
-    // 7 open
+    // open
     images << Draw(16, [](QPainter& p) {
         p.setPen(Ink);
         p.setBrush(QColor(240, 200, 90));
@@ -133,7 +108,7 @@ QList<QIcon> ImageList() {
         const QPoint lid[] = {{3, 7}, {15, 7}, {13, 13}, {1, 13}};
         p.drawPolygon(lid, 4);
     });
-    // 8 save
+    // save
     images << Draw(16, [](QPainter& p) {
         p.setPen(Ink);
         p.setBrush(Accent);
@@ -143,7 +118,7 @@ QList<QIcon> ImageList() {
         p.setBrush(QColor(200, 200, 205));
         p.drawRect(3, 9, 9, 5);
     });
-    // 9 live preview
+    // live preview
     images << Draw(16, [](QPainter& p) {
         p.setPen(Ink);
         p.setBrush(QColor(32, 36, 44));
@@ -154,7 +129,7 @@ QList<QIcon> ImageList() {
         p.drawLine(5, 13, 10, 13);
         p.drawLine(7, 11, 7, 13);
     });
-    // 10 cut
+    // cut
     images << Draw(16, [](QPainter& p) {
         p.setPen(Ink);
         p.drawLine(5, 1, 10, 10);
@@ -164,12 +139,12 @@ QList<QIcon> ImageList() {
         p.drawEllipse(2, 10, 4, 4);
         p.drawEllipse(9, 10, 4, 4);
     });
-    // 11 copy
+    // copy
     images << Draw(16, [](QPainter& p) {
         Page(p, 1, 1, 8, 10);
         Page(p, 6, 4, 8, 10);
     });
-    // 12 paste
+    // paste
     images << Draw(16, [](QPainter& p) {
         p.setPen(Ink);
         p.setBrush(QColor(190, 140, 80));
@@ -178,16 +153,21 @@ QList<QIcon> ImageList() {
         p.drawRect(4, 1, 4, 2);
         Page(p, 6, 6, 8, 9);
     });
-    // 13 undo, 14 redo
+    // undo, redo
     images << Draw(16, [](QPainter& p) { Arrow(p, true); });
     images << Draw(16, [](QPainter& p) { Arrow(p, false); });
-    // 15 delete
+    // delete
     images << Draw(16, [](QPainter& p) {
         p.setPen(QPen(QColor(200, 30, 30), 2));
         p.drawLine(3, 3, 12, 12);
         p.drawLine(12, 3, 3, 12);
     });
+    Q_ASSERT(images.size() == ImageCount);
     return images;
+}
+
+QIcon Image16(void (*paint)(QPainter&)) {
+    return Draw(16, paint);
 }
 
 } // namespace KvdIcons

@@ -1,32 +1,34 @@
 #pragma once
 // The program's pictures: the application icon and the 16 x 16 images of the main window's image list.
+// The pictures of the element kinds come with their kinds.
 
 #include <QIcon>
 #include <QList>
 
+class QPainter;
+
 namespace KvdIcons {
 // Indexes of the image list that carry meaning.
 enum : int {
-    imgDocument = 0,
-    imgPointer = 1,
-    imgPanel = 2,
-    imgButton = 3,
-    imgText = 4,
-    imgElement = 5,
-    imgNew = 6,
-    imgOpen = 7,
-    imgSave = 8,
-    imgPreview = 9,
-    imgCut = 10,
-    imgCopy = 11,
-    imgPaste = 12,
-    imgUndo = 13,
-    imgRedo = 14,
-    imgDelete = 15,
-    ImageCount = 16,
+    imgDocument,
+    imgPointer,
+    imgElement,
+    imgNew,
+    imgOpen,
+    imgSave,
+    imgPreview,
+    imgCut,
+    imgCopy,
+    imgPaste,
+    imgUndo,
+    imgRedo,
+    imgDelete,
+    ImageCount,
 };
 
 QIcon AppIcon();
-// The 16 images, in index order.
+// The images, in index order.
 QList<QIcon> ImageList();
+// A 16 x 16 image drawn by paint on a transparent background.
+QIcon Image16(void (*paint)(QPainter&));
 } // namespace KvdIcons

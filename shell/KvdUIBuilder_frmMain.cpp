@@ -2,6 +2,7 @@
 
 #include "designer/ELDsgnr.h"
 #include "inspector/ELPropInspInspector.h"
+#include "layout/KvdUIDocument.h"
 #include "layout/KvdUILayoutFile.h"
 #include "link/KvdDromo.h"
 #include "link/KvdUI.h"
@@ -37,6 +38,7 @@ constexpr int DesignHeight = 611;
 constexpr int DesignPanelSize = 402;
 constexpr int HistoryLimit = 10;
 
+// Set before any main window is made (tests point it at a temporary file); read only while one is made.
 QString g_settingsOverride;
 
 // A pane that reports its resizes.
@@ -132,9 +134,8 @@ TfrmMain::~TfrmMain() {
     // The controls go first, so that every element still sends its delete request while connected;
     // only then does the client go, closing the link without a log line.
     Timer1->stop();
-    TKvdUIElement::SetDefaultElementChangeHandler(nullptr);
-    delete m_root;
     m_root = nullptr;
+    m_document.reset();
     // The handlers stay assigned: the reader thread may be running one right now (the simulator closing
     // at this moment), and reassigning them would race with it. They only post to this window, and
     // deleting the client waits until no reader can call them any more.
@@ -176,9 +177,9 @@ void TfrmMain::FormCreate() {
                                          ELPropEditorClass<TKvdUIElementCaptionProperty>(),
                                          QStringLiteral("Text"));
 
-    TKvdUIElement::SetDefaultElementChangeHandler(
+    m_document = std::make_unique<TKvdUIDocument>(
         [this](TKvdUIElement* element, TKvdUIElementChange kind) { ElementChange(element, kind); });
-    m_root = new TControl(nullptr);
+    m_root = m_document->Root();
     m_root->setObjectName(QStringLiteral("Root"));
     m_root->SetParentControl(this);
     m_root->SetBounds(0, 0, LayoutSurfaceWidth, LayoutSurfaceHeight);
@@ -300,16 +301,18 @@ void TfrmMain::CreatePanes() {
 }
 
 void TfrmMain::CreateActions() {
-    auto make = [this](QAction*& action, const char* name, const QString& caption, const QString& hint,
-                       int image) {
-        action = new QAction(caption, this);
-        action->setObjectName(QString::fromLatin1(name));
+    auto add = [this](const QString& name, const QString& caption, const QString& hint, const QIcon& icon) {
+        auto* action = new QAction(caption, this);
+        action->setObjectName(name);
         action->setToolTip(hint.isEmpty() ? QString(caption).remove(QLatin1Char('&')) : hint);
-        if (image >= 0)
-            action->setIcon(ImageList1.at(image));
-        action->setIconVisibleInMenu(image >= 0);
+        action->setIcon(icon);
+        action->setIconVisibleInMenu(!icon.isNull());
         m_actions << action;
         return action;
+    };
+    auto make = [&](QAction*& action, const char* name, const QString& caption, const QString& hint,
+                    int image) {
+        action = add(QString::fromLatin1(name), caption, hint, image >= 0 ? ImageList1.at(image) : QIcon());
     };
     using namespace KvdIcons;
     make(actNew, "actNew", QStringLiteral("New"), QStringLiteral("Create new UI"), imgNew);
@@ -323,10 +326,11 @@ void TfrmMain::CreateActions() {
     make(actAbout, "actAbout", QStringLiteral("About ..."), QString(), -1);
     make(actToolPointer, "actToolPointer", QStringLiteral("Selection mode"), QStringLiteral("Selection mode"),
          imgPointer);
-    make(actToolPanel, "actToolPanel", QStringLiteral("Add Panel"), QStringLiteral("Add Panel"), imgPanel);
-    make(actToolButton, "actToolButton", QStringLiteral("Add Button"), QStringLiteral("Add Button"),
-         imgButton);
-    make(actToolText, "actToolText", QStringLiteral("Add Text"), QStringLiteral("Add Text"), imgText);
+    for (const TKvdUIElementKind& kind : ElementKinds()) {
+        const QString caption = QStringLiteral("Add ") + kind.Caption;
+        m_kindImages << Image16(kind.PaintIcon);
+        m_kindTools << add(kind.ToolAction, caption, caption, m_kindImages.last());
+    }
     make(actClose, "actClose", QStringLiteral("Close"), QString(), -1);
     make(actDelete, "actDelete", QStringLiteral("Delete"), QString(), imgDelete);
     make(actBringToFront, "actBringToFront", QStringLiteral("Bring to front"), QString(), -1);
@@ -343,7 +347,7 @@ void TfrmMain::CreateActions() {
     actPreview->setCheckable(true);
     ToolGroup = new QActionGroup(this);
     ToolGroup->setExclusionPolicy(QActionGroup::ExclusionPolicy::Exclusive);
-    for (QAction* tool : {actToolPointer, actToolPanel, actToolButton, actToolText}) {
+    for (QAction* tool : QList<QAction*>{actToolPointer} + m_kindTools) {
         tool->setCheckable(true);
         ToolGroup->addAction(tool);
         connect(tool, &QAction::triggered, this,
@@ -413,11 +417,11 @@ void TfrmMain::CreateMenus() {
     ToolBar1->addSeparator();
     ToolBar1->addActions({actCut, actCopy, actPaste, actDelete});
     ToolBar1->addSeparator();
-    ToolBar1->addActions({actToolPanel, actToolButton, actToolText});
+    ToolBar1->addActions(m_kindTools);
 
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    PopupMenu1->addActions({actToolPanel, actToolButton, actToolText});
+    PopupMenu1->addActions(m_kindTools);
     PopupMenu1->addSeparator();
     PopupMenu1->addActions({actCut, actCopy, actPaste, actDelete});
     PopupMenu1->addSeparator();
@@ -606,7 +610,8 @@ void TfrmMain::ActionList1Update() {
     actSave->setEnabled(open && m_modified);
     actSaveAs->setEnabled(actSave->isEnabled());
     actClear->setEnabled(hasChildren);
-    for (QAction* tool : {actToolPointer, actToolPanel, actToolButton, actToolText})
+    actToolPointer->setEnabled(open);
+    for (QAction* tool : m_kindTools)
         tool->setEnabled(open);
     actBringToFront->setEnabled(arrangeable);
     actSendToBack->setEnabled(arrangeable);

@@ -9,10 +9,13 @@
 #include "core/ClassRegistry.h"
 #include "core/PropInfo.h"
 #include "layout/KvdUIElement.h"
+#include "layout/KvdUIElementKinds.h"
 #include "link/Dromo.h"
 #include "shell/UndoRedoManager.h"
 
+#include <QHash>
 #include <QMainWindow>
+#include <QPointer>
 #include <QStringList>
 
 #include <functional>
@@ -33,6 +36,7 @@ class QWidget;
 class TELDesigner;
 class TELDesignPanel;
 class TELPropertyInspector;
+class TKvdUIDocument;
 class TKvdDromo;
 class TKvdUI;
 
@@ -59,7 +63,6 @@ public:
     bool Modified() const { return m_modified; }
     const QStringList& RecentFiles() const { return m_recentFiles; }
     TUndoRedoManager* History() const { return m_history.get(); }
-    bool BulkUpdate() const { return m_bulkUpdate; }
     TControl* RootControl() const { return m_root; }
 
     // --- components ------------------------------------------------------------------------------------
@@ -78,11 +81,14 @@ public:
     QAction* MRUSeparator2 = nullptr;
 
     QAction *actNew, *actOpen, *actSave, *actSaveAs, *actPreview, *actExit, *actAbout;
-    QAction *actToolPointer, *actToolPanel, *actToolButton, *actToolText, *actClose, *actDelete;
+    QAction *actToolPointer, *actClose, *actDelete;
     QAction *actBringToFront, *actSendToBack, *actPaste, *actCut, *actCopy, *actSelectAll, *actUndo, *actRedo;
     // View menu: draws the elements as the simulator does; kept in the settings file.
     QAction* actSimulatorLook = nullptr;
     QList<QAction*> Actions() const { return m_actions; }
+    // The insertion tool of an element kind, and the picture of its tool and tree nodes.
+    QAction* ToolAction(const TKvdUIElementKind& kind) const;
+    QIcon KindImage(const TKvdUIElementKind& kind) const;
 
     // Runs an action the way the program does: the enabled states are recomputed first, and a disabled
     // action does nothing.
@@ -124,7 +130,8 @@ private:
     void EndBulkUpdate();
     void ClearElements(bool bracket);
     void ElementChange(TKvdUIElement* element, TKvdUIElementChange kind);
-    QTreeWidgetItem* NodeOf(TControl* control) const;
+    // The element tree's node of the root control or of an element; nullptr when it has none.
+    QTreeWidgetItem* NodeOf(const TControl* control) const;
     void UpdateNode(TKvdUIElement* element);
     // The control a tree node stands for.
     static TControl* NodeControl(const QTreeWidgetItem* node);
@@ -171,6 +178,11 @@ private:
     void actClearExecute();
     void actUndoExecute();
     void actRedoExecute();
+    QTreeWidgetItem* NewNode(TKvdUIElement* element);
+    void RemoveNode(TKvdUIElement* element);
+    void DropElementNodes();
+    // Builds the nodes of every element in one pass, in the order of the controls.
+    void RebuildTree();
     // The tree's change signal is attached to TreeView1Change only while this is true.
     void AttachTreeChange(bool attach);
 
@@ -191,9 +203,20 @@ private:
     bool DocumentOpen() const { return m_documentState != TDocumentState::None; }
 
     QList<QAction*> m_actions;
+    // One insertion tool and one picture per element kind, in the order of ElementKinds().
+    QList<QAction*> m_kindTools;
+    QList<QIcon> m_kindImages;
     QList<QAction*> m_recentItems;
+    std::unique_ptr<TKvdUIDocument> m_document;
     TControl* m_root = nullptr;
     QTreeWidgetItem* m_rootNode = nullptr;
+    // The element tree's node of each element.
+    QHash<const TControl*, QTreeWidgetItem*> m_nodes;
+    // The tree lags behind the elements until the bulk update ends.
+    bool m_treeStale = false;
+    // The surface hidden for a bulk update, and the widget in it that had the focus.
+    bool m_rootHidden = false;
+    QPointer<QWidget> m_rootFocus;
     QString m_settingsFile;
     QString m_openPreset;
     QString m_savePreset;

@@ -72,6 +72,7 @@ void TfrmMain::SetDocument(TDocumentState state, const QString& fileName) {
     } else {
         TreeView1->clear();
         m_rootNode = nullptr;
+        m_nodes.clear();
         QPalette palette = ELDesignPanel1->palette();
         palette.setColor(QPalette::Window, QApplication::palette().color(QPalette::Midlight));
         ELDesignPanel1->setPalette(palette);
@@ -139,6 +140,7 @@ void TfrmMain::LoadLayout(const QString& fileName, const QString& text) {
         m_modified = false;
         m_history->Clear();
     }
+    RebuildTree();
     QTreeWidgetItem* first = TreeView1->topLevelItem(0);
     if (!first)
         throw Exception(QStringLiteral("Invalid index"));

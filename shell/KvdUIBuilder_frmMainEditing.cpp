@@ -10,12 +10,16 @@
 #include "shell/KvdUIBuilder_Icons.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QTreeWidget>
 
-namespace {
-const char* const ShownProperties[] = {"Align", "Anchors", "ID",          "Text",      "Top",  "Left",
-                                       "Width", "Height",  "InputLength", "Alignment", "Style"};
-} // namespace
+QAction* TfrmMain::ToolAction(const TKvdUIElementKind& kind) const {
+    return m_kindTools.value(int(&kind - ElementKinds().data()));
+}
+
+QIcon TfrmMain::KindImage(const TKvdUIElementKind& kind) const {
+    return m_kindImages.value(int(&kind - ElementKinds().data()));
+}
 
 TControl* TfrmMain::NodeControl(const QTreeWidgetItem* node) {
     if (!node)
@@ -23,71 +27,95 @@ TControl* TfrmMain::NodeControl(const QTreeWidgetItem* node) {
     return qobject_cast<TControl*>(node->data(0, Qt::UserRole).value<QObject*>());
 }
 
-QTreeWidgetItem* TfrmMain::NodeOf(TControl* control) const {
-    if (auto* element = qobject_cast<TKvdUIElement*>(control))
-        return element->TreeNode;
+QTreeWidgetItem* TfrmMain::NodeOf(const TControl* control) const {
     if (control && control == m_root)
         return m_rootNode;
-    return nullptr;
+    return m_nodes.value(control);
+}
+
+QTreeWidgetItem* TfrmMain::NewNode(TKvdUIElement* element) {
+    auto* node = new QTreeWidgetItem;
+    node->setData(0, Qt::UserRole, QVariant::fromValue<QObject*>(element));
+    m_nodes.insert(element, node);
+    UpdateNode(element);
+    return node;
+}
+
+void TfrmMain::RemoveNode(TKvdUIElement* element) {
+    QTreeWidgetItem* node = m_nodes.take(element);
+    if (!node)
+        return;
+    // A panel's node takes the nodes of the elements inside it along.
+    std::function<void(QTreeWidgetItem*)> forget = [&](QTreeWidgetItem* item) {
+        for (int i = 0; i < item->childCount(); ++i) {
+            m_nodes.remove(NodeControl(item->child(i)));
+            forget(item->child(i));
+        }
+    };
+    forget(node);
+    node->setData(0, Qt::UserRole, QVariant());
+    if (!m_destroying)
+        delete node;
+}
+
+void TfrmMain::DropElementNodes() {
+    if (m_rootNode)
+        qDeleteAll(m_rootNode->takeChildren());
+    m_nodes.clear();
+}
+
+void TfrmMain::RebuildTree() {
+    m_treeStale = false;
+    DropElementNodes();
+    if (!m_rootNode)
+        return;
+    std::function<QList<QTreeWidgetItem*>(const TControl*)> nodesIn = [&](const TControl* parent) {
+        QList<QTreeWidgetItem*> nodes;
+        for (TControl* child : parent->ChildControls()) {
+            if (auto* element = qobject_cast<TKvdUIElement*>(child)) {
+                QTreeWidgetItem* node = NewNode(element);
+                node->addChildren(nodesIn(element));
+                nodes << node;
+            }
+        }
+        return nodes;
+    };
+    m_rootNode->addChildren(nodesIn(m_root));
 }
 
 void TfrmMain::UpdateNode(TKvdUIElement* element) {
-    QTreeWidgetItem* node = element->TreeNode;
+    QTreeWidgetItem* node = m_nodes.value(element);
     if (!node)
         return;
-    int image = KvdIcons::imgElement;
-    if (qobject_cast<TKvdUIPanel*>(element))
-        image = KvdIcons::imgPanel;
-    else if (qobject_cast<TKvdUIButton*>(element))
-        image = KvdIcons::imgButton;
-    else if (qobject_cast<TKvdUIText*>(element))
-        image = KvdIcons::imgText;
-    node->setIcon(0, ImageList1.at(image));
+    const TKvdUIElementKind* kind = ElementKindOf(element);
+    node->setIcon(0, kind ? KindImage(*kind) : ImageList1.at(KvdIcons::imgElement));
     node->setText(0, QString::asprintf("ID = %d", int(element->ID())));
 }
 
 void TfrmMain::ElementChange(TKvdUIElement* element, TKvdUIElementChange kind) {
     switch (kind) {
-    case ecCreated: {
-        element->SetID(element->ID());
-        // Without a document there is no root node to hang the element's node under.
-        if (QTreeWidgetItem* parentNode = NodeOf(element->ParentControl())) {
-            auto* node = new QTreeWidgetItem(parentNode);
-            node->setData(0, Qt::UserRole, QVariant::fromValue<QObject*>(element));
-            element->TreeNode = node;
+    case ecCreated:
+        if (m_bulkUpdate) {
+            // The tree is built in one pass when the bulk update ends.
+            m_treeStale = true;
+        } else if (QTreeWidgetItem* parentNode = NodeOf(element->ParentControl())) {
+            // Without a document there is no root node to hang the element's node under.
+            parentNode->addChild(NewNode(element));
         }
-        UpdateNode(element);
         break;
-    }
     case ecDestroying:
-        if (QTreeWidgetItem* node = element->TreeNode) {
-            element->TreeNode = nullptr;
-            // A panel's node takes the nodes of the elements inside it along; they must not keep a
-            // reference to a deleted node.
-            std::function<void(QTreeWidgetItem*)> forget = [&](QTreeWidgetItem* item) {
-                for (int i = 0; i < item->childCount(); ++i) {
-                    QTreeWidgetItem* child = item->child(i);
-                    if (auto* inner = qobject_cast<TKvdUIElement*>(NodeControl(child)))
-                        inner->TreeNode = nullptr;
-                    forget(child);
-                }
-            };
-            forget(node);
-            node->setData(0, Qt::UserRole, QVariant());
-            if (!m_destroying)
-                delete node;
-        }
+        RemoveNode(element);
         KvdUI1->DeleteButtons(0, element->ID(), element->ID(), 0);
         break;
     case ecChanged:
         UpdateNode(element);
         break;
     }
-    if (m_destroying)
+    // A bulk update schedules one refresh at its end and leaves the modified flag alone.
+    if (m_destroying || m_bulkUpdate)
         return;
     ScheduleRefresh();
-    if (!m_bulkUpdate)
-        m_modified = true;
+    m_modified = true;
 }
 
 void TfrmMain::actToolPointerExecute(QAction* sender) {
@@ -98,12 +126,9 @@ void TfrmMain::ELDesigner1ControlInserting(QObject*, const TControlClass*& contr
     // No element may be created while no document is open: it would have no node in the tree.
     if (!DocumentOpen())
         return;
-    if (actToolButton->isChecked())
-        controlClass = ClassRegistry::Find(QStringLiteral("TKvdUIButton"));
-    else if (actToolText->isChecked())
-        controlClass = ClassRegistry::Find(QStringLiteral("TKvdUIText"));
-    else if (actToolPanel->isChecked())
-        controlClass = ClassRegistry::Find(QStringLiteral("TKvdUIPanel"));
+    for (const TKvdUIElementKind& kind : ElementKinds())
+        if (ToolAction(kind)->isChecked())
+            controlClass = ClassRegistry::Find(kind.Class.Name);
 }
 
 void TfrmMain::ELDesigner1ControlInserted(QObject*) {
@@ -154,16 +179,14 @@ void TfrmMain::ELDesigner1Modified(QObject*) {
     m_modified = true;
 }
 
-void TfrmMain::ELPropertyInspector1FilterProp(QObject*, QObject*, const TPropInfo* propInfo,
+void TfrmMain::ELPropertyInspector1FilterProp(QObject*, QObject* instance, const TPropInfo* propInfo,
                                               bool& includeProp) {
+    // An element shows what its kind lists; anything else (the root control) what any kind would show.
     includeProp = false;
-    const QString name = propInfo->Name.toLower();
-    for (const char* shown : ShownProperties) {
-        if (name == QString::fromLatin1(shown).toLower()) {
+    const TKvdUIElementKind* own = ElementKindOf(instance);
+    for (const TKvdUIElementKind& kind : ElementKinds())
+        if ((!own || own == &kind) && kind.ShownProperties.contains(propInfo->Name, Qt::CaseInsensitive))
             includeProp = true;
-            return;
-        }
-    }
 }
 
 void TfrmMain::TreeView1Change(QTreeWidgetItem* node) {
@@ -177,15 +200,34 @@ void TfrmMain::TreeView1Change(QTreeWidgetItem* node) {
 
 void TfrmMain::BeginBulkUpdate() {
     m_bulkUpdate = true;
-    if (m_treeUpdate++ == 0)
+    if (m_treeUpdate++ == 0) {
         TreeView1->setUpdatesEnabled(false);
+        // Elements placed on a hidden surface are shown with it in one go at the end: no repaint and
+        // no search for the widget under the mouse per element.
+        m_rootHidden = m_root->isVisible();
+        if (m_rootHidden) {
+            m_rootFocus = QApplication::focusWidget();
+            if (m_rootFocus && m_rootFocus != m_root && !m_root->isAncestorOf(m_rootFocus))
+                m_rootFocus = nullptr;
+            m_root->hide();
+        }
+    }
     ELPropertyInspector1->BeginUpdate();
 }
 
 void TfrmMain::EndBulkUpdate() {
     ELPropertyInspector1->EndUpdate();
-    if (--m_treeUpdate == 0)
+    if (--m_treeUpdate == 0) {
+        if (m_treeStale)
+            RebuildTree();
+        if (m_rootHidden) {
+            m_rootHidden = false;
+            m_root->show();
+            if (m_rootFocus)
+                m_rootFocus->setFocus();
+        }
         TreeView1->setUpdatesEnabled(true);
+    }
     m_bulkUpdate = false;
     ScheduleRefresh();
 }
@@ -194,6 +236,9 @@ void TfrmMain::ClearElements(bool bracket) {
     if (bracket)
         BeginBulkUpdate();
     try {
+        // The nodes go in one pass; the elements then find none to remove.
+        if (m_bulkUpdate)
+            DropElementNodes();
         QList<TControl*> children = m_root->ChildControls();
         while (!children.isEmpty()) {
             delete children.first();

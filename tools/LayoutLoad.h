@@ -3,7 +3,7 @@
 
 #include <QString>
 
-// Reads the file onto a root control of the builder's size, re-applying each element's ID as the main
-// window does when an element is placed, and returns the layout text that Save would write. Throws
+// Reads the file into a layout document of the builder's size (which gives each placed element a free ID,
+// as in the builder) and returns the layout text that Save would write. Throws
 // Exception with the message the builder would show.
 QString LoadLayoutText(const QString& fileName);

@@ -3,30 +3,22 @@
 
 #include "core/ClassRegistry.h"
 #include "core/PropInfo.h"
+#include "layout/KvdUIDocument.h"
 #include "layout/KvdUIElement.h"
 
 #include <QPainter>
+#include <QPointer>
 #include <QTest>
 
 namespace {
 
-// Records every notification and answers ecCreated as the main window does: by re-applying the ID.
+// Records every notification of the test's document.
 struct Recorder {
     QList<QPair<TKvdUIElement*, TKvdUIElementChange>> events;
-    bool reapplyIds = true;
-    void operator()(TKvdUIElement* e, TKvdUIElementChange kind) {
-        events.append({e, kind});
-        if (kind == ecCreated && reapplyIds)
-            e->SetID(e->ID());
-    }
+    void operator()(TKvdUIElement* e, TKvdUIElementChange kind) { events.append({e, kind}); }
     int count(TKvdUIElementChange kind) const {
         return int(std::count_if(events.begin(), events.end(), [&](auto& p) { return p.second == kind; }));
     }
-};
-
-class Surface : public TControl {
-public:
-    Surface() { SetBounds(0, 0, 400, 400); }
 };
 
 } // namespace
@@ -34,14 +26,21 @@ public:
 class TstElements : public QObject {
     Q_OBJECT
     Recorder rec;
+    std::unique_ptr<TKvdUIDocument> doc;
+
+    // The root of the test's document, 400 x 400; it owns the elements of the test.
+    TControl& Surface() {
+        doc->Root()->SetBounds(0, 0, 400, 400);
+        return *doc->Root();
+    }
 
 private Q_SLOTS:
     void init() {
         rec = Recorder();
-        TKvdUIElement::SetDefaultElementChangeHandler(
-            [this](TKvdUIElement* e, TKvdUIElementChange k) { rec(e, k); });
+        doc =
+            std::make_unique<TKvdUIDocument>([this](TKvdUIElement* e, TKvdUIElementChange k) { rec(e, k); });
     }
-    void cleanup() { TKvdUIElement::SetDefaultElementChangeHandler({}); }
+    void cleanup() { doc.reset(); }
 
     void initialValues_data() {
         QTest::addColumn<QString>("cls");
@@ -65,7 +64,7 @@ private Q_SLOTS:
         RegisterElementClasses();
         const TControlClass* c = ClassRegistry::Find(cls);
         QVERIFY(c);
-        std::unique_ptr<TControl> made(c->Create(nullptr));
+        std::unique_ptr<TControl> made(c->Create(doc->Root()));
         auto* e = qobject_cast<TKvdUIElement*>(made.get());
         QVERIFY(e);
         QTEST(e->Width(), "width");
@@ -85,9 +84,9 @@ private Q_SLOTS:
     }
 
     void publishedProperties() {
-        TKvdUIButton button;
-        TKvdUIPanel panel;
-        TKvdUIText text;
+        TKvdUIButton button(doc->Root());
+        TKvdUIPanel panel(doc->Root());
+        TKvdUIText text(doc->Root());
         auto has = [](QObject* o, const char* n) {
             return Props::GetPropInfo(o, QString::fromLatin1(n)) != nullptr;
         };
@@ -109,7 +108,7 @@ private Q_SLOTS:
     }
 
     void idRule() {
-        Surface surface;
+        TControl& surface = Surface();
         auto add = [&](TControl* parent) {
             auto* b = new TKvdUIButton(&surface);
             b->SetParentControl(parent);
@@ -139,8 +138,31 @@ private Q_SLOTS:
         QCOMPARE(panel->ID(), 4);
     }
 
+    // Each document counts its own IDs and hears only its own elements; freeing it frees its elements,
+    // which still report their destruction.
+    void documentsShareNothing() {
+        Recorder other;
+        auto second =
+            std::make_unique<TKvdUIDocument>([&](TKvdUIElement* e, TKvdUIElementChange k) { other(e, k); });
+        auto place = [](TControl* root) {
+            auto* b = new TKvdUIButton(root);
+            b->SetParentControl(root);
+            return b;
+        };
+        place(doc->Root());
+        QCOMPARE(place(doc->Root())->ID(), 1);
+        QPointer<TKvdUIButton> alone = place(second->Root());
+        QCOMPARE(alone->ID(), 0);
+        QCOMPARE(other.count(ecCreated), 1);
+        QCOMPARE(rec.count(ecCreated), 2);
+        second.reset();
+        QVERIFY(alone.isNull());
+        QCOMPARE(other.count(ecDestroying), 1);
+        QCOMPARE(rec.count(ecDestroying), 0);
+    }
+
     void idSetterAlwaysNotifiesAndRepaints() {
-        TKvdUIButton b;
+        TKvdUIButton b(doc->Root());
         rec.events.clear();
         b.SetID(0);
         b.SetText(b.Text());
@@ -165,7 +187,7 @@ private Q_SLOTS:
     void boundsRules() {
         QFETCH(bool, parented);
         QFETCH(QRect, request);
-        Surface surface;
+        TControl& surface = Surface();
         TKvdUIButton* b = new TKvdUIButton(&surface);
         if (parented)
             b->SetParentControl(&surface);
@@ -174,7 +196,7 @@ private Q_SLOTS:
     }
 
     void boundsNotifyOnlyOnChange() {
-        Surface surface;
+        TControl& surface = Surface();
         auto* b = new TKvdUIButton(&surface);
         b->SetParentControl(&surface);
         b->SetBounds(10, 10, 60, 30);
@@ -186,7 +208,7 @@ private Q_SLOTS:
     }
 
     void notificationsOfLifecycle() {
-        Surface surface;
+        TControl& surface = Surface();
         auto* b = new TKvdUIButton(&surface);
         QCOMPARE(rec.count(ecCreated), 0);
         b->SetParentControl(&surface);
@@ -227,7 +249,7 @@ private Q_SLOTS:
     }
 
     void paintingIdentifiesTheElement() {
-        Surface surface;
+        TControl& surface = Surface();
         surface.resize(400, 400);
         auto* panel = new TKvdUIPanel(&surface);
         panel->SetParentControl(&surface);
@@ -264,7 +286,7 @@ private Q_SLOTS:
         QFETCH(int, alignment);
         QFETCH(bool, inkLeft);
         QFETCH(bool, inkRight);
-        Surface surface;
+        TControl& surface = Surface();
         auto* text = new TKvdUIText(&surface);
         text->SetParentControl(&surface);
         text->SetBounds(0, 0, 300, 30);

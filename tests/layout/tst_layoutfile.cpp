@@ -2,6 +2,7 @@
 // failing cases, and hostile documents.
 
 #include "core/Exceptions.h"
+#include "layout/KvdUIDocument.h"
 #include "layout/KvdUIElement.h"
 #include "layout/KvdUILayoutFile.h"
 #include "layout/KvdUILayoutSource.h"
@@ -19,21 +20,22 @@
 
 namespace {
 
-class Surface : public TControl {
+// A layout document with a 400 x 400 root, which gives every placed element a free ID as the builder does.
+class Surface : public TKvdUIDocument {
 public:
     Surface() {
-        SetBounds(0, 0, 400, 400);
-        SetAcceptsControls(true);
+        Root()->SetBounds(0, 0, 400, 400);
+        Root()->SetAcceptsControls(true);
     }
-    ~Surface() override { Clear(); }
+    ~Surface() { Clear(); }
     void Clear() {
-        while (ComponentCount() > 0)
-            delete Components(ComponentCount() - 1);
+        while (Root()->ComponentCount() > 0)
+            delete Root()->Components(Root()->ComponentCount() - 1);
     }
 };
 
 template <typename T> T* place(Surface& s, TControl* parent, int l, int t) {
-    auto* e = new T(&s);
+    auto* e = new T(s.Root());
     e->SetParentControl(parent);
     e->SetID(e->ID());
     e->SetLeft(l);
@@ -66,7 +68,7 @@ QString doc(const QString& body) {
 
 QString readError(Surface& s, const QString& text) {
     try {
-        ReadLayout(&s, QString(), text);
+        ReadLayout(s.Root(), QString(), text);
     } catch (const Exception& e) {
         return e.Message();
     }
@@ -87,37 +89,30 @@ QString readFileError(Surface& s, const QString& fileName) {
 class TstLayoutFile : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase() {
-        RegisterElementClasses();
-        // Re-apply the ID when an element is placed, as the main window does.
-        TKvdUIElement::SetDefaultElementChangeHandler([](TKvdUIElement* e, TKvdUIElementChange k) {
-            if (k == ecCreated)
-                e->SetID(e->ID());
-        });
-    }
+    void initTestCase() { RegisterElementClasses(); }
 
     void emptySurface() {
         Surface s;
-        const QString text = WriteLayout(&s);
+        const QString text = WriteLayout(s.Root());
         QXmlStreamReader xml(text);
         QVERIFY(xml.readNextStartElement());
         QCOMPARE(xml.name(), QLatin1String("ui"));
         QVERIFY(xml.attributes().isEmpty());
         QVERIFY(!xml.readNextStartElement());
         Surface t;
-        ReadLayout(&t, QString(), text);
-        QCOMPARE(t.ComponentCount(), 0);
-        ReadLayout(&t, QString(), QString()); // an empty snapshot restores an empty layout
-        QCOMPARE(t.ComponentCount(), 0);
+        ReadLayout(t.Root(), QString(), text);
+        QCOMPARE(t.Root()->ComponentCount(), 0);
+        ReadLayout(t.Root(), QString(), QString()); // an empty snapshot restores an empty layout
+        QCOMPARE(t.Root()->ComponentCount(), 0);
     }
 
     void attributesInOrderWithAbsolutePositions() {
         Surface s;
-        auto* panel = place<TKvdUIPanel>(s, &s, 40, 60);
+        auto* panel = place<TKvdUIPanel>(s, s.Root(), 40, 60);
         auto* button = place<TKvdUIButton>(s, panel, 10, 20);
         button->SetText(QStringLiteral("Go <now> & \"then\""));
-        place<TKvdUIText>(s, &s, 300, 300);
-        const QString text = WriteLayout(&s);
+        place<TKvdUIText>(s, s.Root(), 300, 300);
+        const QString text = WriteLayout(s.Root());
         QXmlStreamReader xml(text);
         QVERIFY(xml.readNextStartElement()); // ui
         QVERIFY(xml.readNextStartElement()); // panel
@@ -144,9 +139,9 @@ private Q_SLOTS:
 
         // Reading it back gives the same text.
         Surface t;
-        ReadLayout(&t, QString(), text);
-        QCOMPARE(WriteLayout(&t), text);
-        auto* copy = t.findChild<TKvdUIButton*>();
+        ReadLayout(t.Root(), QString(), text);
+        QCOMPARE(WriteLayout(t.Root()), text);
+        auto* copy = t.Root()->findChild<TKvdUIButton*>();
         QCOMPARE(copy->Text(), QStringLiteral("Go <now> & \"then\""));
         QCOMPARE(qobject_cast<TKvdUIPanel*>(copy->parentWidget())->Left(), 40);
     }
@@ -154,20 +149,20 @@ private Q_SLOTS:
     void fileRoundTripKeepsOldFileOnFailure() {
         QTemporaryDir dir;
         Surface s;
-        place<TKvdUIButton>(s, &s, 10, 10);
+        place<TKvdUIButton>(s, s.Root(), 10, 10);
         const QString path = dir.filePath(QStringLiteral("a.kvdui"));
-        const QString text = WriteLayout(&s, path);
+        const QString text = WriteLayout(s.Root(), path);
         Surface t;
-        ReadLayout(&t, path);
-        QCOMPARE(WriteLayout(&t), text);
+        ReadLayout(t.Root(), path);
+        QCOMPARE(WriteLayout(t.Root()), text);
         try {
-            WriteLayout(&s, dir.filePath(QStringLiteral("missing/dir/b.kvdui")));
+            WriteLayout(s.Root(), dir.filePath(QStringLiteral("missing/dir/b.kvdui")));
             QFAIL("saving into a missing folder succeeded");
         } catch (const Exception& e) {
             QVERIFY(e.Message().startsWith(QStringLiteral("Cannot create file \"")));
         }
         try {
-            ReadLayout(&t, dir.filePath(QStringLiteral("none.kvdui")));
+            ReadLayout(t.Root(), dir.filePath(QStringLiteral("none.kvdui")));
             QFAIL("opening a missing file succeeded");
         } catch (const Exception& e) {
             QVERIFY(e.Message().startsWith(QStringLiteral("Cannot open file \"")));
@@ -185,8 +180,8 @@ private Q_SLOTS:
                         .replace("akLeft,akTop", "AKRIGHT , &quot;akBottom&quot; nonsense")) +
             element(
                 attrs("TKvdUIButton", 350, 0, 40, 30, 2).replace("anchors=\"akLeft,akTop\"", "anchors=\"\""));
-        ReadLayout(&s, QString(), doc(body));
-        const auto elements = s.findChildren<TKvdUIElement*>();
+        ReadLayout(s.Root(), QString(), doc(body));
+        const auto elements = s.Root()->findChildren<TKvdUIElement*>();
         QCOMPARE(elements.size(), 3);
         QCOMPARE(elements[0]->BoundsRect(), QRect(12, 20, 60, 30));
         QCOMPARE(elements[0]->InputLength(), 44);
@@ -199,8 +194,8 @@ private Q_SLOTS:
         QCOMPARE(elements[2]->Anchors(), TAnchors());
         // A large id keeps its low 8 bits.
         Surface t;
-        ReadLayout(&t, QString(), doc(element(attrs("TKvdUIButton", 0, 0, 60, 30, 513))));
-        QCOMPARE(t.findChild<TKvdUIButton*>()->ID(), 1);
+        ReadLayout(t.Root(), QString(), doc(element(attrs("TKvdUIButton", 0, 0, 60, 30, 513))));
+        QCOMPARE(t.Root()->findChild<TKvdUIButton*>()->ID(), 1);
     }
 
     void failures_data() {
@@ -228,25 +223,25 @@ private Q_SLOTS:
         Surface s;
         QCOMPARE(readError(s, text), message);
         // Nothing is undone: what was read so far stays.
-        QTEST(int(s.findChildren<TKvdUIElement*>().size()), "created");
+        QTEST(int(s.Root()->findChildren<TKvdUIElement*>().size()), "created");
     }
 
     void malformedXmlCreatesNothing() {
         Surface s;
         const QString text = doc(element(attrs("TKvdUIButton", 0, 0, 60, 30, 0))).chopped(3);
         QVERIFY(!readError(s, text).isEmpty());
-        QCOMPARE(s.ComponentCount(), 0);
+        QCOMPARE(s.Root()->ComponentCount(), 0);
         QVERIFY(!readError(s, QStringLiteral("   ")).isEmpty());
         QVERIFY(!readError(s, QStringLiteral("\x01\x02garbage")).isEmpty());
-        QCOMPARE(s.ComponentCount(), 0);
+        QCOMPARE(s.Root()->ComponentCount(), 0);
     }
 
     void anyRootNameAndStrayNodes() {
         Surface s;
-        ReadLayout(&s, QString(),
+        ReadLayout(s.Root(), QString(),
                    QStringLiteral("<layout><!-- note --><?pi x?>text") +
                        element(attrs("TKvdUIButton", 0, 0, 60, 30, 0)) + QStringLiteral("</layout>"));
-        QCOMPARE(s.findChildren<TKvdUIElement*>().size(), 1);
+        QCOMPARE(s.Root()->findChildren<TKvdUIElement*>().size(), 1);
     }
 
     void hostileDocuments() {
@@ -256,7 +251,7 @@ private Q_SLOTS:
             deep += QStringLiteral("<element>");
         Surface s;
         QVERIFY(readError(s, doc(deep)).contains(QStringLiteral("nested more than")));
-        QCOMPARE(s.ComponentCount(), 0);
+        QCOMPARE(s.Root()->ComponentCount(), 0);
         // Nesting up to the limit reads.
         QString nested;
         for (int i = 0; i < MaxLayoutDepth; ++i)
@@ -264,17 +259,17 @@ private Q_SLOTS:
                 QStringLiteral("<element %1>").arg(attrs("TKvdUIPanel", 0, 0, 250, 200, 0, QString(), 32));
         for (int i = 0; i < MaxLayoutDepth; ++i)
             nested += QStringLiteral("</element>");
-        ReadLayout(&s, QString(), doc(nested));
-        QCOMPARE(s.findChildren<TKvdUIElement*>().size(), MaxLayoutDepth);
+        ReadLayout(s.Root(), QString(), doc(nested));
+        QCOMPARE(s.Root()->findChildren<TKvdUIElement*>().size(), MaxLayoutDepth);
         s.Clear();
         // A huge text and many elements read without trouble.
         const QString huge(2 * 1024 * 1024, QLatin1Char('x'));
         QString many;
         for (int i = 0; i < 3000; ++i)
             many += element(attrs("TKvdUIButton", (i * 2) % 340, (i * 4) % 370, 60, 30, i % 256));
-        ReadLayout(&s, QString(), doc(element(attrs("TKvdUIText", 0, 0, 100, 30, 0, huge, 64)) + many));
-        QCOMPARE(s.findChildren<TKvdUIElement*>().size(), 3001);
-        QCOMPARE(s.findChild<TKvdUIText*>()->Text().size(), huge.size());
+        ReadLayout(s.Root(), QString(), doc(element(attrs("TKvdUIText", 0, 0, 100, 30, 0, huge, 64)) + many));
+        QCOMPARE(s.Root()->findChildren<TKvdUIElement*>().size(), 3001);
+        QCOMPARE(s.Root()->findChild<TKvdUIText*>()->Text().size(), huge.size());
     }
 
     // Reading places aligned elements one at a time, in document order: each aligned element read moves the

@@ -6,6 +6,7 @@
 #include "designer/ELDsgnr.h"
 #include "inspector/ELPropInspInspector.h"
 #include "layout/KvdUIElement.h"
+#include "layout/KvdUIElementKinds.h"
 #include "layout/KvdUILayoutFile.h"
 #include "shell/KvdUIBuilder_Application.h"
 #include "shell/KvdUIBuilder_frmMain.h"
@@ -63,6 +64,12 @@ inline std::shared_ptr<bool> AnswerModal(std::function<void(QWidget*)> act) {
     };
     QTimer::singleShot(0, [poll] { (*poll)(); });
     return done;
+}
+
+// The insertion tool of the element kind with that class name.
+inline QAction* ToolOf(TfrmMain* main, const char* className) {
+    const TKvdUIElementKind* kind = ElementKindNamed(QLatin1String(className));
+    return kind ? main->ToolAction(*kind) : nullptr;
 }
 
 // Clicks the standard button of a message box.

@@ -19,6 +19,7 @@ private slots:
     void inspectorShowsTheElevenProperties();
     void typingIntoTheInspectorChangesTheElement();
     void deletingAPanelRemovesItsNodes();
+    void undoRebuildsTheTree();
     void arrangeNeedsASelectedElement();
     void noInsertionWithoutDocument();
     void captionEditor_data();
@@ -29,31 +30,32 @@ private slots:
 void TestEditing::insertGivesNodesAndFreeIds() {
     ShellFixture f;
     f.Click(f.Main->actNew);
-    f.Insert(f.Main->actToolButton, QRect(20, 20, 60, 30));
+    f.Insert(ToolOf(f.Main.get(), "TKvdUIButton"), QRect(20, 20, 60, 30));
     QCOMPARE(f.Elements().size(), 1);
     auto* button = qobject_cast<TKvdUIButton*>(f.Elements().at(0));
     QVERIFY(button);
     QCOMPARE(f.Tree(), (QStringList{QStringLiteral("0:Unsaved"), QStringLiteral("1:ID = 0")}));
-    QVERIFY(button->TreeNode);
-    QCOMPARE(button->TreeNode->icon(0).cacheKey(), f.Main->ImageList1.at(3).cacheKey());
+    QVERIFY(f.Main->NodeOf(button));
+    QCOMPARE(f.Main->NodeOf(button)->icon(0).cacheKey(),
+             f.Main->KindImage(*ElementKindNamed(QStringLiteral("TKvdUIButton"))).cacheKey());
     QVERIFY(f.Main->actToolPointer->isChecked());
     QCOMPARE(QApplication::overrideCursor(), nullptr);
     QVERIFY(f.Main->Modified());
     QCOMPARE(f.InspectorRows().size(), 11);
     f.SaveShot(f.Main.get(), QStringLiteral("main_selection"));
 
-    f.Insert(f.Main->actToolButton, QRect(100, 20, 60, 30));
-    f.Insert(f.Main->actToolPanel, QRect(20, 100, 150, 150));
+    f.Insert(ToolOf(f.Main.get(), "TKvdUIButton"), QRect(100, 20, 60, 30));
+    f.Insert(ToolOf(f.Main.get(), "TKvdUIPanel"), QRect(20, 100, 150, 150));
     auto* panel = qobject_cast<TKvdUIPanel*>(f.Elements().at(2));
     QVERIFY(panel);
     panel->SetID(9);
-    f.Insert(f.Main->actToolText, QRect(250, 250, 80, 20));
+    f.Insert(ToolOf(f.Main.get(), "TKvdUIText"), QRect(250, 250, 80, 20));
     QCOMPARE(f.Elements().at(3)->ID(), 10);
     QCOMPARE(f.Tree(),
              (QStringList{QStringLiteral("0:Unsaved"), QStringLiteral("1:ID = 0"), QStringLiteral("1:ID = 1"),
                           QStringLiteral("1:ID = 9"), QStringLiteral("1:ID = 10")}));
     // Inserted into the panel: the node goes under the panel's node.
-    f.Insert(f.Main->actToolButton, QRect(10, 10, 40, 20), panel);
+    f.Insert(ToolOf(f.Main.get(), "TKvdUIButton"), QRect(10, 10, 40, 20), panel);
     QCOMPARE(f.Elements().at(4)->ParentControl(), static_cast<TControl*>(panel));
     QCOMPARE(f.Tree().at(4), QStringLiteral("2:ID = 11"));
 }
@@ -61,14 +63,14 @@ void TestEditing::insertGivesNodesAndFreeIds() {
 void TestEditing::treeAndDesignerSelectEachOther() {
     ShellFixture f;
     f.Click(f.Main->actNew);
-    f.Insert(f.Main->actToolButton, QRect(20, 20, 60, 30));
-    f.Insert(f.Main->actToolButton, QRect(100, 20, 60, 30));
+    f.Insert(ToolOf(f.Main.get(), "TKvdUIButton"), QRect(20, 20, 60, 30));
+    f.Insert(ToolOf(f.Main.get(), "TKvdUIButton"), QRect(100, 20, 60, 30));
     auto* a = f.Elements().at(0);
     auto* b = f.Elements().at(1);
     TELDesignerSelectedControls* sel = f.Main->ELDesigner1->SelectedControls();
     // A click on a's node selects a.
     QTreeWidget* tree = f.Main->TreeView1;
-    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(a->TreeNode).center());
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(f.Main->NodeOf(a)).center());
     QCOMPARE(sel->Count(), 1);
     QCOMPARE(sel->Items(0), static_cast<TControl*>(a));
     QCOMPARE(f.Main->ELPropertyInspector1->Objects(), QList<QObject*>{a});
@@ -80,7 +82,7 @@ void TestEditing::treeAndDesignerSelectEachOther() {
     QCOMPARE(f.InspectorRows().size(), 0);
     // Two elements selected on the surface: no node is selected, the inspector shows what they share.
     f.ClickOn(a);
-    QCOMPARE(tree->currentItem(), a->TreeNode);
+    QCOMPARE(tree->currentItem(), f.Main->NodeOf(a));
     f.ClickOn(b, QPoint(3, 3), Qt::ShiftModifier);
     QCOMPARE(sel->Count(), 2);
     QVERIFY(tree->selectedItems().isEmpty());
@@ -111,7 +113,7 @@ void TestEditing::inspectorShowsTheElevenProperties() {
 void TestEditing::typingIntoTheInspectorChangesTheElement() {
     ShellFixture f;
     f.Click(f.Main->actNew);
-    f.Insert(f.Main->actToolButton, QRect(20, 20, 60, 30));
+    f.Insert(ToolOf(f.Main.get(), "TKvdUIButton"), QRect(20, 20, 60, 30));
     f.Settle();
     const int steps = f.Main->History()->UndoCount();
     TELPropertyInspector* insp = f.Main->ELPropertyInspector1;
@@ -134,26 +136,63 @@ void TestEditing::typingIntoTheInspectorChangesTheElement() {
 void TestEditing::deletingAPanelRemovesItsNodes() {
     ShellFixture f;
     f.Click(f.Main->actNew);
-    f.Insert(f.Main->actToolPanel, QRect(20, 20, 200, 200));
+    f.Insert(ToolOf(f.Main.get(), "TKvdUIPanel"), QRect(20, 20, 200, 200));
     auto* panel = f.Elements().at(0);
-    f.Insert(f.Main->actToolButton, QRect(10, 10, 40, 20), panel);
-    f.Insert(f.Main->actToolButton, QRect(60, 10, 40, 20), panel);
-    f.Insert(f.Main->actToolText, QRect(250, 250, 80, 20));
+    f.Insert(ToolOf(f.Main.get(), "TKvdUIButton"), QRect(10, 10, 40, 20), panel);
+    f.Insert(ToolOf(f.Main.get(), "TKvdUIButton"), QRect(60, 10, 40, 20), panel);
+    f.Insert(ToolOf(f.Main.get(), "TKvdUIText"), QRect(250, 250, 80, 20));
     QCOMPARE(f.Tree().size(), 5);
     f.ClickOn(panel, QPoint(150, 150));
     QCOMPARE(f.Main->ELDesigner1->SelectedControls()->Items(0), static_cast<TControl*>(panel));
     f.Click(f.Main->actDelete);
     QCOMPARE(f.Elements().size(), 1);
     QCOMPARE(f.Tree(), (QStringList{QStringLiteral("0:Unsaved"), QStringLiteral("1:ID = 3")}));
-    QCOMPARE(f.Elements().at(0)->TreeNode, f.Main->TreeView1->topLevelItem(0)->child(0));
+    QCOMPARE(f.Main->NodeOf(f.Elements().at(0)), f.Main->TreeView1->topLevelItem(0)->child(0));
+}
+
+// Undo and Redo read the whole layout again: the tree is built anew with the same nesting, every node
+// stands for a live element, and the surface is shown again afterwards.
+void TestEditing::undoRebuildsTheTree() {
+    ShellFixture f;
+    f.Click(f.Main->actNew);
+    f.Insert(ToolOf(f.Main.get(), "TKvdUIPanel"), QRect(20, 20, 200, 200));
+    auto* panel = f.Elements().at(0);
+    f.Insert(ToolOf(f.Main.get(), "TKvdUIButton"), QRect(10, 10, 40, 20), panel);
+    f.Insert(ToolOf(f.Main.get(), "TKvdUIButton"), QRect(60, 10, 40, 20), panel);
+    f.Insert(ToolOf(f.Main.get(), "TKvdUIText"), QRect(250, 250, 80, 20));
+    // Twice: the first run after New records no snapshot.
+    f.Main->Timer1Timer();
+    f.Main->Timer1Timer();
+    const QStringList full = f.Tree();
+    QCOMPARE(full.size(), 5);
+    f.ClickOn(panel, QPoint(150, 150));
+    f.Click(f.Main->actDelete);
+    f.Main->Timer1Timer();
+    const QStringList reduced = f.Tree();
+    for (int round = 0; round < 2; ++round) {
+        f.Click(f.Main->actUndo);
+        QCOMPARE(f.Tree(), full);
+        QCOMPARE(f.Elements().size(), 4);
+        for (TKvdUIElement* e : f.Elements()) {
+            QTreeWidgetItem* node = f.Main->NodeOf(e);
+            QVERIFY(node);
+            QCOMPARE(TfrmMain::NodeControl(node), e);
+            QCOMPARE(TfrmMain::NodeControl(node->parent()), e->ParentControl());
+            QVERIFY(e->isVisible());
+        }
+        QVERIFY(f.Main->RootControl()->isVisible());
+        f.Click(f.Main->actRedo);
+        QCOMPARE(f.Tree(), reduced);
+        QCOMPARE(f.Main->TreeView1->currentItem(), f.Main->TreeView1->topLevelItem(0));
+    }
 }
 
 void TestEditing::arrangeNeedsASelectedElement() {
     ShellFixture f;
     f.Click(f.Main->actNew);
-    f.Insert(f.Main->actToolButton, QRect(20, 20, 60, 30));
-    f.Insert(f.Main->actToolButton, QRect(40, 30, 60, 30));
-    f.Insert(f.Main->actToolButton, QRect(60, 40, 60, 30));
+    f.Insert(ToolOf(f.Main.get(), "TKvdUIButton"), QRect(20, 20, 60, 30));
+    f.Insert(ToolOf(f.Main.get(), "TKvdUIButton"), QRect(40, 30, 60, 30));
+    f.Insert(ToolOf(f.Main.get(), "TKvdUIButton"), QRect(60, 40, 60, 30));
     f.Main->ActionList1Update();
     QVERIFY(f.Main->actDelete->isEnabled());
     // With only the root control selected, the three arranging commands are off.
@@ -175,8 +214,8 @@ void TestEditing::arrangeNeedsASelectedElement() {
 void TestEditing::noInsertionWithoutDocument() {
     ShellFixture f;
     f.Click(f.Main->actNew);
-    f.Click(f.Main->actToolButton);
-    QVERIFY(f.Main->actToolButton->isChecked());
+    f.Click(ToolOf(f.Main.get(), "TKvdUIButton"));
+    QVERIFY(ToolOf(f.Main.get(), "TKvdUIButton")->isChecked());
     f.Click(f.Main->actClose);
     QCOMPARE(f.Main->FileName(), QString());
     QVERIFY(f.Main->actToolPointer->isChecked());
@@ -203,7 +242,7 @@ void TestEditing::captionEditor() {
     QFETCH(QString, text);
     ShellFixture f;
     f.Click(f.Main->actNew);
-    f.Insert(f.Main->actToolButton, QRect(20, 20, 60, 30));
+    f.Insert(ToolOf(f.Main.get(), "TKvdUIButton"), QRect(20, 20, 60, 30));
     f.Settle();
     auto* button = f.Elements().first();
     const QString before = button->Text();
@@ -244,8 +283,8 @@ void TestEditing::captionEditor() {
 void TestEditing::captionRowAbsentForTwoElements() {
     ShellFixture f;
     f.Click(f.Main->actNew);
-    f.Insert(f.Main->actToolButton, QRect(20, 20, 60, 30));
-    f.Insert(f.Main->actToolButton, QRect(100, 20, 60, 30));
+    f.Insert(ToolOf(f.Main.get(), "TKvdUIButton"), QRect(20, 20, 60, 30));
+    f.Insert(ToolOf(f.Main.get(), "TKvdUIButton"), QRect(100, 20, 60, 30));
     f.Click(f.Main->actSelectAll);
     QCOMPARE(f.Main->ELPropertyInspector1->Objects().size(), 2);
     QVERIFY(!f.InspectorRows().contains(QStringLiteral("Text")));

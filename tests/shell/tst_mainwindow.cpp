@@ -41,9 +41,9 @@ void TestMainWindow::firstStartWithoutSettings() {
     QVERIFY(!m->Modified());
     QCOMPARE(m->TreeView1->topLevelItemCount(), 0);
     m->ActionList1Update();
-    for (QAction* a :
-         {m->actToolPointer, m->actToolPanel, m->actToolButton, m->actToolText, m->actSave, m->actSaveAs,
-          m->actClose, m->actCut, m->actCopy, m->actPaste, m->actDelete, m->actUndo})
+    for (QAction* a : {m->actToolPointer, ToolOf(m, "TKvdUIPanel"), ToolOf(m, "TKvdUIButton"),
+                       ToolOf(m, "TKvdUIText"), m->actSave, m->actSaveAs, m->actClose, m->actCut, m->actCopy,
+                       m->actPaste, m->actDelete, m->actUndo})
         QVERIFY2(!a->isEnabled(), qPrintable(a->objectName()));
     for (QAction* a : {m->actNew, m->actOpen, m->actPreview, m->actExit, m->actAbout})
         QVERIFY2(a->isEnabled(), qPrintable(a->objectName()));
@@ -165,7 +165,7 @@ void TestMainWindow::newAsksBeforeDroppingChanges() {
     f.Click(f.Main->actNew);
     QCOMPARE(f.Title(), QStringLiteral("Korvadia UI Builder - [Unsaved.kvdui]"));
     QCOMPARE(f.Tree(), QStringList{QStringLiteral("0:Unsaved")});
-    f.Insert(f.Main->actToolButton, QRect(20, 20, 60, 30));
+    f.Insert(ToolOf(f.Main.get(), "TKvdUIButton"), QRect(20, 20, 60, 30));
     QVERIFY(f.Main->Modified());
     QString question;
     AnswerModal([&](QWidget* modal) {
@@ -184,7 +184,7 @@ void TestMainWindow::newAsksBeforeDroppingChanges() {
 void TestMainWindow::saveOnNewDocumentRunsSaveAs() {
     ShellFixture f;
     f.Click(f.Main->actNew);
-    f.Insert(f.Main->actToolText, QRect(10, 10, 80, 20));
+    f.Insert(ToolOf(f.Main.get(), "TKvdUIText"), QRect(10, 10, 80, 20));
     bool asked = false;
     AnswerModal([&](QWidget* modal) {
         asked = qobject_cast<QFileDialog*>(modal) != nullptr;
@@ -201,7 +201,7 @@ void TestMainWindow::saveAsAddsExtensionAndRecentEntry() {
     ShellFixture f;
     QDir(f.Dir.path()).mkdir(QStringLiteral("ui"));
     f.Click(f.Main->actNew);
-    f.Insert(f.Main->actToolButton, QRect(20, 20, 60, 30));
+    f.Insert(ToolOf(f.Main.get(), "TKvdUIButton"), QRect(20, 20, 60, 30));
     const auto answered =
         AnswerModal([&](QWidget* modal) { AnswerFileDialog(modal, f.Path(QStringLiteral("ui/panel"))); });
     f.Click(f.Main->actSaveAs);
@@ -306,11 +306,11 @@ void TestMainWindow::failedOpenKeepsTheDocument() {
     ShellFixture f;
     const QString good = f.Path(QStringLiteral("good.kvdui"));
     f.Click(f.Main->actNew);
-    f.Insert(f.Main->actToolButton, QRect(20, 20, 60, 30));
+    f.Insert(ToolOf(f.Main.get(), "TKvdUIButton"), QRect(20, 20, 60, 30));
     AnswerModal([&](QWidget* modal) { AnswerFileDialog(modal, good); });
     f.Click(f.Main->actSaveAs);
     QTRY_COMPARE_WITH_TIMEOUT(f.Main->FileName(), good, 5000);
-    f.Insert(f.Main->actToolText, QRect(100, 100, 60, 20));
+    f.Insert(ToolOf(f.Main.get(), "TKvdUIText"), QRect(100, 100, 60, 20));
     QVERIFY(f.Main->Modified());
     const QString before = WriteLayout(f.Root());
 
@@ -347,7 +347,7 @@ void TestMainWindow::failedSaveKeepsFileAndModified() {
     file.write("<ui/>");
     file.close();
     f.Main->LoadLayout(path, QString());
-    f.Insert(f.Main->actToolText, QRect(100, 100, 60, 20));
+    f.Insert(ToolOf(f.Main.get(), "TKvdUIText"), QRect(100, 100, 60, 20));
     QVERIFY(f.Main->Modified());
     // The file's folder goes away: the save cannot be written, the error is shown, nothing is lost.
     QVERIFY(QDir(f.Dir.path()).rename(QStringLiteral("sub"), QStringLiteral("elsewhere")));
@@ -364,7 +364,7 @@ void TestMainWindow::failedSaveKeepsFileAndModified() {
 void TestMainWindow::exitOnModifiedDocument() {
     ShellFixture f;
     f.Click(f.Main->actNew);
-    f.Insert(f.Main->actToolButton, QRect(20, 20, 60, 30));
+    f.Insert(ToolOf(f.Main.get(), "TKvdUIButton"), QRect(20, 20, 60, 30));
     // Yes on a never-saved document asks for a name; cancelling that keeps the program running.
     AnswerModal([](QWidget* modal) {
         ClickBox(modal, QMessageBox::Yes);
@@ -383,8 +383,8 @@ void TestMainWindow::exitOnModifiedDocument() {
 void TestMainWindow::undoRedoAfterOpen() {
     ShellFixture f;
     f.Click(f.Main->actNew);
-    f.Insert(f.Main->actToolButton, QRect(20, 20, 60, 30));
-    f.Insert(f.Main->actToolPanel, QRect(100, 100, 100, 100));
+    f.Insert(ToolOf(f.Main.get(), "TKvdUIButton"), QRect(20, 20, 60, 30));
+    f.Insert(ToolOf(f.Main.get(), "TKvdUIPanel"), QRect(100, 100, 100, 100));
     const QString path = f.Path(QStringLiteral("two.kvdui"));
     AnswerModal([&](QWidget* modal) { AnswerFileDialog(modal, path); });
     f.Click(f.Main->actSaveAs);
@@ -414,7 +414,7 @@ void TestMainWindow::undoRedoAfterOpen() {
 void TestMainWindow::undoLimitAndBursts() {
     ShellFixture f;
     f.Click(f.Main->actNew);
-    f.Insert(f.Main->actToolButton, QRect(20, 20, 60, 30));
+    f.Insert(ToolOf(f.Main.get(), "TKvdUIButton"), QRect(20, 20, 60, 30));
     f.Settle();
     auto* button = f.Elements().first();
     // Twelve changes, each its own burst.

@@ -93,8 +93,8 @@ void TestPreview::liveSessionSendsTheLayout() {
     ShellFixture f;
     f.Click(f.Main->actNew);
     f.Settle();
-    f.Insert(f.Main->actToolButton, QRect(20, 20, 60, 30));
-    f.Insert(f.Main->actToolText, QRect(100, 100, 80, 20));
+    f.Insert(ToolOf(f.Main.get(), "TKvdUIButton"), QRect(20, 20, 60, 30));
+    f.Insert(ToolOf(f.Main.get(), "TKvdUIText"), QRect(100, 100, 80, 20));
     f.Settle();
     const int undoSteps = f.Main->History()->UndoCount();
     Connect(f, peer);
@@ -129,7 +129,7 @@ void TestPreview::deleteAndNewWhileConnected() {
     ShellFixture f;
     f.Click(f.Main->actNew);
     for (int i = 0; i < 4; ++i)
-        f.Insert(f.Main->actToolButton, QRect(20 + 70 * i, 20, 60, 30));
+        f.Insert(ToolOf(f.Main.get(), "TKvdUIButton"), QRect(20 + 70 * i, 20, 60, 30));
     f.Settle();
     QCOMPARE(f.Elements().at(3)->ID(), 3);
     Connect(f, peer);
@@ -157,11 +157,11 @@ void TestPreview::deletingAPanelSendsOneRequestPerElement() {
     TestPeer peer;
     ShellFixture f;
     f.Click(f.Main->actNew);
-    f.Insert(f.Main->actToolPanel, QRect(20, 20, 200, 200));
+    f.Insert(ToolOf(f.Main.get(), "TKvdUIPanel"), QRect(20, 20, 200, 200));
     auto* panel = f.Elements().at(0);
-    f.Insert(f.Main->actToolButton, QRect(10, 10, 40, 20), panel);
-    f.Insert(f.Main->actToolButton, QRect(60, 10, 40, 20), panel);
-    f.Insert(f.Main->actToolText, QRect(250, 250, 80, 20));
+    f.Insert(ToolOf(f.Main.get(), "TKvdUIButton"), QRect(10, 10, 40, 20), panel);
+    f.Insert(ToolOf(f.Main.get(), "TKvdUIButton"), QRect(60, 10, 40, 20), panel);
+    f.Insert(ToolOf(f.Main.get(), "TKvdUIText"), QRect(250, 250, 80, 20));
     Connect(f, peer);
     QTRY_COMPARE_WITH_TIMEOUT(Received(peer).size(), 4, 5000);
     peer.ClearPackets();
@@ -201,8 +201,8 @@ void TestPreview::endOfProgramDeletesEveryButton() {
     TestPeer peer;
     ShellFixture f;
     f.Click(f.Main->actNew);
-    f.Insert(f.Main->actToolButton, QRect(20, 20, 60, 30));
-    f.Insert(f.Main->actToolButton, QRect(100, 20, 60, 30));
+    f.Insert(ToolOf(f.Main.get(), "TKvdUIButton"), QRect(20, 20, 60, 30));
+    f.Insert(ToolOf(f.Main.get(), "TKvdUIButton"), QRect(100, 20, 60, 30));
     Connect(f, peer);
     QTRY_COMPARE_WITH_TIMEOUT(Received(peer).size(), 2, 5000);
     peer.ClearPackets();

@@ -62,7 +62,7 @@ void TestSimPreview::insertClickTypeDelete() {
     QCOMPARE(server.Client(1)->Name, QByteArray("KvdUIBuilder"));
 
     // An inserted button appears in the stand-in, as the builder describes it.
-    f.Insert(f.Main->actToolButton, QRect(40, 40, 120, 40));
+    f.Insert(ToolOf(f.Main.get(), "TKvdUIButton"), QRect(40, 40, 120, 40));
     QCOMPARE(f.Elements().size(), 1);
     TKvdUIElement* button = f.Elements().at(0);
     QTRY_COMPARE_WITH_TIMEOUT(ServerButtons(server, 1),

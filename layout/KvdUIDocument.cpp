@@ -1,0 +1,32 @@
+#include "layout/KvdUIDocument.h"
+
+namespace {
+
+// The root control knows its document, which is how elements reach it through their owner.
+class TKvdUIRoot : public TControl {
+public:
+    explicit TKvdUIRoot(TKvdUIDocument* document) : Document(document) {}
+    TKvdUIDocument* const Document;
+};
+
+} // namespace
+
+TKvdUIDocument::TKvdUIDocument(TKvdUIElementChangeEvent onElementChange)
+    : OnElementChange(std::move(onElementChange)), m_root(new TKvdUIRoot(this)) {}
+
+TKvdUIDocument::~TKvdUIDocument() {
+    delete m_root;
+}
+
+TKvdUIDocument* TKvdUIDocument::Of(const TControl* owner) {
+    const auto* root = dynamic_cast<const TKvdUIRoot*>(owner);
+    return root ? root->Document : nullptr;
+}
+
+void TKvdUIDocument::ElementChanged(TKvdUIElement* element, TKvdUIElementChange kind) {
+    // An element placed on the surface (inserted, pasted or read) takes a free ID.
+    if (kind == ecCreated)
+        element->SetID(element->ID());
+    if (OnElementChange)
+        OnElementChange(element, kind);
+}
