@@ -17,13 +17,16 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QActionGroup;
 class QMenu;
 class QMenuBar;
+class QMimeData;
 class QPlainTextEdit;
 class QSettings;
+class QSplitter;
 class QStatusBar;
 class QTimer;
 class QToolBar;
@@ -35,6 +38,7 @@ class TELDesignPanel;
 class TELPropertyInspector;
 class TKvdDromo;
 class TKvdUI;
+class TLogPane;
 
 class TfrmMain : public QMainWindow {
     Q_OBJECT
@@ -49,7 +53,7 @@ public:
     // The settings file for that executable path.
     static QString SettingsFileFor(const QString& executable);
     QString SettingsFileName() const { return m_settingsFile; }
-    // The layout file opened when the window is first shown; the first command-line argument by default.
+    // The layout file opened when the window is first shown (the program's file argument).
     QString StartupFile;
     // Shows the window in the state the settings file recorded (normal, minimised or maximised).
     void ShowByPlacement();
@@ -77,6 +81,10 @@ public:
     QTimer* Timer1 = nullptr;
     QList<QIcon> ImageList1;
     QWidget* Panel3 = nullptr;
+    // Between the tree column and the surface column; between tree and inspector; between surface and log.
+    QSplitter* Splitter1 = nullptr;
+    QSplitter* Splitter2 = nullptr;
+    QSplitter* Splitter3 = nullptr;
     QMenu* FileMenu = nullptr;
     QAction* MRUSeparator1 = nullptr;
     QAction* MRUSeparator2 = nullptr;
@@ -114,24 +122,34 @@ public:
     // The control a tree node stands for.
     static TControl* NodeControl(const QTreeWidgetItem* node);
 
+    // The width of the inspector's name column that shows every property name whole in its font.
+    int NameColumnWidth() const;
+
     // --- handlers ------------------------------------------------------------------------------------------
     void ActionList1Update();
     void Panel3Resize();
     void Timer1Timer();
 
 protected:
+    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void FormCreate();
     void FormShow();
     void FormDestroy();
     void CreateActions();
+    void CreateShortcuts();
     void CreateMenus();
     void CreatePanes();
     void ConfigureComponents();
     void LoadSettings();
+    // The settings keys of the three splitter positions and the members that hold them.
+    QList<std::pair<QString, int*>> PaneSizeSettings();
+    void ApplyPaneSizes();
     void SaveSettings();
     // Opens the settings file for writing; reports in the log pane when it cannot be written.
     bool WriteSettings(const std::function<void(QSettings&)>& write);
@@ -182,8 +200,10 @@ private:
     void SaveViewSettings(QSettings& ini) const;
 
     static void SetScreenCursor(Qt::CursorShape shape);
+    static QString DroppedLayout(const QMimeData* data);
     bool DocumentOpen() const { return !DocumentName().isEmpty(); }
 
+    TLogPane* m_log = nullptr;
     QList<QAction*> m_actions;
     QList<QAction*> m_recentItems;
     TControl* m_root = nullptr;
@@ -192,6 +212,10 @@ private:
     QString m_openPreset;
     QString m_savePreset;
     int m_showCmd = 1;
+    int m_treeWidth = 210;
+    int m_inspectorHeight = 184;
+    int m_logHeight = 89;
+    std::optional<int> m_nameColumn;
     bool m_shown = false;
     bool m_destroying = false;
     bool m_treeAttached = false;

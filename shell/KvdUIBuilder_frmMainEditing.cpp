@@ -17,6 +17,15 @@ const char* const ShownProperties[] = {"Align", "Anchors", "ID",          "Text"
                                        "Width", "Height",  "InputLength", "Alignment", "Style"};
 } // namespace
 
+int TfrmMain::NameColumnWidth() const {
+    // A caption starts 13 pixels in (room for the expand box) and keeps 2 pixels to the column's edge.
+    const QFontMetrics metrics(ELPropertyInspector1->font());
+    int widest = 0;
+    for (const char* name : ShownProperties)
+        widest = std::max(widest, metrics.horizontalAdvance(QString::fromLatin1(name)));
+    return 13 + widest + 2 + metrics.averageCharWidth();
+}
+
 TControl* TfrmMain::NodeControl(const QTreeWidgetItem* node) {
     if (!node)
         return nullptr;
