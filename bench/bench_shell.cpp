@@ -1,7 +1,8 @@
 // The builder's main window: start-up to the first shown window; with 256 elements and the live preview
 // connected to a loopback stand-in for the simulator, the time from one change to the last button packet
 // on the wire (the 50 ms refresh delay included, and reported apart as overhead); and the memory of the
-// running program with 256 elements.
+// running program with 256 elements; and a simulator flooding the builder with click reports (100 000 a
+// second for 10 s): the memory, the CPU time and how late the GUI thread answers a timer meanwhile.
 
 #include "../tests/link/TestPeer.h"
 #include "BenchCommon.h"
@@ -9,16 +10,21 @@
 #include "layout/KvdUILayoutFile.h"
 #include "link/Dromo.h"
 #include "link/KvdDromo.h"
+#include "link/KvdUI.h"
 #include "shell/KvdUIBuilder_Application.h"
 #include "shell/KvdUIBuilder_frmMain.h"
 
 #include <QAction>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <benchmark/benchmark.h>
+
+#include <sys/resource.h>
+#include <thread>
 
 namespace {
 
@@ -143,6 +149,110 @@ void BM_MemoryWith256Elements(benchmark::State& state) {
     state.counters["elements_MiB"] = benchmark::Counter(double(after - before) / 1024);
 }
 BENCHMARK(BM_MemoryWith256Elements)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+double CpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// A loopback simulator sends click reports at 100 000 a second (in bursts of 1 000 every 10 ms) for 10 s
+// to the connected main window, which shows every report in its log pane. Measured: reports sent and
+// shown, resident memory growth (at the end and at most), CPU time of the whole process per second of
+// flood (both threads), and the worst lateness of a 10 ms timer on the GUI thread, i.e. how long the
+// window could not answer the user. The pane's lines are counted at the end.
+void BM_ClickFlood(benchmark::State& state) {
+    constexpr int RatePerSecond = 100000;
+    constexpr int Seconds = 10;
+    constexpr int Burst = 1000;
+    QTemporaryDir dir;
+    TfrmMain::SetSettingsFileOverride(dir.filePath(QStringLiteral("KvdUIBuilder.ini")));
+    for (auto _ : state) {
+        TestPeer peer;
+        TfrmMain window;
+        window.show();
+        if (!QTest::qWaitForWindowExposed(&window)) {
+            state.SkipWithError("window not shown");
+            return;
+        }
+        window.Execute(window.actNew);
+        window.KvdDromo1->SetPort(peer.Port());
+        window.KvdDromo1->SetActive(true);
+        if (!peer.WaitForAccepted(1)) {
+            state.SkipWithError("the preview did not connect");
+            return;
+        }
+        QTest::qWait(200);
+        std::atomic<long> shown{0};
+        const auto previous = window.KvdUI1->OnEvent;
+        window.KvdUI1->OnEvent = [&](QObject* sender, quint8 id, quint8 flags, const QString& text) {
+            ++shown;
+            previous(sender, id, flags, text);
+        };
+
+        QByteArray burst;
+        for (int i = 0; i < Burst; ++i)
+            burst += TestPeer::Click(quint8(i), 1);
+        std::atomic<bool> sending{true};
+        std::atomic<long> sent{0};
+        std::thread sender([&] {
+            QElapsedTimer clock;
+            clock.start();
+            while (clock.elapsed() < Seconds * 1000) {
+                if (sent < clock.elapsed() * (RatePerSecond / 1000)) {
+                    if (!peer.Send(burst))
+                        break;
+                    sent += Burst;
+                } else {
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                }
+            }
+            sending = false;
+        });
+
+        const long rssBefore = ResidentKiB();
+        long rssPeak = rssBefore;
+        const double cpuBefore = CpuSeconds();
+        QElapsedTimer wall;
+        wall.start();
+        qint64 lastTick = 0, worstLateMs = 0;
+        QTimer tick;
+        tick.setInterval(10);
+        QObject::connect(&tick, &QTimer::timeout, [&] {
+            const qint64 now = wall.elapsed();
+            worstLateMs = std::max(worstLateMs, now - lastTick - 10);
+            lastTick = now;
+            rssPeak = std::max(rssPeak, ResidentKiB());
+        });
+        tick.start();
+        while (sending)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        const double floodSeconds = double(wall.elapsed()) / 1000;
+        const double cpu = CpuSeconds() - cpuBefore;
+        // What is still on its way is handled before the pane is counted (at most 60 s).
+        QElapsedTimer drain;
+        drain.start();
+        long seen = -1;
+        while (seen != shown && drain.elapsed() < 60000) {
+            seen = shown;
+            QTest::qWait(200);
+        }
+        tick.stop();
+        const long rssAfter = ResidentKiB();
+        state.counters["sent"] = benchmark::Counter(double(sent));
+        state.counters["shown"] = benchmark::Counter(double(shown));
+        state.counters["rss_growth_MiB"] = benchmark::Counter(double(rssAfter - rssBefore) / 1024);
+        state.counters["rss_peak_growth_MiB"] = benchmark::Counter(double(rssPeak - rssBefore) / 1024);
+        state.counters["cpu_pct"] = benchmark::Counter(100 * cpu / floodSeconds);
+        state.counters["worst_late_ms"] = benchmark::Counter(double(worstLateMs));
+        state.counters["drain_s"] = benchmark::Counter(double(drain.elapsed()) / 1000);
+        state.counters["pane_lines"] = benchmark::Counter(double(window.Memo1->document()->blockCount()));
+        sender.join();
+        window.KvdDromo1->SetActive(false);
+    }
+}
+BENCHMARK(BM_ClickFlood)->Unit(benchmark::kSecond)->Iterations(1);
 
 } // namespace
 

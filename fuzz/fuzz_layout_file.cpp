@@ -9,6 +9,7 @@
 
 #include "core/Control.h"
 #include "core/Exceptions.h"
+#include "layout/KvdUIDocument.h"
 #include "layout/KvdUIElement.h"
 #include "layout/KvdUILayoutFile.h"
 
@@ -162,10 +163,6 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
     static QApplication app(*argc, *argv);
     RegisterElementClasses();
-    TKvdUIElement::SetDefaultElementChangeHandler([](TKvdUIElement* e, TKvdUIElementChange kind) {
-        if (kind == ecCreated)
-            e->SetID(e->ID());
-    });
     g_path = QDir::temp().filePath(QStringLiteral("fuzz_layout_file.%1.kvdui").arg(::getpid()));
     std::atexit([] { QFile::remove(g_path); });
     return 0;
@@ -178,7 +175,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
             std::abort();
     }
-    TControl root;
+    // The document gives each placed element a free ID, as in the builder.
+    TKvdUIDocument document;
+    TControl& root = *document.Root();
     root.SetBounds(0, 0, LayoutSurfaceWidth, LayoutSurfaceHeight);
     bool completed = true;
     try {

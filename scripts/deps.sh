@@ -2,7 +2,10 @@
 # Installs the Debian packages the build and the tests need. Safe to run again:
 # packages already present are not touched, and nothing asks a question.
 set -euo pipefail
-packages=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libgl-dev libbenchmark-dev xvfb xauth)
+# xdotool drives the builder on Xvfb in the desktop tests; desktop-file-utils, shared-mime-info and
+# dpkg-dev check the installation and build its Debian package.
+packages=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libgl-dev libbenchmark-dev xvfb xauth xdotool
+          desktop-file-utils shared-mime-info dpkg-dev file)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

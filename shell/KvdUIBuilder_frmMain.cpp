@@ -9,6 +9,7 @@
 #include "shell/KvdUIBuilder_Application.h"
 #include "shell/KvdUIBuilder_CaptionProperty.h"
 #include "shell/KvdUIBuilder_Icons.h"
+#include "shell/KvdUIBuilder_LogPane.h"
 
 #include <QAbstractEventDispatcher>
 #include <QActionGroup>
@@ -23,6 +24,7 @@
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QSettings>
+#include <QSplitter>
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QTimer>
@@ -30,6 +32,7 @@
 #include <QTreeWidget>
 
 #include <cstdarg>
+#include <optional>
 
 namespace {
 
@@ -70,16 +73,6 @@ QFrame* Line(QWidget* parent, const QString& name, bool horizontal) {
     return line;
 }
 
-QWidget* Spacer(QWidget* parent, const QString& name, int width, int height) {
-    auto* spacer = new QWidget(parent);
-    spacer->setObjectName(name);
-    if (width > 0)
-        spacer->setFixedWidth(width);
-    if (height > 0)
-        spacer->setFixedHeight(height);
-    return spacer;
-}
-
 // Whether a file can be written at that path, found out by opening it for appending (which changes
 // nothing); a file created for the test is removed again. Permission bits alone do not tell, for
 // example on a read-only file system or for the superuser.
@@ -94,15 +87,25 @@ bool CanWrite(const QString& fileName) {
     return true;
 }
 
+// A whole number from the settings file; a value that is missing or does not read as a number counts as
+// absent, so that the caller's default applies (a hand-edited "Width=wide" must not become 0).
+std::optional<int> IntSetting(const QSettings& ini, const QString& key) {
+    bool ok = false;
+    const int value = ini.value(key).toString().trimmed().toInt(&ok);
+    return ok ? std::optional<int>(value) : std::nullopt;
+}
+
 } // namespace
 
-// The executable's path with the extension ".ini"; when that file cannot be written (an installed
-// program), the same name in the user's configuration folder, so that settings are not lost.
+// The executable's path with the extension ".ini"; for a program installed under /usr, or when that
+// file cannot be written, the same name in the user's configuration folder, so that every user keeps
+// settings of their own and none are lost.
 QString TfrmMain::SettingsFileFor(const QString& executable) {
     const QFileInfo exe(executable);
     const QString besideExe =
         exe.absolutePath() + QLatin1Char('/') + exe.completeBaseName() + QStringLiteral(".ini");
-    if (CanWrite(besideExe))
+    const bool installed = exe.absolutePath().startsWith(QLatin1String("/usr/"));
+    if (!installed && CanWrite(besideExe))
         return besideExe;
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
     if (folder.isEmpty())
@@ -122,9 +125,7 @@ void TfrmMain::SetSettingsFileOverride(const QString& fileName) {
 
 TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("frmMain"));
-    const QStringList arguments = QCoreApplication::arguments();
-    if (arguments.size() > 1)
-        StartupFile = arguments.at(1);
+    setAcceptDrops(true);
     FormCreate();
 }
 
@@ -232,13 +233,18 @@ void TfrmMain::CreatePanes() {
     panel2Layout->setContentsMargins(5, 5, 5, 5);
     panel2Layout->setSpacing(0);
 
-    auto* panel4 = new QWidget(panel2);
-    panel4->setObjectName(QStringLiteral("Panel4"));
-    panel4->setFixedWidth(210);
-    auto* panel4Layout = new QVBoxLayout(panel4);
-    panel4Layout->setContentsMargins(0, 0, 0, 0);
-    panel4Layout->setSpacing(0);
-    TreeView1 = new QTreeWidget(panel4);
+    // The tree, the inspector, the design surface and the log are separated by splitters whose positions
+    // are kept in the settings; the surface takes whatever space the window gains.
+    auto splitter = [](QWidget* parent, const QString& name, Qt::Orientation orientation) {
+        auto* s = new QSplitter(orientation, parent);
+        s->setObjectName(name);
+        s->setHandleWidth(5);
+        s->setChildrenCollapsible(false);
+        return s;
+    };
+    Splitter1 = splitter(panel2, QStringLiteral("Splitter1"), Qt::Horizontal);
+    Splitter2 = splitter(Splitter1, QStringLiteral("Splitter2"), Qt::Vertical);
+    TreeView1 = new QTreeWidget(Splitter2);
     TreeView1->setObjectName(QStringLiteral("TreeView1"));
     TreeView1->setHeaderHidden(true);
     TreeView1->setColumnCount(1);
@@ -247,34 +253,27 @@ void TfrmMain::CreatePanes() {
     TreeView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     TreeView1->setSelectionMode(QAbstractItemView::SingleSelection);
     TreeView1->setIconSize(QSize(16, 16));
-    panel4Layout->addWidget(TreeView1, 1);
-    panel4Layout->addWidget(Spacer(panel4, QStringLiteral("Bevel1"), 0, 5));
-    ELPropertyInspector1 = new TELPropertyInspector(panel4);
+    ELPropertyInspector1 = new TELPropertyInspector(Splitter2);
     ELPropertyInspector1->setObjectName(QStringLiteral("ELPropertyInspector1"));
-    ELPropertyInspector1->setFixedHeight(184);
-    panel4Layout->addWidget(ELPropertyInspector1);
-    panel2Layout->addWidget(panel4);
-    panel2Layout->addWidget(Spacer(panel2, QStringLiteral("Panel5"), 5, 0));
+    Splitter2->setStretchFactor(0, 1);
+    Splitter2->setStretchFactor(1, 0);
 
-    auto* panel1 = new QWidget(panel2);
-    panel1->setObjectName(QStringLiteral("Panel1"));
-    auto* panel1Layout = new QVBoxLayout(panel1);
-    panel1Layout->setContentsMargins(0, 0, 0, 0);
-    panel1Layout->setSpacing(0);
-    auto* panel3 = new TResizePanel(panel1);
+    Splitter3 = splitter(Splitter1, QStringLiteral("Splitter3"), Qt::Vertical);
+    auto* panel3 = new TResizePanel(Splitter3);
     Panel3 = panel3;
     Panel3->setObjectName(QStringLiteral("Panel3"));
     Panel3->setMinimumSize(DesignPanelSize, DesignPanelSize);
     panel3->OnResize = [this] { Panel3Resize(); };
-    panel1Layout->addWidget(Panel3, 1);
-    panel1Layout->addWidget(Spacer(panel1, QStringLiteral("Panel6"), 0, 5));
-    Memo1 = new QPlainTextEdit(panel1);
+    Memo1 = new QPlainTextEdit(Splitter3);
     Memo1->setObjectName(QStringLiteral("Memo1"));
     Memo1->setReadOnly(true);
     Memo1->setFrameShape(QFrame::NoFrame);
-    Memo1->setFixedHeight(89);
-    panel1Layout->addWidget(Memo1);
-    panel2Layout->addWidget(panel1, 1);
+    m_log = new TLogPane(Memo1);
+    Splitter3->setStretchFactor(0, 1);
+    Splitter3->setStretchFactor(1, 0);
+    Splitter1->setStretchFactor(0, 0);
+    Splitter1->setStretchFactor(1, 1);
+    panel2Layout->addWidget(Splitter1);
 
     ELDesignPanel1 = new TELDesignPanel(nullptr);
     ELDesignPanel1->setObjectName(QStringLiteral("ELDesignPanel1"));
@@ -342,6 +341,8 @@ void TfrmMain::CreateActions() {
     make(actUndo, "actUndo", QStringLiteral("Undo"), QString(), imgUndo);
     make(actRedo, "actRedo", QStringLiteral("Redo"), QString(), imgRedo);
 
+    CreateShortcuts();
+
     // Auto-check: executing the action toggles its mark first. The tools form an exclusive group in
     // which executing the marked one keeps its mark; none is marked at start.
     actPreview->setCheckable(true);
@@ -377,6 +378,37 @@ void TfrmMain::CreateActions() {
     connect(actRedo, &QAction::triggered, this, [this] { RunGuarded([this] { actRedoExecute(); }); });
 }
 
+void TfrmMain::CreateShortcuts() {
+    // The desktop's own keys; where its key theme has none for a command, the common one.
+    const auto standard = [](QAction* action, QKeySequence::StandardKey key, const QKeySequence& common) {
+        const QList<QKeySequence> keys = QKeySequence::keyBindings(key);
+        action->setShortcuts(keys.isEmpty() ? QList<QKeySequence>{common} : keys);
+    };
+    standard(actNew, QKeySequence::New, QKeySequence(Qt::CTRL | Qt::Key_N));
+    standard(actOpen, QKeySequence::Open, QKeySequence(Qt::CTRL | Qt::Key_O));
+    standard(actSave, QKeySequence::Save, QKeySequence(Qt::CTRL | Qt::Key_S));
+    standard(actSaveAs, QKeySequence::SaveAs, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    standard(actClose, QKeySequence::Close, QKeySequence(Qt::CTRL | Qt::Key_W));
+    standard(actExit, QKeySequence::Quit, QKeySequence(Qt::CTRL | Qt::Key_Q));
+    actPreview->setShortcut(QKeySequence(Qt::Key_F5));
+    standard(actUndo, QKeySequence::Undo, QKeySequence(Qt::CTRL | Qt::Key_Z));
+    standard(actRedo, QKeySequence::Redo, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+    standard(actCut, QKeySequence::Cut, QKeySequence(Qt::CTRL | Qt::Key_X));
+    standard(actCopy, QKeySequence::Copy, QKeySequence(Qt::CTRL | Qt::Key_C));
+    standard(actPaste, QKeySequence::Paste, QKeySequence(Qt::CTRL | Qt::Key_V));
+    standard(actDelete, QKeySequence::Delete, QKeySequence(Qt::Key_Delete));
+    standard(actSelectAll, QKeySequence::SelectAll, QKeySequence(Qt::CTRL | Qt::Key_A));
+    // The editing keys act on elements only while the design surface or the tree has the focus; in the
+    // inspector's editors, the log pane and dialogs they keep their usual meaning for text. On the
+    // surface Delete stays the designer's own key (it waits, for example, until a drag is over).
+    for (QAction* action : {actUndo, actRedo, actCut, actCopy, actPaste, actDelete, actSelectAll}) {
+        action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        TreeView1->addAction(action);
+        if (action != actDelete)
+            Panel3->addAction(action);
+    }
+}
+
 void TfrmMain::CreateMenus() {
     MainMenu1 = new QMenuBar(this);
     MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
@@ -397,6 +429,8 @@ void TfrmMain::CreateMenus() {
     edit->addActions({actUndo, actRedo});
     edit->addSeparator();
     edit->addActions({actCut, actCopy, actPaste, actDelete});
+    edit->addSeparator();
+    edit->addAction(actSelectAll);
     edit->addSeparator();
     edit->addActions({actBringToFront, actSendToBack});
     QMenu* tools = MainMenu1->addMenu(QStringLiteral("Tools"));
@@ -425,6 +459,8 @@ void TfrmMain::CreateMenus() {
     PopupMenu1->addSeparator();
     PopupMenu1->addActions({actCut, actCopy, actPaste, actDelete});
     PopupMenu1->addSeparator();
+    PopupMenu1->addAction(actSelectAll);
+    PopupMenu1->addSeparator();
     PopupMenu1->addActions({actBringToFront, actSendToBack});
 }
 
@@ -447,7 +483,6 @@ void TfrmMain::ConfigureComponents() {
     ELDesigner1->OnControlInserted = [this](QObject* sender) { ELDesigner1ControlInserted(sender); };
     ELDesigner1->OnChangeSelection = [this](QObject* sender) { ELDesigner1ChangeSelection(sender); };
 
-    ELPropertyInspector1->SetSplitter(82);
     ELPropertyInspector1->SetGridLines(false);
     ELPropertyInspector1->OnFilterProp = [this](QObject* sender, QObject* instance, const TPropInfo* propInfo,
                                                 bool& includeProp) {
@@ -480,22 +515,35 @@ void TfrmMain::ConfigureComponents() {
 
 void TfrmMain::LoadSettings() {
     QSettings ini(m_settingsFile, QSettings::IniFormat);
-    if (ini.childGroups().contains(QStringLiteral("frmMain"))) {
-        ini.beginGroup(QStringLiteral("frmMain"));
-        const int left = ini.value(QStringLiteral("Left"), 0).toInt();
-        const int top = ini.value(QStringLiteral("Top"), 0).toInt();
-        const int width = ini.value(QStringLiteral("Width"), this->width()).toInt();
-        const int height = ini.value(QStringLiteral("Height"), this->height()).toInt();
-        m_showCmd = ini.value(QStringLiteral("ShowCmd"), 1).toInt();
-        ini.endGroup();
-        setGeometry(left, top, width, height);
-    } else if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        move(area.center() - QPoint(width() / 2, height() / 2));
+    ini.beginGroup(QStringLiteral("frmMain"));
+    const std::optional<int> left = IntSetting(ini, QStringLiteral("Left"));
+    const std::optional<int> top = IntSetting(ini, QStringLiteral("Top"));
+    const std::optional<int> width = IntSetting(ini, QStringLiteral("Width"));
+    const std::optional<int> height = IntSetting(ini, QStringLiteral("Height"));
+    m_showCmd = IntSetting(ini, QStringLiteral("ShowCmd")).value_or(1);
+    for (auto& [key, size] : PaneSizeSettings())
+        if (const std::optional<int> value = IntSetting(ini, key); value && *value > 0)
+            *size = *value;
+    m_nameColumn = IntSetting(ini, QStringLiteral("NameColumn"));
+    ini.endGroup();
+    // A missing or non-positive size keeps the default one; a window without any position is centred,
+    // one with only half of it stays at the edge for the other half.
+    const int w = width.value_or(0) > 0 ? *width : this->width();
+    const int h = height.value_or(0) > 0 ? *height : this->height();
+    if (left || top) {
+        setGeometry(left.value_or(0), top.value_or(0), w, h);
+    } else {
+        resize(w, h);
+        if (QScreen* screen = QGuiApplication::primaryScreen())
+            move(screen->availableGeometry().center() - QPoint(w / 2, h / 2));
     }
     ini.beginGroup(QStringLiteral("dromo"));
-    KvdDromo1->SetAddress(ini.value(QStringLiteral("address"), KvdDromo1->Address()).toString());
-    KvdDromo1->SetPort(ini.value(QStringLiteral("port"), KvdDromo1->Port()).toInt());
+    const QString address = ini.value(QStringLiteral("address")).toString().trimmed();
+    if (!address.isEmpty())
+        KvdDromo1->SetAddress(address);
+    const int port = IntSetting(ini, QStringLiteral("port")).value_or(0);
+    if (port > 0 && port <= 65535)
+        KvdDromo1->SetPort(port);
     ini.endGroup();
     LoadViewSettings(ini);
 }
@@ -520,6 +568,18 @@ void TfrmMain::SaveSettings() {
         ini.setValue(QStringLiteral("Width"), normal.width());
         ini.setValue(QStringLiteral("Height"), normal.height());
         ini.setValue(QStringLiteral("ShowCmd"), isMaximized() ? 3 : isMinimized() ? 2 : 1);
+        if (m_shown) {
+            m_treeWidth = Splitter1->sizes().value(0);
+            m_inspectorHeight = Splitter2->sizes().value(1);
+            m_logHeight = Splitter3->sizes().value(1);
+            for (auto& [key, size] : PaneSizeSettings())
+                ini.setValue(key, *size);
+            // Only a width the user chose is kept; the default follows the font.
+            if (ELPropertyInspector1->Splitter() != NameColumnWidth())
+                ini.setValue(QStringLiteral("NameColumn"), ELPropertyInspector1->Splitter());
+            else
+                ini.remove(QStringLiteral("NameColumn"));
+        }
         ini.endGroup();
         ini.beginGroup(QStringLiteral("dromo"));
         ini.setValue(QStringLiteral("address"), KvdDromo1->Address());
@@ -527,6 +587,30 @@ void TfrmMain::SaveSettings() {
         ini.endGroup();
         SaveViewSettings(ini);
     });
+}
+
+QList<std::pair<QString, int*>> TfrmMain::PaneSizeSettings() {
+    return {{QStringLiteral("TreeWidth"), &m_treeWidth},
+            {QStringLiteral("InspectorHeight"), &m_inspectorHeight},
+            {QStringLiteral("LogHeight"), &m_logHeight}};
+}
+
+// Sets the splitters once the window has its size: each one's fixed pane gets its size, the other pane
+// the rest (the splitter keeps both within their minimum sizes).
+void TfrmMain::ApplyPaneSizes() {
+    const auto place = [](QSplitter* splitter, int index, int size) {
+        QList<int> sizes = splitter->sizes();
+        if (sizes.size() != 2)
+            return;
+        const int total = sizes.at(0) + sizes.at(1);
+        sizes[index] = std::min(size, total);
+        sizes[1 - index] = total - sizes.at(index);
+        splitter->setSizes(sizes);
+    };
+    place(Splitter1, 0, m_treeWidth);
+    place(Splitter2, 1, m_inspectorHeight);
+    place(Splitter3, 1, m_logHeight);
+    ELPropertyInspector1->SetSplitter(m_nameColumn.value_or(NameColumnWidth()));
 }
 
 void TfrmMain::ShowByPlacement() {
@@ -541,10 +625,19 @@ void TfrmMain::ShowByPlacement() {
 // --- life cycle
 // ------------------------------------------------------------------------------------------------
 
+bool TfrmMain::event(QEvent* event) {
+    // A key is about to be matched against the shortcuts: the commands' enabled states must be those of
+    // this moment, even when keys come faster than the event loop falls idle (Ctrl+C, Ctrl+V typed at once).
+    if (event->type() == QEvent::ShortcutOverride)
+        ActionList1Update();
+    return QMainWindow::event(event);
+}
+
 void TfrmMain::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (!m_shown) {
         m_shown = true;
+        ApplyPaneSizes();
         // Queued, so that the window is on screen first and a failing open is reported by the
         // application's error handler like any other.
         QTimer::singleShot(0, this, [this] { RunGuarded([this] { FormShow(); }); });
@@ -584,9 +677,7 @@ void TfrmMain::Log(const char* format, ...) {
     va_start(args, format);
     const QString line = QString::vasprintf(format, args);
     va_end(args);
-    QTextCursor cursor(Memo1->document());
-    cursor.movePosition(QTextCursor::Start);
-    cursor.insertText(Memo1->document()->isEmpty() ? line : line + QLatin1Char('\n'));
+    m_log->Add(line);
 }
 
 void TfrmMain::ScheduleRefresh() {

@@ -20,13 +20,16 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QActionGroup;
 class QMenu;
 class QMenuBar;
+class QMimeData;
 class QPlainTextEdit;
 class QSettings;
+class QSplitter;
 class QStatusBar;
 class QTimer;
 class QToolBar;
@@ -39,6 +42,7 @@ class TELPropertyInspector;
 class TKvdUIDocument;
 class TKvdDromo;
 class TKvdUI;
+class TLogPane;
 
 class TfrmMain : public QMainWindow {
     Q_OBJECT
@@ -52,7 +56,7 @@ public:
     static void SetSettingsFileOverride(const QString& fileName);
     // The settings file for that executable path.
     static QString SettingsFileFor(const QString& executable);
-    // The layout file opened when the window is first shown; the first command-line argument by default.
+    // The layout file opened when the window is first shown (the program's file argument).
     QString StartupFile;
     // Shows the window in the state the settings file recorded (normal, minimised or maximised).
     void ShowByPlacement();
@@ -76,6 +80,10 @@ public:
     QTimer* Timer1 = nullptr;
     QList<QIcon> ImageList1;
     QWidget* Panel3 = nullptr;
+    // Between the tree column and the surface column; between tree and inspector; between surface and log.
+    QSplitter* Splitter1 = nullptr;
+    QSplitter* Splitter2 = nullptr;
+    QSplitter* Splitter3 = nullptr;
     QMenu* FileMenu = nullptr;
     QAction* MRUSeparator1 = nullptr;
     QAction* MRUSeparator2 = nullptr;
@@ -99,13 +107,19 @@ public:
     void LoadLayout(const QString& fileName, const QString& text);
     void AddRecentFile(const QString& name);
 
+    // The width of the inspector's name column that shows every property name whole in its font.
+    int NameColumnWidth() const;
+
     // --- handlers ------------------------------------------------------------------------------------------
     void ActionList1Update();
     void Timer1Timer();
 
 protected:
+    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     // No document, a new one not saved yet, or one stored in a file.
@@ -141,10 +155,14 @@ private:
     void FormShow();
     void FormDestroy();
     void CreateActions();
+    void CreateShortcuts();
     void CreateMenus();
     void CreatePanes();
     void ConfigureComponents();
     void LoadSettings();
+    // The settings keys of the three splitter positions and the members that hold them.
+    QList<std::pair<QString, int*>> PaneSizeSettings();
+    void ApplyPaneSizes();
     void SaveSettings();
     // Opens the settings file for writing; reports in the log pane when it cannot be written.
     bool WriteSettings(const std::function<void(QSettings&)>& write);
@@ -200,8 +218,10 @@ private:
     void SaveViewSettings(QSettings& ini) const;
 
     static void SetScreenCursor(Qt::CursorShape shape);
+    static QString DroppedLayout(const QMimeData* data);
     bool DocumentOpen() const { return m_documentState != TDocumentState::None; }
 
+    TLogPane* m_log = nullptr;
     QList<QAction*> m_actions;
     // One insertion tool and one picture per element kind, in the order of ElementKinds().
     QList<QAction*> m_kindTools;
@@ -221,6 +241,10 @@ private:
     QString m_openPreset;
     QString m_savePreset;
     int m_showCmd = 1;
+    int m_treeWidth = 210;
+    int m_inspectorHeight = 184;
+    int m_logHeight = 89;
+    std::optional<int> m_nameColumn;
     bool m_shown = false;
     bool m_destroying = false;
     bool m_treeAttached = false;

@@ -11,13 +11,17 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMenu>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QScopeGuard>
 #include <QSettings>
+#include <QTimer>
 #include <QTreeWidget>
+#include <QUrl>
 
 namespace {
 constexpr int RecentLimit = 10;
@@ -192,6 +196,37 @@ void TfrmMain::actAboutExecute() {
     dialog.exec();
 }
 
+// --- opening by dropping -------------------------------------------------------------------------------
+
+// The layout file a drag carries: one local file named *.kvdui; anything else is not taken.
+QString TfrmMain::DroppedLayout(const QMimeData* data) {
+    if (!data || !data->hasUrls() || data->urls().size() != 1)
+        return QString();
+    const QUrl url = data->urls().first();
+    if (!url.isLocalFile() || !url.toLocalFile().endsWith(QLatin1String(".kvdui"), Qt::CaseInsensitive))
+        return QString();
+    return url.toLocalFile();
+}
+
+void TfrmMain::dragEnterEvent(QDragEnterEvent* event) {
+    if (!DroppedLayout(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void TfrmMain::dropEvent(QDropEvent* event) {
+    const QString fileName = DroppedLayout(event->mimeData());
+    if (fileName.isEmpty())
+        return;
+    event->acceptProposedAction();
+    // Opened once the drop is over, so that the file manager is not kept waiting by the save question.
+    QTimer::singleShot(0, this, [this, fileName] {
+        RunGuarded([this, &fileName] {
+            if (QuerySaveChanges())
+                LoadLayout(fileName, QString());
+        });
+    });
+}
+
 void TfrmMain::RecentFileClick(int index) {
     if (!QuerySaveChanges())
         return;
@@ -235,8 +270,10 @@ void TfrmMain::RemoveRecentFile(const QString& name) {
 }
 
 void TfrmMain::AddRecentFile(const QString& name) {
-    RemoveRecentFile(name);
-    m_recentFiles.insert(0, name);
+    // Stored absolute, so that a file named relative to the working folder still opens from another one.
+    const QString path = QFileInfo(name).absoluteFilePath();
+    RemoveRecentFile(path);
+    m_recentFiles.insert(0, path);
     while (m_recentFiles.size() > RecentLimit)
         m_recentFiles.removeLast();
     RebuildRecentMenu();

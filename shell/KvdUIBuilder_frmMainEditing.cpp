@@ -21,6 +21,16 @@ QIcon TfrmMain::KindImage(const TKvdUIElementKind& kind) const {
     return m_kindImages.value(int(&kind - ElementKinds().data()));
 }
 
+int TfrmMain::NameColumnWidth() const {
+    // A caption starts 13 pixels in (room for the expand box) and keeps 2 pixels to the column's edge.
+    const QFontMetrics metrics(ELPropertyInspector1->font());
+    int widest = 0;
+    for (const TKvdUIElementKind& kind : ElementKinds())
+        for (const QString& name : kind.ShownProperties)
+            widest = std::max(widest, metrics.horizontalAdvance(name));
+    return 13 + widest + 2 + metrics.averageCharWidth();
+}
+
 TControl* TfrmMain::NodeControl(const QTreeWidgetItem* node) {
     if (!node)
         return nullptr;

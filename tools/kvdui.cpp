@@ -1,5 +1,6 @@
 // kvdui: the command-line companion of Korvadia UI Builder, for people who script their layouts.
 
+#include "core/CommandLine.h"
 #include "tools/Verbs.h"
 
 #include <QApplication>
@@ -32,24 +33,40 @@ const Verb verbs[] = {
      RunRender},
 };
 
-int usage() {
-    std::fprintf(stderr, "usage: kvdui VERB ARGUMENTS\n\nverbs:\n");
+// The verbs and their synopses, printed after the options in the usage.
+QString verbHelp() {
+    QString text = QStringLiteral("Verbs:\n");
     for (const Verb& v : verbs)
-        std::fprintf(stderr, "  %s\n", v.synopsis);
-    return 2;
+        text += QStringLiteral("  %1\n").arg(QString::fromLatin1(v.synopsis));
+    return text;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
+    QCoreApplication::setApplicationName(QStringLiteral("kvdui"));
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Reads, checks and sends Korvadia UI layouts."));
+    parser.addPositionalArgument(QStringLiteral("verb"), QStringLiteral("What to do (see below)."),
+                                 QStringLiteral("VERB [ARGUMENTS]"));
+    // Everything after the verb is the verb's own.
+    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
+    const QString program = QStringLiteral("kvdui");
+    if (const auto status = ParseCommandLine(parser, ArgumentList(argc, argv), program, verbHelp()))
+        return *status;
+    const auto usage = [&] {
+        const QByteArray text = CommandLineHelp(parser, program, verbHelp()).toLocal8Bit();
+        std::fwrite(text.constData(), 1, size_t(text.size()), stderr);
+        return 2;
+    };
+
     // Layout elements are widgets; the tool never shows them, so it needs no display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     // stderr carries the tool's own messages only, for scripts that read it.
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
     QApplication app(argc, argv);
-    QStringList args = app.arguments();
-    args.removeFirst();
+    QStringList args = parser.positionalArguments();
     if (args.isEmpty())
         return usage();
     const QString name = args.takeFirst();

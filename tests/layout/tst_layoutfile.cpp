@@ -77,7 +77,7 @@ QString readError(Surface& s, const QString& text) {
 
 QString readFileError(Surface& s, const QString& fileName) {
     try {
-        ReadLayout(&s, fileName);
+        ReadLayout(s.Root(), fileName);
     } catch (const Exception& e) {
         return e.Message();
     }
@@ -291,9 +291,9 @@ private Q_SLOTS:
             element(aligned(attrs("TKvdUIButton", 0, 0, 40, 30, 6), alBottom)) +
             element(attrs("TKvdUIText", 200, 300, 100, 30, 7, "T", 64));
         Surface s;
-        ReadLayout(&s, QString(), doc(body));
+        ReadLayout(s.Root(), QString(), doc(body));
         QList<QRect> bounds;
-        for (TControl* c : s.OwnedComponents())
+        for (TControl* c : s.Root()->OwnedComponents())
             bounds << c->BoundsRect();
         const QList<QRect> expected = {
             QRect(50, 40, 350, 330), // client: what the top, left and bottom buttons leave
@@ -333,7 +333,7 @@ private Q_SLOTS:
         file.close();
         QCOMPARE(readFileError(s, big),
                  QStringLiteral("Cannot open file \"%1\". It is larger than 64 MB").arg(big));
-        QCOMPARE(s.ComponentCount(), 0);
+        QCOMPARE(s.Root()->ComponentCount(), 0);
     }
 
     // Tags with absurdly many attributes are refused before the XML reader spends quadratic time on them;
@@ -376,7 +376,7 @@ private Q_SLOTS:
         file.close();
         Surface s;
         QCOMPARE(readFileError(s, path), error);
-        QCOMPARE(s.ComponentCount(), error.isEmpty() ? 1 : 0);
+        QCOMPARE(s.Root()->ComponentCount(), error.isEmpty() ? 1 : 0);
     }
 
     void anchorsText() {

@@ -1,0 +1,125 @@
+// The command lines of both programs, run as child processes: --help and --version answer on standard
+// output and exit 0 without a display; an unknown option prints the usage on standard error and exits 2;
+// the builder still opens its file argument.
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+struct Run {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+// Runs a program without a display (neither DISPLAY nor a Qt platform is set), for at most 20 s.
+Run Start(const QString& program, const QStringList& args) {
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    p.setProcessEnvironment(env);
+    p.start(program, args);
+    if (!p.waitForFinished(20000)) {
+        p.kill();
+        p.waitForFinished(5000);
+        return {};
+    }
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            QString::fromLocal8Bit(p.readAllStandardOutput()),
+            QString::fromLocal8Bit(p.readAllStandardError())};
+}
+
+} // namespace
+
+class TestCommandLine : public QObject {
+    Q_OBJECT
+
+private slots:
+    void options_data() {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("title");
+        const QString builder = QStringLiteral(KVDUIBUILDER_PATH);
+        const QString kvdui = QStringLiteral(KVDUI_PATH);
+        QTest::newRow("builder") << builder << QStringLiteral("KvdUIBuilder")
+                                 << QStringLiteral("Korvadia UI Builder");
+        QTest::newRow("kvdui") << kvdui << QStringLiteral("kvdui") << QStringLiteral("kvdui");
+    }
+
+    void options() {
+        QFETCH(QString, program);
+        QFETCH(QString, name);
+        QFETCH(QString, title);
+        for (const QString& help : {QStringLiteral("--help"), QStringLiteral("-h")}) {
+            const Run run = Start(program, {help});
+            QCOMPARE(run.status, 0);
+            QVERIFY2(run.out.startsWith(QStringLiteral("Usage: %1 [options]").arg(name)),
+                     qPrintable(run.out));
+            QVERIFY(run.out.contains(QStringLiteral("--version")));
+            QVERIFY(!run.out.contains(QStringLiteral("-platform")));
+            QCOMPARE(run.err, QString());
+        }
+        for (const QString& version : {QStringLiteral("--version"), QStringLiteral("-v")}) {
+            const Run run = Start(program, {version});
+            QCOMPARE(run.status, 0);
+            QCOMPARE(run.out, QStringLiteral("%1 0.9.1.0\n").arg(title));
+        }
+        for (const QStringList& wrong : {QStringList{QStringLiteral("--frobnicate")},
+                                         QStringList{QStringLiteral("-x"), QStringLiteral("file.kvdui")}}) {
+            const Run run = Start(program, wrong);
+            QCOMPARE(run.status, 2);
+            QCOMPARE(run.out, QString());
+            QVERIFY2(run.err.contains(QStringLiteral("Unknown option")), qPrintable(run.err));
+            QVERIFY(run.err.contains(QStringLiteral("Usage: %1").arg(name)));
+        }
+    }
+
+    void kvduiVerbsKeepTheirStatus() {
+        const QString kvdui = QStringLiteral(KVDUI_PATH);
+        QTemporaryDir dir;
+        // Options after the verb are the verb's own.
+        Run run = Start(kvdui, {QStringLiteral("check"), dir.filePath(QStringLiteral("missing.kvdui"))});
+        QCOMPARE(run.status, 1);
+        QVERIFY(!run.err.isEmpty());
+        run = Start(kvdui, {QStringLiteral("packets"), QStringLiteral("--frobnicate"), QStringLiteral("x")});
+        QCOMPARE(run.status, 2);
+        run = Start(kvdui, {});
+        QCOMPARE(run.status, 2);
+        QVERIFY(run.err.contains(QStringLiteral("Verbs:")));
+        run = Start(kvdui, {QStringLiteral("dance")});
+        QCOMPARE(run.status, 2);
+        QVERIFY(run.err.contains(QStringLiteral("unknown verb 'dance'")));
+    }
+
+    // Qt's own options are still taken by the builder: with -platform it starts without a display and
+    // keeps running. It runs as a copy in a folder of its own, where its settings file goes.
+    void builderTakesQtOptionsAndItsFile() {
+        QTemporaryDir dir;
+        const QString copy = dir.filePath(QStringLiteral("KvdUIBuilder"));
+        QVERIFY(QFile::copy(QStringLiteral(KVDUIBUILDER_PATH), copy));
+        const QString file = dir.filePath(QStringLiteral("given.kvdui"));
+        QFile out(file);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write("<ui/>");
+        out.close();
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        p.setProcessEnvironment(env);
+        p.setWorkingDirectory(dir.path());
+        p.start(copy,
+                {QStringLiteral("-platform"), QStringLiteral("offscreen"), QStringLiteral("given.kvdui")});
+        QVERIFY(p.waitForStarted(10000));
+        // Still running after a second: it did not take "-platform" for an unknown option.
+        QVERIFY(!p.waitForFinished(1000));
+        p.terminate();
+        QVERIFY(p.waitForFinished(10000) || (p.kill(), p.waitForFinished(5000)));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCommandLine)
+#include "tst_commandline.moc"
