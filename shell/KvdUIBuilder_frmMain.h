@@ -85,6 +85,9 @@ public:
     QSplitter* Splitter2 = nullptr;
     QSplitter* Splitter3 = nullptr;
     QMenu* FileMenu = nullptr;
+    TKvdUI* KvdUI1 = nullptr;
+    QMenuBar* MainMenu1 = nullptr;
+    QMenu* PopupMenu1 = nullptr;
     QAction* MRUSeparator1 = nullptr;
     QAction* MRUSeparator2 = nullptr;
 
@@ -97,6 +100,11 @@ public:
     // The insertion tool of an element kind, and the picture of its tool and tree nodes.
     QAction* ToolAction(const TKvdUIElementKind& kind) const;
     QIcon KindImage(const TKvdUIElementKind& kind) const;
+    void Log(const char* format, ...) Q_ATTRIBUTE_FORMAT_PRINTF(2, 3);
+    // The control a tree node stands for.
+    static TControl* NodeControl(const QTreeWidgetItem* node);
+    // The element tree's node of the root control or of an element; nullptr when it has none.
+    QTreeWidgetItem* NodeOf(const TControl* control) const;
 
     // Runs an action the way the program does: the enabled states are recomputed first, and a disabled
     // action does nothing.
@@ -126,13 +134,9 @@ private:
     enum class TDocumentState { None, Unsaved, Stored };
 
     QStatusBar* StatusBar1 = nullptr;
-    TKvdUI* KvdUI1 = nullptr;
-    QMenuBar* MainMenu1 = nullptr;
-    QMenu* PopupMenu1 = nullptr;
     QAction* actClear = nullptr;
     QActionGroup* ToolGroup = nullptr;
 
-    void Log(const char* format, ...) Q_ATTRIBUTE_FORMAT_PRINTF(2, 3);
     void ScheduleRefresh();
     void SetDocument(TDocumentState state, const QString& fileName = QString());
     bool QuerySaveChanges();
@@ -144,11 +148,7 @@ private:
     void EndBulkUpdate();
     void ClearElements(bool bracket);
     void ElementChange(TKvdUIElement* element, TKvdUIElementChange kind);
-    // The element tree's node of the root control or of an element; nullptr when it has none.
-    QTreeWidgetItem* NodeOf(const TControl* control) const;
     void UpdateNode(TKvdUIElement* element);
-    // The control a tree node stands for.
-    static TControl* NodeControl(const QTreeWidgetItem* node);
     void Panel3Resize();
 
     void FormCreate();

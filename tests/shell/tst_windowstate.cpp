@@ -115,7 +115,7 @@ private slots:
             TELPropertyInspector* insp = f.Main->ELPropertyInspector1;
             f.Click(f.Main->actNew);
             QStringList captions;
-            for (QAction* tool : {f.Main->actToolPanel, f.Main->actToolButton, f.Main->actToolText}) {
+            for (QAction* tool : {ToolOf(f.Main.get(), "TKvdUIPanel"), ToolOf(f.Main.get(), "TKvdUIButton"), ToolOf(f.Main.get(), "TKvdUIText")}) {
                 f.Insert(tool, QRect(10, 10 + 60 * int(captions.size() % 3), 50, 30));
                 captions << f.InspectorRows();
             }
@@ -134,7 +134,7 @@ private slots:
         const QString file = f.Path(QStringLiteral("dropped.kvdui"));
         WriteFile(file, "<ui/>");
         f.Click(f.Main->actNew);
-        f.Insert(f.Main->actToolButton, QRect(10, 10, 60, 30));
+        f.Insert(ToolOf(f.Main.get(), "TKvdUIButton"), QRect(10, 10, 60, 30));
         QVERIFY(f.Main->Modified());
 
         // Cancel keeps the document.
@@ -143,7 +143,7 @@ private slots:
         QVERIFY(Drop(f.Main.get(), data.get()));
         QTRY_VERIFY_WITH_TIMEOUT(*asked, 5000);
         QTest::qWait(50);
-        QCOMPARE(f.Main->FileName(), QStringLiteral("*"));
+        QCOMPARE(f.Main->DocumentName(), QStringLiteral("Unsaved.kvdui"));
         QCOMPARE(f.Elements().size(), 1);
 
         // No drops the changes and opens the file.
@@ -172,7 +172,7 @@ private slots:
         WriteFile(layout, "<ui/>");
         WriteFile(text, "<ui/>");
         f.Click(f.Main->actNew);
-        f.Insert(f.Main->actToolButton, QRect(10, 10, 60, 30));
+        f.Insert(ToolOf(f.Main.get(), "TKvdUIButton"), QRect(10, 10, 60, 30));
         std::unique_ptr<QMimeData> data;
         switch (kind) {
         case 0:
@@ -193,7 +193,7 @@ private slots:
         QVERIFY(!Drop(f.Main.get(), data.get()));
         QTest::qWait(100);
         QVERIFY(!*asked);
-        QCOMPARE(f.Main->FileName(), QStringLiteral("*"));
+        QCOMPARE(f.Main->DocumentName(), QStringLiteral("Unsaved.kvdui"));
         QCOMPARE(f.Elements().size(), 1);
         QVERIFY(f.LogLines().isEmpty());
         QVERIFY(f.App()->ShownErrors.isEmpty());
