@@ -11,6 +11,7 @@
 
 namespace {
 
+// One switch for every element of the process: the look is a view setting of the program, not of a layout.
 bool g_simulatorLook = false;
 
 // Design pixels per simulator unit.

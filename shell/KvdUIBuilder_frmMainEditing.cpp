@@ -115,7 +115,7 @@ void TfrmMain::ElementChange(TKvdUIElement* element, TKvdUIElementChange kind) {
         break;
     case ecDestroying:
         RemoveNode(element);
-        KvdUI1->DeleteButtons(0, element->ID(), element->ID(), 0);
+        KvdUI1->DeleteButtons(Dromo::BTN_DEL_ONE, element->ID(), element->ID(), 0);
         break;
     case ecChanged:
         UpdateNode(element);
@@ -261,7 +261,7 @@ void TfrmMain::ClearElements(bool bracket) {
     }
     if (bracket)
         EndBulkUpdate();
-    KvdUI1->DeleteButtons(1, 0, 0, 0);
+    KvdUI1->DeleteButtons(Dromo::BTN_DEL_ALL, 0, 0, 0);
 }
 
 void TfrmMain::actDeleteExecute() {
