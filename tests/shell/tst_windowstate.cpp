@@ -115,7 +115,8 @@ private slots:
             TELPropertyInspector* insp = f.Main->ELPropertyInspector1;
             f.Click(f.Main->actNew);
             QStringList captions;
-            for (QAction* tool : {ToolOf(f.Main.get(), "TKvdUIPanel"), ToolOf(f.Main.get(), "TKvdUIButton"), ToolOf(f.Main.get(), "TKvdUIText")}) {
+            for (QAction* tool : {ToolOf(f.Main.get(), "TKvdUIPanel"), ToolOf(f.Main.get(), "TKvdUIButton"),
+                                  ToolOf(f.Main.get(), "TKvdUIText")}) {
                 f.Insert(tool, QRect(10, 10 + 60 * int(captions.size() % 3), 50, 30));
                 captions << f.InspectorRows();
             }
