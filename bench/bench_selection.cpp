@@ -2,6 +2,7 @@
 // select all by a rubber band drawn with the mouse over the whole surface, and clearing the selection
 // by a click on an empty spot of the surface. Each iteration runs until the window has repainted.
 
+#include "bench/ShellBenchMain.h"
 #include "designer/ELDsgnr.h"
 #include "layout/KvdUIElement.h"
 #include "layout/KvdUILayoutFile.h"
@@ -106,12 +107,5 @@ BENCHMARK(BM_ClearSelectionByClick)->Arg(256)->Arg(1000)->Unit(benchmark::kMilli
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM",
-            qEnvironmentVariableIsSet("QT_QPA_PLATFORM") ? qgetenv("QT_QPA_PLATFORM") : "offscreen");
-    TKvdApplication app(argc, argv);
-    InitApplication();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunShellBenchmarks(argc, argv);
 }

@@ -6,6 +6,7 @@
 
 #include "../tests/link/TestPeer.h"
 #include "BenchCommon.h"
+#include "bench/ShellBenchMain.h"
 #include "layout/KvdUIElement.h"
 #include "layout/KvdUILayoutFile.h"
 #include "link/Dromo.h"
@@ -257,12 +258,5 @@ BENCHMARK(BM_ClickFlood)->Unit(benchmark::kSecond)->Iterations(1);
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM",
-            qEnvironmentVariableIsSet("QT_QPA_PLATFORM") ? qgetenv("QT_QPA_PLATFORM") : "offscreen");
-    TKvdApplication app(argc, argv);
-    InitApplication();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunShellBenchmarks(argc, argv);
 }

@@ -5,6 +5,7 @@
 // delay included).
 
 #include "../tests/link/TestPeer.h"
+#include "bench/ShellBenchMain.h"
 #include "layout/KvdUIElement.h"
 #include "layout/KvdUILayoutFile.h"
 #include "link/Dromo.h"
@@ -142,12 +143,5 @@ BENCHMARK(BM_UndoToLastButtonPacket256)->UseManualTime()->Unit(benchmark::kMilli
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM",
-            qEnvironmentVariableIsSet("QT_QPA_PLATFORM") ? qgetenv("QT_QPA_PLATFORM") : "offscreen");
-    TKvdApplication app(argc, argv);
-    InitApplication();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunShellBenchmarks(argc, argv);
 }
