@@ -13,14 +13,14 @@ namespace BenchCommon {
 constexpr int ElementCount = 256;
 
 // The layout text of 256 buttons with the IDs 0 to 255 in a 16 x 16 grid on the 400 x 400 surface;
-// labelled, each carries the text "B" and its ID.
-inline QString FullScreenLayout(bool labelled = false) {
+// labelled, each carries the text "B" and its ID; shift moves them all to the right.
+inline QString FullScreenLayout(bool labelled = false, int shift = 0) {
     TControl root;
     root.SetBounds(0, 0, LayoutSurfaceWidth, LayoutSurfaceHeight);
     for (int i = 0; i < ElementCount; ++i) {
         auto* b = new TKvdUIButton(&root);
         b->SetParentControl(&root);
-        b->SetBounds((i % 16) * 24 + 4, (i / 16) * 24 + 4, 22, 22);
+        b->SetBounds((i % 16) * 24 + 4 + shift, (i / 16) * 24 + 4, 22, 22);
         b->SetID(quint8(i));
         if (labelled)
             b->SetText(QStringLiteral("B%1").arg(i));

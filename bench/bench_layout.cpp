@@ -1,12 +1,12 @@
 // Writing and reading layout text: a realistic full screen has 256 elements; reading is measured up to
 // 65 536 to show that its time grows with the element count, not with its square.
 
+#include "bench/BenchMain.h"
 #include "core/Control.h"
 #include "layout/KvdUIDocument.h"
 #include "layout/KvdUIElement.h"
 #include "layout/KvdUILayoutFile.h"
 
-#include <QApplication>
 #include <benchmark/benchmark.h>
 
 namespace {
@@ -86,11 +86,5 @@ BENCHMARK(BM_ReadLayout)->Arg(256)->Arg(4096)->Arg(65536)->Unit(benchmark::kMill
 BENCHMARK(BM_ReadFlatLayout)->Arg(256)->Arg(4096)->Arg(20000)->Arg(65536)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    RegisterElementClasses();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks(argc, argv, RegisterElementClasses);
 }

@@ -2,13 +2,13 @@
 // into the 400 x 400 pixels of the design surface's scale, with and without placeholder marking, and
 // the design surface holding 256 elements repainted whole in the simulator look.
 
+#include "bench/BenchMain.h"
 #include "core/Control.h"
 #include "layout/KvdUIElement.h"
 #include "simview/KvdSimPaint.h"
 
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <QImage>
 #include <QPainter>
 
@@ -91,12 +91,5 @@ BENCHMARK(BM_Surface256)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    // Fonts and widgets need an application; no display is needed.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks(argc, argv);
 }

@@ -4,11 +4,10 @@
 // stand-in for the simulator until the last of the 256 button packets has arrived (the 50 ms refresh
 // delay included).
 
-#include "../tests/link/TestPeer.h"
+#include "bench/BenchCommon.h"
+#include "bench/PreviewBench.h"
 #include "bench/ShellBenchMain.h"
 #include "layout/KvdUIElement.h"
-#include "layout/KvdUILayoutFile.h"
-#include "link/Dromo.h"
 #include "link/KvdDromo.h"
 #include "shell/KvdUIBuilder_Application.h"
 #include "shell/KvdUIBuilder_frmMain.h"
@@ -23,29 +22,7 @@
 
 namespace {
 
-constexpr int ElementCount = 256;
-
-// 256 buttons with the IDs 0 to 255 in a 16 x 16 grid on the 400 x 400 surface; shift moves them all.
-QString GridLayout(int shift) {
-    QString text = QStringLiteral("<ui>");
-    for (int i = 0; i < ElementCount; ++i)
-        text += QStringLiteral(
-                    "<element type=\"TKvdUIButton\" align=\"0\" anchors=\"akLeft,akTop\" rel_left=\"%1\" "
-                    "rel_top=\"%2\" width=\"22\" height=\"22\" id=\"%3\" typein=\"0\" bstyle=\"40\" "
-                    "text=\"B%3\" />")
-                    .arg((i % 16) * 24 + 2 + shift)
-                    .arg((i / 16) * 24 + 2)
-                    .arg(i);
-    return text + QStringLiteral("</ui>");
-}
-
-int ButtonPackets(const TestPeer& peer) {
-    int count = 0;
-    for (const QByteArray& p : peer.PacketBytes())
-        if (p.size() > 1 && quint8(p.at(1)) == Dromo::DR_BTN)
-            ++count;
-    return count;
-}
+using BenchCommon::ElementCount;
 
 // A shown main window whose history holds two full layouts, so that Undo and Redo each read 256 elements.
 struct UndoWindow {
@@ -61,7 +38,7 @@ struct UndoWindow {
         window->Execute(window->actNew);
         window->Timer1Timer(); // New records no snapshot
         for (int shift : {0, 2}) {
-            window->LoadLayout(QString(), GridLayout(shift));
+            window->LoadLayout(QString(), BenchCommon::FullScreenLayout(true, shift));
             window->Timer1Timer();
         }
         QTest::mouseMove(window->ToolBar1, window->ToolBar1->rect().center());
@@ -108,11 +85,7 @@ void BM_UndoToLastButtonPacket256(benchmark::State& state) {
     }
     f.window->KvdDromo1->SetPort(peer.Port());
     f.window->KvdDromo1->SetActive(true);
-    QElapsedTimer wait;
-    wait.start();
-    while (ButtonPackets(peer) < ElementCount && wait.elapsed() < 5000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    if (ButtonPackets(peer) < ElementCount) {
+    if (!WaitForButtonPackets(peer, ElementCount)) {
         state.SkipWithError("the preview did not connect");
         return;
     }
@@ -122,18 +95,15 @@ void BM_UndoToLastButtonPacket256(benchmark::State& state) {
         QElapsedTimer clock;
         clock.start();
         f.window->Execute(f.window->actUndo);
-        while (ButtonPackets(peer) < ElementCount && clock.elapsed() < 5000)
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 1);
+        const bool arrived = WaitForButtonPackets(peer, ElementCount);
         state.SetIterationTime(double(clock.nsecsElapsed()) / 1e9);
-        if (ButtonPackets(peer) < ElementCount)
+        if (!arrived)
             state.SkipWithError("packets missing");
         // Redo, and wait for its packets too, so that none of them is counted for the next Undo.
         f.Settle();
         peer.ClearPackets();
         f.window->Execute(f.window->actRedo);
-        wait.restart();
-        while (ButtonPackets(peer) < ElementCount && wait.elapsed() < 5000)
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 1);
+        WaitForButtonPackets(peer, ElementCount);
         f.Settle();
     }
     f.window->KvdDromo1->SetActive(false);

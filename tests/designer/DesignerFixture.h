@@ -9,6 +9,7 @@
 #include "designer/ELDsgnr.h"
 #include "designer/ELDsgnrEngine.h"
 #include "designer/ELDsgnrHandles.h"
+#include "tests/TestApplication.h"
 
 #include <QApplication>
 #include <QDir>
@@ -71,22 +72,6 @@ protected:
 private:
     QString m_caption;
     TControl* m_buddy = nullptr;
-};
-
-// Errors that escape an event handler end up here, as in the application's top-level handler.
-class TTestApplication : public QApplication {
-public:
-    using QApplication::QApplication;
-    bool notify(QObject* receiver, QEvent* event) override {
-        try {
-            return QApplication::notify(receiver, event);
-        } catch (const Exception& e) {
-            Errors.append(e.Message());
-            return false;
-        }
-    }
-    static TTestApplication* Instance() { return static_cast<TTestApplication*>(qApp); }
-    QStringList Errors;
 };
 
 #define KVD_DESIGNER_TEST_MAIN(TestClass)                                                                    \

@@ -2,9 +2,9 @@
 // values with real key events, set sub-rows, class sub-rows, double-click stepping, events, errors.
 
 #include "InspectorDriver.h"
-#include "InspectorTestApp.h"
 #include "InspectorTestObjects.h"
 #include "inspector/ELPropInsp.h"
+#include "tests/TestApplication.h"
 
 #include <QApplication>
 #include <QDir>
@@ -21,20 +21,14 @@ namespace {
 // An object with an event (method) property, shown only when events are asked for.
 class TTestEvents : public QObject {
     Q_OBJECT
-    Q_PROPERTY(int Width READ Width WRITE SetWidth)
-    Q_PROPERTY(QString OnClick READ OnClick WRITE SetOnClick)
+    Q_PROPERTY(int Width MEMBER Width)
+    Q_PROPERTY(QString OnClick MEMBER OnClick)
     Q_CLASSINFO("type:OnClick", "TNotifyEvent")
 
 public:
     using QObject::QObject;
-    int Width() const { return m_width; }
-    void SetWidth(int v) { m_width = v; }
-    QString OnClick() const { return m_onClick; }
-    void SetOnClick(const QString& v) { m_onClick = v; }
-
-private:
-    int m_width = 0;
-    QString m_onClick;
+    int Width = 0;
+    QString OnClick;
 };
 
 // A dialog-style caption editor defined outside the library, as an application would.
@@ -78,7 +72,7 @@ class TstInspector : public TInspectorDriver {
 
 private Q_SLOTS:
     void init() {
-        TInspectorTestApp::takeErrors();
+        TTestApplication::TakeErrors();
         TDialogCaptionEditor::edits = 0;
     }
     void cleanup() { insp.reset(); }
@@ -217,7 +211,7 @@ private Q_SLOTS:
         TELPropertyInspectorItem* item = row(prop);
         QVERIFY(item);
         typeInto(item, typed);
-        QCOMPARE(TInspectorTestApp::takeErrors(), error.isEmpty() ? QStringList() : QStringList{error});
+        QCOMPARE(TTestApplication::TakeErrors(), error.isEmpty() ? QStringList() : QStringList{error});
         QCOMPARE(item->DisplayValue(), shown);
         QCOMPARE(insp->InplaceEditor()->text(), shown); // a rejected value shows the stored one
         QCOMPARE(Props::GetPropText(&a, Props::GetPropInfo(&a, prop)).isEmpty(), false);
@@ -228,16 +222,16 @@ private Q_SLOTS:
     void differingValuesShowEmptyAndTypingSetsAll() {
         TTestA a;
         TTestB b;
-        a.SetLeft(1);
-        b.SetLeft(2);
-        a.SetTop(5);
-        b.SetTop(5);
+        a.Left = 1;
+        b.Left = 2;
+        a.Top = 5;
+        b.Top = 5;
         make({&a, &b});
         QCOMPARE(row("Left")->DisplayValue(), QString());
         QCOMPARE(row("Top")->DisplayValue(), QStringLiteral("5"));
         typeInto(row("Left"), QStringLiteral("10"));
-        QCOMPARE(a.Left(), 10);
-        QCOMPARE(b.Left(), 10);
+        QCOMPARE(a.Left, 10);
+        QCOMPARE(b.Left, 10);
         QCOMPARE(row("Left")->DisplayValue(), QStringLiteral("10"));
     }
 
@@ -267,21 +261,21 @@ private Q_SLOTS:
         QCOMPARE(list->currentItem()->data(Qt::AccessibleTextRole).toString(), QStringLiteral("False"));
         QTest::keyClick(list, Qt::Key_Down);
         QTest::keyClick(list, Qt::Key_Return);
-        QCOMPARE(a.Anchors(), TAnchors(akLeft | akTop | akRight));
+        QCOMPARE(a.Anchors, TAnchors(akLeft | akTop | akRight));
         QCOMPARE(anchors->DisplayValue(), QStringLiteral("[akLeft,akTop,akRight]"));
         QCOMPARE(right->DisplayValue(), QStringLiteral("True"));
 
         // Typing works too: anything but "true" removes the element.
         typeInto(row("akLeft", anchors), QStringLiteral("no"));
-        QCOMPARE(a.Anchors(), TAnchors(akTop | akRight));
+        QCOMPARE(a.Anchors, TAnchors(akTop | akRight));
         QCOMPARE(anchors->DisplayValue(), QStringLiteral("[akTop,akRight]"));
     }
 
     void setElementOfTwoObjectsWritesTheFirstObjectsSet() {
         TTestA a;
         TTestB b;
-        a.SetAnchors(akLeft);
-        b.SetAnchors(TAnchors(akTop | akRight));
+        a.Anchors = akLeft;
+        b.Anchors = TAnchors(akTop | akRight);
         make({&a, &b});
         TELPropertyInspectorItem* anchors = row("Anchors");
         QCOMPARE(anchors->DisplayValue(), QString());
@@ -289,8 +283,8 @@ private Q_SLOTS:
         QCOMPARE(row("akLeft", anchors)->DisplayValue(), QString()); // members differ
         QCOMPARE(row("akBottom", anchors)->DisplayValue(), QStringLiteral("False"));
         typeInto(row("akBottom", anchors), QStringLiteral("True"));
-        QCOMPARE(a.Anchors(), TAnchors(akLeft | akBottom));
-        QCOMPARE(b.Anchors(), TAnchors(akLeft | akBottom));
+        QCOMPARE(a.Anchors, TAnchors(akLeft | akBottom));
+        QCOMPARE(b.Anchors, TAnchors(akLeft | akBottom));
         QCOMPARE(anchors->DisplayValue(), QStringLiteral("[akLeft,akBottom]"));
     }
 
@@ -302,14 +296,14 @@ private Q_SLOTS:
         sub->Expand();
         QCOMPARE(captions(*insp, sub), QStringList({"Depth", "Label"}));
         typeInto(row("Depth", sub), QStringLiteral("5"));
-        QCOMPARE(a.Sub()->Depth(), 5);
+        QCOMPARE(a.Sub()->Depth, 5);
         sub->Collapse();
         QCOMPARE(sub->Count(), 0);
     }
 
     void captionAppliesEveryKeystrokeAndEscapeRestores() {
         TTestA a;
-        a.SetHint(QStringLiteral("keep"));
+        a.Hint = QStringLiteral("keep");
         make({&a});
         select(row("Caption"));
         a.captionWrites = 0;
@@ -322,18 +316,18 @@ private Q_SLOTS:
         insp->OnModified = [&](QObject*) { ++modified; };
         select(row("Hint"));
         QTest::keyClicks(insp->InplaceEditor(), QStringLiteral("zzz"));
-        QCOMPARE(a.Hint(), QStringLiteral("keep")); // no live update for plain strings
+        QCOMPARE(a.Hint, QStringLiteral("keep")); // no live update for plain strings
         QTest::keyClick(insp->InplaceEditor(), Qt::Key_Escape);
         QCOMPARE(insp->InplaceEditor()->text(), QStringLiteral("keep"));
         QCOMPARE(insp->InplaceEditor()->selectedText(), QStringLiteral("keep"));
         select(row("Left"));
-        QCOMPARE(a.Hint(), QStringLiteral("keep"));
+        QCOMPARE(a.Hint, QStringLiteral("keep"));
         QCOMPARE(modified, 0);
     }
 
     void doubleClickStepsThroughSortedValues() {
         TTestA a;
-        a.SetAlign(alNone);
+        a.Align = alNone;
         make({&a});
         TELPropertyInspectorItem* align = row("Align");
         select(align);
@@ -341,11 +335,11 @@ private Q_SLOTS:
         const QList<TAlign> expected{alRight, alTop, alBottom, alClient};
         for (TAlign next : expected) {
             QTest::mouseDClick(insp->InplaceEditor(), Qt::LeftButton, {}, QPoint(5, 5));
-            QCOMPARE(a.Align(), next);
+            QCOMPARE(a.Align, next);
         }
         QCOMPARE(insp->InplaceEditor()->text(), QStringLiteral("alClient"));
         QTest::keyClick(insp->InplaceEditor(), Qt::Key_Return, Qt::ControlModifier);
-        QCOMPARE(a.Align(), alCustom);
+        QCOMPARE(a.Align, alCustom);
         // Read-only inspectors do not step.
         insp->SetReadOnly(true);
         align = row("Align");
@@ -353,7 +347,7 @@ private Q_SLOTS:
         QVERIFY(align->ReadOnly());
         select(align);
         QTest::mouseDClick(insp->InplaceEditor(), Qt::LeftButton, {}, QPoint(5, 5));
-        QCOMPARE(a.Align(), alCustom);
+        QCOMPARE(a.Align, alCustom);
     }
 
     void editorClassEventBypassesFilterAndReadOnly() {
@@ -442,7 +436,7 @@ private Q_SLOTS:
     void rejectedValueReportedOnce() {
         QFETCH(bool, leaveByFocus);
         TTestA a;
-        a.SetLeft(5);
+        a.Left = 5;
         QWidget host;
         auto* layout = new QVBoxLayout(&host);
         auto* elsewhere = new QLineEdit(&host);
@@ -467,9 +461,9 @@ private Q_SLOTS:
             focusElsewhere();
         else
             QTest::keyClick(editor, Qt::Key_Return);
-        QVERIFY(TInspectorTestApp::instance()->errors.isEmpty()); // nothing left the handler
-        QCOMPARE(TInspectorTestApp::takeErrors(), QStringList{"'x' is not a valid integer value"});
-        QCOMPARE(a.Left(), 5);
+        QVERIFY(TTestApplication::Instance()->Errors.isEmpty()); // nothing left the handler
+        QCOMPARE(TTestApplication::TakeErrors(), QStringList{"'x' is not a valid integer value"});
+        QCOMPARE(a.Left, 5);
         QCOMPARE(editor->text(), QStringLiteral("5"));
 
         // Leaving the other way does not report it again.
@@ -479,11 +473,11 @@ private Q_SLOTS:
         } else {
             focusElsewhere();
         }
-        QCOMPARE(TInspectorTestApp::takeErrors(), QStringList());
+        QCOMPARE(TTestApplication::TakeErrors(), QStringList());
 
         typeInto(row("Left"), QStringLiteral("7"));
-        QCOMPARE(TInspectorTestApp::takeErrors(), QStringList());
-        QCOMPARE(a.Left(), 7);
+        QCOMPARE(TTestApplication::TakeErrors(), QStringList());
+        QCOMPARE(a.Left, 7);
         QCOMPARE(editor->text(), QStringLiteral("7"));
     }
 
@@ -494,9 +488,9 @@ private Q_SLOTS:
         // The modified event is raised while the editor is still writing.
         insp->OnModified = [&](QObject*) { insp->SetObjects({&other}); };
         typeInto(row("Left"), QStringLiteral("3"));
-        QCOMPARE(TInspectorTestApp::takeErrors(),
+        QCOMPARE(TTestApplication::TakeErrors(),
                  QStringList{"Property inspector is changing property value. Can not change objects"});
-        QCOMPARE(a.Left(), 3);
+        QCOMPARE(a.Left, 3);
         QCOMPARE(insp->Objects(), QList<QObject*>{&a});
         QVERIFY(!insp->ChangingValue());
         QCOMPARE(row("Left")->DisplayValue(), QStringLiteral("3"));
@@ -540,7 +534,7 @@ private Q_SLOTS:
         TTestA a;
         make({&a});
         TELPropertyInspectorItem* left = row("Left");
-        a.SetLeft(42);
+        a.Left = 42;
         QCOMPARE(left->DisplayValue(), QStringLiteral("0"));
         insp->RefreshValues();
         QCOMPARE(row("Left"), left);
@@ -557,9 +551,9 @@ private Q_SLOTS:
         TTestA a;
         TTestB b;
         a.SetCaption(QStringLiteral("Start"));
-        a.SetHint(QStringLiteral("Press to start"));
-        a.SetLeft(16);
-        b.SetLeft(40);
+        a.Hint = QStringLiteral("Press to start");
+        a.Left = 16;
+        b.Left = 40;
         make({&a});
         insp->SetSplitter(100);
         select(row("Hint"));
@@ -586,5 +580,5 @@ private Q_SLOTS:
     }
 };
 
-KVD_INSPECTOR_TEST_MAIN(TstInspector)
+KVD_TEST_MAIN(TstInspector)
 #include "tst_inspector.moc"

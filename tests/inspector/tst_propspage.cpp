@@ -1,9 +1,9 @@
 // The property grid on its own: rows from the item tree, update brackets, splitter, mouse, wheel and
 // scroll bar, the in-place editor's keys and its drop-down list.
 
-#include "InspectorTestApp.h"
 #include "inspector/ELPropInspGrid.h"
 #include "inspector/ELPropInspInplace.h"
+#include "tests/TestApplication.h"
 
 #include <QListWidget>
 #include <QPainter>
@@ -92,7 +92,7 @@ class TstPropsPage : public QObject {
     }
 
 private Q_SLOTS:
-    void init() { TInspectorTestApp::takeErrors(); }
+    void init() { TTestApplication::TakeErrors(); }
     void cleanup() { page.reset(); }
 
     void defaultsAndRowHeight() {
@@ -407,5 +407,5 @@ private Q_SLOTS:
     }
 };
 
-KVD_INSPECTOR_TEST_MAIN(TstPropsPage)
+KVD_TEST_MAIN(TstPropsPage)
 #include "tst_propspage.moc"

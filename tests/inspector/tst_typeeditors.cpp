@@ -2,11 +2,11 @@
 // inspector with real key and mouse events; the colour, font and strings dialogs driven from the test.
 
 #include "InspectorDriver.h"
-#include "InspectorTestApp.h"
 #include "core/Control.h"
 #include "core/Graphics.h"
 #include "core/Strings.h"
 #include "inspector/ELPropInsp.h"
+#include "tests/TestApplication.h"
 
 #include <QColorDialog>
 #include <QDir>
@@ -142,7 +142,7 @@ class TstTypeEditors : public TInspectorDriver {
 private Q_SLOTS:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
     void init() {
-        TInspectorTestApp::takeErrors();
+        TTestApplication::TakeErrors();
         obj = std::make_unique<TTestTypes>();
     }
     void cleanup() {
@@ -312,7 +312,7 @@ private Q_SLOTS:
         TELPropertyInspectorItem* item = row(prop);
         QVERIFY(item);
         typeInto(item, typed);
-        QCOMPARE(TInspectorTestApp::takeErrors(), error.isEmpty() ? QStringList() : QStringList{error});
+        QCOMPARE(TTestApplication::TakeErrors(), error.isEmpty() ? QStringList() : QStringList{error});
         QCOMPARE(item->DisplayValue(), shown);
     }
 
@@ -383,7 +383,7 @@ private Q_SLOTS:
         typeInto(value, QStringLiteral("3.5"));
         QCOMPARE(value->DisplayValue(), QLocale().toCurrencyString(3.5));
         typeInto(type, QStringLiteral("Bogus"));
-        QCOMPARE(TInspectorTestApp::takeErrors(), QStringList{"Unknown Type"});
+        QCOMPARE(TTestApplication::TakeErrors(), QStringList{"Unknown Type"});
         typeInto(value, QString());
         QVERIFY(!obj->value.isValid());
         QCOMPARE(type->DisplayValue(), QStringLiteral("Unassigned"));
@@ -450,7 +450,7 @@ private Q_SLOTS:
         QVERIFY(seen == QColor(128, 0, 0) || seen == QColor(0, 128, 0));
 
         typeInto(buddy, QStringLiteral("Stranger")); // not a component of the property's class
-        QCOMPARE(TInspectorTestApp::takeErrors(), QStringList{"Invalid property value"});
+        QCOMPARE(TTestApplication::TakeErrors(), QStringList{"Invalid property value"});
         QCOMPARE(obj->buddy, &button);
         typeInto(row("Buddy"), QString());
         QVERIFY(!obj->buddy);
@@ -603,5 +603,5 @@ private Q_SLOTS:
     }
 };
 
-KVD_INSPECTOR_TEST_MAIN(TstTypeEditors)
+KVD_TEST_MAIN(TstTypeEditors)
 #include "tst_typeeditors.moc"

@@ -161,6 +161,26 @@ struct ShellFixture {
         QTest::mouseRelease(target, Qt::LeftButton, {}, r.bottomRight());
         QCoreApplication::processEvents();
     }
+    // Inserts an element with the tool of its class.
+    void Insert(const char* className, const QRect& r, QWidget* on = nullptr) {
+        Insert(ToolOf(Main.get(), className), r, on);
+    }
+    // A new document with one button inserted with the tool.
+    void NewWithButton(const QRect& r = QRect(20, 20, 60, 30)) {
+        Click(Main->actNew);
+        Insert("TKvdUIButton", r);
+    }
+    // A new document with a panel holding two buttons and a text beside it, inserted with the tools;
+    // returns the panel.
+    TKvdUIElement* NewPanelWithButtonsAndText() {
+        Click(Main->actNew);
+        Insert("TKvdUIPanel", QRect(20, 20, 200, 200));
+        TKvdUIElement* panel = Elements().at(0);
+        Insert("TKvdUIButton", QRect(10, 10, 40, 20), panel);
+        Insert("TKvdUIButton", QRect(60, 10, 40, 20), panel);
+        Insert("TKvdUIText", QRect(250, 250, 80, 20));
+        return panel;
+    }
     // Selects by clicking inside a control.
     void ClickOn(QWidget* w, QPoint p = QPoint(3, 3), Qt::KeyboardModifiers keys = {}) {
         QTest::mouseClick(w, Qt::LeftButton, keys, p);

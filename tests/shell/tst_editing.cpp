@@ -29,8 +29,7 @@ private slots:
 
 void TestEditing::insertGivesNodesAndFreeIds() {
     ShellFixture f;
-    f.Click(f.Main->actNew);
-    f.Insert(ToolOf(f.Main.get(), "TKvdUIButton"), QRect(20, 20, 60, 30));
+    f.NewWithButton();
     QCOMPARE(f.Elements().size(), 1);
     auto* button = qobject_cast<TKvdUIButton*>(f.Elements().at(0));
     QVERIFY(button);
@@ -44,27 +43,26 @@ void TestEditing::insertGivesNodesAndFreeIds() {
     QCOMPARE(f.InspectorRows().size(), 11);
     f.SaveShot(f.Main.get(), QStringLiteral("main_selection"));
 
-    f.Insert(ToolOf(f.Main.get(), "TKvdUIButton"), QRect(100, 20, 60, 30));
-    f.Insert(ToolOf(f.Main.get(), "TKvdUIPanel"), QRect(20, 100, 150, 150));
+    f.Insert("TKvdUIButton", QRect(100, 20, 60, 30));
+    f.Insert("TKvdUIPanel", QRect(20, 100, 150, 150));
     auto* panel = qobject_cast<TKvdUIPanel*>(f.Elements().at(2));
     QVERIFY(panel);
     panel->SetID(9);
-    f.Insert(ToolOf(f.Main.get(), "TKvdUIText"), QRect(250, 250, 80, 20));
+    f.Insert("TKvdUIText", QRect(250, 250, 80, 20));
     QCOMPARE(f.Elements().at(3)->ID(), 10);
     QCOMPARE(f.Tree(),
              (QStringList{QStringLiteral("0:Unsaved"), QStringLiteral("1:ID = 0"), QStringLiteral("1:ID = 1"),
                           QStringLiteral("1:ID = 9"), QStringLiteral("1:ID = 10")}));
     // Inserted into the panel: the node goes under the panel's node.
-    f.Insert(ToolOf(f.Main.get(), "TKvdUIButton"), QRect(10, 10, 40, 20), panel);
+    f.Insert("TKvdUIButton", QRect(10, 10, 40, 20), panel);
     QCOMPARE(f.Elements().at(4)->ParentControl(), static_cast<TControl*>(panel));
     QCOMPARE(f.Tree().at(4), QStringLiteral("2:ID = 11"));
 }
 
 void TestEditing::treeAndDesignerSelectEachOther() {
     ShellFixture f;
-    f.Click(f.Main->actNew);
-    f.Insert(ToolOf(f.Main.get(), "TKvdUIButton"), QRect(20, 20, 60, 30));
-    f.Insert(ToolOf(f.Main.get(), "TKvdUIButton"), QRect(100, 20, 60, 30));
+    f.NewWithButton();
+    f.Insert("TKvdUIButton", QRect(100, 20, 60, 30));
     auto* a = f.Elements().at(0);
     auto* b = f.Elements().at(1);
     TELDesignerSelectedControls* sel = f.Main->ELDesigner1->SelectedControls();
@@ -112,8 +110,7 @@ void TestEditing::inspectorShowsTheElevenProperties() {
 
 void TestEditing::typingIntoTheInspectorChangesTheElement() {
     ShellFixture f;
-    f.Click(f.Main->actNew);
-    f.Insert(ToolOf(f.Main.get(), "TKvdUIButton"), QRect(20, 20, 60, 30));
+    f.NewWithButton();
     f.Settle();
     const int steps = f.Main->History()->UndoCount();
     TELPropertyInspector* insp = f.Main->ELPropertyInspector1;
@@ -135,12 +132,7 @@ void TestEditing::typingIntoTheInspectorChangesTheElement() {
 
 void TestEditing::deletingAPanelRemovesItsNodes() {
     ShellFixture f;
-    f.Click(f.Main->actNew);
-    f.Insert(ToolOf(f.Main.get(), "TKvdUIPanel"), QRect(20, 20, 200, 200));
-    auto* panel = f.Elements().at(0);
-    f.Insert(ToolOf(f.Main.get(), "TKvdUIButton"), QRect(10, 10, 40, 20), panel);
-    f.Insert(ToolOf(f.Main.get(), "TKvdUIButton"), QRect(60, 10, 40, 20), panel);
-    f.Insert(ToolOf(f.Main.get(), "TKvdUIText"), QRect(250, 250, 80, 20));
+    auto* panel = f.NewPanelWithButtonsAndText();
     QCOMPARE(f.Tree().size(), 5);
     f.ClickOn(panel, QPoint(150, 150));
     QCOMPARE(f.Main->ELDesigner1->SelectedControls()->Items(0), static_cast<TControl*>(panel));
@@ -154,12 +146,7 @@ void TestEditing::deletingAPanelRemovesItsNodes() {
 // stands for a live element, and the surface is shown again afterwards.
 void TestEditing::undoRebuildsTheTree() {
     ShellFixture f;
-    f.Click(f.Main->actNew);
-    f.Insert(ToolOf(f.Main.get(), "TKvdUIPanel"), QRect(20, 20, 200, 200));
-    auto* panel = f.Elements().at(0);
-    f.Insert(ToolOf(f.Main.get(), "TKvdUIButton"), QRect(10, 10, 40, 20), panel);
-    f.Insert(ToolOf(f.Main.get(), "TKvdUIButton"), QRect(60, 10, 40, 20), panel);
-    f.Insert(ToolOf(f.Main.get(), "TKvdUIText"), QRect(250, 250, 80, 20));
+    auto* panel = f.NewPanelWithButtonsAndText();
     // Twice: the first run after New records no snapshot.
     f.Main->Timer1Timer();
     f.Main->Timer1Timer();
@@ -189,10 +176,9 @@ void TestEditing::undoRebuildsTheTree() {
 
 void TestEditing::arrangeNeedsASelectedElement() {
     ShellFixture f;
-    f.Click(f.Main->actNew);
-    f.Insert(ToolOf(f.Main.get(), "TKvdUIButton"), QRect(20, 20, 60, 30));
-    f.Insert(ToolOf(f.Main.get(), "TKvdUIButton"), QRect(40, 30, 60, 30));
-    f.Insert(ToolOf(f.Main.get(), "TKvdUIButton"), QRect(60, 40, 60, 30));
+    f.NewWithButton();
+    f.Insert("TKvdUIButton", QRect(40, 30, 60, 30));
+    f.Insert("TKvdUIButton", QRect(60, 40, 60, 30));
     f.Main->ActionList1Update();
     QVERIFY(f.Main->actDelete->isEnabled());
     // With only the root control selected, the three arranging commands are off.
@@ -241,8 +227,7 @@ void TestEditing::captionEditor() {
     QFETCH(QString, typed);
     QFETCH(QString, text);
     ShellFixture f;
-    f.Click(f.Main->actNew);
-    f.Insert(ToolOf(f.Main.get(), "TKvdUIButton"), QRect(20, 20, 60, 30));
+    f.NewWithButton();
     f.Settle();
     auto* button = f.Elements().first();
     const QString before = button->Text();
@@ -282,9 +267,8 @@ void TestEditing::captionEditor() {
 
 void TestEditing::captionRowAbsentForTwoElements() {
     ShellFixture f;
-    f.Click(f.Main->actNew);
-    f.Insert(ToolOf(f.Main.get(), "TKvdUIButton"), QRect(20, 20, 60, 30));
-    f.Insert(ToolOf(f.Main.get(), "TKvdUIButton"), QRect(100, 20, 60, 30));
+    f.NewWithButton();
+    f.Insert("TKvdUIButton", QRect(100, 20, 60, 30));
     f.Click(f.Main->actSelectAll);
     QCOMPARE(f.Main->ELPropertyInspector1->Objects().size(), 2);
     QVERIFY(!f.InspectorRows().contains(QStringLiteral("Text")));

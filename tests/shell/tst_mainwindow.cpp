@@ -169,7 +169,7 @@ void TestMainWindow::newAsksBeforeDroppingChanges() {
     f.Click(f.Main->actNew);
     QCOMPARE(f.Title(), QStringLiteral("Korvadia UI Builder - [Unsaved.kvdui]"));
     QCOMPARE(f.Tree(), QStringList{QStringLiteral("0:Unsaved")});
-    f.Insert(ToolOf(f.Main.get(), "TKvdUIButton"), QRect(20, 20, 60, 30));
+    f.Insert("TKvdUIButton", QRect(20, 20, 60, 30));
     QVERIFY(f.Main->Modified());
     QString question;
     AnswerModal([&](QWidget* modal) {
@@ -188,7 +188,7 @@ void TestMainWindow::newAsksBeforeDroppingChanges() {
 void TestMainWindow::saveOnNewDocumentRunsSaveAs() {
     ShellFixture f;
     f.Click(f.Main->actNew);
-    f.Insert(ToolOf(f.Main.get(), "TKvdUIText"), QRect(10, 10, 80, 20));
+    f.Insert("TKvdUIText", QRect(10, 10, 80, 20));
     bool asked = false;
     AnswerModal([&](QWidget* modal) {
         asked = qobject_cast<QFileDialog*>(modal) != nullptr;
@@ -204,8 +204,7 @@ void TestMainWindow::saveOnNewDocumentRunsSaveAs() {
 void TestMainWindow::saveAsAddsExtensionAndRecentEntry() {
     ShellFixture f;
     QDir(f.Dir.path()).mkdir(QStringLiteral("ui"));
-    f.Click(f.Main->actNew);
-    f.Insert(ToolOf(f.Main.get(), "TKvdUIButton"), QRect(20, 20, 60, 30));
+    f.NewWithButton();
     const auto answered =
         AnswerModal([&](QWidget* modal) { AnswerFileDialog(modal, f.Path(QStringLiteral("ui/panel"))); });
     f.Click(f.Main->actSaveAs);
@@ -309,12 +308,11 @@ void TestMainWindow::startupOpensArgumentOrNewestRecent() {
 void TestMainWindow::failedOpenKeepsTheDocument() {
     ShellFixture f;
     const QString good = f.Path(QStringLiteral("good.kvdui"));
-    f.Click(f.Main->actNew);
-    f.Insert(ToolOf(f.Main.get(), "TKvdUIButton"), QRect(20, 20, 60, 30));
+    f.NewWithButton();
     AnswerModal([&](QWidget* modal) { AnswerFileDialog(modal, good); });
     f.Click(f.Main->actSaveAs);
     QTRY_COMPARE_WITH_TIMEOUT(f.Main->FileName(), good, 5000);
-    f.Insert(ToolOf(f.Main.get(), "TKvdUIText"), QRect(100, 100, 60, 20));
+    f.Insert("TKvdUIText", QRect(100, 100, 60, 20));
     QVERIFY(f.Main->Modified());
     const QString before = WriteLayout(f.Root());
 
@@ -351,7 +349,7 @@ void TestMainWindow::failedSaveKeepsFileAndModified() {
     file.write("<ui/>");
     file.close();
     f.Main->LoadLayout(path, QString());
-    f.Insert(ToolOf(f.Main.get(), "TKvdUIText"), QRect(100, 100, 60, 20));
+    f.Insert("TKvdUIText", QRect(100, 100, 60, 20));
     QVERIFY(f.Main->Modified());
     // The file's folder goes away: the save cannot be written, the error is shown, nothing is lost.
     QVERIFY(QDir(f.Dir.path()).rename(QStringLiteral("sub"), QStringLiteral("elsewhere")));
@@ -367,8 +365,7 @@ void TestMainWindow::failedSaveKeepsFileAndModified() {
 
 void TestMainWindow::exitOnModifiedDocument() {
     ShellFixture f;
-    f.Click(f.Main->actNew);
-    f.Insert(ToolOf(f.Main.get(), "TKvdUIButton"), QRect(20, 20, 60, 30));
+    f.NewWithButton();
     // Yes on a never-saved document asks for a name; cancelling that keeps the program running.
     AnswerModal([](QWidget* modal) {
         ClickBox(modal, QMessageBox::Yes);
@@ -386,9 +383,8 @@ void TestMainWindow::exitOnModifiedDocument() {
 
 void TestMainWindow::undoRedoAfterOpen() {
     ShellFixture f;
-    f.Click(f.Main->actNew);
-    f.Insert(ToolOf(f.Main.get(), "TKvdUIButton"), QRect(20, 20, 60, 30));
-    f.Insert(ToolOf(f.Main.get(), "TKvdUIPanel"), QRect(100, 100, 100, 100));
+    f.NewWithButton();
+    f.Insert("TKvdUIPanel", QRect(100, 100, 100, 100));
     const QString path = f.Path(QStringLiteral("two.kvdui"));
     AnswerModal([&](QWidget* modal) { AnswerFileDialog(modal, path); });
     f.Click(f.Main->actSaveAs);
@@ -417,8 +413,7 @@ void TestMainWindow::undoRedoAfterOpen() {
 
 void TestMainWindow::undoLimitAndBursts() {
     ShellFixture f;
-    f.Click(f.Main->actNew);
-    f.Insert(ToolOf(f.Main.get(), "TKvdUIButton"), QRect(20, 20, 60, 30));
+    f.NewWithButton();
     f.Settle();
     auto* button = f.Elements().first();
     // Twelve changes, each its own burst.

@@ -93,8 +93,8 @@ void TestPreview::liveSessionSendsTheLayout() {
     ShellFixture f;
     f.Click(f.Main->actNew);
     f.Settle();
-    f.Insert(ToolOf(f.Main.get(), "TKvdUIButton"), QRect(20, 20, 60, 30));
-    f.Insert(ToolOf(f.Main.get(), "TKvdUIText"), QRect(100, 100, 80, 20));
+    f.Insert("TKvdUIButton", QRect(20, 20, 60, 30));
+    f.Insert("TKvdUIText", QRect(100, 100, 80, 20));
     f.Settle();
     const int undoSteps = f.Main->History()->UndoCount();
     Connect(f, peer);
@@ -129,7 +129,7 @@ void TestPreview::deleteAndNewWhileConnected() {
     ShellFixture f;
     f.Click(f.Main->actNew);
     for (int i = 0; i < 4; ++i)
-        f.Insert(ToolOf(f.Main.get(), "TKvdUIButton"), QRect(20 + 70 * i, 20, 60, 30));
+        f.Insert("TKvdUIButton", QRect(20 + 70 * i, 20, 60, 30));
     f.Settle();
     QCOMPARE(f.Elements().at(3)->ID(), 3);
     Connect(f, peer);
@@ -156,12 +156,7 @@ void TestPreview::deleteAndNewWhileConnected() {
 void TestPreview::deletingAPanelSendsOneRequestPerElement() {
     TestPeer peer;
     ShellFixture f;
-    f.Click(f.Main->actNew);
-    f.Insert(ToolOf(f.Main.get(), "TKvdUIPanel"), QRect(20, 20, 200, 200));
-    auto* panel = f.Elements().at(0);
-    f.Insert(ToolOf(f.Main.get(), "TKvdUIButton"), QRect(10, 10, 40, 20), panel);
-    f.Insert(ToolOf(f.Main.get(), "TKvdUIButton"), QRect(60, 10, 40, 20), panel);
-    f.Insert(ToolOf(f.Main.get(), "TKvdUIText"), QRect(250, 250, 80, 20));
+    auto* panel = f.NewPanelWithButtonsAndText();
     Connect(f, peer);
     QTRY_COMPARE_WITH_TIMEOUT(Received(peer).size(), 4, 5000);
     peer.ClearPackets();
@@ -200,9 +195,8 @@ void TestPreview::peerClosingEndsThePreview() {
 void TestPreview::endOfProgramDeletesEveryButton() {
     TestPeer peer;
     ShellFixture f;
-    f.Click(f.Main->actNew);
-    f.Insert(ToolOf(f.Main.get(), "TKvdUIButton"), QRect(20, 20, 60, 30));
-    f.Insert(ToolOf(f.Main.get(), "TKvdUIButton"), QRect(100, 20, 60, 30));
+    f.NewWithButton();
+    f.Insert("TKvdUIButton", QRect(100, 20, 60, 30));
     Connect(f, peer);
     QTRY_COMPARE_WITH_TIMEOUT(Received(peer).size(), 2, 5000);
     peer.ClearPackets();

@@ -32,9 +32,9 @@ void FocusOn(QWidget* widget) {
 void ThreeButtons(ShellFixture& f) {
     f.Click(f.Main->actNew);
     f.Settle();
-    f.Insert(ToolOf(f.Main.get(), "TKvdUIButton"), QRect(10, 10, 60, 30));
-    f.Insert(ToolOf(f.Main.get(), "TKvdUIButton"), QRect(10, 60, 60, 30));
-    f.Insert(ToolOf(f.Main.get(), "TKvdUIButton"), QRect(10, 110, 60, 30));
+    f.Insert("TKvdUIButton", QRect(10, 10, 60, 30));
+    f.Insert("TKvdUIButton", QRect(10, 60, 60, 30));
+    f.Insert("TKvdUIButton", QRect(10, 110, 60, 30));
     f.Settle();
     QCOMPARE(f.Elements().size(), 3);
 }

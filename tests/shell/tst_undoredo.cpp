@@ -4,6 +4,15 @@
 
 #include <QTest>
 
+namespace {
+// The changes "a" and "b", then Undo: "a" is the present state and "b" can be redone.
+void PushTwoAndUndoOne(TUndoRedoManager& history) {
+    history.Push(QStringLiteral("a"));
+    history.Push(QStringLiteral("b"));
+    QCOMPARE(history.Undo(), QStringLiteral("a"));
+}
+} // namespace
+
 class TestUndoRedo : public QObject {
     Q_OBJECT
 
@@ -68,9 +77,7 @@ void TestUndoRedo::undoRedoWalkTheStatesInOrder() {
 
 void TestUndoRedo::pushAfterUndoDropsRedo() {
     TUndoRedoManager history(10);
-    history.Push(QStringLiteral("a"));
-    history.Push(QStringLiteral("b"));
-    history.Undo();
+    PushTwoAndUndoOne(history);
     QVERIFY(history.CanRedo());
     history.Push(QStringLiteral("x"));
     QVERIFY(!history.CanRedo());
@@ -79,9 +86,7 @@ void TestUndoRedo::pushAfterUndoDropsRedo() {
 
 void TestUndoRedo::pushOfThePresentChangesNothing() {
     TUndoRedoManager history(10);
-    history.Push(QStringLiteral("a"));
-    history.Push(QStringLiteral("b"));
-    history.Undo();
+    PushTwoAndUndoOne(history);
     history.Push(QStringLiteral("a")); // the present state: not a change, redo survives
     QVERIFY(history.CanRedo());
     QCOMPARE(history.UndoCount(), 1);
@@ -102,9 +107,7 @@ void TestUndoRedo::emptyStacksReturnThePresent() {
 
 void TestUndoRedo::clearForgetsEverything() {
     TUndoRedoManager history(10);
-    history.Push(QStringLiteral("a"));
-    history.Push(QStringLiteral("b"));
-    history.Undo();
+    PushTwoAndUndoOne(history);
     history.Clear();
     QVERIFY(!history.CanUndo());
     QVERIFY(!history.CanRedo());

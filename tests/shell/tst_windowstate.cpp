@@ -134,8 +134,7 @@ private slots:
         ShellFixture f;
         const QString file = f.Path(QStringLiteral("dropped.kvdui"));
         WriteFile(file, "<ui/>");
-        f.Click(f.Main->actNew);
-        f.Insert(ToolOf(f.Main.get(), "TKvdUIButton"), QRect(10, 10, 60, 30));
+        f.NewWithButton(QRect(10, 10, 60, 30));
         QVERIFY(f.Main->Modified());
 
         // Cancel keeps the document.
@@ -172,8 +171,7 @@ private slots:
         const QString text = f.Path(QStringLiteral("notes.txt"));
         WriteFile(layout, "<ui/>");
         WriteFile(text, "<ui/>");
-        f.Click(f.Main->actNew);
-        f.Insert(ToolOf(f.Main.get(), "TKvdUIButton"), QRect(10, 10, 60, 30));
+        f.NewWithButton(QRect(10, 10, 60, 30));
         std::unique_ptr<QMimeData> data;
         switch (kind) {
         case 0:
