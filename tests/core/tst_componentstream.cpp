@@ -1,6 +1,7 @@
 // The component stream: what is stored, what is left out, names and references on reading, and a
 // reader that refuses malformed bytes with a stream error instead of reading past the end.
 
+#include "CoreProbe.h"
 #include "core/ClassRegistry.h"
 #include "core/ComponentStream.h"
 #include "core/Control.h"
@@ -10,54 +11,6 @@
 #include <QRandomGenerator>
 #include <QTest>
 
-namespace StreamProbe {
-Q_NAMESPACE
-enum TShade { shDark, shLight, shClear };
-Q_ENUM_NS(TShade)
-} // namespace StreamProbe
-
-class TStreamBox : public TControl {
-    Q_OBJECT
-    Q_PROPERTY(QString Caption READ Caption WRITE SetCaption)
-    Q_CLASSINFO("type:Caption", "TCaption")
-    Q_PROPERTY(StreamProbe::TShade Shade READ Shade WRITE SetShade)
-    Q_CLASSINFO("default:Shade", "shDark")
-    Q_PROPERTY(Kvd::TAnchors Anchors READ Anchors WRITE SetAnchors)
-    Q_CLASSINFO("default:Anchors", "akLeft,akTop")
-    Q_PROPERTY(quint8 Small READ Small WRITE SetSmall)
-    Q_PROPERTY(bool Flag READ Flag WRITE SetFlag)
-    Q_CLASSINFO("default:Flag", "False")
-    Q_PROPERTY(double Ratio READ Ratio WRITE SetRatio)
-    Q_PROPERTY(qint64 Big READ Big WRITE SetBig)
-    Q_PROPERTY(TControl* Buddy READ Buddy WRITE SetBuddy)
-
-public:
-    explicit TStreamBox(TControl* owner = nullptr) : TControl(owner) { SetAcceptsControls(true); }
-    QString Caption() const { return m_caption; }
-    void SetCaption(const QString& v) { m_caption = v; }
-    StreamProbe::TShade Shade() const { return m_shade; }
-    void SetShade(StreamProbe::TShade v) { m_shade = v; }
-    quint8 Small() const { return m_small; }
-    void SetSmall(quint8 v) { m_small = v; }
-    bool Flag() const { return m_flag; }
-    void SetFlag(bool v) { m_flag = v; }
-    double Ratio() const { return m_ratio; }
-    void SetRatio(double v) { m_ratio = v; }
-    qint64 Big() const { return m_big; }
-    void SetBig(qint64 v) { m_big = v; }
-    TControl* Buddy() const { return m_buddy; }
-    void SetBuddy(TControl* v) { m_buddy = v; }
-
-private:
-    QString m_caption;
-    StreamProbe::TShade m_shade = StreamProbe::shDark;
-    quint8 m_small = 0;
-    bool m_flag = false;
-    double m_ratio = 0;
-    qint64 m_big = 0;
-    TControl* m_buddy = nullptr;
-};
-
 using namespace ComponentStream;
 
 class TstComponentStream : public QObject {
@@ -66,29 +19,29 @@ class TstComponentStream : public QObject {
     static QByteArray name(const QByteArray& text) { return char(text.size()) + text; }
 
 private Q_SLOTS:
-    void initTestCase() { ClassRegistry::Register<TStreamBox>(); }
+    void initTestCase() { ClassRegistry::Register<TProbe>(); }
 
     void roundTripKeepsValuesChildrenAndReferences() {
         TControl root;
         root.SetName(QStringLiteral("Root"));
-        auto* a = new TStreamBox(&root);
+        auto* a = new TProbe(&root);
         a->SetName(QStringLiteral("Box1"));
         a->SetParentControl(&root);
         a->SetBounds(10, 20, 30, 40);
-        a->SetCaption(QStringLiteral("Grüße \"x\""));
-        a->SetShade(StreamProbe::shClear);
+        a->Caption = QStringLiteral("Grüße \"x\"");
+        a->Kind = Probe::kdThird;
         a->SetAnchors(akRight | akBottom);
-        a->SetSmall(200);
-        a->SetFlag(true);
-        a->SetRatio(-2.5);
-        a->SetBig(Q_INT64_C(1) << 40);
+        a->Small = 200;
+        a->Flag = true;
+        a->Ratio = -2.5;
+        a->Big = Q_INT64_C(1) << 40;
         a->SetTag(-70000);
-        auto* inner = new TStreamBox(&root);
+        auto* inner = new TProbe(&root);
         inner->SetName(QStringLiteral("Inner"));
         inner->SetParentControl(a);
         inner->SetBounds(1, 2, 3, 4);
-        inner->SetBuddy(a);
-        a->SetBuddy(&root);
+        inner->Buddy = a;
+        a->Buddy = &root;
 
         TWriter writer(&root);
         writer.WriteComponent(a);
@@ -97,8 +50,8 @@ private Q_SLOTS:
         QVERIFY(data.startsWith("TPF0"));
         QCOMPARE(data.back(), '\0');
         // Defaults are not stored, values that differ from them are.
-        QVERIFY(!data.contains(name("Shade") + char(vaIdent) + name("shDark")));
-        QVERIFY(data.contains(name("Shade") + char(vaIdent) + name("shClear")));
+        QVERIFY(!data.contains(name("Kind") + char(vaIdent) + name("kdSecond")));
+        QVERIFY(data.contains(name("Kind") + char(vaIdent) + name("kdThird")));
 
         TControl target;
         target.SetName(QStringLiteral("Root"));
@@ -108,38 +61,38 @@ private Q_SLOTS:
         const QList<TControl*> read = reader.ReadComponents();
         QCOMPARE(read.size(), 1);
         QCOMPARE(announced, read);
-        auto* b = qobject_cast<TStreamBox*>(read.first());
+        auto* b = qobject_cast<TProbe*>(read.first());
         QVERIFY(b);
         QCOMPARE(b->Name(), QStringLiteral("Box1"));
         QCOMPARE(b->Owner(), &target);
         QCOMPARE(b->parentWidget(), &target);
         QCOMPARE(b->BoundsRect(), QRect(10, 20, 30, 40));
-        QCOMPARE(b->Caption(), a->Caption());
-        QCOMPARE(b->Shade(), StreamProbe::shClear);
+        QCOMPARE(b->Caption, a->Caption);
+        QCOMPARE(b->Kind, Probe::kdThird);
         QCOMPARE(b->Anchors(), TAnchors(akRight | akBottom));
-        QCOMPARE(b->Small(), quint8(200));
-        QCOMPARE(b->Flag(), true);
-        QCOMPARE(b->Ratio(), -2.5);
-        QCOMPARE(b->Big(), Q_INT64_C(1) << 40);
+        QCOMPARE(b->Small, quint8(200));
+        QCOMPARE(b->Flag, true);
+        QCOMPARE(b->Ratio, -2.5);
+        QCOMPARE(b->Big, Q_INT64_C(1) << 40);
         QCOMPARE(b->Tag(), -70000);
-        QCOMPARE(b->Buddy(), &target); // the root's own name refers to the reading root
+        QCOMPARE(b->Buddy, &target); // the root's own name refers to the reading root
         QCOMPARE(b->ChildControls().size(), 1);
-        auto* c = qobject_cast<TStreamBox*>(b->ChildControls().first());
+        auto* c = qobject_cast<TProbe*>(b->ChildControls().first());
         QCOMPARE(c->Owner(), &target);
         QCOMPARE(c->BoundsRect(), QRect(1, 2, 3, 4));
-        QCOMPARE(c->Buddy(), b); // resolved after the whole list was read
+        QCOMPARE(c->Buddy, b); // resolved after the whole list was read
         QVERIFY(!c->ComponentState().testFlag(csLoading));
     }
 
     void renameHookAppliesToNamesAndReferences() {
         TControl root;
-        auto* a = new TStreamBox(&root);
+        auto* a = new TProbe(&root);
         a->SetName(QStringLiteral("Box1"));
         a->SetParentControl(&root);
-        auto* b = new TStreamBox(&root);
+        auto* b = new TProbe(&root);
         b->SetName(QStringLiteral("Box2"));
         b->SetParentControl(&root);
-        b->SetBuddy(a);
+        b->Buddy = a;
         TWriter writer(&root);
         writer.WriteComponent(a);
         writer.WriteComponent(b);
@@ -159,14 +112,14 @@ private Q_SLOTS:
         const QList<TControl*> read = reader.ReadComponents();
         QCOMPARE(read.size(), 2);
         QCOMPARE(read[0]->Name(), QStringLiteral("Copy10"));
-        QCOMPARE(qobject_cast<TStreamBox*>(read[1])->Buddy(), read[0]);
-        QCOMPARE(b->Buddy(), a);
+        QCOMPARE(qobject_cast<TProbe*>(read[1])->Buddy, read[0]);
+        QCOMPARE(b->Buddy, a);
     }
 
     void malformedData_data() {
         QTest::addColumn<QByteArray>("data");
         QTest::addColumn<QString>("message");
-        const QByteArray box = name("TStreamBox") + name("B");
+        const QByteArray box = name("TProbe") + name("B");
         QTest::newRow("empty") << QByteArray() << StreamReadError();
         QTest::newRow("bad signature")
             << QByteArray("TPF1") + box + '\0' + '\0' + '\0' << InvalidStreamFormat();
@@ -185,18 +138,17 @@ private Q_SLOTS:
                                                   QByteArray("\x2c\x01", 2) + QByteArray(3, 0)
                                            << QStringLiteral("Invalid property value");
         QTest::newRow("unknown enum name")
-            << QByteArray("TPF0") + box + name("Shade") + char(vaIdent) + name("shPink") + QByteArray(3, 0)
+            << QByteArray("TPF0") + box + name("Kind") + char(vaIdent) + name("kdPink") + QByteArray(3, 0)
             << QStringLiteral("Invalid property value");
         QTest::newRow("huge string length") << QByteArray("TPF0") + box + name("Caption") + char(vaUtf8) +
                                                    QByteArray("\xff\xff\xff\x7f", 4) + "abc"
                                             << StreamReadError();
-        QTest::newRow("name past the end")
-            << QByteArray("TPF0") + char(200) + "TStreamBox" << StreamReadError();
+        QTest::newRow("name past the end") << QByteArray("TPF0") + char(200) + "TProbe" << StreamReadError();
         QTest::newRow("no child list end")
             << QByteArray("TPF0") + box + QByteArray(1, 0) << StreamReadError();
         QByteArray deep;
         for (int i = 0; i <= TReader::MaxDepth + 1; ++i)
-            deep += name("TStreamBox") + name("") + '\0';
+            deep += name("TProbe") + name("") + '\0';
         QTest::newRow("nesting too deep") << QByteArray("TPF0") + deep << InvalidStreamFormat();
     }
 
@@ -218,7 +170,7 @@ private Q_SLOTS:
 
     void completeRecordsStayWhenALaterOneFails() {
         TControl root;
-        auto* a = new TStreamBox(&root);
+        auto* a = new TProbe(&root);
         a->SetName(QStringLiteral("Box1"));
         TWriter writer(&root);
         writer.WriteComponent(a);
@@ -233,15 +185,15 @@ private Q_SLOTS:
     // error; none may crash (run under the sanitizer build to catch over-reads).
     void truncatedAndCorruptedStreamsNeverCrash() {
         TControl root;
-        auto* a = new TStreamBox(&root);
+        auto* a = new TProbe(&root);
         a->SetName(QStringLiteral("Box1"));
         a->SetParentControl(&root);
-        a->SetCaption(QStringLiteral("text"));
-        a->SetRatio(1.25);
-        auto* inner = new TStreamBox(&root);
+        a->Caption = QStringLiteral("text");
+        a->Ratio = 1.25;
+        auto* inner = new TProbe(&root);
         inner->SetName(QStringLiteral("Inner"));
         inner->SetParentControl(a);
-        inner->SetBuddy(a);
+        inner->Buddy = a;
         TWriter writer(&root);
         writer.WriteComponent(a);
         writer.WriteListEnd();

@@ -1,53 +1,13 @@
 // The component model: published properties with their type information, ownership and names,
 // the class registry and the align/anchors step.
 
+#include "CoreProbe.h"
 #include "core/ClassRegistry.h"
 #include "core/Control.h"
 #include "core/Exceptions.h"
 #include "core/PropInfo.h"
 
 #include <QTest>
-
-namespace Probe {
-Q_NAMESPACE
-enum TKind { kdFirst, kdSecond, kdThird };
-Q_ENUM_NS(TKind)
-} // namespace Probe
-
-class TProbe : public TControl {
-    Q_OBJECT
-    Q_PROPERTY(QString Caption READ Caption WRITE SetCaption)
-    Q_CLASSINFO("type:Caption", "TCaption")
-    Q_PROPERTY(Probe::TKind Kind READ Kind WRITE SetKind)
-    Q_CLASSINFO("default:Kind", "kdSecond")
-    Q_PROPERTY(Kvd::TAnchors Anchors READ Anchors WRITE SetAnchors)
-    Q_CLASSINFO("default:Anchors", "akLeft,akTop")
-    Q_PROPERTY(quint8 Small READ Small WRITE SetSmall)
-    Q_PROPERTY(bool Flag READ Flag WRITE SetFlag)
-    Q_PROPERTY(double Ratio READ Ratio WRITE SetRatio)
-    Q_PROPERTY(int Counter READ Counter)
-
-public:
-    using TControl::TControl;
-    QString Caption() const { return m_caption; }
-    void SetCaption(const QString& v) { m_caption = v; }
-    Probe::TKind Kind() const { return m_kind; }
-    void SetKind(Probe::TKind v) { m_kind = v; }
-    quint8 Small() const { return m_small; }
-    void SetSmall(quint8 v) { m_small = v; }
-    bool Flag() const { return m_flag; }
-    void SetFlag(bool v) { m_flag = v; }
-    double Ratio() const { return m_ratio; }
-    void SetRatio(double v) { m_ratio = v; }
-    int Counter() const { return 7; }
-
-private:
-    QString m_caption;
-    Probe::TKind m_kind = Probe::kdSecond;
-    quint8 m_small = 0;
-    bool m_flag = false;
-    double m_ratio = 0;
-};
 
 class TstCore : public QObject {
     Q_OBJECT
@@ -92,7 +52,7 @@ private Q_SLOTS:
         TProbe probe;
         const TPropInfo* kind = Props::GetPropInfo(&probe, QStringLiteral("Kind"));
         Props::SetEnumProp(&probe, kind, QStringLiteral("KDTHIRD"));
-        QCOMPARE(probe.Kind(), Probe::kdThird);
+        QCOMPARE(probe.Kind, Probe::kdThird);
         QCOMPARE(Props::GetEnumProp(&probe, kind), QStringLiteral("kdThird"));
         QVERIFY_THROWS_EXCEPTION(EPropertyError, Props::SetEnumProp(&probe, kind, QStringLiteral("kdNone")));
 
@@ -104,7 +64,7 @@ private Q_SLOTS:
 
         const TPropInfo* flag = Props::GetPropInfo(&probe, QStringLiteral("Flag"));
         Props::SetOrdProp(&probe, flag, 1);
-        QVERIFY(probe.Flag());
+        QVERIFY(probe.Flag);
         QCOMPARE(Props::GetPropText(&probe, flag), QStringLiteral("True"));
 
         const TPropInfo* counter = Props::GetPropInfo(&probe, QStringLiteral("Counter"));
@@ -122,7 +82,7 @@ private Q_SLOTS:
         QVERIFY(Props::IsDefaultPropValue(&probe, kind));
         QVERIFY(Props::IsDefaultPropValue(&probe, anchors));
         QVERIFY(!Props::IsDefaultPropValue(&probe, caption)); // no default: always stored
-        probe.SetKind(Probe::kdFirst);
+        probe.Kind = Probe::kdFirst;
         probe.SetAnchors(TAnchors());
         QVERIFY(!Props::IsDefaultPropValue(&probe, kind));
         QVERIFY(!Props::IsDefaultPropValue(&probe, anchors));

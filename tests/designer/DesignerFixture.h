@@ -17,6 +17,7 @@
 #include <QPainter>
 #include <QTest>
 #include <memory>
+#include <type_traits>
 
 class TTestContainer : public TControl {
     Q_OBJECT
@@ -73,6 +74,20 @@ private:
     QString m_caption;
     TControl* m_buddy = nullptr;
 };
+
+// The message of the error that f raises, empty when it raises none; an error that is not of the class
+// Own is marked "other: ".
+template <class Own = Exception, class F> QString ErrorOf(F&& f) {
+    try {
+        f();
+    } catch (const Exception& e) {
+        if constexpr (!std::is_same_v<Own, Exception>)
+            if (!dynamic_cast<const Own*>(&e))
+                return QStringLiteral("other: ") + e.Message();
+        return e.Message();
+    }
+    return QString();
+}
 
 #define KVD_DESIGNER_TEST_MAIN(TestClass)                                                                    \
     int main(int argc, char** argv) {                                                                        \

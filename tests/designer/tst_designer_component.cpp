@@ -11,17 +11,6 @@
 class TstDesignerComponent : public QObject {
     Q_OBJECT
 
-    template <typename F> static QString errorOf(F&& f) {
-        try {
-            f();
-        } catch (const EELDesigner& e) {
-            return e.Message();
-        } catch (const Exception& e) {
-            return QStringLiteral("other: ") + e.Message();
-        }
-        return QString();
-    }
-
 private Q_SLOTS:
     void publishedDefaults() {
         TELDesigner designer;
@@ -49,33 +38,36 @@ private Q_SLOTS:
 
     void activationErrors() {
         TELDesigner designer;
-        QCOMPARE(errorOf([&] { designer.SetActive(true); }), QStringLiteral("Design control not specified"));
+        QCOMPARE(ErrorOf<EELDesigner>([&] { designer.SetActive(true); }),
+                 QStringLiteral("Design control not specified"));
         TTestContainer root;
         designer.SetDesignControl(&root);
-        QCOMPARE(errorOf([&] { designer.SetActive(true); }), QStringLiteral("No design panel specified"));
+        QCOMPARE(ErrorOf<EELDesigner>([&] { designer.SetActive(true); }),
+                 QStringLiteral("No design panel specified"));
         QVERIFY(!designer.Active());
-        QCOMPARE(errorOf([&] { designer.SelectedControls()->SelectAll(); }),
+        QCOMPARE(ErrorOf<EELDesigner>([&] { designer.SelectedControls()->SelectAll(); }),
                  QStringLiteral("Designer mast be active"));
-        QCOMPARE(errorOf([&] { designer.DeleteSelected(); }), QStringLiteral("Designer mast be active"));
-        QCOMPARE(errorOf([&] { designer.SelectedControls()->BringToFront(); }),
+        QCOMPARE(ErrorOf<EELDesigner>([&] { designer.DeleteSelected(); }),
+                 QStringLiteral("Designer mast be active"));
+        QCOMPARE(ErrorOf<EELDesigner>([&] { designer.SelectedControls()->BringToFront(); }),
                  QStringLiteral("Designer mast be active"));
 
         DesignerFixture f;
         TTestContainer otherRoot;
         designer.SetDesignControl(&otherRoot);
         designer.SetDesignPanel(f.Panel);
-        QCOMPARE(errorOf([&] { designer.SetActive(true); }),
+        QCOMPARE(ErrorOf<EELDesigner>([&] { designer.SetActive(true); }),
                  QStringLiteral("Design panel 'ELDesignPanel1' is used by another designer"));
-        QCOMPARE(errorOf([&] { f.Designer->SetDesignControl(&root); }),
+        QCOMPARE(ErrorOf<EELDesigner>([&] { f.Designer->SetDesignControl(&root); }),
                  QStringLiteral("Designer mast be inactive"));
-        QCOMPARE(errorOf([&] { f.Designer->SetDesignPanel(nullptr); }),
+        QCOMPARE(ErrorOf<EELDesigner>([&] { f.Designer->SetDesignPanel(nullptr); }),
                  QStringLiteral("Designer mast be inactive"));
         QVERIFY(f.Designer->Active());
         QCOMPARE(f.Designer->DesignControl(), f.Root.get());
         // Selecting something that is not a designed control.
         TTestLeaf stranger;
         stranger.SetName(QStringLiteral("Stranger"));
-        QCOMPARE(errorOf([&] { f.Sel()->Add(&stranger); }),
+        QCOMPARE(ErrorOf<EELDesigner>([&] { f.Sel()->Add(&stranger); }),
                  QStringLiteral("Control 'Stranger' can not be selected"));
     }
 
@@ -356,7 +348,8 @@ private Q_SLOTS:
         QGuiApplication::clipboard()->setMimeData(mime);
         QVERIFY(f.Designer->CanPaste());
         f.Events.clear();
-        QCOMPARE(errorOf([&] { f.Designer->Paste(); }), QStringLiteral("other: Invalid stream format"));
+        QCOMPARE(ErrorOf<EELDesigner>([&] { f.Designer->Paste(); }),
+                 QStringLiteral("other: Invalid stream format"));
         QVERIFY(!f.Events.contains("modified"));
         // Another format name is another clipboard format.
         f.Designer->SetClipboardFormat(QStringLiteral("other"));
@@ -399,7 +392,8 @@ private Q_SLOTS:
         f.Events.clear();
         f.Root->Designer()->Modified();
         QCOMPARE(f.Events, QStringList{"modified"});
-        QCOMPARE(errorOf([&] { f.Engine()->SetForm(nullptr); }), QStringLiteral("Not implemented"));
+        QCOMPARE(ErrorOf<EELDesigner>([&] { f.Engine()->SetForm(nullptr); }),
+                 QStringLiteral("Not implemented"));
         QCOMPARE(f.Engine()->Form(), nullptr);
     }
 };

@@ -6,15 +6,6 @@
 class TstDesignerKeys : public QObject {
     Q_OBJECT
 
-    template <typename F> static QString errorOf(F&& f) {
-        try {
-            f();
-        } catch (const Exception& e) {
-            return e.Message();
-        }
-        return QString();
-    }
-
 private Q_SLOTS:
     void keyEventsAndSuppression() {
         DesignerFixture f;
@@ -175,7 +166,7 @@ private Q_SLOTS:
         QCOMPARE(root->ChildControls().size(), 3);
         b->SetDesignLocks(dlDelete);
         f.Sel()->SetSelection({box, a, b});
-        QCOMPARE(errorOf([&] { f.Designer->DeleteSelected(); }),
+        QCOMPARE(ErrorOf([&] { f.Designer->DeleteSelected(); }),
                  QStringLiteral("Some controls is locked. Can not delete controls."));
         QCOMPARE(root->ChildControls().size(), 3);
         // Unlocked: a selected container goes with its selected child; the root stays.
@@ -216,9 +207,9 @@ private Q_SLOTS:
         };
         QCOMPARE(f.Engine()->MakeUniqueName(QStringLiteral("TTestLeaf")), QStringLiteral("TTestLeaf_x"));
         // Renaming a designed control goes through the designer's checks.
-        QCOMPARE(errorOf([&] { third->SetName(QStringLiteral("9lives")); }),
+        QCOMPARE(ErrorOf([&] { third->SetName(QStringLiteral("9lives")); }),
                  QStringLiteral("''9lives'' is not a valid component name"));
-        QCOMPARE(errorOf([&] { third->SetName(QStringLiteral("testleaf1")); }),
+        QCOMPARE(ErrorOf([&] { third->SetName(QStringLiteral("testleaf1")); }),
                  QStringLiteral("A component named testleaf1 already exists"));
         bool asked = false;
         f.Designer->OnValidateName = [&](QObject*, const QString& name, bool& valid) {
@@ -226,7 +217,7 @@ private Q_SLOTS:
             asked = true;
             valid = name != QStringLiteral("Forbidden");
         };
-        QCOMPARE(errorOf([&] { third->SetName(QStringLiteral("Forbidden")); }),
+        QCOMPARE(ErrorOf([&] { third->SetName(QStringLiteral("Forbidden")); }),
                  QStringLiteral("''Forbidden'' is not a valid component name"));
         QVERIFY(asked);
         third->SetName(QStringLiteral("TESTLEAF3")); // its own name in other letters is fine
