@@ -161,11 +161,15 @@ private:
     void ItemAdded(TDSelCtrlItem* item);
     void ItemRemoved(TDSelCtrlItem* item);
     void RemoveAt(int index);
+    // Handles of removed entries are freed together when the change is announced; see DeleteDiscarded.
+    void Discard(QWidget* handle);
+    void DeleteDiscarded();
 
     TELCustomDesigner* m_designer;
     // In selection order, and by control for lookups that do not depend on the selection's size.
     QList<TDSelCtrlItem*> m_items;
     QHash<TControl*, TDSelCtrlItem*> m_itemOf;
+    QList<QPointer<QWidget>> m_discarded;
     bool m_handlesVisible = false;
     bool m_focused = false;
     TControl* m_root = nullptr;

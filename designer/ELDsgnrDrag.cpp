@@ -86,8 +86,6 @@ void TDEngCanvas::paintEvent(QPaintEvent* event) {
 TDEng::TDrag::TDrag(TDEng& engine, QWidget* container, const TDragOptions& options)
     : m_eng(engine), m_options(options), m_container(container) {
     m_eng.m_hint->Hide();
-    QCoreApplication::sendPostedEvents(m_eng.m_surface->window(), QEvent::UpdateRequest);
-    m_canvas = new TDEngCanvas(container);
 }
 
 TDEng::TDrag::~TDrag() {
@@ -164,14 +162,24 @@ QPoint TDEng::TDrag::ToContainer(const QPoint& globalPos) const {
     return m_container ? m_container->mapFromGlobal(globalPos) : globalPos;
 }
 
+TDEngCanvas* TDEng::TDrag::DrawingCanvas() {
+    // Made for the first figure: its picture paints every control of the container, which a press that
+    // draws nothing (a click that only clears the selection) need not pay for. The container may be gone.
+    if (!m_canvas && m_container) {
+        QCoreApplication::sendPostedEvents(m_eng.m_surface->window(), QEvent::UpdateRequest);
+        m_canvas = new TDEngCanvas(m_container);
+    }
+    return m_canvas;
+}
+
 void TDEng::TDrag::DrawOutline(const TDRect& rect) {
-    if (m_canvas)
-        m_canvas->DrawOutline(rect);
+    if (TDEngCanvas* canvas = DrawingCanvas())
+        canvas->DrawOutline(rect);
 }
 
 void TDEng::TDrag::DrawBand(const TDRect& rect) {
-    if (m_canvas)
-        m_canvas->DrawBand(rect);
+    if (TDEngCanvas* canvas = DrawingCanvas())
+        canvas->DrawBand(rect);
 }
 
 // --- the engine's side -------------------------------------------------------------------------------------
@@ -328,19 +336,25 @@ TDRect TDEng::TBandDrag::Band() const {
             std::max(m_current.x(), m_start.x()), std::max(m_current.y(), m_start.y())};
 }
 
+void TDEng::TBandDrag::Erase() {
+    if (m_drawn)
+        DrawBand(Band());
+}
+
 void TDEng::TBandDrag::Started(const QPoint& pos) {
+    // The band is drawn once the pointer moves: a band of one point shows nothing worth a picture.
     m_current = m_start = pos;
-    DrawBand(Band());
 }
 
 void TDEng::TBandDrag::Moved(const QPoint& pos) {
-    DrawBand(Band());
+    Erase();
     m_current = pos;
     DrawBand(Band());
+    m_drawn = true;
 }
 
 void TDEng::TBandDrag::Committed(const QPoint& pos) {
-    DrawBand(Band());
+    Erase();
     m_current = pos;
     const TDRect band = Band();
     auto* container = qobject_cast<TControl*>(Container());
@@ -361,7 +375,7 @@ void TDEng::TBandDrag::Committed(const QPoint& pos) {
 }
 
 void TDEng::TBandDrag::Cancelled() {
-    DrawBand(Band());
+    Erase();
 }
 
 // --- insertion ---------------------------------------------------------------------------------------------

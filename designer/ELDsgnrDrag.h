@@ -12,7 +12,7 @@
 
 class TDEng::TDrag {
 public:
-    // Hides the hint, lets the surface finish its pending repaints and puts the overlay on container.
+    // Hides the hint. The overlay is put on container when the first figure is drawn.
     TDrag(TDEng& engine, QWidget* container, const TDragOptions& options);
     // Releases the mouse grab and removes the overlay, however the drag ended.
     virtual ~TDrag();
@@ -24,6 +24,7 @@ public:
     void Move(const QPoint& globalPos);
     void Commit(const QPoint& globalPos);
     void Cancel();
+    // The overlay; nullptr until a figure has been drawn.
     TDEngCanvas* Canvas() const { return m_canvas; }
 
 protected:
@@ -41,6 +42,8 @@ protected:
 private:
     QPoint SnapPoint(const QPoint& raw) const;
     QPoint ToContainer(const QPoint& globalPos) const;
+    // Lets the surface finish its pending repaints and puts the overlay on the container, once.
+    TDEngCanvas* DrawingCanvas();
 
     TDragOptions m_options;
     // Guarded: the drag container, and the overlay on it, may be freed while a drag runs.
@@ -110,8 +113,10 @@ protected:
 
 private:
     TDRect Band() const;
+    void Erase();
     QPoint m_start;
     QPoint m_current;
+    bool m_drawn = false;
 };
 
 // Creates a control of the class the designer asked for, in the rectangle drawn with the mouse.

@@ -28,8 +28,8 @@ struct TDRect {
 };
 
 // The overlay on which drag feedback is drawn. It covers the drag container, shows a picture of the
-// container taken when the drag began and draws the figures over it in exclusive-or mode, so that
-// nothing under it repaints while the mouse moves. Drawing a figure that is already there erases it.
+// container taken when the drag drew its first figure and draws the figures over it in exclusive-or mode, so
+// that nothing under it repaints while the mouse moves. Drawing a figure that is already there erases it.
 class TDEngCanvas : public QWidget {
     Q_OBJECT
 

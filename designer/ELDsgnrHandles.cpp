@@ -49,18 +49,44 @@ THandleBatch::~THandleBatch() {
             area.Container->update(area.Rect);
 }
 
-void THandleBatch::Showing(const QWidget* handle, bool passive) {
-    QWidget* container = handle->parentWidget();
+THandleBatch::Area& THandleBatch::AreaOf(QWidget* container) {
     auto it =
         std::find_if(m_areas.begin(), m_areas.end(), [&](const Area& a) { return a.Container == container; });
-    if (it == m_areas.end())
-        m_areas.append({container, handle->geometry()});
-    else
-        it->Rect |= handle->geometry();
+    if (it != m_areas.end())
+        return *it;
+    m_areas.append({container, QRect(), {}, false});
+    return m_areas.last();
+}
+
+void THandleBatch::Showing(const QWidget* handle, bool passive) {
+    Area& area = AreaOf(handle->parentWidget());
+    area.Rect |= handle->geometry();
     if (passive && !m_grabber && !QWidget::mouseGrabber() && !QApplication::activePopupWidget()) {
         m_grabber = std::make_unique<QWidget>();
         m_grabber->grabMouse();
     }
+}
+
+void THandleBatch::Raise(QWidget* handle, bool always) {
+    QWidget* container = handle->parentWidget();
+    Area& area = AreaOf(container);
+    const QObjectList& children = container->children();
+    if (!area.TopKnown) {
+        for (qsizetype i = children.size() - 1; i >= 0; --i) {
+            const QObject* child = children.at(i);
+            if (!child->isWidgetType())
+                continue;
+            if (!qobject_cast<const TDSelCtrlItemPoint*>(child))
+                break;
+            area.Top.insert(child);
+        }
+        area.TopKnown = true;
+    }
+    // A handle placed on its container last is on top already.
+    const bool onTop = area.Top.contains(handle) || children.last() == handle;
+    if (always || !onTop)
+        handle->raise();
+    area.Top.insert(handle);
 }
 
 // --- handle ------------------------------------------------------------------------------------------------
@@ -121,7 +147,7 @@ void TDSelCtrlItemPoint::Refresh(THandleBatch& batch) {
         return;
     }
     const bool wasShown = !isHidden();
-    raise();
+    batch.Raise(this, mode == hmSingle);
     if (!wasShown) {
         batch.Showing(this, mode == hmMulti);
         show();
@@ -147,7 +173,7 @@ void TDSelCtrlItemPoint::paintEvent(QPaintEvent*) {
 void TDSelCtrlItemPoint::mousePressEvent(QMouseEvent* event) {
     // Accepted in every case: a press on a corner mark must not reach the control under it.
     event->accept();
-    if (event->button() != Qt::LeftButton || m_item->Mode() != hmSingle)
+    if (!m_item || event->button() != Qt::LeftButton || m_item->Mode() != hmSingle)
         return;
     m_item->SetPressedHandle(m_position);
     if (TDEng* engine = m_item->OwnerList()->Designer()->Engine()) {
@@ -170,7 +196,10 @@ TDSelCtrlItem::TDSelCtrlItem(TELDesignerSelectedControls* owner, TControl* contr
 TDSelCtrlItem::~TDSelCtrlItem() {
     QObject::disconnect(m_watch);
     for (QPointer<TDSelCtrlItemPoint>& point : m_points)
-        delete point.data();
+        if (point) {
+            point->Orphan();
+            m_owner->Discard(point);
+        }
     m_owner->ItemRemoved(this);
 }
 

@@ -5,6 +5,7 @@
 #include "designer/ELDsgnr.h"
 
 #include <QPointer>
+#include <QSet>
 #include <QTimer>
 #include <QWidget>
 #include <array>
@@ -55,12 +56,20 @@ public:
 
     // Called before a handle is shown where it now is.
     void Showing(const QWidget* handle, bool passive);
+    // Puts a handle above every control of its container. Raising a widget costs time in proportion to
+    // the number of its siblings, so a handle that no control covers stays where it is unless always is
+    // set (the handles of a single selection keep their own order, in which the last one wins a press).
+    void Raise(QWidget* handle, bool always);
 
 private:
     struct Area {
         QPointer<QWidget> Container;
         QRect Rect;
+        // The handles that follow the container's last other child, once looked for.
+        QSet<const QObject*> Top;
+        bool TopKnown = false;
     };
+    Area& AreaOf(QWidget* container);
     QList<Area> m_areas;
     std::unique_ptr<QWidget> m_grabber;
 };
@@ -75,6 +84,8 @@ public:
     QColor BorderColor() const { return m_border; }
     QColor FillColor() const { return m_fill; }
     void Refresh(THandleBatch& batch);
+    // The item went away; the handle waits to be freed and takes no more presses.
+    void Orphan() { m_item = nullptr; }
 
 protected:
     bool event(QEvent* event) override;

@@ -60,6 +60,7 @@ TELDesignerSelectedControls::~TELDesignerSelectedControls() {
     m_destroying = true;
     while (!m_items.isEmpty())
         delete m_items.last();
+    DeleteDiscarded();
 }
 
 void TELDesignerSelectedControls::CheckActive() const {
@@ -206,8 +207,34 @@ void TELDesignerSelectedControls::Change() {
     m_changePending = false;
     if (m_destroying)
         return;
+    DeleteDiscarded();
     UpdateModes();
     m_designer->DoChangeSelection();
+}
+
+void TELDesignerSelectedControls::Discard(QWidget* handle) {
+    m_discarded.append(handle);
+}
+
+// Freeing a shown widget marks its area for repainting, and Qt adds that area to one region of the
+// window. Freed in reading order (by container, then top to bottom and left to right), each area extends
+// that region at its end; in any other order each one is merged into the region, at a cost that grows
+// with the region, which thousands of handles make slow.
+void TELDesignerSelectedControls::DeleteDiscarded() {
+    if (m_discarded.isEmpty())
+        return;
+    QList<QPointer<QWidget>> handles;
+    handles.swap(m_discarded);
+    handles.removeIf([](const QPointer<QWidget>& h) { return h.isNull(); });
+    std::sort(handles.begin(), handles.end(), [](const QPointer<QWidget>& a, const QPointer<QWidget>& b) {
+        const QWidget* pa = a->parentWidget();
+        const QWidget* pb = b->parentWidget();
+        if (pa != pb)
+            return std::less<const QWidget*>()(pa, pb);
+        return std::pair(a->y(), a->x()) < std::pair(b->y(), b->x());
+    });
+    for (const QPointer<QWidget>& h : std::as_const(handles))
+        delete h.data();
 }
 
 // Sets every entry's mode and repositions and recolours its handles, each once.

@@ -315,6 +315,84 @@ private Q_SLOTS:
         QCOMPARE(f.Selection(), QList<TControl*>{inner});
     }
 
+    void bandPictureOnlyOnceDrawn() {
+        DesignerFixture f;
+        TControl* root = f.Root.get();
+        TTestLeaf* a = f.Add(root, QStringLiteral("Leaf1"), QRect(100, 50, 20, 10));
+        TTestLeaf* b = f.Add(root, QStringLiteral("Leaf2"), QRect(200, 50, 20, 10));
+        TTestLeaf* far = f.Add(root, QStringLiteral("Leaf3"), QRect(300, 300, 40, 20));
+        f.Sel()->SetSelection({a, b});
+        QCoreApplication::processEvents();
+        // A click on an empty spot clears the selection without a picture of the surface: a control far
+        // from every handle does not paint.
+        const int farPaints = far->Paints;
+        f.Press(root, QPoint(20, 300));
+        QVERIFY(f.Engine()->Dragging());
+        QCOMPARE(f.Engine()->Canvas(), nullptr);
+        f.Release(root, QPoint(20, 300));
+        QCoreApplication::processEvents();
+        QCOMPARE(f.Selection(), QList<TControl*>{root});
+        QCOMPARE(far->Paints, farPaints);
+        QCOMPARE(QWidget::mouseGrabber(), nullptr);
+        // Once the pointer moves the band is drawn on a picture taken then, and Esc still cancels.
+        f.Press(root, QPoint(20, 300));
+        f.Move(root, QPoint(60, 340));
+        QVERIFY(f.Engine()->Canvas());
+        QCOMPARE(f.Engine()->Canvas()->FigureCount(), 1);
+        QCOMPARE(far->Paints, farPaints + 1);
+        f.Move(root, QPoint(80, 350));
+        QCOMPARE(f.Engine()->Canvas()->FigureCount(), 1); // the old band erased, the new one drawn
+        f.Key(Qt::Key_Escape);
+        QVERIFY(!f.Engine()->Dragging());
+        f.Release(root, QPoint(80, 350));
+        QCOMPARE(f.Selection(), QList<TControl*>{root});
+        // A band drawn still selects what it touches.
+        f.Drag(root, QPoint(90, 40), QPoint(310, 310));
+        QCOMPARE(f.Selection(), (QList<TControl*>{a, b, far}));
+    }
+
+    void handlesStayAboveControlsAndLeaveWithTheirEntries() {
+        DesignerFixture f;
+        TControl* root = f.Root.get();
+        TTestLeaf* a = f.Add(root, QStringLiteral("Leaf1"), QRect(100, 50, 40, 20));
+        TTestLeaf* b = f.Add(root, QStringLiteral("Leaf2"), QRect(200, 50, 40, 20));
+        f.Sel()->SetSelection({a, b});
+        TDSelCtrlItemPoint* mark = f.Sel()->ItemOf(a)->Point(THandlePosition::BottomRight);
+        const QPoint markCentre = mark->geometry().center();
+        QCOMPARE(root->childAt(markCentre), mark);
+        // A control made later lies above the marks until the handles are refreshed.
+        TTestLeaf* cover = f.Add(root, QStringLiteral("Leaf3"), QRect(130, 60, 40, 20));
+        QCOMPARE(root->childAt(markCentre), cover);
+        f.Sel()->UpdateHandles();
+        QCOMPARE(root->childAt(markCentre), mark);
+        // A single selection's handles come in their own order, the last one on top.
+        f.Sel()->SelectOnly(b);
+        TDSelCtrlItem* item = f.Sel()->ItemOf(b);
+        QWidget* previous = nullptr;
+        for (THandlePosition p : AllHandlePositions) {
+            QWidget* point = item->Point(p);
+            if (previous)
+                QVERIFY(root->children().indexOf(previous) < root->children().indexOf(point));
+            previous = point;
+        }
+        QCOMPARE(root->children().last(), item->Point(THandlePosition::Left));
+        // The handles of removed entries are freed when the change is announced, also when their container
+        // went away first.
+        const QPointer<QWidget> handle = item->Point(THandlePosition::Top);
+        auto* box = f.Add<TTestContainer>(root, QStringLiteral("Box1"), QRect(10, 200, 200, 150));
+        TTestLeaf* inner1 = f.Add(box, QStringLiteral("Leaf4"), QRect(10, 10, 30, 20));
+        TTestLeaf* inner2 = f.Add(box, QStringLiteral("Leaf5"), QRect(60, 10, 30, 20));
+        f.Sel()->SetSelection({inner1, inner2});
+        QVERIFY(!handle);
+        const QPointer<QWidget> innerMark = f.Sel()->ItemOf(inner1)->Point(THandlePosition::TopLeft);
+        QCOMPARE(innerMark->parentWidget(), box);
+        f.Events.clear();
+        f.Sel()->Batch([&] { delete box; });
+        QVERIFY(!innerMark);
+        QCOMPARE(f.Sel()->Count(), 0);
+        QCOMPARE(f.Events, QStringList{"change"});
+    }
+
     void insertion_data() {
         QTest::addColumn<QPoint>("from");
         QTest::addColumn<QPoint>("to");
