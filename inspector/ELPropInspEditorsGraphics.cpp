@@ -317,51 +317,38 @@ void TELFontPropEditor::Edit() {
 // --- pen and brush styles
 // ------------------------------------------------------------------------------------------
 
-void TELPenStylePropEditor::MeasureHeight(const QString&, QPainter* canvas, int& height) {
+void TELStyleSamplePropEditor::MeasureHeight(const QString&, QPainter* canvas, int& height) {
     height = textHeight(canvas) + 2;
 }
 
-void TELPenStylePropEditor::MeasureWidth(const QString&, QPainter* canvas, int& width) {
+void TELStyleSamplePropEditor::MeasureWidth(const QString&, QPainter* canvas, int& width) {
     width += 2 * textHeight(canvas);
 }
 
-void TELPenStylePropEditor::DrawValue(const QString& value, QPainter* canvas, const QRect& rect,
-                                      bool selected) {
+void TELStyleSamplePropEditor::DrawValue(const QString& value, QPainter* canvas, const QRect& rect,
+                                         bool selected) {
     CanvasState state(canvas);
     canvas->fillRect(rect, background(canvas, selected));
-    const QRect inner = sampleBox(canvas, rect, selected);
+    DrawSample(canvas, sampleBox(canvas, rect, selected), qMax<qint64>(0, GetPropType()->EnumValue(value)));
+    drawEntryText(canvas, rect, rect.left() + rect.height() * 2 + 2, value, selected);
+}
+
+void TELPenStylePropEditor::DrawSample(QPainter* canvas, const QRect& box, qint64 style) {
     const QPalette& pal = QApplication::palette();
     canvas->setPen(pal.color(QPalette::WindowText));
     canvas->setBrush(pal.color(QPalette::Base));
-    canvas->drawRect(inner);
-    const qint64 style = qMax<qint64>(0, GetPropType()->EnumValue(value));
-    QPen pen(pal.color(QPalette::WindowText), 2, Graphics::PenStyleToQt(TPenStyle(style)));
-    canvas->setPen(pen);
-    const int y = inner.center().y();
-    canvas->drawLine(inner.left() + 2, y, inner.right() - 2, y);
-    drawEntryText(canvas, rect, rect.left() + rect.height() * 2 + 2, value, selected);
+    canvas->drawRect(box);
+    canvas->setPen(QPen(pal.color(QPalette::WindowText), 2, Graphics::PenStyleToQt(TPenStyle(style))));
+    const int y = box.center().y();
+    canvas->drawLine(box.left() + 2, y, box.right() - 2, y);
 }
 
-void TELBrushStylePropEditor::MeasureHeight(const QString&, QPainter* canvas, int& height) {
-    height = textHeight(canvas) + 2;
-}
-
-void TELBrushStylePropEditor::MeasureWidth(const QString&, QPainter* canvas, int& width) {
-    width += 2 * textHeight(canvas);
-}
-
-void TELBrushStylePropEditor::DrawValue(const QString& value, QPainter* canvas, const QRect& rect,
-                                        bool selected) {
-    CanvasState state(canvas);
-    canvas->fillRect(rect, background(canvas, selected));
-    const QRect inner = sampleBox(canvas, rect, selected);
+void TELBrushStylePropEditor::DrawSample(QPainter* canvas, const QRect& box, qint64 style) {
     const QPalette& pal = QApplication::palette();
-    canvas->fillRect(inner, pal.color(QPalette::Base));
-    const qint64 style = qMax<qint64>(0, GetPropType()->EnumValue(value));
-    canvas->fillRect(inner,
+    canvas->fillRect(box, pal.color(QPalette::Base));
+    canvas->fillRect(box,
                      QBrush(pal.color(QPalette::WindowText), Graphics::BrushStyleToQt(TBrushStyle(style))));
     canvas->setPen(pal.color(QPalette::WindowText));
     canvas->setBrush(Qt::NoBrush);
-    canvas->drawRect(inner);
-    drawEntryText(canvas, rect, rect.left() + rect.height() * 2 + 2, value, selected);
+    canvas->drawRect(box);
 }

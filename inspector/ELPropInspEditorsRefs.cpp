@@ -1,4 +1,4 @@
-// Editors for component references, variants, dates and times, modal results, shortcuts and string lists.
+// Editors for component references, variants, modal results, shortcuts and string lists.
 
 #include "core/Control.h"
 #include "core/Strings.h"
@@ -139,33 +139,6 @@ bool TELVariantTypePropEditor::AllEqual() {
         if (ELTables::VarTypeOf(GetVarValue(i)) != first)
             return false;
     return true;
-}
-
-// --- dates and times
-// ------------------------------------------------------------------------------------------
-
-QString TELDatePropEditor::GetValue() {
-    return ELTables::DateToText(GetFloatValue());
-}
-
-void TELDatePropEditor::SetValue(const QString& value) {
-    SetFloatValue(value.trimmed().isEmpty() ? 0 : ELTables::TextToDate(value));
-}
-
-QString TELTimePropEditor::GetValue() {
-    return ELTables::TimeToText(GetFloatValue());
-}
-
-void TELTimePropEditor::SetValue(const QString& value) {
-    SetFloatValue(value.trimmed().isEmpty() ? 0 : ELTables::TextToTime(value));
-}
-
-QString TELDateTimePropEditor::GetValue() {
-    return ELTables::DateTimeToText(GetFloatValue());
-}
-
-void TELDateTimePropEditor::SetValue(const QString& value) {
-    SetFloatValue(value.trimmed().isEmpty() ? 0 : ELTables::TextToDateTime(value));
 }
 
 // --- modal results and shortcuts

@@ -4,6 +4,7 @@
 // orders, shortcuts and string lists.
 
 #include "inspector/ELPropInspEditors.h"
+#include "inspector/ELPropInspTables.h"
 
 class TELComponentPropEditor : public TELPropEditor {
 public:
@@ -42,25 +43,32 @@ public:
     bool AllEqual() override;
 };
 
-class TELDatePropEditor : public TELPropEditor {
+// A date, a time of day or both, kept as a float count of days and shown and typed through a pair of
+// conversions; empty text stores zero.
+template <QString (*ToText)(double), double (*FromText)(const QString&)>
+class TELDayCountPropEditor : public TELPropEditor {
 public:
     using TELPropEditor::TELPropEditor;
-    QString GetValue() override;
-    void SetValue(const QString& value) override;
+    QString GetValue() override { return ToText(GetFloatValue()); }
+    void SetValue(const QString& value) override {
+        SetFloatValue(value.trimmed().isEmpty() ? 0 : FromText(value));
+    }
 };
 
-class TELTimePropEditor : public TELPropEditor {
+class TELDatePropEditor : public TELDayCountPropEditor<ELTables::DateToText, ELTables::TextToDate> {
 public:
-    using TELPropEditor::TELPropEditor;
-    QString GetValue() override;
-    void SetValue(const QString& value) override;
+    using TELDayCountPropEditor::TELDayCountPropEditor;
 };
 
-class TELDateTimePropEditor : public TELPropEditor {
+class TELTimePropEditor : public TELDayCountPropEditor<ELTables::TimeToText, ELTables::TextToTime> {
 public:
-    using TELPropEditor::TELPropEditor;
-    QString GetValue() override;
-    void SetValue(const QString& value) override;
+    using TELDayCountPropEditor::TELDayCountPropEditor;
+};
+
+class TELDateTimePropEditor
+    : public TELDayCountPropEditor<ELTables::DateTimeToText, ELTables::TextToDateTime> {
+public:
+    using TELDayCountPropEditor::TELDayCountPropEditor;
 };
 
 class TELColorPropEditor : public TELIntegerPropEditor {
@@ -130,22 +138,34 @@ public:
     void GetValues(QStringList& values) override;
 };
 
-class TELPenStylePropEditor : public TELEnumPropEditor {
+// An enumeration of drawing styles: each value is shown with a sample of its style before its name.
+class TELStyleSamplePropEditor : public TELEnumPropEditor {
 public:
     using TELEnumPropEditor::TELEnumPropEditor;
     TELPropAttrs GetAttrs() override { return TELEnumPropEditor::GetAttrs() | peOwnerDrawValues; }
     void MeasureHeight(const QString& value, QPainter* canvas, int& height) override;
     void MeasureWidth(const QString& value, QPainter* canvas, int& width) override;
     void DrawValue(const QString& value, QPainter* canvas, const QRect& rect, bool selected) override;
+
+protected:
+    // Draws the sample of the style with that ordinal value into its framed box.
+    virtual void DrawSample(QPainter* canvas, const QRect& box, qint64 style) = 0;
 };
 
-class TELBrushStylePropEditor : public TELEnumPropEditor {
+class TELPenStylePropEditor : public TELStyleSamplePropEditor {
 public:
-    using TELEnumPropEditor::TELEnumPropEditor;
-    TELPropAttrs GetAttrs() override { return TELEnumPropEditor::GetAttrs() | peOwnerDrawValues; }
-    void MeasureHeight(const QString& value, QPainter* canvas, int& height) override;
-    void MeasureWidth(const QString& value, QPainter* canvas, int& width) override;
-    void DrawValue(const QString& value, QPainter* canvas, const QRect& rect, bool selected) override;
+    using TELStyleSamplePropEditor::TELStyleSamplePropEditor;
+
+protected:
+    void DrawSample(QPainter* canvas, const QRect& box, qint64 style) override;
+};
+
+class TELBrushStylePropEditor : public TELStyleSamplePropEditor {
+public:
+    using TELStyleSamplePropEditor::TELStyleSamplePropEditor;
+
+protected:
+    void DrawSample(QPainter* canvas, const QRect& box, qint64 style) override;
 };
 
 class TELTabOrderPropEditor : public TELIntegerPropEditor {

@@ -4,6 +4,7 @@
 
 #include "inspector/ELPropInspInplace.h"
 #include "inspector/ELPropInspInspector.h"
+#include "tests/TestApplication.h"
 
 #include <QLineEdit>
 #include <QObject>
@@ -44,5 +45,27 @@ protected:
         else
             QTest::keyClicks(editor, text);
         QTest::keyClick(editor, Qt::Key_Return);
+    }
+
+    // A table of typed values: the property, the text typed into its row, the value the row shows
+    // afterwards and the message shown (empty when the value is taken).
+    static void addTypedValueColumns() {
+        QTest::addColumn<QString>("prop");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("error");
+    }
+    // Types the current table row's text into the row of its property and checks the message and the
+    // value shown.
+    void checkTypedValue() {
+        QFETCH(QString, prop);
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        QFETCH(QString, error);
+        TELPropertyInspectorItem* item = row(prop);
+        QVERIFY(item);
+        typeInto(item, typed);
+        QCOMPARE(TTestApplication::TakeErrors(), error.isEmpty() ? QStringList() : QStringList{error});
+        QCOMPARE(item->DisplayValue(), shown);
     }
 };
