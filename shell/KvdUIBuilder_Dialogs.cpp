@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QGuiApplication>
+#include <QPushButton>
 #include <QScreen>
 
 namespace KvdDialogs {
@@ -24,6 +25,15 @@ void CentreOnOwner(QDialog* dialog) {
         area = screen->availableGeometry();
     if (area.isValid())
         dialog->move(area.center() - QPoint(dialog->width() / 2, dialog->height() / 2));
+}
+
+QPushButton* AddButton(QDialog* dialog, const char* name, const QString& text, QPoint at,
+                       void (QDialog::*close)()) {
+    auto* button = new QPushButton(text, dialog);
+    button->setObjectName(QLatin1String(name));
+    button->setGeometry(at.x(), at.y(), 75, 25);
+    QObject::connect(button, &QPushButton::clicked, dialog, close);
+    return button;
 }
 
 } // namespace KvdDialogs

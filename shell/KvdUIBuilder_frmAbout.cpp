@@ -51,11 +51,8 @@ TfrmAbout::TfrmAbout(QWidget* owner) : QDialog(owner) {
     Label2->setCursor(Qt::PointingHandCursor);
     Label2->adjustSize();
     link->OnClick = [this] { Label2Click(); };
-    Button1 = new QPushButton(QStringLiteral("Close"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setGeometry(334, 80, 75, 25);
+    Button1 = KvdDialogs::AddButton(this, "Button1", QStringLiteral("Close"), {334, 80}, &QDialog::reject);
     Button1->setDefault(true);
-    connect(Button1, &QPushButton::clicked, this, &QDialog::reject);
 
     FormCreate();
     KvdDialogs::CentreOnOwner(this);

@@ -23,20 +23,13 @@ TfrmConnect::TfrmConnect(QWidget* owner) : QDialog(owner) {
     edPort = new QLineEdit(this);
     edPort->setObjectName(QStringLiteral("edPort"));
     edPort->setGeometry(112, 28, 90, 21);
-    Button1 = new QPushButton(QStringLiteral("Connect"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setGeometry(117, 67, 75, 25);
+    Button1 = KvdDialogs::AddButton(this, "Button1", QStringLiteral("Connect"), {117, 67}, &QDialog::accept);
     Button1->setDefault(true);
-    Button2 = new QPushButton(QStringLiteral("Cancel"), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
-    Button2->setGeometry(197, 67, 75, 25);
+    // Esc closes a QDialog with the Cancel result (reject) on its own.
+    Button2 = KvdDialogs::AddButton(this, "Button2", QStringLiteral("Cancel"), {197, 67}, &QDialog::reject);
     setTabOrder(edAddress, edPort);
     setTabOrder(edPort, Button1);
     setTabOrder(Button1, Button2);
     edAddress->setFocus();
-
-    // Esc closes a QDialog with the Cancel result (reject) on its own.
-    connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
-    connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
     KvdDialogs::CentreOnOwner(this);
 }

@@ -15,19 +15,12 @@ TfrmTextEditor::TfrmTextEditor(QWidget* owner) : QDialog(owner) {
     Memo1->setGeometry(10, 10, 313, 89);
     Memo1->setFrameShape(QFrame::NoFrame);
     Memo1->setTabChangesFocus(true);
-    Button1 = new QPushButton(QStringLiteral("OK"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setGeometry(170, 106, 75, 25);
+    Button1 = KvdDialogs::AddButton(this, "Button1", QStringLiteral("OK"), {170, 106}, &QDialog::accept);
     Button1->setDefault(true);
-    Button2 = new QPushButton(QStringLiteral("Cancel"), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
-    Button2->setGeometry(250, 106, 75, 25);
+    Button2 = KvdDialogs::AddButton(this, "Button2", QStringLiteral("Cancel"), {250, 106}, &QDialog::reject);
     setTabOrder(Memo1, Button1);
     setTabOrder(Button1, Button2);
     Memo1->setFocus();
-
-    connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
-    connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
     KvdDialogs::CentreOnOwner(this);
 }
 

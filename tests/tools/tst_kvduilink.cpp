@@ -52,6 +52,17 @@ QByteArray Hex(const QByteArray& packet) {
     return packet.toHex(' ');
 }
 
+// Adds what the process writes to its standard output to out until out holds that many lines; false when
+// they did not come within the timeout.
+bool WaitForOutputLines(QProcess& process, QByteArray& out, int lines) {
+    return QTest::qWaitFor(
+        [&] {
+            out += process.readAllStandardOutput();
+            return out.count('\n') >= lines;
+        },
+        Timeout);
+}
+
 } // namespace
 
 class TestKvduiLink : public QObject {
@@ -168,12 +179,7 @@ void TestKvduiLink::showSession() {
     QVERIFY(peer.WaitForPackets(6, Timeout));
     QCOMPARE(peer.PacketBytes().at(5), ByteList({1, 3, 0, 0}));
     QByteArray out;
-    QVERIFY(QTest::qWaitFor(
-        [&] {
-            out += process.readAllStandardOutput();
-            return out.count('\n') >= 2;
-        },
-        Timeout));
+    QVERIFY(WaitForOutputLines(process, out, 2));
     QCOMPARE(out, QByteArray("Button 7 clicked []\nButton 2 clicked [abc]\n"));
 
     // The simulator ends the session: no clearing (the link is gone), exit status 0.
@@ -197,12 +203,7 @@ void TestKvduiLink::showEscapesSimulatorText() {
     QVERIFY(peer.WaitForPackets(3, Timeout));
     QVERIFY(peer.Send(TestPeer::Typed(2, "a\nButton 9 clicked [x]\x1b]0;t\x07") + TestPeer::Click(3, 0)));
     QByteArray out;
-    QVERIFY(QTest::qWaitFor(
-        [&] {
-            out += process.readAllStandardOutput();
-            return out.count('\n') >= 2;
-        },
-        Timeout));
+    QVERIFY(WaitForOutputLines(process, out, 2));
     QCOMPARE(out,
              QByteArray("Button 2 clicked [a\\nButton 9 clicked [x]\\e]0;t\\x07]\nButton 3 clicked []\n"));
     peer.CloseConnection();
