@@ -20,6 +20,7 @@
 #include <QScrollBar>
 class TDEng;
 class TDSelCtrlItem;
+class THandleBatch;
 class TELCustomDesigner;
 class TELCustomDesignPanel;
 
@@ -161,9 +162,9 @@ private:
     void ItemAdded(TDSelCtrlItem* item);
     void ItemRemoved(TDSelCtrlItem* item);
     void RemoveAt(int index);
-    // Handles of removed entries are freed together when the change is announced; see DeleteDiscarded.
+    // The handles of removed entries are freed together, by the batch that announces the change.
     void Discard(QWidget* handle);
-    void DeleteDiscarded();
+    void FreeDiscarded(THandleBatch& batch);
 
     TELCustomDesigner* m_designer;
     // In selection order, and by control for lookups that do not depend on the selection's size.

@@ -44,9 +44,57 @@ int handleOffset(bool low, bool high, int start, int length, int e) {
 THandleBatch::~THandleBatch() {
     if (m_grabber)
         m_grabber->releaseMouse();
-    for (const Area& area : std::as_const(m_areas))
-        if (area.Container)
-            area.Container->update(area.Rect);
+    for (Area& area : m_areas)
+        if (area.Container) // else the freed handles went with it
+            Repaint(area);
+}
+
+// Above this many shown handles in one container the batch repaints them in bands.
+constexpr qsizetype ManyHandles = 64;
+
+void THandleBatch::Repaint(Area& area) {
+    // Freeing a widget marks its area for repainting, and Qt adds each area to one region of the window.
+    // Freed in reading order (top to bottom, left to right), each one extends that region at its end; in
+    // another order each is merged into the region at a cost that grows with it. This happens at once:
+    // every freed child makes Qt gather the container's opaque children again before its next repaint.
+    QList<QPointer<QWidget>> freed;
+    for (const QPointer<QWidget>& h : std::as_const(area.Freed))
+        if (h)
+            freed.append(h);
+    std::sort(freed.begin(), freed.end(), [](const QPointer<QWidget>& a, const QPointer<QWidget>& b) {
+        return std::pair(a->y(), a->x()) < std::pair(b->y(), b->x());
+    });
+    for (const QPointer<QWidget>& h : std::as_const(freed))
+        delete h.data();
+    if (area.Shown.size() > ManyHandles) {
+        RepaintInBands(area.Container, area.Shown);
+        return;
+    }
+    QRect shown;
+    for (const QRect& r : std::as_const(area.Shown))
+        shown |= r;
+    area.Container->update(shown);
+}
+
+// Qt repaints an area of a container in one pass over the children that cross it, and removes each opaque
+// child from what the children below it still have to paint: over many controls that region gets a hole
+// per control, and the pass costs the square of their number. Handles lie in rows, so their area is
+// painted one band of rows at a time, each pass crossing the controls of its band only.
+void THandleBatch::RepaintInBands(QWidget* container, QList<QRect> rects) {
+    std::sort(rects.begin(), rects.end(), [](const QRect& a, const QRect& b) {
+        return std::pair(a.top(), a.left()) < std::pair(b.top(), b.left());
+    });
+    QWidget* window = container->window();
+    qsizetype next = 0;
+    while (next < rects.size()) {
+        // A band: the highest rectangle left and every one below it that reaches into the band. Handles
+        // are all of one height, so in order of their tops they are in order of their bottoms too.
+        QRect band = rects.at(next++);
+        while (next < rects.size() && rects.at(next).top() <= band.bottom())
+            band |= rects.at(next++);
+        container->update(band);
+        QCoreApplication::sendPostedEvents(window, QEvent::UpdateRequest);
+    }
 }
 
 THandleBatch::Area& THandleBatch::AreaOf(QWidget* container) {
@@ -54,13 +102,16 @@ THandleBatch::Area& THandleBatch::AreaOf(QWidget* container) {
         std::find_if(m_areas.begin(), m_areas.end(), [&](const Area& a) { return a.Container == container; });
     if (it != m_areas.end())
         return *it;
-    m_areas.append({container, QRect(), {}, false});
+    m_areas.append({container, {}, {}, {}, false});
     return m_areas.last();
 }
 
+void THandleBatch::Free(QWidget* handle) {
+    AreaOf(handle->parentWidget()).Freed.append(handle);
+}
+
 void THandleBatch::Showing(const QWidget* handle, bool passive) {
-    Area& area = AreaOf(handle->parentWidget());
-    area.Rect |= handle->geometry();
+    AreaOf(handle->parentWidget()).Shown.append(handle->geometry());
     if (passive && !m_grabber && !QWidget::mouseGrabber() && !QApplication::activePopupWidget()) {
         m_grabber = std::make_unique<QWidget>();
         m_grabber->grabMouse();

@@ -39,14 +39,14 @@ constexpr THandleEdges EdgesOf(THandlePosition position) {
             position == P::BottomRight || position == P::Bottom || position == P::BottomLeft};
 }
 
-// Shows and places many handles at a cost that grows with their number only. A newly shown child widget
-// normally asks to be repainted on its own, and the repaint manager then compares each such widget with
-// every sibling above it; handles leave that to the batch, which repaints the area of the handles it
-// showed with one request per container when it ends. Showing a widget also makes Qt look for the widget
-// under the pointer (asking the window system where the pointer is) to send enter and leave events. Qt
-// sends none while a mouse grab is held, so while passive corner marks are shown the batch holds one with
-// a widget that is never shown and so reaches no window system. Corner marks keep the default cursor,
-// and the next mouse move delivers the enter and leave events.
+// Shows, places and frees many handles at a cost that grows with their number only. A newly shown child
+// widget normally asks to be repainted on its own, and the repaint manager then compares each such widget
+// with every sibling above it; handles leave that to the batch, which repaints the area of the handles it
+// showed or freed when it ends. Showing a widget also makes Qt look for the widget under the pointer
+// (asking the window system where the pointer is) to send enter and leave events. Qt sends none while a
+// mouse grab is held, so while passive corner marks are shown the batch holds one with a widget that is
+// never shown and so reaches no window system. Corner marks keep the default cursor, and the next mouse
+// move delivers the enter and leave events.
 class THandleBatch {
 public:
     THandleBatch() = default;
@@ -60,16 +60,21 @@ public:
     // the number of its siblings, so a handle that no control covers stays where it is unless always is
     // set (the handles of a single selection keep their own order, in which the last one wins a press).
     void Raise(QWidget* handle, bool always);
+    // Frees a handle when the batch ends.
+    void Free(QWidget* handle);
 
 private:
     struct Area {
         QPointer<QWidget> Container;
-        QRect Rect;
+        QList<QRect> Shown;
+        QList<QPointer<QWidget>> Freed;
         // The handles that follow the container's last other child, once looked for.
         QSet<const QObject*> Top;
         bool TopKnown = false;
     };
     Area& AreaOf(QWidget* container);
+    static void Repaint(Area& area);
+    static void RepaintInBands(QWidget* container, QList<QRect> rects);
     QList<Area> m_areas;
     std::unique_ptr<QWidget> m_grabber;
 };

@@ -60,7 +60,8 @@ TELDesignerSelectedControls::~TELDesignerSelectedControls() {
     m_destroying = true;
     while (!m_items.isEmpty())
         delete m_items.last();
-    DeleteDiscarded();
+    THandleBatch batch;
+    FreeDiscarded(batch);
 }
 
 void TELDesignerSelectedControls::CheckActive() const {
@@ -207,7 +208,6 @@ void TELDesignerSelectedControls::Change() {
     m_changePending = false;
     if (m_destroying)
         return;
-    DeleteDiscarded();
     UpdateModes();
     m_designer->DoChangeSelection();
 }
@@ -216,30 +216,17 @@ void TELDesignerSelectedControls::Discard(QWidget* handle) {
     m_discarded.append(handle);
 }
 
-// Freeing a shown widget marks its area for repainting, and Qt adds that area to one region of the
-// window. Freed in reading order (by container, then top to bottom and left to right), each area extends
-// that region at its end; in any other order each one is merged into the region, at a cost that grows
-// with the region, which thousands of handles make slow.
-void TELDesignerSelectedControls::DeleteDiscarded() {
-    if (m_discarded.isEmpty())
-        return;
-    QList<QPointer<QWidget>> handles;
-    handles.swap(m_discarded);
-    handles.removeIf([](const QPointer<QWidget>& h) { return h.isNull(); });
-    std::sort(handles.begin(), handles.end(), [](const QPointer<QWidget>& a, const QPointer<QWidget>& b) {
-        const QWidget* pa = a->parentWidget();
-        const QWidget* pb = b->parentWidget();
-        if (pa != pb)
-            return std::less<const QWidget*>()(pa, pb);
-        return std::pair(a->y(), a->x()) < std::pair(b->y(), b->x());
-    });
-    for (const QPointer<QWidget>& h : std::as_const(handles))
-        delete h.data();
+void TELDesignerSelectedControls::FreeDiscarded(THandleBatch& batch) {
+    for (const QPointer<QWidget>& handle : std::as_const(m_discarded))
+        if (handle)
+            batch.Free(handle);
+    m_discarded.clear();
 }
 
 // Sets every entry's mode and repositions and recolours its handles, each once.
 void TELDesignerSelectedControls::UpdateModes() {
     THandleBatch batch;
+    FreeDiscarded(batch);
     for (TDSelCtrlItem* item : m_items) {
         TDSelCtrlItemMode mode = hmNone;
         if (m_handlesVisible && item->Control() != m_root)

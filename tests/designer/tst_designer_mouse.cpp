@@ -255,6 +255,31 @@ private Q_SLOTS:
         b->SetDesignLocks(dlMove);
         f.Sel()->UpdateHandles();
         QTRY_VERIFY(edge.Count > before);
+        // The marks of many controls in rows and columns are all painted, and the controls under them.
+        struct PaintedSet : QObject {
+            QSet<QObject*> Painted;
+            bool eventFilter(QObject* watched, QEvent* event) override {
+                if (event->type() == QEvent::Paint)
+                    Painted.insert(watched);
+                return false;
+            }
+        } painted;
+        QList<TControl*> grid;
+        for (int i = 0; i < 60; ++i)
+            grid << f.Add(f.Root.get(), QStringLiteral("Cell%1").arg(i + 1),
+                          QRect(10 + (i % 10) * 38, 100 + (i / 10) * 30 + (i % 3) * 2, 30, 20));
+        QCoreApplication::processEvents();
+        qApp->installEventFilter(&painted);
+        f.Sel()->SetSelection(grid);
+        QCoreApplication::processEvents();
+        qApp->removeEventFilter(&painted);
+        for (TControl* c : grid) {
+            QVERIFY(painted.Painted.contains(c));
+            for (THandlePosition p : AllHandlePositions)
+                if (IsCorner(p))
+                    QVERIFY(painted.Painted.contains(f.Sel()->ItemOf(c)->Point(p)));
+        }
+        QVERIFY(!painted.Painted.contains(a)); // far from every mark
     }
 
     void resizeByHandles_data() {
