@@ -1,14 +1,11 @@
 #include "core/Graphics.h"
 
+#include "core/IdentTable.h"
+
 #include <QGuiApplication>
 #include <QPalette>
 
 namespace {
-
-struct TIdentEntry {
-    qint32 Value;
-    const char* Ident;
-};
 
 constexpr qint32 sys(int index) {
     return Graphics::clSystemColor | index;
@@ -72,15 +69,6 @@ const TIdentEntry Cursors[] = {
     {-8, "crSizeNWSE"},  {-9, "crSizeWE"},     {-10, "crUpArrow"}, {-15, "crVSplit"},  {-11, "crHourGlass"},
     {-19, "crAppStart"}, {-20, "crHelp"},
 };
-
-QStringList identList(const TIdentEntry* table, size_t count, bool sorted) {
-    QStringList result;
-    for (size_t i = 0; i < count; ++i)
-        result.append(QString::fromLatin1(table[i].Ident));
-    if (sorted)
-        result.sort(Qt::CaseInsensitive);
-    return result;
-}
 
 QColor systemColor(int index) {
     const QPalette pal = QGuiApplication::palette();
@@ -146,45 +134,29 @@ qint32 QColorToColor(const QColor& color) {
 }
 
 const QStringList& ColorIdents() {
-    static const QStringList idents = identList(Colors, std::size(Colors), false);
+    static const QStringList idents = IdentTable::Idents(Colors);
     return idents;
 }
 
 QString ColorToIdent(qint32 color) {
-    for (const TIdentEntry& e : Colors)
-        if (e.Value == color)
-            return QString::fromLatin1(e.Ident);
-    return QString();
+    return IdentTable::ToIdent(Colors, color);
 }
 
 bool IdentToColor(const QString& ident, qint32& color) {
-    for (const TIdentEntry& e : Colors)
-        if (ident.compare(QLatin1String(e.Ident), Qt::CaseInsensitive) == 0) {
-            color = e.Value;
-            return true;
-        }
-    return false;
+    return IdentTable::FromIdent(Colors, ident, color);
 }
 
 const QStringList& CursorIdents() {
-    static const QStringList idents = identList(Cursors, std::size(Cursors), true);
+    static const QStringList idents = IdentTable::Idents(Cursors, true);
     return idents;
 }
 
 QString CursorToIdent(int cursor) {
-    for (const TIdentEntry& e : Cursors)
-        if (e.Value == cursor)
-            return QString::fromLatin1(e.Ident);
-    return QString();
+    return IdentTable::ToIdent(Cursors, cursor);
 }
 
 bool IdentToCursor(const QString& ident, int& cursor) {
-    for (const TIdentEntry& e : Cursors)
-        if (ident.compare(QLatin1String(e.Ident), Qt::CaseInsensitive) == 0) {
-            cursor = e.Value;
-            return true;
-        }
-    return false;
+    return IdentTable::FromIdent(Cursors, ident, cursor);
 }
 
 Qt::CursorShape CursorToShape(int cursor) {

@@ -19,6 +19,18 @@ struct Registry {
         storage.push_back(std::make_unique<TTypeInfo>(std::move(info)));
         return storage.back().get();
     }
+
+    // The type registered under that name; the first call for a name registers what make() describes.
+    template <class Make> const TTypeInfo* Named(const QString& name, Make make) {
+        QMutexLocker lock(&mutex);
+        if (const TTypeInfo* known = byName.value(name))
+            return known;
+        TTypeInfo info = make();
+        info.Name = name;
+        const TTypeInfo* added = Add(std::move(info));
+        byName.insert(name, added);
+        return added;
+    }
 };
 
 Registry& registry() {
@@ -54,18 +66,13 @@ qint64 TTypeInfo::EnumValue(const QString& name) const {
 namespace TypeInfo {
 
 const TTypeInfo* RegisterOrdinalType(const QString& name, TTypeKind kind, qint64 minValue, qint64 maxValue) {
-    Registry& r = registry();
-    QMutexLocker lock(&r.mutex);
-    if (const TTypeInfo* known = r.byName.value(name))
-        return known;
-    TTypeInfo info;
-    info.Kind = kind;
-    info.Name = name;
-    info.MinValue = minValue;
-    info.MaxValue = maxValue;
-    const TTypeInfo* added = r.Add(std::move(info));
-    r.byName.insert(name, added);
-    return added;
+    return registry().Named(name, [&] {
+        TTypeInfo info;
+        info.Kind = kind;
+        info.MinValue = minValue;
+        info.MaxValue = maxValue;
+        return info;
+    });
 }
 
 const TTypeInfo* RegisterTypeAlias(const QString& name, TTypeKind kind) {
@@ -88,17 +95,12 @@ const TTypeInfo* RegisterTypeAlias(const QString& name, TTypeKind kind) {
 }
 
 const TTypeInfo* RegisterFloatType(const QString& name, TFloatType floatType) {
-    Registry& r = registry();
-    QMutexLocker lock(&r.mutex);
-    if (const TTypeInfo* known = r.byName.value(name))
-        return known;
-    TTypeInfo info;
-    info.Kind = TTypeKind::tkFloat;
-    info.Name = name;
-    info.FloatType = floatType;
-    const TTypeInfo* added = r.Add(std::move(info));
-    r.byName.insert(name, added);
-    return added;
+    return registry().Named(name, [&] {
+        TTypeInfo info;
+        info.Kind = TTypeKind::tkFloat;
+        info.FloatType = floatType;
+        return info;
+    });
 }
 
 const TTypeInfo* Find(const QString& name) {
@@ -118,42 +120,21 @@ const TTypeInfo* Find(const QString& name) {
 }
 
 const TTypeInfo* ForEnum(const QMetaEnum& metaEnum) {
-    Registry& r = registry();
-    const QString name = enumKey(metaEnum);
-    {
-        QMutexLocker lock(&r.mutex);
-        if (const TTypeInfo* known = r.byName.value(name))
-            return known;
-    }
-    TTypeInfo info;
-    info.Kind = TTypeKind::tkEnumeration;
-    if (metaEnum.isFlag()) {
-        // The element type of a set: ordinals are bit indexes, named after the bit values.
-        info.Name = name;
-        for (int bit = 0; bit < 32; ++bit) {
-            const char* key = metaEnum.valueToKey(1 << bit);
+    return registry().Named(enumKey(metaEnum), [&] {
+        TTypeInfo info;
+        info.Kind = TTypeKind::tkEnumeration;
+        // The element type of a set has bit indexes for ordinals, named after the bit values.
+        const bool bits = metaEnum.isFlag();
+        for (int i = 0; !bits || i < 32; ++i) {
+            const char* key = metaEnum.valueToKey(bits ? 1 << i : i);
             if (!key)
                 break;
             info.EnumNames.append(QString::fromLatin1(key));
         }
-    } else {
-        info.Name = name;
-        for (int value = 0;; ++value) {
-            const char* key = metaEnum.valueToKey(value);
-            if (!key)
-                break;
-            info.EnumNames.append(QString::fromLatin1(key));
-        }
-    }
-    info.MinValue = 0;
-    info.MaxValue = info.EnumNames.size() - 1;
-    QMutexLocker lock(&r.mutex);
-    if (const TTypeInfo* known = r.byName.value(info.Name))
-        return known;
-    const QString key = info.Name;
-    const TTypeInfo* added = r.Add(std::move(info));
-    r.byName.insert(key, added);
-    return added;
+        info.MinValue = 0;
+        info.MaxValue = info.EnumNames.size() - 1;
+        return info;
+    });
 }
 
 const TTypeInfo* ForSet(const QMetaEnum& metaEnum) {
@@ -195,67 +176,19 @@ const TTypeInfo* ForClass(const QMetaObject* metaObject) {
     return added;
 }
 
-const TTypeInfo* Integer() {
-    static const TTypeInfo* t = RegisterTypeAlias(QStringLiteral("Integer"), TTypeKind::tkInteger);
-    return t;
-}
-const TTypeInfo* Byte() {
-    static const TTypeInfo* t = makeOrdinal("Byte", TTypeKind::tkInteger, 0, 255);
-    return t;
-}
-const TTypeInfo* Word() {
-    static const TTypeInfo* t = makeOrdinal("Word", TTypeKind::tkInteger, 0, 65535);
-    return t;
-}
-const TTypeInfo* Cardinal() {
-    static const TTypeInfo* t = makeOrdinal("Cardinal", TTypeKind::tkInteger, 0, 4294967295LL);
-    return t;
-}
-const TTypeInfo* Int64() {
-    static const TTypeInfo* t = RegisterTypeAlias(QStringLiteral("Int64"), TTypeKind::tkInt64);
-    return t;
-}
 const TTypeInfo* Boolean() {
-    static const TTypeInfo* t = [] {
-        Registry& r = registry();
-        QMutexLocker lock(&r.mutex);
+    static const TTypeInfo* t = registry().Named(QStringLiteral("Boolean"), [] {
         TTypeInfo info;
         info.Kind = TTypeKind::tkEnumeration;
-        info.Name = QStringLiteral("Boolean");
         info.EnumNames = {QStringLiteral("False"), QStringLiteral("True")};
         info.MinValue = 0;
         info.MaxValue = 1;
-        const TTypeInfo* added = r.Add(std::move(info));
-        r.byName.insert(added->Name, added);
-        return added;
-    }();
-    return t;
-}
-const TTypeInfo* Char() {
-    static const TTypeInfo* t = RegisterTypeAlias(QStringLiteral("Char"), TTypeKind::tkChar);
-    return t;
-}
-const TTypeInfo* WideChar() {
-    static const TTypeInfo* t = RegisterTypeAlias(QStringLiteral("WideChar"), TTypeKind::tkWChar);
-    return t;
-}
-const TTypeInfo* String() {
-    static const TTypeInfo* t = RegisterTypeAlias(QStringLiteral("string"), TTypeKind::tkLString);
-    return t;
-}
-const TTypeInfo* Double() {
-    static const TTypeInfo* t = RegisterFloatType(QStringLiteral("Double"), TFloatType::ftDouble);
-    return t;
-}
-const TTypeInfo* Single() {
-    static const TTypeInfo* t = RegisterFloatType(QStringLiteral("Single"), TFloatType::ftSingle);
-    return t;
-}
-const TTypeInfo* Variant() {
-    static const TTypeInfo* t = RegisterTypeAlias(QStringLiteral("Variant"), TTypeKind::tkVariant);
+        return info;
+    });
     return t;
 }
 
+// The built-in types, each registered once on first use.
 #define KVD_ALIAS(fn, text, kind)                                                                            \
     const TTypeInfo* fn() {                                                                                  \
         static const TTypeInfo* t = RegisterTypeAlias(QStringLiteral(text), kind);                           \
@@ -266,6 +199,25 @@ const TTypeInfo* Variant() {
         static const TTypeInfo* t = makeOrdinal(text, TTypeKind::tkInteger, lo, hi);                         \
         return t;                                                                                            \
     }
+#define KVD_FLOAT(fn, text, floatType)                                                                       \
+    const TTypeInfo* fn() {                                                                                  \
+        static const TTypeInfo* t = RegisterFloatType(QStringLiteral(text), floatType);                      \
+        return t;                                                                                            \
+    }
+KVD_ALIAS(Integer, "Integer", TTypeKind::tkInteger)
+KVD_ORDINAL(Byte, "Byte", 0, 255)
+KVD_ORDINAL(Word, "Word", 0, 65535)
+KVD_ORDINAL(Cardinal, "Cardinal", 0, 4294967295LL)
+KVD_ALIAS(Int64, "Int64", TTypeKind::tkInt64)
+KVD_ALIAS(Char, "Char", TTypeKind::tkChar)
+KVD_ALIAS(WideChar, "WideChar", TTypeKind::tkWChar)
+KVD_ALIAS(String, "string", TTypeKind::tkLString)
+KVD_FLOAT(Double, "Double", TFloatType::ftDouble)
+KVD_FLOAT(Single, "Single", TFloatType::ftSingle)
+KVD_ALIAS(Variant, "Variant", TTypeKind::tkVariant)
+KVD_FLOAT(TDate, "TDate", TFloatType::ftDouble)
+KVD_FLOAT(TTime, "TTime", TFloatType::ftDouble)
+KVD_FLOAT(TDateTime, "TDateTime", TFloatType::ftDouble)
 KVD_ALIAS(TCaption, "TCaption", TTypeKind::tkLString)
 KVD_ALIAS(TComponentName, "TComponentName", TTypeKind::tkLString)
 KVD_ALIAS(TFontName, "TFontName", TTypeKind::tkLString)
@@ -280,18 +232,6 @@ KVD_ORDINAL(TFontCharset, "TFontCharset", 0, 255)
 KVD_ORDINAL(THelpContext, "THelpContext", -2147483647LL - 1, 2147483647LL)
 #undef KVD_ALIAS
 #undef KVD_ORDINAL
-
-const TTypeInfo* TDate() {
-    static const TTypeInfo* t = RegisterFloatType(QStringLiteral("TDate"), TFloatType::ftDouble);
-    return t;
-}
-const TTypeInfo* TTime() {
-    static const TTypeInfo* t = RegisterFloatType(QStringLiteral("TTime"), TFloatType::ftDouble);
-    return t;
-}
-const TTypeInfo* TDateTime() {
-    static const TTypeInfo* t = RegisterFloatType(QStringLiteral("TDateTime"), TFloatType::ftDouble);
-    return t;
-}
+#undef KVD_FLOAT
 
 } // namespace TypeInfo

@@ -139,13 +139,7 @@ void TELPropEditor::SetObjectValue(QObject* value) {
 // --- ordinal editors -----------------------------------------------------------------------------------
 
 bool TELOrdinalPropEditor::AllEqual() {
-    if (PropCount() <= 1)
-        return true;
-    const qint64 first = GetOrdValue(0);
-    for (int i = 1; i < PropCount(); ++i)
-        if (GetOrdValue(i) != first)
-            return false;
-    return true;
+    return AllValuesEqual([this](int i) { return GetOrdValue(i); });
 }
 
 QString TELIntegerPropEditor::GetValue() {
@@ -239,11 +233,7 @@ void TELFloatPropEditor::SetValue(const QString& value) {
 }
 
 bool TELFloatPropEditor::AllEqual() {
-    const double first = GetFloatValue(0);
-    for (int i = 1; i < PropCount(); ++i)
-        if (GetFloatValue(i) != first)
-            return false;
-    return true;
+    return AllValuesEqual([this](int i) { return GetFloatValue(i); });
 }
 
 QString TELStringPropEditor::GetValue() {
@@ -255,11 +245,7 @@ void TELStringPropEditor::SetValue(const QString& value) {
 }
 
 bool TELStringPropEditor::AllEqual() {
-    const QString first = GetStrValue(0);
-    for (int i = 1; i < PropCount(); ++i)
-        if (GetStrValue(i) != first)
-            return false;
-    return true;
+    return AllValuesEqual([this](int i) { return GetStrValue(i); });
 }
 
 TELPropAttrs TELCaptionPropEditor::GetAttrs() {
@@ -275,11 +261,7 @@ void TELInt64PropEditor::SetValue(const QString& value) {
 }
 
 bool TELInt64PropEditor::AllEqual() {
-    const qint64 first = GetInt64Value(0);
-    for (int i = 1; i < PropCount(); ++i)
-        if (GetInt64Value(i) != first)
-            return false;
-    return true;
+    return AllValuesEqual([this](int i) { return GetInt64Value(i); });
 }
 
 // --- sets ------------------------------------------------------------------------------------------------
@@ -334,11 +316,7 @@ void TELSetElemPropEditor::GetValues(QStringList& values) {
 
 bool TELSetElemPropEditor::AllEqual() {
     const qint64 bit = qint64(1) << m_element;
-    const bool first = GetOrdValue(0) & bit;
-    for (int i = 1; i < PropCount(); ++i)
-        if (bool(GetOrdValue(i) & bit) != first)
-            return false;
-    return true;
+    return AllValuesEqual([this, bit](int i) { return bool(GetOrdValue(i) & bit); });
 }
 
 // --- classes ---------------------------------------------------------------------------------------------

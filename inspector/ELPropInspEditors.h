@@ -113,6 +113,16 @@ protected:
     // Nested editors copy their parent's pairs.
     explicit TELPropEditor(const TELPropEditor* parent);
     void Modified();
+    // True when valueOf(i) gives the same for every edited object i.
+    template <class ValueOf> bool AllValuesEqual(ValueOf valueOf) const {
+        if (PropCount() <= 1)
+            return true;
+        const auto first = valueOf(0);
+        for (int i = 1; i < PropCount(); ++i)
+            if (valueOf(i) != first)
+                return false;
+        return true;
+    }
 
 private:
     struct TPropEntry {

@@ -234,24 +234,6 @@ void TELColorPropEditor::DrawValue(const QString& value, QPainter* canvas, const
 // --- cursors
 // ---------------------------------------------------------------------------------------------------
 
-QString TELCursorPropEditor::GetValue() {
-    const int cursor = int(GetOrdValue());
-    const QString ident = Graphics::CursorToIdent(cursor);
-    return ident.isEmpty() ? QString::number(cursor) : ident;
-}
-
-void TELCursorPropEditor::SetValue(const QString& value) {
-    int cursor = 0;
-    if (Graphics::IdentToCursor(value.trimmed(), cursor))
-        SetOrdValue(cursor);
-    else
-        TELIntegerPropEditor::SetValue(value);
-}
-
-void TELCursorPropEditor::GetValues(QStringList& values) {
-    values.append(Graphics::CursorIdents());
-}
-
 void TELCursorPropEditor::MeasureHeight(const QString&, QPainter* canvas, int& height) {
     height = qMax(textHeight(canvas), CursorSize + 4);
 }
@@ -274,24 +256,6 @@ void TELCursorPropEditor::DrawValue(const QString& value, QPainter* canvas, cons
 
 // --- fonts
 // ------------------------------------------------------------------------------------------------------
-
-QString TELFontCharsetPropEditor::GetValue() {
-    const int charset = int(GetOrdValue());
-    const QString ident = ELTables::CharsetToIdent(charset);
-    return ident.isEmpty() ? QString::number(charset) : ident;
-}
-
-void TELFontCharsetPropEditor::SetValue(const QString& value) {
-    int charset = 0;
-    if (ELTables::IdentToCharset(value.trimmed(), charset))
-        SetOrdValue(charset);
-    else
-        TELIntegerPropEditor::SetValue(value);
-}
-
-void TELFontCharsetPropEditor::GetValues(QStringList& values) {
-    values.append(ELTables::CharsetIdents());
-}
 
 void TELFontNamePropEditor::GetValues(QStringList& values) {
     values.append(QFontDatabase::families());

@@ -69,11 +69,7 @@ void TELComponentPropEditor::GetSubProps(const TELGetEditorClassFunc& getEditorC
 }
 
 bool TELComponentPropEditor::AllEqual() {
-    QObject* first = GetObjectValue(0);
-    for (int i = 1; i < PropCount(); ++i)
-        if (GetObjectValue(i) != first)
-            return false;
-    return true;
+    return AllValuesEqual([this](int i) { return GetObjectValue(i); });
 }
 
 // --- variants
@@ -134,11 +130,7 @@ void TELVariantTypePropEditor::GetValues(QStringList& values) {
 }
 
 bool TELVariantTypePropEditor::AllEqual() {
-    const ELTables::TVarType first = ELTables::VarTypeOf(GetVarValue(0));
-    for (int i = 1; i < PropCount(); ++i)
-        if (ELTables::VarTypeOf(GetVarValue(i)) != first)
-            return false;
-    return true;
+    return AllValuesEqual([this](int i) { return ELTables::VarTypeOf(GetVarValue(i)); });
 }
 
 // --- modal results and shortcuts

@@ -1,6 +1,7 @@
 #include "inspector/ELPropInspTables.h"
 
 #include "core/Exceptions.h"
+#include "core/IdentTable.h"
 
 #include <QDir>
 #include <QKeySequence>
@@ -10,12 +11,7 @@
 
 namespace {
 
-struct TCharsetEntry {
-    int Value;
-    const char* Ident;
-};
-
-const TCharsetEntry Charsets[] = {
+const TIdentEntry Charsets[] = {
     {0, "ANSI_CHARSET"},      {1, "DEFAULT_CHARSET"},    {2, "SYMBOL_CHARSET"},
     {77, "MAC_CHARSET"},      {128, "SHIFTJIS_CHARSET"}, {129, "HANGEUL_CHARSET"},
     {130, "JOHAB_CHARSET"},   {134, "GB2312_CHARSET"},   {136, "CHINESEBIG5_CHARSET"},
@@ -80,29 +76,16 @@ bool inRange(qint64 v, qint64 lo, qint64 hi) {
 namespace ELTables {
 
 const QStringList& CharsetIdents() {
-    static const QStringList idents = [] {
-        QStringList result;
-        for (const TCharsetEntry& e : Charsets)
-            result.append(QString::fromLatin1(e.Ident));
-        return result;
-    }();
+    static const QStringList idents = IdentTable::Idents(Charsets);
     return idents;
 }
 
 QString CharsetToIdent(int charset) {
-    for (const TCharsetEntry& e : Charsets)
-        if (e.Value == charset)
-            return QString::fromLatin1(e.Ident);
-    return QString();
+    return IdentTable::ToIdent(Charsets, charset);
 }
 
 bool IdentToCharset(const QString& ident, int& charset) {
-    for (const TCharsetEntry& e : Charsets)
-        if (ident.compare(QLatin1String(e.Ident), Qt::CaseInsensitive) == 0) {
-            charset = e.Value;
-            return true;
-        }
-    return false;
+    return IdentTable::FromIdent(Charsets, ident, charset);
 }
 
 QStringList ImeNames() {

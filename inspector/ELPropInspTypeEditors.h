@@ -3,6 +3,7 @@
 // dates and times, colours, cursors, fonts and their parts, modal results, pen and brush styles, tab
 // orders, shortcuts and string lists.
 
+#include "core/Graphics.h"
 #include "inspector/ELPropInspEditors.h"
 #include "inspector/ELPropInspTables.h"
 
@@ -84,28 +85,46 @@ public:
     void DrawValue(const QString& value, QPainter* canvas, const QRect& rect, bool selected) override;
 };
 
-class TELCursorPropEditor : public TELIntegerPropEditor {
+// An integer whose values have names (cursors, character sets): a named value is shown and may be typed
+// as its name, any other as its number; the names make the value list.
+template <QString (*ToIdent)(int), bool (*FromIdent)(const QString&, int&), const QStringList& (*Idents)()>
+class TELNamedIntegerPropEditor : public TELIntegerPropEditor {
 public:
     using TELIntegerPropEditor::TELIntegerPropEditor;
+    QString GetValue() override {
+        const int value = int(GetOrdValue());
+        const QString ident = ToIdent(value);
+        return ident.isEmpty() ? QString::number(value) : ident;
+    }
+    void SetValue(const QString& value) override {
+        int named = 0;
+        if (FromIdent(value.trimmed(), named))
+            SetOrdValue(named);
+        else
+            TELIntegerPropEditor::SetValue(value);
+    }
+    void GetValues(QStringList& values) override { values.append(Idents()); }
+};
+
+class TELCursorPropEditor : public TELNamedIntegerPropEditor<Graphics::CursorToIdent, Graphics::IdentToCursor,
+                                                             Graphics::CursorIdents> {
+public:
+    using TELNamedIntegerPropEditor::TELNamedIntegerPropEditor;
     static constexpr int CursorSize = 32;
     TELPropAttrs GetAttrs() override {
         return peValueList | peSortedValues | peMultiSelect | peOwnerDrawValues;
     }
-    QString GetValue() override;
-    void SetValue(const QString& value) override;
-    void GetValues(QStringList& values) override;
     void MeasureHeight(const QString& value, QPainter* canvas, int& height) override;
     void MeasureWidth(const QString& value, QPainter* canvas, int& width) override;
     void DrawValue(const QString& value, QPainter* canvas, const QRect& rect, bool selected) override;
 };
 
-class TELFontCharsetPropEditor : public TELIntegerPropEditor {
+class TELFontCharsetPropEditor
+    : public TELNamedIntegerPropEditor<ELTables::CharsetToIdent, ELTables::IdentToCharset,
+                                       ELTables::CharsetIdents> {
 public:
-    using TELIntegerPropEditor::TELIntegerPropEditor;
+    using TELNamedIntegerPropEditor::TELNamedIntegerPropEditor;
     TELPropAttrs GetAttrs() override { return peValueList | peSortedValues | peMultiSelect; }
-    QString GetValue() override;
-    void SetValue(const QString& value) override;
-    void GetValues(QStringList& values) override;
 };
 
 class TELFontNamePropEditor : public TELStringPropEditor {
