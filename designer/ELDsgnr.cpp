@@ -82,26 +82,26 @@ void TELCustomDesigner::Deactivate() {
     m_active = false;
 }
 
+void TELCustomDesigner::WatchControl(TControl* value, QMetaObject::Connection& watch) {
+    QObject::disconnect(watch);
+    if (value)
+        watch = connect(value, &TControl::Destroying, this, [this](TControl* c) { ComponentDestroying(c); });
+}
+
 void TELCustomDesigner::SetDesignControl(TControl* value) {
     if (value == m_designControl)
         return;
     CheckInactive();
-    QObject::disconnect(m_controlWatch);
     m_designControl = value;
-    if (value)
-        m_controlWatch =
-            connect(value, &TControl::Destroying, this, [this](TControl* c) { ComponentDestroying(c); });
+    WatchControl(value, m_controlWatch);
 }
 
 void TELCustomDesigner::SetDesignPanel(TELCustomDesignPanel* value) {
     if (value == m_designPanel)
         return;
     CheckInactive();
-    QObject::disconnect(m_panelWatch);
     m_designPanel = value;
-    if (value)
-        m_panelWatch =
-            connect(value, &TControl::Destroying, this, [this](TControl* c) { ComponentDestroying(c); });
+    WatchControl(value, m_panelWatch);
 }
 
 void TELCustomDesigner::SetPopupMenu(QMenu* value) {

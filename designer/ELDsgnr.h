@@ -275,6 +275,8 @@ public:
 
     // A component the designer refers to is being destroyed (the free notification).
     void ComponentDestroying(QObject* component);
+    // Replaces the connection that reports a watched control's destruction.
+    void WatchControl(TControl* value, QMetaObject::Connection& watch);
 
 private:
     friend class TELDesignerGrid;

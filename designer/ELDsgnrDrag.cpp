@@ -41,14 +41,6 @@ TDEngCanvas::TDEngCanvas(QWidget* container) : QWidget(nullptr) {
     show();
 }
 
-void TDEngCanvas::DrawOutline(const TDRect& rect) {
-    Toggle({rect, false});
-}
-
-void TDEngCanvas::DrawBand(const TDRect& rect) {
-    Toggle({rect, true});
-}
-
 void TDEngCanvas::Toggle(const Figure& figure) {
     const qsizetype index = m_figures.indexOf(figure);
     if (index >= 0)
@@ -114,7 +106,8 @@ void TDEng::TDrag::Begin(const QPoint& globalPos) {
     m_startPoint = SnapPoint(globalPos);
     m_eng.m_root->grabMouse();
     m_lastPoint = m_startPoint;
-    Started(ToContainer(m_startPoint));
+    m_startPos = ToContainer(m_startPoint);
+    Show(m_startPos);
 }
 
 void TDEng::TDrag::Move(const QPoint& globalPos) {
@@ -127,16 +120,40 @@ void TDEng::TDrag::Move(const QPoint& globalPos) {
     const QPoint p = SnapPoint(globalPos);
     if (p == m_lastPoint)
         return;
-    Moved(ToContainer(p));
+    m_pointerMoved = true;
+    m_eng.m_hint->Hide();
+    Show(ToContainer(p));
     m_lastPoint = p;
 }
 
 void TDEng::TDrag::Commit(const QPoint& globalPos) {
+    m_eng.m_hint->Hide();
+    Erase();
     Committed(ToContainer(SnapPoint(globalPos)));
 }
 
 void TDEng::TDrag::Cancel() {
-    Cancelled();
+    m_eng.m_hint->Hide();
+    Erase();
+}
+
+void TDEng::TDrag::Show(const QPoint& pos) {
+    Erase();
+    m_drawn = Figures(pos);
+    if (!m_drawn.isEmpty())
+        if (TDEngCanvas* canvas = DrawingCanvas())
+            for (const TFigure& figure : std::as_const(m_drawn))
+                canvas->Toggle(figure);
+    const QString text = HintText(pos);
+    if (!text.isEmpty())
+        m_eng.ShowDragHint(text);
+}
+
+void TDEng::TDrag::Erase() {
+    if (m_canvas)
+        for (const TFigure& figure : std::as_const(m_drawn))
+            m_canvas->Toggle(figure);
+    m_drawn.clear();
 }
 
 QPoint TDEng::TDrag::SnapPoint(const QPoint& raw) const {
@@ -170,16 +187,6 @@ TDEngCanvas* TDEng::TDrag::DrawingCanvas() {
         m_canvas = new TDEngCanvas(m_container);
     }
     return m_canvas;
-}
-
-void TDEng::TDrag::DrawOutline(const TDRect& rect) {
-    if (TDEngCanvas* canvas = DrawingCanvas())
-        canvas->DrawOutline(rect);
-}
-
-void TDEng::TDrag::DrawBand(const TDRect& rect) {
-    if (TDEngCanvas* canvas = DrawingCanvas())
-        canvas->DrawBand(rect);
 }
 
 // --- the engine's side -------------------------------------------------------------------------------------
@@ -216,19 +223,8 @@ void TDEng::ShowDragHint(const QString& text) {
 
 // --- move --------------------------------------------------------------------------------------------------
 
-void TDEng::TMoveDrag::Draw() {
-    for (const Entry& e : m_entries)
-        if (e.Control && !(e.Control->DesignLocks() & dlMove))
-            DrawOutline(shifted(e.Bounds, m_offset));
-}
-
-void TDEng::TMoveDrag::ShowHint() {
-    if (m_eng.m_designer->ShowingHints() & htMove)
-        m_eng.ShowDragHint(
-            QStringLiteral("%1, %2").arg(m_minLeft + m_offset.x()).arg(m_minTop + m_offset.y()));
-}
-
-void TDEng::TMoveDrag::Started(const QPoint& pos) {
+TDEng::TMoveDrag::TMoveDrag(TDEng& engine, QWidget* container, const TDragOptions& options)
+    : TDrag(engine, container, options) {
     TELDesignerSelectedControls* selection = m_eng.m_selection;
     for (int i = 0; i < selection->Count(); ++i) {
         TControl* c = selection->Items(i);
@@ -236,24 +232,25 @@ void TDEng::TMoveDrag::Started(const QPoint& pos) {
         m_minLeft = std::min(m_minLeft, c->Left());
         m_minTop = std::min(m_minTop, c->Top());
     }
-    m_start = pos;
-    m_offset = QPoint();
-    Draw();
-    ShowHint();
 }
 
-void TDEng::TMoveDrag::Moved(const QPoint& pos) {
-    m_eng.m_hint->Hide();
-    Draw();
-    m_offset = pos - m_start;
-    Draw();
-    ShowHint();
+QList<TDEng::TDrag::TFigure> TDEng::TMoveDrag::Figures(const QPoint& pos) const {
+    QList<TFigure> figures;
+    for (const Entry& e : m_entries)
+        if (e.Control && !(e.Control->DesignLocks() & dlMove))
+            figures.append({shifted(e.Bounds, pos - StartPos())});
+    return figures;
+}
+
+QString TDEng::TMoveDrag::HintText(const QPoint& pos) const {
+    if (!(m_eng.m_designer->ShowingHints() & htMove))
+        return {};
+    const QPoint offset = pos - StartPos();
+    return QStringLiteral("%1, %2").arg(m_minLeft + offset.x()).arg(m_minTop + offset.y());
 }
 
 void TDEng::TMoveDrag::Committed(const QPoint& pos) {
-    m_eng.m_hint->Hide();
-    Draw();
-    const QPoint offset = pos - m_start;
+    const QPoint offset = pos - StartPos();
     if (offset == QPoint(0, 0))
         return;
     for (const Entry& e : m_entries)
@@ -263,59 +260,43 @@ void TDEng::TMoveDrag::Committed(const QPoint& pos) {
     m_eng.NotifyModified();
 }
 
-void TDEng::TMoveDrag::Cancelled() {
-    m_eng.m_hint->Hide();
-    Draw();
-}
-
 // --- resize ------------------------------------------------------------------------------------------------
 
 TDEng::TResizeDrag::TResizeDrag(TDEng& engine, TControl* control, THandlePosition handle,
                                 const TDragOptions& options)
     : TDrag(engine, control->parentWidget(), options), m_control(control), m_handle(handle) {}
 
-TDRect TDEng::TResizeDrag::NewRect() const {
+TDRect TDEng::TResizeDrag::NewRect(const QPoint& pos) const {
+    const QPoint offset = pos - StartPos();
     TDRect r = TDRect::FromQRect(m_control->BoundsRect());
     const THandleEdges edges = EdgesOf(m_handle);
     if (edges.Left)
-        r.left += m_offset.x();
+        r.left += offset.x();
     if (edges.Top)
-        r.top += m_offset.y();
+        r.top += offset.y();
     if (edges.Right)
-        r.right += m_offset.x();
+        r.right += offset.x();
     if (edges.Bottom)
-        r.bottom += m_offset.y();
+        r.bottom += offset.y();
     return r.Normalized();
 }
 
-void TDEng::TResizeDrag::ShowHint() {
-    if (m_eng.m_designer->ShowingHints() & htSize)
-        m_eng.ShowDragHint(sizeText(NewRect()));
-}
-
-void TDEng::TResizeDrag::Started(const QPoint& pos) {
-    m_start = pos;
-    DrawOutline(NewRect());
-    ShowHint();
-}
-
-void TDEng::TResizeDrag::Moved(const QPoint& pos) {
+QList<TDEng::TDrag::TFigure> TDEng::TResizeDrag::Figures(const QPoint& pos) const {
     if (!m_control)
-        return;
-    m_eng.m_hint->Hide();
-    DrawOutline(NewRect());
-    m_offset = pos - m_start;
-    DrawOutline(NewRect());
-    ShowHint();
+        return {};
+    return {{NewRect(pos)}};
+}
+
+QString TDEng::TResizeDrag::HintText(const QPoint& pos) const {
+    if (!m_control || !(m_eng.m_designer->ShowingHints() & htSize))
+        return {};
+    return sizeText(NewRect(pos));
 }
 
 void TDEng::TResizeDrag::Committed(const QPoint& pos) {
-    m_eng.m_hint->Hide();
     if (!m_control)
         return;
-    DrawOutline(NewRect());
-    m_offset = pos - m_start;
-    const TDRect r = NewRect();
+    const TDRect r = NewRect(pos);
     if (r == TDRect::FromQRect(m_control->BoundsRect()))
         return;
     m_control->SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
@@ -323,40 +304,22 @@ void TDEng::TResizeDrag::Committed(const QPoint& pos) {
     m_eng.NotifyModified();
 }
 
-void TDEng::TResizeDrag::Cancelled() {
-    m_eng.m_hint->Hide();
-    if (m_control)
-        DrawOutline(NewRect());
-}
-
 // --- rubber band -------------------------------------------------------------------------------------------
 
-TDRect TDEng::TBandDrag::Band() const {
-    return {std::min(m_current.x(), m_start.x()), std::min(m_current.y(), m_start.y()),
-            std::max(m_current.x(), m_start.x()), std::max(m_current.y(), m_start.y())};
+TDRect TDEng::TBandDrag::Band(const QPoint& pos) const {
+    const QPoint start = StartPos();
+    return {std::min(pos.x(), start.x()), std::min(pos.y(), start.y()), std::max(pos.x(), start.x()),
+            std::max(pos.y(), start.y())};
 }
 
-void TDEng::TBandDrag::Erase() {
-    if (m_drawn)
-        DrawBand(Band());
-}
-
-void TDEng::TBandDrag::Started(const QPoint& pos) {
-    // The band is drawn once the pointer moves: a band of one point shows nothing worth a picture.
-    m_current = m_start = pos;
-}
-
-void TDEng::TBandDrag::Moved(const QPoint& pos) {
-    Erase();
-    m_current = pos;
-    DrawBand(Band());
-    m_drawn = true;
+QList<TDEng::TDrag::TFigure> TDEng::TBandDrag::Figures(const QPoint& pos) const {
+    if (!PointerMoved())
+        return {};
+    return {{Band(pos), true}};
 }
 
 void TDEng::TBandDrag::Committed(const QPoint& pos) {
-    Erase();
-    m_current = pos;
-    const TDRect band = Band();
+    const TDRect band = Band(pos);
     auto* container = qobject_cast<TControl*>(Container());
     TELDesignerSelectedControls* selection = m_eng.m_selection;
     selection->Batch([&] {
@@ -374,51 +337,35 @@ void TDEng::TBandDrag::Committed(const QPoint& pos) {
     });
 }
 
-void TDEng::TBandDrag::Cancelled() {
-    Erase();
-}
-
 // --- insertion ---------------------------------------------------------------------------------------------
 
 TDEng::TInsertDrag::TInsertDrag(TDEng& engine, const TControlClass* controlClass, TControl* container,
                                 const TDragOptions& options)
     : TDrag(engine, container, options), m_class(controlClass), m_target(container) {}
 
-TDRect TDEng::TInsertDrag::Rect() const {
-    TDRect r =
-        TDRect{m_start.x(), m_start.y(), m_start.x() + m_offset.x(), m_start.y() + m_offset.y()}.Normalized();
+TDRect TDEng::TInsertDrag::Rect(const QPoint& pos) const {
+    const QPoint start = StartPos();
+    TDRect r = TDRect{start.x(), start.y(), pos.x(), pos.y()}.Normalized();
     ++r.right;
     ++r.bottom;
     return r;
 }
 
-void TDEng::TInsertDrag::Erase() {
-    m_eng.m_hint->Hide();
-    if (m_drawn)
-        DrawOutline(Rect());
+// Nothing shows until the pointer moves.
+QList<TDEng::TDrag::TFigure> TDEng::TInsertDrag::Figures(const QPoint& pos) const {
+    if (!PointerMoved())
+        return {};
+    return {{Rect(pos)}};
 }
 
-void TDEng::TInsertDrag::Started(const QPoint& pos) {
-    m_start = pos;
-}
-
-void TDEng::TInsertDrag::Moved(const QPoint& pos) {
-    Erase();
-    m_offset = pos - m_start;
-    DrawOutline(Rect());
-    m_drawn = true;
-    if (m_eng.m_designer->ShowingHints() & htInsert)
-        m_eng.ShowDragHint(sizeText(Rect()));
-}
-
-void TDEng::TInsertDrag::Cancelled() {
-    Erase();
+QString TDEng::TInsertDrag::HintText(const QPoint& pos) const {
+    if (!PointerMoved() || !(m_eng.m_designer->ShowingHints() & htInsert))
+        return {};
+    return sizeText(Rect(pos));
 }
 
 void TDEng::TInsertDrag::Committed(const QPoint& pos) {
-    Erase();
-    m_offset = pos - m_start;
-    const TDRect r = Rect();
+    const TDRect r = Rect(pos);
     TControl* container = m_target;
     if (!container)
         return; // the container went away during the drag

@@ -20,6 +20,8 @@ public:
     TDrag& operator=(const TDrag&) = delete;
 
     // Positions are screen positions; the kinds see them snapped and in the container's coordinates.
+    // Begin and every move of the pointer erase the figures drawn last and draw the new ones with their
+    // hint; commit and cancel erase them, and commit then makes the change.
     void Begin(const QPoint& globalPos);
     void Move(const QPoint& globalPos);
     void Commit(const QPoint& globalPos);
@@ -28,14 +30,17 @@ public:
     TDEngCanvas* Canvas() const { return m_canvas; }
 
 protected:
-    virtual void Started(const QPoint& pos) = 0;
-    virtual void Moved(const QPoint& pos) = 0;
+    using TFigure = TDEngCanvas::Figure;
+    // The feedback for the pointer at pos.
+    virtual QList<TFigure> Figures(const QPoint& pos) const = 0;
+    virtual QString HintText(const QPoint&) const { return {}; }
+    // The change the drag makes when it ends at pos.
     virtual void Committed(const QPoint& pos) = 0;
-    virtual void Cancelled() = 0;
 
-    void DrawOutline(const TDRect& rect);
-    void DrawBand(const TDRect& rect);
     QWidget* Container() const { return m_container; }
+    // Where the drag began, in the container's coordinates.
+    QPoint StartPos() const { return m_startPos; }
+    bool PointerMoved() const { return m_pointerMoved; }
 
     TDEng& m_eng;
 
@@ -44,37 +49,38 @@ private:
     QPoint ToContainer(const QPoint& globalPos) const;
     // Lets the surface finish its pending repaints and puts the overlay on the container, once.
     TDEngCanvas* DrawingCanvas();
+    void Show(const QPoint& pos);
+    void Erase();
 
     TDragOptions m_options;
     // Guarded: the drag container, and the overlay on it, may be freed while a drag runs.
     QPointer<QWidget> m_container;
     QPointer<TDEngCanvas> m_canvas;
+    QList<TFigure> m_drawn;
     QRect m_confine;
     QPoint m_startPoint;
     QPoint m_lastPoint;
+    QPoint m_startPos;
+    bool m_pointerMoved = false;
 };
 
 // Moves the selected controls, all siblings, by the same offset.
 class TDEng::TMoveDrag final : public TDEng::TDrag {
 public:
-    using TDrag::TDrag;
+    // The controls are those selected now.
+    TMoveDrag(TDEng& engine, QWidget* container, const TDragOptions& options);
 
 protected:
-    void Started(const QPoint& pos) override;
-    void Moved(const QPoint& pos) override;
+    QList<TFigure> Figures(const QPoint& pos) const override;
+    QString HintText(const QPoint& pos) const override;
     void Committed(const QPoint& pos) override;
-    void Cancelled() override;
 
 private:
     struct Entry {
         TDRect Bounds;
         QPointer<TControl> Control;
     };
-    void Draw();
-    void ShowHint();
     QList<Entry> m_entries;
-    QPoint m_start;
-    QPoint m_offset;
     int m_minLeft = INT_MAX;
     int m_minTop = INT_MAX;
 };
@@ -85,38 +91,29 @@ public:
     TResizeDrag(TDEng& engine, TControl* control, THandlePosition handle, const TDragOptions& options);
 
 protected:
-    void Started(const QPoint& pos) override;
-    void Moved(const QPoint& pos) override;
+    QList<TFigure> Figures(const QPoint& pos) const override;
+    QString HintText(const QPoint& pos) const override;
     void Committed(const QPoint& pos) override;
-    void Cancelled() override;
 
 private:
-    // The control's bounds with the offset added to the edges the handle drags.
-    TDRect NewRect() const;
-    void ShowHint();
+    // The control's bounds with the pointer's offset added to the edges the handle drags.
+    TDRect NewRect(const QPoint& pos) const;
     QPointer<TControl> m_control;
     THandlePosition m_handle;
-    QPoint m_start;
-    QPoint m_offset;
 };
 
-// Selects the children of the container that a band drawn with the mouse touches.
+// Selects the children of the container that a band drawn with the mouse touches. The band shows once
+// the pointer moves: a band of one point is not worth the overlay's picture.
 class TDEng::TBandDrag final : public TDEng::TDrag {
 public:
     using TDrag::TDrag;
 
 protected:
-    void Started(const QPoint& pos) override;
-    void Moved(const QPoint& pos) override;
+    QList<TFigure> Figures(const QPoint& pos) const override;
     void Committed(const QPoint& pos) override;
-    void Cancelled() override;
 
 private:
-    TDRect Band() const;
-    void Erase();
-    QPoint m_start;
-    QPoint m_current;
-    bool m_drawn = false;
+    TDRect Band(const QPoint& pos) const;
 };
 
 // Creates a control of the class the designer asked for, in the rectangle drawn with the mouse.
@@ -126,17 +123,12 @@ public:
                 const TDragOptions& options);
 
 protected:
-    void Started(const QPoint& pos) override;
-    void Moved(const QPoint& pos) override;
+    QList<TFigure> Figures(const QPoint& pos) const override;
+    QString HintText(const QPoint& pos) const override;
     void Committed(const QPoint& pos) override;
-    void Cancelled() override;
 
 private:
-    TDRect Rect() const;
-    void Erase();
+    TDRect Rect(const QPoint& pos) const;
     const TControlClass* m_class;
     QPointer<TControl> m_target;
-    QPoint m_start;
-    QPoint m_offset;
-    bool m_drawn = false;
 };

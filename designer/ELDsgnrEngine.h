@@ -34,21 +34,22 @@ class TDEngCanvas : public QWidget {
     Q_OBJECT
 
 public:
+    // A control's outline, or the rubber band.
+    struct Figure {
+        TDRect Rect;
+        bool Band = false;
+        bool operator==(const Figure&) const = default;
+    };
+
     explicit TDEngCanvas(QWidget* container);
-    void DrawOutline(const TDRect& rect);
-    void DrawBand(const TDRect& rect);
+    // Draws the figure, or erases it when it is there.
+    void Toggle(const Figure& figure);
     int FigureCount() const { return m_figures.size(); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    struct Figure {
-        TDRect Rect;
-        bool Band;
-        bool operator==(const Figure&) const = default;
-    };
-    void Toggle(const Figure& figure);
     static QRect Extent(const Figure& figure);
     QPixmap m_snapshot;
     QList<Figure> m_figures;
