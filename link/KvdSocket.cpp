@@ -5,6 +5,8 @@
 
 #include <QScopeGuard>
 
+#include <algorithm>
+
 #include <arpa/inet.h>
 #include <cerrno>
 #include <chrono>
@@ -272,9 +274,10 @@ void TKvdSocket::Fatal(const QString& message) {
 }
 
 void TKvdSocket::DeliverPacket(const quint8* packet, int areaLength) {
-    if (!Deliverable(packet, areaLength))
+    // A connection given up while its chunk is being handled delivers nothing more.
+    if (!Deliverable(packet, areaLength) || (m_framing && m_framing->Closed))
         return;
-    HandleCut(packet, qMin(int(packet[0]) * SizeUnit(), areaLength));
+    Handle(packet, qMin(int(packet[0]) * SizeUnit(), areaLength));
 }
 
 inline bool TKvdSocket::Deliverable(const quint8* packet, int areaLength) {
@@ -283,10 +286,7 @@ inline bool TKvdSocket::Deliverable(const quint8* packet, int areaLength) {
            quint8(packet[1] - Dromo::MinPacketType) <= Dromo::MaxPacketType - Dromo::MinPacketType;
 }
 
-inline void TKvdSocket::HandleCut(const quint8* packet, int length) {
-    // A connection given up while its chunk is being handled delivers nothing more.
-    if (m_framing && m_framing->Closed)
-        return;
+inline void TKvdSocket::Handle(const quint8* packet, int length) {
     try {
         HandlePacket(TKvdPacket(packet, length));
     } catch (const std::exception& e) {
@@ -326,21 +326,40 @@ void TKvdSocket::ProcessData(const void* data, int length) {
     }
 
     // Whole packets are cut straight from the received bytes; only an incomplete tail is kept.
-    while (remaining > 0) {
-        const int n = input[0] * unit;
-        if (n == 0) {
-            Fatal(QStringLiteral("FATAL: Zero packet len detected!"));
-            return;
-        }
-        if (remaining < n)
-            break;
-        if (Deliverable(input, n))
-            HandleCut(input, n);
-        input += n;
-        remaining -= n;
+    const quint8* const end = input + remaining;
+    const quint8* tail = unit == 4 ? CutWhole<2>(input, end) : CutWhole<0>(input, end);
+    if (!tail) {
+        Fatal(QStringLiteral("FATAL: Zero packet len detected!"));
+        return;
     }
-    if (remaining > 0)
-        m_buffer.Write(input, remaining);
+    if (tail < end)
+        m_buffer.Write(tail, int(end - tail));
+}
+
+template <int Shift> const quint8* TKvdSocket::CutWhole(const quint8* at, const quint8* end) {
+    // Where the next packet starts depends on this one's size byte, so the loop is one chain of
+    // loads. A received chunk sits in the second-level cache at best; fetching the bytes ahead into
+    // the first level keeps each link of that chain short. Each packet asks for four lines a little
+    // ahead, without a branch (prefetching past the chunk is harmless and not worth a test).
+    constexpr quintptr Lead = 512, Span = 256, MaxLead = 2048;
+    quintptr fetched = quintptr(at);
+    static const std::atomic<bool> neverClosed{false};
+    const std::atomic<bool>& closed = m_framing ? m_framing->Closed : neverClosed;
+    while (at < end) {
+        fetched = std::max(fetched, quintptr(at) + Lead);
+        for (quintptr line = 0; line < Span; line += 64)
+            __builtin_prefetch(reinterpret_cast<const void*>(fetched + line));
+        fetched = std::min(fetched + Span, quintptr(at) + MaxLead);
+        const size_t n = size_t(at[0]) << Shift;
+        if (n == 0)
+            return nullptr;
+        if (size_t(end - at) < n)
+            break;
+        if (Deliverable(at, int(n)) && !closed)
+            Handle(at, int(n));
+        at += n;
+    }
+    return at;
 }
 
 void TKvdSocket::DrainBuffer() {

@@ -132,8 +132,11 @@ private:
     void Fatal(const QString& message);
     // The delivery test of DeliverPacket.
     static bool Deliverable(const quint8* packet, int areaLength);
-    // Passes a packet that passed the test to HandlePacket, unless its connection has been given up.
-    void HandleCut(const quint8* packet, int length);
+    // Passes the packet to HandlePacket; an exception escaping the handler is reported.
+    void Handle(const quint8* packet, int length);
+    // Cuts and delivers the whole packets of [at, end) (size byte shifted left by Shift); returns where
+    // the incomplete tail starts, or null at a zero size byte.
+    template <int Shift> const quint8* CutWhole(const quint8* at, const quint8* end);
     std::shared_ptr<TKvdConnection> CurrentConnection() const;
 
     std::shared_ptr<TKvdSocketShared> m_shared;
