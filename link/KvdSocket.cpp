@@ -79,12 +79,14 @@ TKvdSocket::~TKvdSocket() {
     m_active = false;
     CloseSocket();
     DetachReaders();
+    m_writers.JoinAll();
 }
 
 void TKvdSocket::ShutDown() {
     SetActive(false);
     CloseSocket();
     DetachReaders();
+    m_writers.JoinAll();
 }
 
 void TKvdSocket::DetachReaders() {
@@ -196,7 +198,7 @@ int TKvdSocket::OpenSocket() {
         CloseSocket();
         return -1;
     }
-    TKvdSocketWriter::Create(m_shared, connection);
+    m_writers.Start(m_shared, connection);
     TKvdSocketThread::Create(m_shared, connection);
     return fd;
 }

@@ -14,6 +14,7 @@
 // (deleteLater does it safely).
 
 #include "link/KvdSocketBuffer.h"
+#include "link/KvdSocketWriter.h"
 #include "link/KvdTypes.h"
 
 #include <QObject>
@@ -109,8 +110,8 @@ protected:
 
     // Stores Active without running Open or Close (a failed Open puts it back this way).
     void SetActiveDirect(bool value) { m_active = value; }
-    // Takes the link down through Close and detaches every reader thread. A descendant calls it first
-    // in its destructor, so that Close still runs as the descendant's.
+    // Takes the link down through Close, detaches every reader thread and joins every writer thread. A
+    // descendant calls it first in its destructor, so that Close still runs as the descendant's.
     void ShutDown();
 
 private:
@@ -140,6 +141,7 @@ private:
     std::shared_ptr<TKvdConnection> CurrentConnection() const;
 
     std::shared_ptr<TKvdSocketShared> m_shared;
+    TKvdWriterThreads m_writers;
 
     mutable std::mutex m_propsMutex; // Address and Port are read by error reports on the reader thread
     QString m_address;

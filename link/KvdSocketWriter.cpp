@@ -3,9 +3,11 @@
 #include "link/KvdSocket.h"
 #include "link/KvdSocketThread.h"
 
+#include <QScopeGuard>
+
+#include <algorithm>
 #include <cerrno>
 #include <sys/socket.h>
-#include <thread>
 
 bool TKvdOutgoing::Append(const void* data, int length, bool more) {
     {
@@ -21,7 +23,7 @@ bool TKvdOutgoing::Append(const void* data, int length, bool more) {
             m_wake = true;
         }
     }
-    m_changed.notify_one();
+    m_changed.notify_all();
     return !m_overflowed;
 }
 
@@ -30,22 +32,34 @@ void TKvdOutgoing::Finish() {
         std::lock_guard lock(m_mutex);
         m_finishing = true;
     }
-    m_changed.notify_one();
+    m_changed.notify_all();
+}
+
+bool TKvdOutgoing::Ended() {
+    std::lock_guard lock(m_mutex);
+    return m_ended;
+}
+
+bool TKvdOutgoing::FinishAndWait(std::chrono::steady_clock::time_point deadline) {
+    std::unique_lock lock(m_mutex);
+    m_finishing = true;
+    m_changed.notify_all();
+    return m_changed.wait_until(lock, deadline, [this] { return m_ended; });
 }
 
 TKvdSocketWriter::TKvdSocketWriter(std::shared_ptr<TKvdSocketShared> shared,
                                    std::shared_ptr<TKvdConnection> connection)
     : m_shared(std::move(shared)), m_connection(std::move(connection)) {}
 
-void TKvdSocketWriter::Create(std::shared_ptr<TKvdSocketShared> shared,
-                              std::shared_ptr<TKvdConnection> connection) {
-    std::thread([writer = TKvdSocketWriter(std::move(shared), std::move(connection))]() mutable {
-        writer.Run();
-    }).detach();
-}
-
 void TKvdSocketWriter::Run() {
     TKvdOutgoing& queue = m_connection->Outgoing;
+    const auto ended = qScopeGuard([&queue] {
+        {
+            std::lock_guard lock(queue.m_mutex);
+            queue.m_ended = true;
+        }
+        queue.m_changed.notify_all();
+    });
     QByteArray batch;
     for (;;) {
         bool overflowed;
@@ -104,4 +118,40 @@ void TKvdSocketWriter::Fail(int code) {
     ::shutdown(m_connection->Fd, SHUT_RDWR);
     { std::lock_guard lock(m_shared->Mutex); }
     m_shared->Changed.notify_all();
+}
+
+void TKvdWriterThreads::Start(std::shared_ptr<TKvdSocketShared> shared,
+                              std::shared_ptr<TKvdConnection> connection) {
+    std::lock_guard lock(m_mutex);
+    std::erase_if(m_writers, [](Writer& writer) {
+        // A writer that has let go of its connection has left its loop as well.
+        const auto held = writer.Connection.lock();
+        if (held && !held->Outgoing.Ended())
+            return false;
+        writer.Thread.join(); // it has left its loop: returns at once
+        return true;
+    });
+    std::thread thread(
+        [writer = TKvdSocketWriter(std::move(shared), connection)]() mutable { writer.Run(); });
+    m_writers.push_back({std::move(thread), std::move(connection)});
+}
+
+void TKvdWriterThreads::JoinAll() {
+    std::vector<Writer> writers;
+    {
+        std::lock_guard lock(m_mutex);
+        writers.swap(m_writers);
+    }
+    const auto deadline = std::chrono::steady_clock::now() + FlushGrace;
+    for (Writer& writer : writers) {
+        // Normally the connection has been closed already; this also ends a writer waiting for work.
+        if (const auto connection = writer.Connection.lock())
+            if (!connection->Outgoing.FinishAndWait(deadline))
+                ::shutdown(connection->Fd, SHUT_RDWR);
+        // A component destroyed by its own OnError handler runs this on that writer's thread.
+        if (writer.Thread.get_id() == std::this_thread::get_id())
+            writer.Thread.detach();
+        else
+            writer.Thread.join();
+    }
 }

@@ -5,13 +5,18 @@
 // the whole send timeout, or the queue overflows, the writer gives the connection up: it reports one
 // error, marks the connection closed so that nothing more received on it is delivered, and shuts the
 // socket down, which ends the reader and with it the link. The error is reported on the writer thread,
-// so an OnError handler must not wait for another thread.
+// so an OnError handler must not wait for another thread. The writer threads of a component are joined
+// by the component (TKvdWriterThreads): those that have ended whenever a new one starts, the rest when
+// the component is destroyed.
 
 #include <QByteArray>
 
+#include <chrono>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <thread>
+#include <vector>
 
 struct TKvdSocketShared;
 class TKvdConnection;
@@ -27,6 +32,10 @@ public:
     bool Append(const void* data, int length, bool more);
     // No more bytes are accepted; the writer sends what is queued, then shuts the socket down.
     void Finish();
+    // Whether the writer thread has left its loop.
+    bool Ended();
+    // Finish, then waits until the writer has ended; false when the deadline came first.
+    bool FinishAndWait(std::chrono::steady_clock::time_point deadline);
 
 private:
     friend class TKvdSocketWriter;
@@ -38,17 +47,17 @@ private:
     bool m_finishing = false;  // no more appends; flush and shut down
     bool m_overflowed = false; // a packet did not fit: the stream is broken
     bool m_failed = false;     // the writer has given the connection up
+    bool m_ended = false;      // the writer thread has left its loop and touches nothing more
 };
 
 // The writer thread of one connection.
 class TKvdSocketWriter {
 public:
-    // Starts the thread at once; it ends after Finish has been flushed or the connection failed.
-    static void Create(std::shared_ptr<TKvdSocketShared> shared, std::shared_ptr<TKvdConnection> connection);
+    TKvdSocketWriter(std::shared_ptr<TKvdSocketShared> shared, std::shared_ptr<TKvdConnection> connection);
+    // The thread's body: it returns after Finish has been flushed or the connection failed.
+    void Run();
 
 private:
-    TKvdSocketWriter(std::shared_ptr<TKvdSocketShared> shared, std::shared_ptr<TKvdConnection> connection);
-    void Run();
     // Sends all bytes; the errno of the failure (ETIMEDOUT when the peer took nothing), or 0.
     int SendAll(const QByteArray& bytes);
     // Gives the connection up with one error report.
@@ -56,4 +65,33 @@ private:
 
     const std::shared_ptr<TKvdSocketShared> m_shared;
     const std::shared_ptr<TKvdConnection> m_connection;
+};
+
+// The writer threads a component has started. Closing a connection never waits for its writer (it may be
+// sending to a peer that has stopped reading); the thread is joined later, once it has ended.
+class TKvdWriterThreads {
+public:
+    // How long destruction lets a writer flush what is queued (a closing packet, say) before it cuts the
+    // connection off; a peer that takes the bytes needs far less.
+    static constexpr std::chrono::milliseconds FlushGrace{250};
+
+    TKvdWriterThreads() = default;
+    TKvdWriterThreads(const TKvdWriterThreads&) = delete;
+    TKvdWriterThreads& operator=(const TKvdWriterThreads&) = delete;
+    ~TKvdWriterThreads() { JoinAll(); }
+
+    // Joins the writers that have ended, then starts one for the connection.
+    void Start(std::shared_ptr<TKvdSocketShared> shared, std::shared_ptr<TKvdConnection> connection);
+    // Joins every writer: each gets FlushGrace to send what its queue holds, after which its socket is
+    // shut down, which ends a send that is waiting for the peer at once. Called on destruction.
+    void JoinAll();
+
+private:
+    struct Writer {
+        std::thread Thread;
+        // Weak, so that the socket is closed as soon as the reader and the writer have let go of it.
+        std::weak_ptr<TKvdConnection> Connection;
+    };
+    std::mutex m_mutex;
+    std::vector<Writer> m_writers;
 };

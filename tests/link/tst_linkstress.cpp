@@ -11,6 +11,9 @@
 #include <QRandomGenerator>
 #include <QtTest>
 
+#include <QDir>
+
+#include <sys/socket.h>
 #include <thread>
 
 namespace {
@@ -38,6 +41,10 @@ private:
     std::atomic<bool> m_go{false};
     std::thread m_thread;
 };
+
+int ThreadsOfProcess() {
+    return int(QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size());
+}
 
 void Wire(TKvdDromo& client, EventLog& log, EventLog& errors) {
     client.OnConnect = [&log](QObject*, DR_VER&) { log.Append(QStringLiteral("connect")); };
@@ -69,6 +76,7 @@ private slots:
     void destroyWithChunkPending();
     void peerStopsReading_data() { threads(); }
     void peerStopsReading();
+    void destroyWhileWriterWaitsForPeer();
 
 private:
     void threads() {
@@ -264,6 +272,41 @@ void TestLinkStress::peerStopsReading() {
     QCOMPARE(lines.mid(lines.indexOf(QStringLiteral("error"))),
              (QStringList{"error", "packet:0", "disconnect"}));
     QCOMPARE(log.Count(QStringLiteral("disconnect")), 1);
+}
+
+void TestLinkStress::destroyWhileWriterWaitsForPeer() {
+    // The peer stops reading and the send timeout is far away, so the writer thread sits in a send.
+    // Destroying the client must neither wait for that send nor leave the thread behind it.
+    TestPeer peer;
+    const int threadsBefore = ThreadsOfProcess();
+    {
+        EventLog log, errors;
+        TKvdDromo client;
+        client.SetPort(peer.Port());
+        client.SetSendTimeout(600000);
+        Wire(client, log, errors);
+        TKvdUI ui;
+        ui.SetDromo(&client);
+        client.SetActive(true);
+        QVERIFY(QTest::qWaitFor([&] { return log.Count(QStringLiteral("connect")) == 1; }, Timeout));
+        peer.SetReading(false);
+        // A small send buffer, so that the loopback buffers surely fill before the outgoing queue does.
+        const int sendBuffer = 4096;
+        QCOMPARE(::setsockopt(client.Handle(), SOL_SOCKET, SO_SNDBUF, &sendBuffer, sizeof sendBuffer), 0);
+        QString layout = QStringLiteral("<ui>");
+        for (int i = 0; i < 256; ++i)
+            layout += QStringLiteral("<element id=\"%1\" text=\"%2\"/>").arg(i).arg(QString(200, 'w'));
+        layout += QStringLiteral("</ui>");
+        // 15 runs of 55 KiB: more than the loopback buffers hold, less than the outgoing queue.
+        for (int round = 0; round < 15; ++round) {
+            ui.ShowLayout(layout);
+            QTest::qWait(5);
+        }
+        QVERIFY(client.Active());
+        QCOMPARE(errors.Lines(), QStringList());
+    }
+    // Every thread the client started has been joined (bounded wait for the reader's last steps).
+    QVERIFY(QTest::qWaitFor([&] { return ThreadsOfProcess() == threadsBefore; }, 2000));
 }
 
 QTEST_GUILESS_MAIN(TestLinkStress)
