@@ -1,6 +1,7 @@
 #include "link/KvdUI.h"
 
 #include "core/LayoutAttributes.h"
+#include "link/KvdUIScan.h"
 
 #include <QXmlStreamReader>
 
@@ -12,9 +13,9 @@
 namespace {
 
 // Decimal attribute text as a number; empty or non-numeric text reads as 0.
-qint64 NumberAttribute(const QXmlStreamAttributes& attributes, const QString& name) {
+qint64 Number(QStringView text) {
     bool ok = false;
-    const qint64 value = attributes.value(name).trimmed().toLongLong(&ok);
+    const qint64 value = text.trimmed().toLongLong(&ok);
     return ok ? value : 0;
 }
 
@@ -120,6 +121,24 @@ private:
 
 } // namespace
 
+namespace {
+
+// The button of one "element" node; value gives the text of an attribute by name.
+template <typename Attributes> TKvdButton ButtonOf(const Attributes& value, const QStringList& Args) {
+    TKvdButton button(true);
+    button.ClickID = Low8(Number(value(LayoutAttr::ID)));
+    button.Text = ExpandPlaceholders(value(LayoutAttr::Text).toString(), Args, ButtonTextUnits);
+    button.TypeIn = Low8(Number(value(LayoutAttr::TypeIn)));
+    button.Left = HalfLow8(Number(value(LayoutAttr::Left)));
+    button.Top = HalfLow8(Number(value(LayoutAttr::Top)));
+    button.Width = HalfLow8(Number(value(LayoutAttr::Width)));
+    button.Height = HalfLow8(Number(value(LayoutAttr::Height)));
+    button.BStyle = Low8(Number(value(LayoutAttr::BStyle)));
+    return button;
+}
+
+} // namespace
+
 QString ExpandPlaceholders(const QString& Text, const QStringList& Args, qsizetype Limit) {
     if (Args.size() % 2 != 0)
         throw EKvdLink(QStringLiteral("Args array must have an even number of elements"));
@@ -177,21 +196,19 @@ QList<TKvdButton> TKvdUI::ReadButtons(const QString& XML, const QStringList& Arg
     // An empty text is an empty layout, as for the layout reader.
     if (TrimControls(XML).isEmpty())
         return buttons;
+    // Text as the writer makes it goes through the quick scanner; the XML reader takes everything else.
+    const bool scanned = KvdUIScan::Elements(XML, LayoutAttr::Element, [&](const KvdUIScan::Tag& tag) {
+        buttons.append(ButtonOf([&tag](const QString& name) { return tag.Value(name); }, Args));
+    });
+    if (scanned)
+        return buttons;
+    buttons.clear();
     QXmlStreamReader reader(XML);
     while (!reader.atEnd()) {
         if (reader.readNext() != QXmlStreamReader::StartElement || reader.name() != LayoutAttr::Element)
             continue;
         const QXmlStreamAttributes attributes = reader.attributes();
-        TKvdButton& button = buttons.emplace_back(true);
-        button.ClickID = Low8(NumberAttribute(attributes, LayoutAttr::ID));
-        button.Text =
-            ExpandPlaceholders(attributes.value(LayoutAttr::Text).toString(), Args, ButtonTextUnits);
-        button.TypeIn = Low8(NumberAttribute(attributes, LayoutAttr::TypeIn));
-        button.Left = HalfLow8(NumberAttribute(attributes, LayoutAttr::Left));
-        button.Top = HalfLow8(NumberAttribute(attributes, LayoutAttr::Top));
-        button.Width = HalfLow8(NumberAttribute(attributes, LayoutAttr::Width));
-        button.Height = HalfLow8(NumberAttribute(attributes, LayoutAttr::Height));
-        button.BStyle = Low8(NumberAttribute(attributes, LayoutAttr::BStyle));
+        buttons.append(ButtonOf([&attributes](const QString& name) { return attributes.value(name); }, Args));
     }
     if (reader.hasError())
         throw EKvdLink(QStringLiteral("%1 (line %2, column %3)")

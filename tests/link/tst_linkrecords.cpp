@@ -2,6 +2,7 @@
 
 #include "link/KvdDromo.h"
 #include "link/KvdUI.h"
+#include "link/KvdUIScan.h"
 
 #include <QRandomGenerator>
 #include <QtTest>
@@ -90,6 +91,8 @@ private slots:
     void smallLayoutBytes();
     void layoutErrors_data();
     void layoutErrors();
+    void quickReaderAgreesWithXmlReader_data();
+    void quickReaderAgreesWithXmlReader();
     void buttonReports();
     void sendButtonFreesAutoFree();
     void oneInstance();
@@ -568,6 +571,75 @@ void TestLinkRecords::layoutErrors() {
         if (!message.isEmpty())
             QCOMPARE(e.Message(), message);
     }
+}
+
+void TestLinkRecords::quickReaderAgreesWithXmlReader_data() {
+    // Layout text in the writer's shape is read by a quick scanner, anything else by the XML reader.
+    // Each row says whether the scanner takes it; either way the packets (or the failure) must be what
+    // the XML reader gives, which a comment after the root forces.
+    QTest::addColumn<QString>("xml");
+    QTest::addColumn<bool>("quick");
+    const QString head = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<ui>\n");
+    auto doc = [&](const QString& elements) { return head + elements + QStringLiteral("\n</ui>\n"); };
+    QTest::newRow("writer shape, nested")
+        << doc(R"(  <element type="TKvdUIPanel" id="1" text="" left="40" top="60" width="200" height="100" bstyle="32">
+    <element id="2" text="Go" typein="3" bstyle="40" left="50" top="80" width="60" height="30"/>
+  </element>)")
+        << true;
+    QTest::newRow("references in texts")
+        << doc(R"(<element id="5" text="a&amp;b &lt;c&gt; &quot;q&quot; &apos;s&apos; &#10;&#x9;&#13;&#x1F600;&#233;"/>)")
+        << true;
+    QTest::newRow("raw non-ASCII and a surrogate pair")
+        << doc(QStringLiteral("<element id='6' text = 'Rennstrecke \u00e9\U0001F3C1 >'/>")) << true;
+    QTest::newRow("numbers with blanks, signs and junk")
+        << doc(R"(<element id=" 12 " left="+8" top="-6" width="abc" height="" bstyle="1e2" typein="0x4"/>)")
+        << true;
+    QTest::newRow("the root itself named element") << QStringLiteral("<element id=\"3\"/>") << true;
+    QTest::newRow("short declaration, no white space")
+        << QStringLiteral("<?xml version=\"1.0\"?><ui><element id=\"1\"/></ui>") << true;
+    QTest::newRow("raw line break in a value") << doc("<element id=\"1\" text=\"a\nb\"/>") << false;
+    QTest::newRow("raw tab in a value") << doc("<element id=\"1\" text=\"a\tb\"/>") << false;
+    QTest::newRow("comment") << doc("<!-- c --><element id=\"1\"/>") << false;
+    QTest::newRow("text content") << doc("x<element id=\"1\"/>") << false;
+    QTest::newRow("namespace") << doc("<element xmlns:k=\"urn:k\" k:id=\"2\" id=\"1\"/>") << false;
+    QTest::newRow("default namespace") << doc("<element xmlns=\"urn:k\" id=\"1\"/>") << false;
+    QTest::newRow("other declaration")
+        << QStringLiteral("<?xml version=\"1.0\" standalone=\"yes\"?><ui/>") << false;
+    QTest::newRow("CDATA") << doc("<element id=\"1\"><![CDATA[x]]></element>") << false;
+    // Malformed text: the XML reader's failure stands.
+    QTest::newRow("attribute twice") << doc("<element id=\"1\" id=\"2\"/>") << false;
+    QTest::newRow("no blank between attributes") << doc("<element id=\"1\"text=\"a\"/>") << false;
+    QTest::newRow("mismatched end tag") << doc("<element id=\"1\"></elemen>") << false;
+    QTest::newRow("unknown entity") << doc("<element id=\"1\" text=\"&nbsp;\"/>") << false;
+    QTest::newRow("reference to a forbidden character") << doc("<element text=\"&#1;\"/>") << false;
+    QTest::newRow("decimal reference with non-ASCII digits")
+        << doc(QStringLiteral("<element text=\"&#\u0661\u0662;\"/>")) << false;
+    QTest::newRow("raw control character") << doc(QStringLiteral("<element text=\"\u0001\"/>")) << false;
+    QTest::newRow("lone surrogate") << doc(QStringLiteral("<element text=\"") + QChar(0xD800) +
+                                           QStringLiteral("\"/>"))
+                                    << false;
+    QTest::newRow("unclosed root") << QStringLiteral("<ui><element id=\"1\"/>") << false;
+    QTest::newRow("second root") << QStringLiteral("<ui/><ui/>") << false;
+    QTest::newRow("blank before the declaration") << QStringLiteral(" <?xml version=\"1.0\"?><ui/>") << false;
+    QTest::newRow("less-than in a value") << doc("<element text=\"a<b\"/>") << false;
+}
+
+void TestLinkRecords::quickReaderAgreesWithXmlReader() {
+    QFETCH(QString, xml);
+    QFETCH(bool, quick);
+    int seen = 0;
+    QCOMPARE(KvdUIScan::Elements(xml, u"element", [&](const KvdUIScan::Tag&) { ++seen; }), quick);
+    auto read = [](const QString& text) {
+        try {
+            return TKvdUI::LayoutPackets(text, {}, 0, 4);
+        } catch (const EKvdLink&) {
+            return QList<QByteArray>{"failed"};
+        }
+    };
+    const QList<QByteArray> packets = read(xml);
+    QCOMPARE(packets, read(xml + QStringLiteral("<!-- read by the XML reader -->")));
+    if (quick)
+        QCOMPARE(packets.size(), seen);
 }
 
 void TestLinkRecords::buttonReports() {
