@@ -72,30 +72,15 @@ int BuildButton(const ButtonRecord& button, quint8 sizeUnit, quint8* out) {
     const int length = ButtonPacketLength(n, sizeUnit);
     std::memset(out, 0, size_t(length));
     out[RequestOffset] = BuiltRequest;
-    out[ButtonTargetOffset] = button.Target;
-    out[ButtonClickIdOffset] = button.ClickID;
-    out[ButtonStyleOffset] = button.BStyle;
-    out[ButtonTypeInOffset] = button.TypeIn;
-    out[ButtonLeftOffset] = button.Left;
-    out[ButtonTopOffset] = button.Top;
-    out[ButtonWidthOffset] = button.Width;
-    out[ButtonHeightOffset] = button.Height;
+    button.Write(out);
     std::memcpy(out + ButtonTextOffset, button.Text.constData(), size_t(n));
     return length;
 }
 
 ButtonRecord ReadButton(const quint8* packet, int length) {
-    const TKvdPacket view(packet, length);
     ButtonRecord button;
-    button.Target = view.Byte(ButtonTargetOffset);
-    button.ClickID = view.Byte(ButtonClickIdOffset);
-    button.BStyle = view.Byte(ButtonStyleOffset);
-    button.TypeIn = view.Byte(ButtonTypeInOffset);
-    button.Left = view.Byte(ButtonLeftOffset);
-    button.Top = view.Byte(ButtonTopOffset);
-    button.Width = view.Byte(ButtonWidthOffset);
-    button.Height = view.Byte(ButtonHeightOffset);
-    button.Text = view.TextBytes(ButtonTextOffset, length);
+    static_cast<TKvdButtonFields&>(button) = TKvdButtonFields::Read(packet, length);
+    button.Text = TKvdPacket(packet, length).TextBytes(ButtonTextOffset, length);
     return button;
 }
 

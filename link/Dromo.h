@@ -3,6 +3,8 @@
 // this program sends. Builders fill the body and the fixed head bytes; the sender stamps the size and
 // type bytes (StampHead) just before the bytes go out.
 
+#include "core/ButtonFields.h"
+
 #include <QByteArray>
 #include <QFlags>
 #include <QObject>
@@ -45,15 +47,6 @@ enum TKvdDromoDRIFlag {
 Q_DECLARE_FLAGS(TKvdDromoDRIFlags, TKvdDromoDRIFlag)
 Q_FLAG_NS(TKvdDromoDRIFlags)
 
-// Bits of the button style byte.
-enum : quint8 {
-    BST_CLICK = 0x08,
-    BST_LIGHT = 0x10,
-    BST_DARK = 0x20,
-    BST_LEFT = 0x40,
-    BST_RIGHT = 0x80,
-};
-
 // Sub-codes at offset 3 of the tiny, small and delete packets this program sends.
 enum : quint8 {
     TINY_NONE = 0,      // keep-alive answer
@@ -87,16 +80,9 @@ constexpr int DeleteTargetOffset = 4;
 constexpr int DeleteClickIdOffset = 5;
 constexpr int DeleteClickMaxOffset = 6;
 
-// Button packet: the head, then the text with its terminator, zero-padded to a multiple of 4.
-constexpr int ButtonTargetOffset = 3;
-constexpr int ButtonClickIdOffset = 4;
-constexpr int ButtonStyleOffset = 6;
-constexpr int ButtonTypeInOffset = 7;
-constexpr int ButtonLeftOffset = 8;
-constexpr int ButtonTopOffset = 9;
-constexpr int ButtonWidthOffset = 10;
-constexpr int ButtonHeightOffset = 11;
-constexpr int ButtonTextOffset = 12;
+// Button packet: the head (its fields in core/ButtonFields.h), then the text with its terminator,
+// zero-padded to a multiple of 4.
+constexpr int ButtonTextOffset = ButtonHead::Size;
 
 // Received reports: click (46) and typed text (47) name the button at offset 4; a click carries its
 // flags at offset 6, a console text its chat mark there.
@@ -110,7 +96,7 @@ constexpr int TinyPacketSize = 4;
 constexpr int SmallPacketSize = 8;
 constexpr int DeletePacketSize = 8;
 constexpr int VersionRecordSize = 20;
-constexpr int ButtonHeadSize = 12;
+constexpr int ButtonHeadSize = ButtonHead::Size;
 constexpr int MaxButtonText = 240;
 constexpr int MaxButtonPacketSize = 256;
 constexpr int ConsoleTextOffset = 8;
@@ -147,15 +133,7 @@ QByteArray BuildSmall(quint8 subCode, quint8 request, quint32 value);
 QByteArray BuildDeleteButtons(quint8 subCode, quint8 clickId, quint8 clickMax, quint8 target);
 
 // The values of one button packet (type 45) as they stand on the wire.
-struct ButtonRecord {
-    quint8 Target = 0;
-    quint8 ClickID = 0;
-    quint8 BStyle = 0;
-    quint8 TypeIn = 0;
-    quint8 Left = 0;
-    quint8 Top = 0;
-    quint8 Width = 0;
-    quint8 Height = 0;
+struct ButtonRecord : TKvdButtonFields {
     QByteArray Text; // 8-bit text; cut to what the size unit allows when built
 };
 // The length of the button packet of a text of that many bytes: head, text cut to the limit of the

@@ -16,6 +16,11 @@ const QByteArray VersionText = QByteArrayLiteral(KVD_VERSION_TEXT).left(SimPacke
 // Qt keeps at most this much unread data per socket; the rest waits in the kernel (TCP back-pressure).
 constexpr qint64 SocketReadBuffer = 64 * 1024;
 
+// The fields of a stored button packet.
+Dromo::ButtonRecord ReadButton(const QByteArray& packet) {
+    return Dromo::ReadButton(reinterpret_cast<const quint8*>(packet.constData()), int(packet.size()));
+}
+
 int ShortestPacket(quint8 type) {
     switch (type) {
     case Dromo::DR_INIT:
@@ -250,7 +255,7 @@ void TSimServer::HandlePacket(Connection& c, const QByteArray& packet) {
         Send(c, SimPackets::Version(m_protocol, view.Byte(2), ProductText, VersionText, m_framerUnit));
         break;
     case Dromo::DR_BTN:
-        c.Info.Buttons[view.Byte(4)] = packet;
+        c.Info.Buttons[Dromo::ReadButton(view.Data(), view.Length()).ClickID] = packet;
         emit ButtonsChanged(number);
         break;
     case Dromo::DR_BTN_DEL: {
@@ -350,7 +355,7 @@ QString TSimServer::Click(int number, quint8 clickId, quint8 flags) {
     const QByteArray* button = FindButton(number, clickId, c, error);
     if (!button)
         return error;
-    if (!(quint8(button->at(6)) & Dromo::BST_CLICK))
+    if (!(ReadButton(*button).BStyle & sbClickable))
         return QStringLiteral("button %2 of client %1 is not clickable").arg(number).arg(clickId);
     Send(*c, SimPackets::Click(clickId, flags, m_framerUnit));
     return QString();
@@ -362,7 +367,7 @@ QString TSimServer::Type(int number, quint8 clickId, const QByteArray& text) {
     const QByteArray* button = FindButton(number, clickId, c, error);
     if (!button)
         return error;
-    const int typeIn = quint8(button->at(7));
+    const int typeIn = ReadButton(*button).TypeIn;
     if (typeIn == 0)
         return QStringLiteral("button %2 of client %1 takes no text").arg(number).arg(clickId);
     Send(*c, SimPackets::Typed(clickId, text.left(typeIn), m_framerUnit));

@@ -1,33 +1,18 @@
 #pragma once
 // One button as the simulator holds it: the fields of a button packet (type 45), in simulator units.
 
+#include "core/ButtonFields.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QRect>
 #include <QString>
 #include <optional>
 
-// Bits of the button style byte.
-enum TKvdSimStyleBit : quint8 {
-    sbClickable = 0x08,
-    sbLight = 0x10,
-    sbDark = 0x20,
-    sbLeft = 0x40,
-    sbRight = 0x80,
-};
-
 // The 200 x 200 unit area of the simulator's screen in which buttons are placed.
 constexpr int SimScreenUnits = 200;
 
-struct TKvdSimButton {
-    quint8 Target = 0;
-    quint8 ClickID = 0;
-    quint8 BStyle = 0;
-    quint8 TypeIn = 0; // longest text the driver may type in; 0 for none
-    quint8 Left = 0;
-    quint8 Top = 0;
-    quint8 Width = 0;
-    quint8 Height = 0;
+struct TKvdSimButton : TKvdButtonFields {
     QString Text; // decoded from the packet's 8-bit text with the local 8-bit encoding
 
     // Reads a whole received button packet. sizeUnit is the connection's size unit (4 from protocol

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QStringList>
+#include <QTest>
 #include <QThread>
 
 #include <mutex>
@@ -54,6 +55,26 @@ inline QByteArray ByteList(std::initializer_list<int> values) {
     for (int value : values)
         bytes.append(char(value));
     return bytes;
+}
+
+// The initialise packet the client sends by default (protocol 9, no password) for that name.
+inline QByteArray ExpectedInit(const QByteArray& name) {
+    QByteArray packet(44, '\0');
+    packet[0] = 11;
+    packet[1] = 1;
+    packet[2] = 1;
+    packet[8] = 9;
+    packet[10] = char(0xE8);
+    packet[11] = 3;
+    packet.replace(28, name.size(), name);
+    return packet;
+}
+
+// The rows of a test run once with packets handled on the client's thread and once on the reader's.
+inline void AddThreadRows() {
+    QTest::addColumn<bool>("synchronized");
+    QTest::newRow("synchronized") << true;
+    QTest::newRow("reader thread") << false;
 }
 
 // A loopback port with nothing listening on it.

@@ -10,18 +10,6 @@ namespace {
 
 constexpr int Timeout = 5000;
 
-QByteArray ExpectedInit(const QByteArray& name) {
-    QByteArray packet(44, '\0');
-    packet[0] = 11;
-    packet[1] = 1;
-    packet[2] = 1;
-    packet[8] = 9;
-    packet[10] = char(0xE8);
-    packet[11] = 3;
-    packet.replace(28, name.size(), name);
-    return packet;
-}
-
 // A client and a presentation owned by one owner, connected to a test peer, logging every event.
 struct Rig {
     explicit Rig(TestPeer& peer) {

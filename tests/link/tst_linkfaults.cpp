@@ -48,28 +48,21 @@ class TestLinkFaults : public QObject {
     Q_OBJECT
 
 private slots:
-    void randomBytes_data() { threads(); }
+    void randomBytes_data() { AddThreadRows(); }
     void randomBytes();
-    void zeroSizeByte_data() { threads(); }
+    void zeroSizeByte_data() { AddThreadRows(); }
     void zeroSizeByte();
-    void oversizeSizeByte_data() { threads(); }
+    void oversizeSizeByte_data() { AddThreadRows(); }
     void oversizeSizeByte();
-    void versionOneBytePerReceive_data() { threads(); }
+    void versionOneBytePerReceive_data() { AddThreadRows(); }
     void versionOneBytePerReceive();
-    void vanishesMidPacket_data() { threads(); }
+    void vanishesMidPacket_data() { AddThreadRows(); }
     void vanishesMidPacket();
-    void silentPeerThenUserCloses_data() { threads(); }
+    void silentPeerThenUserCloses_data() { AddThreadRows(); }
     void silentPeerThenUserCloses();
-    void peerThatNeverReads_data() { threads(); }
+    void peerThatNeverReads_data() { AddThreadRows(); }
     void peerThatNeverReads();
     void connectThatNeverCompletes();
-
-private:
-    void threads() {
-        QTest::addColumn<bool>("synchronized");
-        QTest::newRow("synchronized") << true;
-        QTest::newRow("reader thread") << false;
-    }
 };
 
 void TestLinkFaults::randomBytes() {

@@ -1,5 +1,6 @@
 // Records, ring buffer, framing and button packets, without any socket.
 
+#include "LinkTestUtil.h"
 #include "link/KvdDromo.h"
 #include "link/KvdUI.h"
 #include "link/KvdUIScan.h"
@@ -104,15 +105,8 @@ void TestLinkRecords::initPacket_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("expected");
 
-    QByteArray base(44, '\0');
-    base[0] = 11;
-    base[1] = 1;
-    base[2] = 1;
-    base[8] = 9;
-    base[10] = char(0xE8);
-    base[11] = 3;
-    QByteArray dromo = base;
-    dromo.replace(28, 5, "Dromo");
+    const QByteArray base = ExpectedInit({});
+    const QByteArray dromo = ExpectedInit("Dromo");
     QTest::newRow("defaults") << quint8(9) << QString() << QStringLiteral("Dromo") << dromo;
 
     QByteArray cut = base;

@@ -69,21 +69,14 @@ class TestLinkStress : public QObject {
     Q_OBJECT
 
 private slots:
-    void userAndPeerClose_data() { threads(); }
+    void userAndPeerClose_data() { AddThreadRows(); }
     void userAndPeerClose();
-    void destroyWhileReaderWaits_data() { threads(); }
+    void destroyWhileReaderWaits_data() { AddThreadRows(); }
     void destroyWhileReaderWaits();
     void destroyWithChunkPending();
-    void peerStopsReading_data() { threads(); }
+    void peerStopsReading_data() { AddThreadRows(); }
     void peerStopsReading();
     void destroyWhileWriterWaitsForPeer();
-
-private:
-    void threads() {
-        QTest::addColumn<bool>("synchronized");
-        QTest::newRow("synchronized") << true;
-        QTest::newRow("reader thread") << false;
-    }
 };
 
 void TestLinkStress::userAndPeerClose() {
