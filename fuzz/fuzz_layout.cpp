@@ -4,15 +4,22 @@
 // text must be stable. Aligned elements are placed again by their container whenever a sibling changes,
 // in an order that reading can change, so for layouts that use Align only the error-free read-back is
 // checked.
+//
+// The preview's quick scanner of layout text is checked against the XML reader on the same input: where
+// it accepts a text, the XML reader reads it without error and finds the same element nodes with the
+// same attribute values; and it accepts every text the writer produces.
 
 #include "core/Control.h"
 #include "core/Exceptions.h"
+#include "core/LayoutAttributes.h"
 #include "layout/KvdUIDocument.h"
 #include "layout/KvdUIElement.h"
 #include "layout/KvdUILayoutFile.h"
+#include "link/KvdUIScan.h"
 
 #include <QApplication>
 #include <QRegularExpression>
+#include <QXmlStreamReader>
 #include <cstdio>
 #include <cstdlib>
 
@@ -40,11 +47,58 @@ QString readAndWrite(const QString& text, bool mustSucceed) {
     }
     return WriteLayout(&root);
 }
+
+const QString* const ButtonAttributes[] = {
+    &LayoutAttr::Type,   &LayoutAttr::Align,  &LayoutAttr::Anchors, &LayoutAttr::RelLeft, &LayoutAttr::RelTop,
+    &LayoutAttr::Width,  &LayoutAttr::Height, &LayoutAttr::ID,      &LayoutAttr::Text,    &LayoutAttr::TypeIn,
+    &LayoutAttr::BStyle, &LayoutAttr::Left,   &LayoutAttr::Top};
+
+// The values of the layout's attributes of every element node, in document order; false when the reader
+// in question does not take the text.
+using Nodes = QList<QStringList>;
+
+bool scanned(const QString& text, Nodes& nodes) {
+    return KvdUIScan::Elements(text, LayoutAttr::Element, [&](const KvdUIScan::Tag& tag) {
+        QStringList& values = nodes.emplace_back();
+        for (const QString* name : ButtonAttributes)
+            values.append(tag.Value(*name).toString());
+    });
+}
+
+bool xmlRead(const QString& text, Nodes& nodes) {
+    QXmlStreamReader reader(text);
+    while (!reader.atEnd()) {
+        if (reader.readNext() != QXmlStreamReader::StartElement || reader.name() != LayoutAttr::Element)
+            continue;
+        const QXmlStreamAttributes attributes = reader.attributes();
+        QStringList& values = nodes.emplace_back();
+        for (const QString* name : ButtonAttributes)
+            values.append(attributes.value(*name).toString());
+    }
+    return !reader.hasError();
+}
+
+void checkScanner(const QString& text, bool writerShaped) {
+    Nodes quick, full;
+    if (!scanned(text, quick)) {
+        if (writerShaped) {
+            std::fprintf(stderr, "the quick scanner refuses the writer's text:\n%s\n", qPrintable(text));
+            std::abort();
+        }
+        return;
+    }
+    if (!xmlRead(text, full) || quick != full) {
+        std::fprintf(stderr, "the quick scanner and the XML reader differ on:\n%s\n", qPrintable(text));
+        std::abort();
+    }
+}
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString input = QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size));
+    checkScanner(input, false);
     const QString written = readAndWrite(readAndWrite(input, false), true);
+    checkScanner(written, true);
     const QString again = readAndWrite(written, true);
     const bool aligned = QRegularExpression(QStringLiteral("align=\"[1-6]\"")).match(written).hasMatch();
     if (!aligned && again != written) {
