@@ -20,6 +20,25 @@ QString sizeText(const TDRect& r) {
     return QStringLiteral("%1 x %2").arg(r.right - r.left).arg(r.bottom - r.top);
 }
 
+// A picture of the area of a container in its window as the window shows it now, as QWidget::grab takes
+// it. Qt renders an area in one pass that takes every opaque control out of the region left for the
+// controls below it, which costs the square of the number of controls the area holds; each pass also
+// looks at every child once. So the picture is rendered in strips that hold about 128 children each.
+QPixmap picture(QWidget* window, const QRect& area, qsizetype children) {
+    const int StripHeight = std::max(32, int(area.height() * 128 / std::max<qsizetype>(children, 1)));
+    const qreal ratio = window->devicePixelRatio();
+    QPixmap pixmap(area.size() * ratio);
+    pixmap.setDevicePixelRatio(ratio);
+    pixmap.fill(Qt::transparent);
+    for (int y = 0; y < area.height(); y += StripHeight) {
+        const QRect strip(area.left(), area.top() + y, area.width(),
+                          std::min(StripHeight, area.height() - y));
+        window->render(&pixmap, QPoint(0, y), QRegion(strip),
+                       QWidget::DrawWindowBackground | QWidget::DrawChildren | QWidget::IgnoreMask);
+    }
+    return pixmap;
+}
+
 } // namespace
 
 TDRect TDRect::Normalized() const {
@@ -32,7 +51,7 @@ TDEngCanvas::TDEngCanvas(QWidget* container) : QWidget(nullptr) {
     // The picture under the overlay, as the window shows it now (the controls paint once, here).
     QWidget* window = container->window();
     const QRect area(container->mapTo(window, QPoint(0, 0)), container->size());
-    m_snapshot = window->grab(area);
+    m_snapshot = picture(window, area, container->children().size());
     setParent(container);
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setAttribute(Qt::WA_OpaquePaintEvent);

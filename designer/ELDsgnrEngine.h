@@ -45,6 +45,8 @@ public:
     // Draws the figure, or erases it when it is there.
     void Toggle(const Figure& figure);
     int FigureCount() const { return m_figures.size(); }
+    // The picture of the container the figures are drawn over.
+    const QPixmap& Picture() const { return m_snapshot; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -66,7 +66,9 @@ void THandleBatch::Repaint(Area& area) {
     });
     for (const QPointer<QWidget>& h : std::as_const(freed))
         delete h.data();
-    if (area.Shown.size() > ManyHandles) {
+    // A drag's overlay over the container repaints all of it when it goes, in one pass anyway.
+    const bool covered = area.Container->findChild<TDEngCanvas*>(QString(), Qt::FindDirectChildrenOnly);
+    if (area.Shown.size() > ManyHandles && !covered) {
         RepaintInBands(area.Container, area.Shown);
         return;
     }
