@@ -343,7 +343,7 @@ template <int Shift> const quint8* TKvdSocket::CutWhole(const quint8* at, const 
     // loads. A received chunk sits in the second-level cache at best; fetching the bytes ahead into
     // the first level keeps each link of that chain short. Each packet asks for four lines a little
     // ahead, without a branch (prefetching past the chunk is harmless and not worth a test).
-    constexpr quintptr Lead = 512, Span = 256, MaxLead = 2048;
+    constexpr quintptr Lead = 1024, Span = 256, MaxLead = 4096;
     quintptr fetched = quintptr(at);
     static const std::atomic<bool> neverClosed{false};
     const std::atomic<bool>& closed = m_framing ? m_framing->Closed : neverClosed;
