@@ -113,7 +113,9 @@ void THandleBatch::Free(QWidget* handle) {
 }
 
 void THandleBatch::Showing(const QWidget* handle, bool passive) {
-    AreaOf(handle->parentWidget()).Shown.append(handle->geometry());
+    // Corner marks lie wholly on their control, which repaints them (see TDSelCtrlItemPoint::Refresh).
+    if (!passive)
+        AreaOf(handle->parentWidget()).Shown.append(handle->geometry());
     if (passive && !m_grabber && !QWidget::mouseGrabber() && !QApplication::activePopupWidget()) {
         m_grabber = std::make_unique<QWidget>();
         m_grabber->grabMouse();
@@ -204,6 +206,9 @@ void TDSelCtrlItemPoint::Refresh(THandleBatch& batch) {
     if (!wasShown) {
         batch.Showing(this, mode == hmMulti);
         show();
+        // A parent's repaint leaves out what its opaque children cover, so the part of a handle that lies
+        // on its control is repainted through the control, which paints the handles above it too.
+        control->update(geometry().translated(-control->pos()));
     } else if (recoloured) {
         update();
     }

@@ -4,9 +4,12 @@
 
 #include "ShellFixture.h"
 
+#include "core/Graphics.h"
 #include "inspector/ELPropInspInplace.h"
 #include "shell/KvdUIBuilder_frmTextEditor.h"
 
+#include <QGuiApplication>
+#include <QScreen>
 #include <QToolButton>
 
 class TestEditing : public QObject {
@@ -25,6 +28,7 @@ private slots:
     void captionEditor_data();
     void captionEditor();
     void captionRowAbsentForTwoElements();
+    void selectAllShowsCornerMarksOnScreen();
 };
 
 void TestEditing::insertGivesNodesAndFreeIds() {
@@ -273,6 +277,32 @@ void TestEditing::captionRowAbsentForTwoElements() {
     QCOMPARE(f.Main->ELPropertyInspector1->Objects().size(), 2);
     QVERIFY(!f.InspectorRows().contains(QStringLiteral("Text")));
     QVERIFY(f.InspectorRows().contains(QStringLiteral("InputLength")));
+}
+
+namespace {
+// What the window shows at a point of a control: the screen's picture, not a fresh rendering of the widgets.
+QColor ScreenPixel(ShellFixture& f, TControl* control, QPoint at) {
+    const QImage screen = QGuiApplication::primaryScreen()->grabWindow(f.Main->winId()).toImage();
+    return screen.pixelColor(control->mapTo(f.Main.get(), at) * screen.devicePixelRatio());
+}
+} // namespace
+
+// Corner marks lie inside their controls, which paint opaquely; a repaint of the surface alone leaves them
+// covered on screen although the widgets exist and are visible.
+void TestEditing::selectAllShowsCornerMarksOnScreen() {
+    ShellFixture f;
+    f.NewWithButton();
+    f.Insert("TKvdUIButton", QRect(100, 20, 60, 30));
+    f.Insert("TKvdUIButton", QRect(200, 20, 60, 30));
+    f.Click(f.Main->actSelectAll);
+    const QColor mark = Graphics::ColorToQColor(f.Main->ELDesigner1->MultySelectHandleClr());
+    const QList<TControl*> controls = f.Main->RootControl()->ChildControls();
+    QCOMPARE(controls.size(), 3);
+    for (TControl* c : controls) {
+        QTRY_COMPARE_WITH_TIMEOUT(ScreenPixel(f, c, QPoint(2, 2)), mark, 2000);
+        QCOMPARE(ScreenPixel(f, c, QPoint(c->width() - 3, c->height() - 3)), mark);
+        QVERIFY(ScreenPixel(f, c, QPoint(c->width() / 2, 2)) != mark);
+    }
 }
 
 KVD_SHELL_TEST_MAIN(TestEditing)
