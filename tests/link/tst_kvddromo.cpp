@@ -48,11 +48,12 @@ struct Rig {
                peer.WaitForPackets(2, Timeout);
     }
 
-    QObject owner;
+    // Declared before the owner, so that they outlive the client, whose destruction may still report.
     EventLog log;
     EventLog errors;
     QList<QObject*> senders;
     std::atomic<bool> disconnectOnMain{false};
+    QObject owner;
     TKvdDromo* client;
     TKvdUI* ui;
     RecordingSubscriber* subscriber;

@@ -37,9 +37,10 @@ struct Client {
         });
     }
 
-    TKvdDromo dromo;
+    // The logs outlive the client: its destruction may still report through the handlers.
     EventLog log;
     EventLog errors;
+    TKvdDromo dromo;
 };
 
 } // namespace
@@ -215,8 +216,8 @@ void TestLinkFaults::connectThatNeverCompletes() {
     const int filler = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     QCOMPARE(::connect(filler, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
 
-    TKvdDromo client;
     EventLog errors;
+    TKvdDromo client;
     client.OnError = [&](QObject*, const QString& message) { errors.Append(message); };
     client.SetPort(ntohs(address.sin_port));
     client.SetConnectTimeout(300);
