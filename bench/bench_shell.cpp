@@ -6,6 +6,7 @@
 
 #include "../tests/link/TestPeer.h"
 #include "BenchCommon.h"
+#include "bench/PreviewBench.h"
 #include "bench/ShellBenchMain.h"
 #include "layout/KvdUIElement.h"
 #include "layout/KvdUILayoutFile.h"
@@ -34,12 +35,20 @@ using BenchCommon::FullScreenLayout;
 using BenchCommon::ResidentKiB;
 constexpr int RefreshDelayMs = 50;
 
-int ButtonPackets(const TestPeer& peer) {
-    int count = 0;
-    for (const QByteArray& p : peer.PacketBytes())
-        if (p.size() > 1 && quint8(p.at(1)) == Dromo::DR_BTN)
-            ++count;
-    return count;
+// Shows the window with a new document, optionally holding a layout, and connects its live preview to
+// the peer; false (the benchmark skipped) when the window does not appear.
+bool ShowConnected(TfrmMain& window, TestPeer& peer, benchmark::State& state, const QString& layout = {}) {
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window)) {
+        state.SkipWithError("window not shown");
+        return false;
+    }
+    window.Execute(window.actNew);
+    if (!layout.isEmpty())
+        window.LoadLayout(QString(), layout);
+    window.KvdDromo1->SetPort(peer.Port());
+    window.KvdDromo1->SetActive(true);
+    return true;
 }
 
 void BM_StartupToShownWindow(benchmark::State& state) {
@@ -64,20 +73,9 @@ void BM_ChangeToLastButtonPacket(benchmark::State& state) {
     TfrmMain::SetSettingsFileOverride(dir.filePath(QStringLiteral("KvdUIBuilder.ini")));
     TestPeer peer;
     TfrmMain window;
-    window.show();
-    if (!QTest::qWaitForWindowExposed(&window)) {
-        state.SkipWithError("window not shown");
+    if (!ShowConnected(window, peer, state, FullScreenLayout()))
         return;
-    }
-    window.Execute(window.actNew);
-    window.LoadLayout(QString(), FullScreenLayout());
-    window.KvdDromo1->SetPort(peer.Port());
-    window.KvdDromo1->SetActive(true);
-    QElapsedTimer wait;
-    wait.start();
-    while (ButtonPackets(peer) < ElementCount && wait.elapsed() < 5000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    if (ButtonPackets(peer) < ElementCount) {
+    if (!WaitForButtonPackets(peer, ElementCount)) {
         state.SkipWithError("the preview did not connect");
         return;
     }
@@ -181,14 +179,8 @@ void BM_ClickFlood(benchmark::State& state) {
     for (auto _ : state) {
         TestPeer peer;
         TfrmMain window;
-        window.show();
-        if (!QTest::qWaitForWindowExposed(&window)) {
-            state.SkipWithError("window not shown");
+        if (!ShowConnected(window, peer, state))
             return;
-        }
-        window.Execute(window.actNew);
-        window.KvdDromo1->SetPort(peer.Port());
-        window.KvdDromo1->SetActive(true);
         if (!peer.WaitForAccepted(1)) {
             state.SkipWithError("the preview did not connect");
             return;
