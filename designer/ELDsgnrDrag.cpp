@@ -2,6 +2,7 @@
 // band, insertion) and the overlay they draw on.
 
 #include "designer/ELDsgnrDrag.h"
+#include "designer/ELDsgnrLens.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -25,14 +26,14 @@ QString sizeText(const TDRect& r) {
 // controls below it, which costs the square of the number of controls the area holds; each pass also
 // looks at every child once. So the picture is rendered in strips that hold about 128 children each.
 QPixmap picture(QWidget* window, const QRect& area, qsizetype children) {
-    const int StripHeight = std::max(32, int(area.height() * 128 / std::max<qsizetype>(children, 1)));
+    const int stripHeight = TDLens::StripHeight(area.height(), children);
     const qreal ratio = window->devicePixelRatio();
     QPixmap pixmap(area.size() * ratio);
     pixmap.setDevicePixelRatio(ratio);
     pixmap.fill(Qt::transparent);
-    for (int y = 0; y < area.height(); y += StripHeight) {
+    for (int y = 0; y < area.height(); y += stripHeight) {
         const QRect strip(area.left(), area.top() + y, area.width(),
-                          std::min(StripHeight, area.height() - y));
+                          std::min(stripHeight, area.height() - y));
         window->render(&pixmap, QPoint(0, y), QRegion(strip),
                        QWidget::DrawWindowBackground | QWidget::DrawChildren | QWidget::IgnoreMask);
     }
@@ -102,7 +103,13 @@ TDEng::TDrag::TDrag(TDEng& engine, QWidget* container, const TDragOptions& optio
 TDEng::TDrag::~TDrag() {
     if (QWidget::mouseGrabber() == m_eng.m_root)
         m_eng.m_root->releaseMouse();
-    delete m_canvas.data();
+    if (m_canvas) {
+        // What changed under the overlay was not repainted while it covered the container.
+        QWidget* container = m_canvas->parentWidget();
+        const QRect area = m_canvas->geometry();
+        TDLens::FreeQuietly(m_canvas);
+        TDLens::RepaintArea(container, area);
+    }
 }
 
 void TDEng::TDrag::Begin(const QPoint& globalPos) {

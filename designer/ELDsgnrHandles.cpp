@@ -3,6 +3,7 @@
 #include "core/DeferredError.h"
 #include "core/Graphics.h"
 #include "designer/ELDsgnrEngine.h"
+#include "designer/ELDsgnrLens.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -42,61 +43,46 @@ int handleOffset(bool low, bool high, int start, int length, int e) {
 // --- batch -----------------------------------------------------------------------------------------------
 
 THandleBatch::~THandleBatch() {
-    if (m_grabber)
-        m_grabber->releaseMouse();
     for (Area& area : m_areas)
         if (area.Container) // else the freed handles went with it
             Repaint(area);
+    if (m_grabber)
+        m_grabber->releaseMouse();
 }
-
-// Above this many shown handles in one container the batch repaints them in bands.
-constexpr qsizetype ManyHandles = 64;
 
 void THandleBatch::Repaint(Area& area) {
-    // Freeing a widget marks its area for repainting, and Qt adds each area to one region of the window.
-    // Freed in reading order (top to bottom, left to right), each one extends that region at its end; in
-    // another order each is merged into the region at a cost that grows with it. This happens at once:
-    // every freed child makes Qt gather the container's opaque children again before its next repaint.
-    QList<QPointer<QWidget>> freed;
-    for (const QPointer<QWidget>& h : std::as_const(area.Freed))
-        if (h)
-            freed.append(h);
-    std::sort(freed.begin(), freed.end(), [](const QPointer<QWidget>& a, const QPointer<QWidget>& b) {
-        return std::pair(a->y(), a->x()) < std::pair(b->y(), b->x());
-    });
-    for (const QPointer<QWidget>& h : std::as_const(freed))
-        delete h.data();
-    // A drag's overlay over the container repaints all of it when it goes, in one pass anyway.
-    const bool covered = area.Container->findChild<TDEngCanvas*>(QString(), Qt::FindDirectChildrenOnly);
-    if (area.Shown.size() > ManyHandles && !covered) {
-        RepaintInBands(area.Container, area.Shown);
-        return;
+    QList<Spot> spots = std::move(area.Shown);
+    for (const QPointer<TDSelCtrlItemPoint>& h : std::as_const(area.Freed)) {
+        if (!h)
+            continue;
+        if (h->isVisible())
+            spots.append(SpotOf(h));
+        TDLens::FreeQuietly(h);
     }
-    QRect shown;
-    for (const QRect& r : std::as_const(area.Shown))
-        shown |= r;
-    area.Container->update(shown);
+    // A drag's overlay over the container repaints all of it when it goes.
+    if (area.Container->findChild<TDEngCanvas*>(QString(), Qt::FindDirectChildrenOnly))
+        return;
+    // Handles lie in rows: a band holds the highest control left and every one that reaches into it, so
+    // that a control with marks at its top and bottom paints once.
+    std::sort(spots.begin(), spots.end(), [](const Spot& a, const Spot& b) {
+        return std::pair(a.Extent.top(), a.Extent.left()) < std::pair(b.Extent.top(), b.Extent.left());
+    });
+    QList<QRegion> bands;
+    qsizetype next = 0;
+    while (next < spots.size()) {
+        QRegion band(spots.at(next).Rect);
+        int bottom = spots.at(next++).Extent.bottom();
+        while (next < spots.size() && spots.at(next).Extent.top() <= bottom) {
+            bottom = std::max(bottom, spots.at(next).Extent.bottom());
+            band += spots.at(next++).Rect;
+        }
+        bands.append(band);
+    }
+    TDLens::Repaint(area.Container, std::move(bands));
 }
 
-// Qt repaints an area of a container in one pass over the children that cross it, and removes each opaque
-// child from what the children below it still have to paint: over many controls that region gets a hole
-// per control, and the pass costs the square of their number. Handles lie in rows, so their area is
-// painted one band of rows at a time, each pass crossing the controls of its band only.
-void THandleBatch::RepaintInBands(QWidget* container, QList<QRect> rects) {
-    std::sort(rects.begin(), rects.end(), [](const QRect& a, const QRect& b) {
-        return std::pair(a.top(), a.left()) < std::pair(b.top(), b.left());
-    });
-    QWidget* window = container->window();
-    qsizetype next = 0;
-    while (next < rects.size()) {
-        // A band: the highest rectangle left and every one below it that reaches into the band. Handles
-        // are all of one height, so in order of their tops they are in order of their bottoms too.
-        QRect band = rects.at(next++);
-        while (next < rects.size() && rects.at(next).top() <= band.bottom())
-            band |= rects.at(next++);
-        container->update(band);
-        QCoreApplication::sendPostedEvents(window, QEvent::UpdateRequest);
-    }
+THandleBatch::Spot THandleBatch::SpotOf(const TDSelCtrlItemPoint* handle) {
+    return {handle->geometry(), handle->geometry() | handle->ControlRect()};
 }
 
 THandleBatch::Area& THandleBatch::AreaOf(QWidget* container) {
@@ -108,15 +94,19 @@ THandleBatch::Area& THandleBatch::AreaOf(QWidget* container) {
     return m_areas.last();
 }
 
-void THandleBatch::Free(QWidget* handle) {
+void THandleBatch::Free(TDSelCtrlItemPoint* handle) {
     AreaOf(handle->parentWidget()).Freed.append(handle);
+    HoldPointer();
 }
 
-void THandleBatch::Showing(const QWidget* handle, bool passive) {
-    // Corner marks lie wholly on their control, which repaints them (see TDSelCtrlItemPoint::Refresh).
-    if (!passive)
-        AreaOf(handle->parentWidget()).Shown.append(handle->geometry());
-    if (passive && !m_grabber && !QWidget::mouseGrabber() && !QApplication::activePopupWidget()) {
+void THandleBatch::Showing(const TDSelCtrlItemPoint* handle, bool passive) {
+    AreaOf(handle->parentWidget()).Shown.append(SpotOf(handle));
+    if (passive)
+        HoldPointer();
+}
+
+void THandleBatch::HoldPointer() {
+    if (!m_grabber && !QWidget::mouseGrabber() && !QApplication::activePopupWidget()) {
         m_grabber = std::make_unique<QWidget>();
         m_grabber->grabMouse();
     }
@@ -146,8 +136,8 @@ void THandleBatch::Raise(QWidget* handle, bool always) {
 
 // --- handle ------------------------------------------------------------------------------------------------
 
-TDSelCtrlItemPoint::TDSelCtrlItemPoint(TDSelCtrlItem* item, THandlePosition position)
-    : QWidget(nullptr), m_item(item), m_position(position) {
+TDSelCtrlItemPoint::TDSelCtrlItemPoint(TDSelCtrlItem* item, THandlePosition position, QWidget* container)
+    : QWidget(container), m_item(item), m_position(position) {
     // Not marked opaque although it paints every pixel: opaque children cut holes into the region their
     // parent repaints, and with thousands of handles that region becomes too costly to compute.
     resize(5, 5);
@@ -171,6 +161,7 @@ void TDSelCtrlItemPoint::Refresh(THandleBatch& batch) {
     const THandleEdges edges = EdgesOf(m_position);
     setGeometry(handleOffset(edges.Left, edges.Right, control->Left(), control->Width(), e),
                 handleOffset(edges.Top, edges.Bottom, control->Top(), control->Height(), e), 5, 5);
+    m_controlRect = control->geometry();
 
     TELDesignerSelectedControls* list = m_item->OwnerList();
     const TELCustomDesigner* d = list->Designer();
@@ -206,9 +197,6 @@ void TDSelCtrlItemPoint::Refresh(THandleBatch& batch) {
     if (!wasShown) {
         batch.Showing(this, mode == hmMulti);
         show();
-        // A parent's repaint leaves out what its opaque children cover, so the part of a handle that lies
-        // on its control is repainted through the control, which paints the handles above it too.
-        control->update(geometry().translated(-control->pos()));
     } else if (recoloured) {
         update();
     }
@@ -284,7 +272,7 @@ void TDSelCtrlItem::Refresh(THandleBatch& batch) {
         // A handle is made the first time its mode shows it.
         const bool shown = m_mode == hmSingle || (m_mode == hmMulti && IsCorner(position));
         if (!point && shown)
-            point = new TDSelCtrlItemPoint(this, position);
+            point = new TDSelCtrlItemPoint(this, position, m_control->parentWidget());
         if (point)
             point->Refresh(batch);
     }

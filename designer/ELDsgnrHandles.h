@@ -12,6 +12,7 @@
 #include <memory>
 
 class TDSelCtrlItem;
+class TDSelCtrlItemPoint;
 
 // Where a grab handle sits on its control, clockwise from the top-left corner. Corners are the even
 // positions; the resize drag moves the edges the handle's position names.
@@ -41,9 +42,8 @@ constexpr THandleEdges EdgesOf(THandlePosition position) {
 
 // Shows, places and frees many handles at a cost that grows with their number only. A newly shown child
 // widget normally asks to be repainted on its own, and the repaint manager then compares each such widget
-// with every sibling above it; handles leave that to the batch, which repaints the area of the active
-// handles it showed or freed when it ends (corner marks, and the parts of handles that lie on their
-// control, are repainted through the control). Showing a widget also makes Qt look for the widget under the
+// with every sibling above it; handles leave that to the batch, which repaints the area of the handles it
+// showed or freed when it ends. Showing a widget also makes Qt look for the widget under the
 // pointer (asking the window system where the pointer is) to send enter and leave events. Qt sends none while
 // a mouse grab is held, so while passive corner marks are shown the batch holds one with a widget that is
 // never shown and so reaches no window system. Corner marks keep the default cursor, and the next mouse
@@ -56,26 +56,32 @@ public:
     THandleBatch& operator=(const THandleBatch&) = delete;
 
     // Called before a handle is shown where it now is.
-    void Showing(const QWidget* handle, bool passive);
+    void Showing(const TDSelCtrlItemPoint* handle, bool passive);
     // Puts a handle above every control of its container. Raising a widget costs time in proportion to
     // the number of its siblings, so a handle that no control covers stays where it is unless always is
     // set (the handles of a single selection keep their own order, in which the last one wins a press).
     void Raise(QWidget* handle, bool always);
     // Frees a handle when the batch ends.
-    void Free(QWidget* handle);
+    void Free(TDSelCtrlItemPoint* handle);
 
 private:
+    // An area to repaint: a handle, and the extent of its control with it.
+    struct Spot {
+        QRect Rect;
+        QRect Extent;
+    };
     struct Area {
         QPointer<QWidget> Container;
-        QList<QRect> Shown;
-        QList<QPointer<QWidget>> Freed;
+        QList<Spot> Shown;
+        QList<QPointer<TDSelCtrlItemPoint>> Freed;
         // The handles that follow the container's last other child, once looked for.
         QSet<const QObject*> Top;
         bool TopKnown = false;
     };
     Area& AreaOf(QWidget* container);
+    void HoldPointer();
     static void Repaint(Area& area);
-    static void RepaintInBands(QWidget* container, QList<QRect> rects);
+    static Spot SpotOf(const TDSelCtrlItemPoint* handle);
     QList<Area> m_areas;
     std::unique_ptr<QWidget> m_grabber;
 };
@@ -85,10 +91,13 @@ class TDSelCtrlItemPoint : public QWidget {
     Q_OBJECT
 
 public:
-    TDSelCtrlItemPoint(TDSelCtrlItem* item, THandlePosition position);
+    // Made on the container of the control when it has one, which spares moving it there.
+    TDSelCtrlItemPoint(TDSelCtrlItem* item, THandlePosition position, QWidget* container);
     THandlePosition Position() const { return m_position; }
     QColor BorderColor() const { return m_border; }
     QColor FillColor() const { return m_fill; }
+    // The control's bounds where the handle was last placed, in the same coordinates.
+    QRect ControlRect() const { return m_controlRect; }
     void Refresh(THandleBatch& batch);
     // The item went away; the handle waits to be freed and takes no more presses.
     void Orphan() { m_item = nullptr; }
@@ -101,6 +110,7 @@ protected:
 private:
     TDSelCtrlItem* m_item;
     THandlePosition m_position;
+    QRect m_controlRect;
     QColor m_border;
     QColor m_fill;
 };

@@ -218,8 +218,8 @@ void TELDesignerSelectedControls::Discard(QWidget* handle) {
 
 void TELDesignerSelectedControls::FreeDiscarded(THandleBatch& batch) {
     for (const QPointer<QWidget>& handle : std::as_const(m_discarded))
-        if (handle)
-            batch.Free(handle);
+        if (auto* point = qobject_cast<TDSelCtrlItemPoint*>(handle.data()))
+            batch.Free(point);
     m_discarded.clear();
 }
 

@@ -87,13 +87,15 @@ public:
 protected:
     bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
-    // Draws the identification picture. The default is the one of buttons and text labels: a plain
-    // frame and "KIND ID" aligned like the text; a kind that looks different overrides it.
-    virtual void Paint(QPainter& painter);
+    // Draws the identification picture where it is exposed. The default is the one of buttons and text
+    // labels: a plain frame and "KIND ID" aligned like the text; a kind that looks different overrides it.
+    virtual void Paint(QPainter& painter, const QRegion& exposed);
     // Fills the client area with the element's colour and outlines it, filled with the brush.
     void PaintFrame(QPainter& painter, const QBrush& brush);
-    // One line in the design surface's small bold font inside the frame, cut with an ellipsis.
-    void PaintCaption(QPainter& painter, const QString& caption, Qt::Alignment alignment);
+    // One line in the design surface's small bold font inside the frame, cut with an ellipsis; left out
+    // when the exposed region does not reach it.
+    void PaintCaption(QPainter& painter, const QRegion& exposed, const QString& caption,
+                      Qt::Alignment alignment);
     // The element's button as the simulator shows it.
     void PaintSimulatorLook(QPainter& painter);
     void Changed(TKvdUIElementChange kind);
@@ -126,7 +128,7 @@ public:
 
 protected:
     // A silver hatch over the colour, and the kind word alone at the top left.
-    void Paint(QPainter& painter) override;
+    void Paint(QPainter& painter, const QRegion& exposed) override;
 };
 
 class TKvdUIButton : public TKvdUIElement {

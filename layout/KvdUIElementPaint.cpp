@@ -4,24 +4,25 @@
 
 #include "layout/KvdUIElement.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 
-void TKvdUIElement::paintEvent(QPaintEvent*) {
+void TKvdUIElement::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     if (SimulatorLook())
         PaintSimulatorLook(painter);
     else
-        Paint(painter);
+        Paint(painter, event->region());
 }
 
-void TKvdUIElement::Paint(QPainter& painter) {
+void TKvdUIElement::Paint(QPainter& painter, const QRegion& exposed) {
     PaintFrame(painter, m_color);
     Qt::Alignment horizontal = Qt::AlignHCenter;
     if (m_alignment == taLeftJustify)
         horizontal = Qt::AlignLeft;
     else if (m_alignment == taRightJustify)
         horizontal = Qt::AlignRight;
-    PaintCaption(painter, KindWord() + QLatin1Char(' ') + QString::number(m_id),
+    PaintCaption(painter, exposed, KindWord() + QLatin1Char(' ') + QString::number(m_id),
                  horizontal | Qt::AlignVCenter);
 }
 
@@ -34,19 +35,27 @@ void TKvdUIElement::PaintFrame(QPainter& painter, const QBrush& brush) {
     painter.drawRect(client.adjusted(0, 0, -1, -1));
 }
 
-void TKvdUIElement::PaintCaption(QPainter& painter, const QString& caption, Qt::Alignment alignment) {
+void TKvdUIElement::PaintCaption(QPainter& painter, const QRegion& exposed, const QString& caption,
+                                 Qt::Alignment alignment) {
     QFont font = window()->font();
     font.setPointSize(5);
     font.setBold(true);
-    painter.setFont(font);
-    painter.setPen(m_clickable ? QColor(255, 0, 0) : QColor(0, 0, 0));
     const QRect textRect = QRect(0, 0, width(), height()).adjusted(4, 2, -4, -2);
     const QFontMetrics metrics(font);
+    // Laying the line out is most of the cost of painting an element, and a repaint of its corners alone
+    // (where a selection puts its marks) does not reach the line.
+    const int lineHeight = metrics.height();
+    const int top =
+        alignment & Qt::AlignVCenter ? textRect.top() + (textRect.height() - lineHeight) / 2 : textRect.top();
+    if (!exposed.intersects(QRect(0, top - 2, width(), lineHeight + 4)))
+        return;
+    painter.setFont(font);
+    painter.setPen(m_clickable ? QColor(255, 0, 0) : QColor(0, 0, 0));
     painter.drawText(textRect, alignment | Qt::TextSingleLine,
                      metrics.elidedText(caption, Qt::ElideRight, textRect.width()));
 }
 
-void TKvdUIPanel::Paint(QPainter& painter) {
+void TKvdUIPanel::Paint(QPainter& painter, const QRegion& exposed) {
     PaintFrame(painter, QBrush(QColor(192, 192, 192), Qt::BDiagPattern));
-    PaintCaption(painter, KindWord(), Qt::AlignLeft | Qt::AlignTop);
+    PaintCaption(painter, exposed, KindWord(), Qt::AlignLeft | Qt::AlignTop);
 }

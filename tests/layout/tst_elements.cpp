@@ -302,6 +302,43 @@ private Q_SLOTS:
         QCOMPARE(inkIn(4, 100), inkLeft);
         QCOMPARE(inkIn(200, 296), inkRight);
     }
+
+    // An element repainted one row of pixels at a time looks as when painted whole: a repaint that leaves
+    // the caption out never covers a pixel of it, whatever the element's height and kind.
+    void partialRepaintsMatchTheWholePicture_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<int>("height");
+        QTest::newRow("button") << QStringLiteral("button") << 40;
+        QTest::newRow("button lower than its line") << QStringLiteral("button") << 9;
+        QTest::newRow("text") << QStringLiteral("text") << 21;
+        QTest::newRow("panel") << QStringLiteral("panel") << 60;
+    }
+    void partialRepaintsMatchTheWholePicture() {
+        QFETCH(QString, kind);
+        QFETCH(int, height);
+        TControl& surface = Surface();
+        TKvdUIElement* e = nullptr;
+        if (kind == QLatin1String("panel"))
+            e = new TKvdUIPanel(&surface);
+        else if (kind == QLatin1String("text"))
+            e = new TKvdUIText(&surface);
+        else
+            e = new TKvdUIButton(&surface);
+        e->SetParentControl(&surface);
+        e->SetBounds(0, 0, 120, height);
+        const QImage whole = e->grab().toImage();
+        QImage rows(whole.size(), whole.format());
+        rows.fill(Qt::blue);
+        for (int y = 0; y < height; ++y) {
+            QPixmap row(e->size());
+            row.fill(Qt::blue);
+            e->render(&row, QPoint(0, y), QRegion(0, y, e->width(), 1));
+            const QImage picture = row.toImage().convertToFormat(whole.format());
+            for (int x = 0; x < e->width(); ++x)
+                rows.setPixel(x, y, picture.pixel(x, y));
+        }
+        QCOMPARE(rows, whole);
+    }
 };
 
 QTEST_MAIN(TstElements)

@@ -29,6 +29,7 @@ private slots:
     void captionEditor();
     void captionRowAbsentForTwoElements();
     void selectAllShowsCornerMarksOnScreen();
+    void rubberBandShowsCornerMarksOnScreen();
 };
 
 void TestEditing::insertGivesNodesAndFreeIds() {
@@ -289,20 +290,53 @@ QColor ScreenPixel(ShellFixture& f, TControl* control, QPoint at) {
 
 // Corner marks lie inside their controls, which paint opaquely; a repaint of the surface alone leaves them
 // covered on screen although the widgets exist and are visible.
-void TestEditing::selectAllShowsCornerMarksOnScreen() {
-    ShellFixture f;
+namespace {
+
+// Waits until every control shows the selection's corner marks on screen, or none of them does.
+void ExpectCornerMarks(ShellFixture& f, const QList<TControl*>& controls, bool shown) {
+    const QColor mark = Graphics::ColorToQColor(f.Main->ELDesigner1->MultySelectHandleClr());
+    for (TControl* c : controls) {
+        const QColor face = ScreenPixel(f, c, QPoint(c->width() / 2, 2));
+        QVERIFY(face != mark);
+        const QColor expected = shown ? mark : face;
+        QTRY_COMPARE_WITH_TIMEOUT(ScreenPixel(f, c, QPoint(2, 2)), expected, 2000);
+        QCOMPARE(ScreenPixel(f, c, QPoint(c->width() - 3, c->height() - 3)), expected);
+    }
+}
+
+QList<TControl*> ThreeButtons(ShellFixture& f) {
     f.NewWithButton();
     f.Insert("TKvdUIButton", QRect(100, 20, 60, 30));
     f.Insert("TKvdUIButton", QRect(200, 20, 60, 30));
-    f.Click(f.Main->actSelectAll);
-    const QColor mark = Graphics::ColorToQColor(f.Main->ELDesigner1->MultySelectHandleClr());
-    const QList<TControl*> controls = f.Main->RootControl()->ChildControls();
+    return f.Main->RootControl()->ChildControls();
+}
+
+} // namespace
+
+void TestEditing::selectAllShowsCornerMarksOnScreen() {
+    ShellFixture f;
+    const QList<TControl*> controls = ThreeButtons(f);
     QCOMPARE(controls.size(), 3);
-    for (TControl* c : controls) {
-        QTRY_COMPARE_WITH_TIMEOUT(ScreenPixel(f, c, QPoint(2, 2)), mark, 2000);
-        QCOMPARE(ScreenPixel(f, c, QPoint(c->width() - 3, c->height() - 3)), mark);
-        QVERIFY(ScreenPixel(f, c, QPoint(c->width() / 2, 2)) != mark);
-    }
+    f.Click(f.Main->actSelectAll);
+    ExpectCornerMarks(f, controls, true);
+    // A click on an empty spot of the surface takes them off the screen again.
+    TControl* root = f.Main->RootControl();
+    QTest::mouseClick(root, Qt::LeftButton, {}, QPoint(root->width() - 3, root->height() - 3));
+    QCOMPARE(f.Main->ELDesigner1->SelectedControls()->Count(), 1);
+    ExpectCornerMarks(f, controls, false);
+}
+
+void TestEditing::rubberBandShowsCornerMarksOnScreen() {
+    ShellFixture f;
+    const QList<TControl*> controls = ThreeButtons(f);
+    TControl* root = f.Main->RootControl();
+    const QPoint from(root->width() - 3, root->height() - 3), to(1, 1);
+    QTest::mousePress(root, Qt::LeftButton, {}, from);
+    QTest::mouseMove(root, (from + to) / 2);
+    QTest::mouseMove(root, to);
+    QTest::mouseRelease(root, Qt::LeftButton, {}, to);
+    QCOMPARE(f.Main->ELDesigner1->SelectedControls()->Count(), 3);
+    ExpectCornerMarks(f, controls, true);
 }
 
 KVD_SHELL_TEST_MAIN(TestEditing)
