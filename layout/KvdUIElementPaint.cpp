@@ -47,7 +47,7 @@ void TKvdUIElement::PaintCaption(QPainter& painter, const QRegion& exposed, cons
     const int lineHeight = metrics.height();
     const int top =
         alignment & Qt::AlignVCenter ? textRect.top() + (textRect.height() - lineHeight) / 2 : textRect.top();
-    if (!exposed.intersects(QRect(0, top - 2, width(), lineHeight + 4)))
+    if (!exposed.intersects(QRect(0, top - 1, width(), lineHeight + 2)))
         return;
     painter.setFont(font);
     painter.setPen(m_clickable ? QColor(255, 0, 0) : QColor(0, 0, 0));

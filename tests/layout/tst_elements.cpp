@@ -309,6 +309,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("kind");
         QTest::addColumn<int>("height");
         QTest::newRow("button") << QStringLiteral("button") << 40;
+        QTest::newRow("button of a dense grid") << QStringLiteral("button") << 22;
         QTest::newRow("button lower than its line") << QStringLiteral("button") << 9;
         QTest::newRow("text") << QStringLiteral("text") << 21;
         QTest::newRow("panel") << QStringLiteral("panel") << 60;
