@@ -30,6 +30,7 @@ private slots:
     void captionRowAbsentForTwoElements();
     void selectAllShowsCornerMarksOnScreen();
     void rubberBandShowsCornerMarksOnScreen();
+    void movedButtonIsRepaintedInBothPlaces();
 };
 
 void TestEditing::insertGivesNodesAndFreeIds() {
@@ -337,6 +338,33 @@ void TestEditing::rubberBandShowsCornerMarksOnScreen() {
     QTest::mouseRelease(root, Qt::LeftButton, {}, to);
     QCOMPARE(f.Main->ELDesigner1->SelectedControls()->Count(), 3);
     ExpectCornerMarks(f, controls, true);
+}
+
+// A move drag draws on an overlay holding a picture of the surface; when it goes, the screen shows the button
+// at its new place and the surface where it was.
+void TestEditing::movedButtonIsRepaintedInBothPlaces() {
+    ShellFixture f;
+    f.NewWithButton();
+    TControl* root = f.Main->RootControl();
+    TControl* button = root->ChildControls().at(0);
+    const QRect before = button->geometry();
+    const QList<QPoint> inside{{4, before.height() / 2}, {before.width() / 4, 4}, {before.width() - 5, 4}};
+    QList<QColor> look;
+    for (const QPoint& p : inside)
+        look << ScreenPixel(f, button, p);
+    const QColor surface = ScreenPixel(f, root, QPoint(root->width() - 3, root->height() - 3));
+    QVERIFY(!look.contains(surface));
+    const QPoint grip(before.width() / 4, 4);
+    QTest::mousePress(button, Qt::LeftButton, {}, grip);
+    const QPoint start = button->mapTo(root, grip);
+    QTest::mouseMove(root, start + QPoint(50, 60));
+    QTest::mouseMove(root, start + QPoint(120, 120));
+    QTest::mouseRelease(root, Qt::LeftButton, {}, start + QPoint(120, 120));
+    QVERIFY(!button->geometry().intersects(before));
+    for (qsizetype i = 0; i < inside.size(); ++i)
+        QTRY_COMPARE_WITH_TIMEOUT(ScreenPixel(f, button, inside.at(i)), look.at(i), 2000);
+    QCOMPARE(ScreenPixel(f, root, before.center()), surface);
+    QCOMPARE(ScreenPixel(f, root, before.topLeft() + QPoint(4, before.height() / 2)), surface);
 }
 
 KVD_SHELL_TEST_MAIN(TestEditing)
