@@ -20,6 +20,7 @@
 #include <QScrollBar>
 class TDEng;
 class TDSelCtrlItem;
+class TDSelCtrlItemPoint;
 class THandleBatch;
 class TELCustomDesigner;
 class TELCustomDesignPanel;
@@ -163,14 +164,14 @@ private:
     void ItemRemoved(TDSelCtrlItem* item);
     void RemoveAt(int index);
     // The handles of removed entries are freed together, by the batch that announces the change.
-    void Discard(QWidget* handle);
+    void Discard(TDSelCtrlItemPoint* handle);
     void FreeDiscarded(THandleBatch& batch);
 
     TELCustomDesigner* m_designer;
     // In selection order, and by control for lookups that do not depend on the selection's size.
     QList<TDSelCtrlItem*> m_items;
     QHash<TControl*, TDSelCtrlItem*> m_itemOf;
-    QList<QPointer<QWidget>> m_discarded;
+    QList<QPointer<TDSelCtrlItemPoint>> m_discarded;
     bool m_handlesVisible = false;
     bool m_focused = false;
     TControl* m_root = nullptr;

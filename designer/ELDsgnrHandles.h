@@ -43,11 +43,11 @@ constexpr THandleEdges EdgesOf(THandlePosition position) {
 // Shows, places and frees many handles at a cost that grows with their number only. A newly shown child
 // widget normally asks to be repainted on its own, and the repaint manager then compares each such widget
 // with every sibling above it; handles leave that to the batch, which repaints the area of the handles it
-// showed or freed when it ends. Showing a widget also makes Qt look for the widget under the
-// pointer (asking the window system where the pointer is) to send enter and leave events. Qt sends none while
-// a mouse grab is held, so while passive corner marks are shown the batch holds one with a widget that is
-// never shown and so reaches no window system. Corner marks keep the default cursor, and the next mouse
-// move delivers the enter and leave events.
+// showed or freed through a lens (designer/ELDsgnrLens.h) when it ends. Showing or freeing a widget also
+// makes Qt look for the widget under the pointer (asking the window system where the pointer is) to send
+// enter and leave events. Qt sends none while a mouse grab is held, so while it shows corner marks or
+// frees handles the batch holds one with a widget that is never shown and so reaches no window system.
+// Corner marks keep the default cursor, and the next mouse move delivers the enter and leave events.
 class THandleBatch {
 public:
     THandleBatch() = default;

@@ -10,18 +10,16 @@ namespace TDLens {
 namespace {
 
 void RepaintNow(QWidget* container, const QList<QRegion>& bands) {
-    QWidget lens(container);
-    lens.setAttribute(Qt::WA_TransparentForMouseEvents);
-    lens.setGeometry(container->rect());
-    lens.show();
+    auto* lens = new QWidget(container);
+    lens->setAttribute(Qt::WA_TransparentForMouseEvents);
+    lens->setGeometry(container->rect());
+    lens->show();
     QWidget* window = container->window();
     for (const QRegion& band : bands) {
-        lens.update(band);
+        lens->update(band);
         QCoreApplication::sendPostedEvents(window, QEvent::UpdateRequest);
     }
-    lens.setUpdatesEnabled(false);
-    lens.hide();
-    lens.setGeometry(QRect());
+    FreeQuietly(lens);
 }
 
 } // namespace

@@ -212,14 +212,14 @@ void TELDesignerSelectedControls::Change() {
     m_designer->DoChangeSelection();
 }
 
-void TELDesignerSelectedControls::Discard(QWidget* handle) {
+void TELDesignerSelectedControls::Discard(TDSelCtrlItemPoint* handle) {
     m_discarded.append(handle);
 }
 
 void TELDesignerSelectedControls::FreeDiscarded(THandleBatch& batch) {
-    for (const QPointer<QWidget>& handle : std::as_const(m_discarded))
-        if (auto* point = qobject_cast<TDSelCtrlItemPoint*>(handle.data()))
-            batch.Free(point);
+    for (const QPointer<TDSelCtrlItemPoint>& handle : std::as_const(m_discarded))
+        if (handle)
+            batch.Free(handle);
     m_discarded.clear();
 }
 
