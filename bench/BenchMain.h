@@ -1,7 +1,9 @@
 #pragma once
 // The main() of the benchmark programs: an application object on the offscreen platform unless
-// QT_QPA_PLATFORM chooses another (xcb under Xvfb), an optional start-up step, then Google Benchmark with
-// the command line.
+// QT_QPA_PLATFORM chooses another (xcb under Xvfb), on the builder's event dispatcher, an optional
+// start-up step, then Google Benchmark with the command line.
+
+#include "core/EventLoop.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>
@@ -10,7 +12,8 @@ template <class Application = QApplication>
 int RunBenchmarks(int argc, char** argv, void (*startUp)() = nullptr) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    Application app(argc, argv);
+    Application app(EventLoop::ChooseQtDispatcher(argc), argv);
+    EventLoop::DispatcherChosen();
     if (startUp)
         startUp();
     benchmark::Initialize(&argc, argv);

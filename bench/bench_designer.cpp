@@ -1,6 +1,7 @@
 // Designer speed: a move drag of 100 selected controls (each mouse move, and the commit) and
 // SelectAll over 500 controls until the window has repainted.
 
+#include "bench/BenchMain.h"
 #include "designer/ELDsgnr.h"
 #include "designer/ELDsgnrEngine.h"
 
@@ -149,11 +150,5 @@ BENCHMARK(BM_SelectAll500)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks(argc, argv);
 }

@@ -3,6 +3,7 @@
 
 #include "ShellFixture.h"
 
+#include <QAbstractEventDispatcher>
 #include <QScreen>
 #include <QStandardPaths>
 
@@ -11,6 +12,7 @@ class TestMainWindow : public QObject {
 
 private slots:
     void firstStartWithoutSettings();
+    void runsOnQtsOwnEventDispatcher();
     void placementFromSettings_data();
     void placementFromSettings();
     void settingsFallBackWhenFolderIsReadOnly();
@@ -29,6 +31,13 @@ private slots:
     void undoLimitAndBursts();
     void errorsReachTheMessageBox();
 };
+
+// GLib's dispatcher makes a system call for every event Qt posts, two per grab handle shown.
+void TestMainWindow::runsOnQtsOwnEventDispatcher() {
+    QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
+    QVERIFY(dispatcher);
+    QVERIFY2(!dispatcher->inherits("QEventDispatcherGlib"), dispatcher->metaObject()->className());
+}
 
 void TestMainWindow::firstStartWithoutSettings() {
     ShellFixture f;
