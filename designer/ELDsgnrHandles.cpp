@@ -68,14 +68,22 @@ void THandleBatch::Repaint(Area& area) {
         return std::pair(a.Extent.top(), a.Extent.left()) < std::pair(b.Extent.top(), b.Extent.left());
     });
     QList<QRegion> bands;
+    QList<QRect> rects;
     qsizetype next = 0;
     while (next < spots.size()) {
-        QRegion band(spots.at(next).Rect);
+        rects = {spots.at(next).Rect};
         int bottom = spots.at(next++).Extent.bottom();
         while (next < spots.size() && spots.at(next).Extent.top() <= bottom) {
             bottom = std::max(bottom, spots.at(next).Extent.bottom());
-            band += spots.at(next++).Rect;
+            rects.append(spots.at(next++).Rect);
         }
+        // In reading order each mark extends the region at its end, which QRegion does without a merge.
+        std::sort(rects.begin(), rects.end(), [](const QRect& a, const QRect& b) {
+            return std::pair(a.top(), a.left()) < std::pair(b.top(), b.left());
+        });
+        QRegion band;
+        for (const QRect& r : std::as_const(rects))
+            band += r;
         bands.append(band);
     }
     TDLens::Repaint(area.Container, std::move(bands));

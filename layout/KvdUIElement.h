@@ -7,6 +7,7 @@
 #include "simview/KvdSimButton.h"
 
 #include <QColor>
+#include <QFont>
 #include <functional>
 
 class QBrush;
@@ -116,6 +117,14 @@ private:
     QColor m_borderColor = Qt::black;
     QColor m_color = QColor(239, 239, 239);
     QString m_text;
+    // The caption as last cut to fit, with what it was cut for: laying it out again is the larger part of
+    // repainting a small element.
+    struct ElidedCaption {
+        QString Caption;
+        QFont Font;
+        int Width = -1;
+        QString Elided;
+    } m_elided;
     quint8 m_inputLength = 0;
     TAlignment m_alignment = taCenter;
     TKvdUIStyle m_style = stDark;

@@ -51,8 +51,10 @@ void TKvdUIElement::PaintCaption(QPainter& painter, const QRegion& exposed, cons
         return;
     painter.setFont(font);
     painter.setPen(m_clickable ? QColor(255, 0, 0) : QColor(0, 0, 0));
-    painter.drawText(textRect, alignment | Qt::TextSingleLine,
-                     metrics.elidedText(caption, Qt::ElideRight, textRect.width()));
+    if (m_elided.Width != textRect.width() || m_elided.Caption != caption || m_elided.Font != font)
+        m_elided = {caption, font, textRect.width(),
+                    metrics.elidedText(caption, Qt::ElideRight, textRect.width())};
+    painter.drawText(textRect, alignment | Qt::TextSingleLine, m_elided.Elided);
 }
 
 void TKvdUIPanel::Paint(QPainter& painter, const QRegion& exposed) {

@@ -340,6 +340,35 @@ private Q_SLOTS:
         }
         QCOMPARE(rows, whole);
     }
+
+    // An element keeps its caption laid out between repaints; after a change of ID or width it looks as a
+    // new element made with them does.
+    void repaintedCaptionFollowsIdAndWidth() {
+        TControl& surface = Surface();
+        auto make = [&](quint8 id, int width) {
+            auto* e = new TKvdUIButton(&surface);
+            e->SetParentControl(&surface);
+            e->SetBounds(0, 0, width, 40);
+            e->SetID(id);
+            return e;
+        };
+        // One element at a time: a second one with the same ID would be marked as a duplicate.
+        std::unique_ptr<TKvdUIButton> e(make(1, 120));
+        const QImage first = e->grab().toImage();
+        e->SetID(200);
+        const QImage renamed = e->grab().toImage();
+        QVERIFY(renamed != first);
+        e->SetBounds(0, 0, 36, 40);
+        const QImage narrow = e->grab().toImage();
+        e->SetBounds(0, 0, 120, 40);
+        QCOMPARE(e->grab().toImage(), renamed);
+        e.reset();
+        e.reset(make(200, 120));
+        QCOMPARE(e->grab().toImage(), renamed);
+        e.reset();
+        e.reset(make(200, 36));
+        QCOMPARE(e->grab().toImage(), narrow);
+    }
 };
 
 QTEST_MAIN(TstElements)
