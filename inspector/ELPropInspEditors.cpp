@@ -360,18 +360,30 @@ void ELGetObjectsProps(TELCustomPropertyInspector* owner, const QList<QObject*>&
     matches.reserve(first.size());
     for (const TPropInfo* p : first)
         matches.append(QList<const TPropInfo*>{p});
+    // Objects of one class share one property list, so the candidates are looked up once per class.
+    QHash<const TPropList*, QList<const TPropInfo*>> counterparts;
     for (int k = 1; k < count; ++k) {
-        QHash<QString, const TPropInfo*> byName;
-        for (const TPropInfo* p : Props::GetPropList(objects.at(k)))
-            byName.insert(p->Name.toLower(), p);
-        for (auto& m : matches) {
-            if (m.isEmpty())
+        const TPropList& list = Props::GetPropList(objects.at(k));
+        auto found = counterparts.constFind(&list);
+        if (found == counterparts.constEnd()) {
+            QHash<QString, const TPropInfo*> byName;
+            for (const TPropInfo* p : list)
+                byName.insert(p->Name.toLower(), p);
+            QList<const TPropInfo*> others;
+            others.reserve(first.size());
+            for (const TPropInfo* p : first) {
+                const TPropInfo* other = byName.value(p->Name.toLower());
+                others.append(other && other->PropType == p->PropType ? other : nullptr);
+            }
+            found = counterparts.insert(&list, others);
+        }
+        for (qsizetype i = 0; i < matches.size(); ++i) {
+            if (matches.at(i).isEmpty())
                 continue;
-            const TPropInfo* other = byName.value(m.first()->Name.toLower());
-            if (other && other->PropType == m.first()->PropType)
-                m.append(other);
+            if (const TPropInfo* other = found->at(i))
+                matches[i].append(other);
             else
-                m.clear();
+                matches[i].clear();
         }
     }
     for (const auto& m : matches) {

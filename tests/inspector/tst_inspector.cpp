@@ -83,6 +83,19 @@ private Q_SLOTS:
         make({&a, &b});
         // Same name (any case) and same type, in name order; Caption and Hint differ in type.
         QCOMPARE(captions(*insp), QStringList({"Align", "Anchors", "Left", "Top"}));
+        // Several objects of a class, before and after one of another class.
+        TTestA a2;
+        TTestB b2;
+        const QStringList ofA = [&] {
+            insp->SetObjects({&a});
+            return captions(*insp);
+        }();
+        insp->SetObjects({&a, &a2});
+        QCOMPARE(captions(*insp), ofA);
+        insp->SetObjects({&a, &a2, &b, &b2});
+        QCOMPARE(captions(*insp), QStringList({"Align", "Anchors", "Left", "Top"}));
+        insp->SetObjects({&b, &a, &b2, &a2});
+        QCOMPARE(captions(*insp), QStringList({"Align", "Anchors", "Left", "top"}));
         insp->SetObjects({&b});
         QCOMPARE(captions(*insp),
                  QStringList({"Align", "Anchors", "Caption", "Extra", "Hint", "Left", "top"}));
