@@ -68,10 +68,9 @@ void THandleBatch::Repaint(Area& area) {
         return std::pair(a.Extent.top(), a.Extent.left()) < std::pair(b.Extent.top(), b.Extent.left());
     });
     QList<QRegion> bands;
-    QList<QRect> rects;
     qsizetype next = 0;
     while (next < spots.size()) {
-        rects = {spots.at(next).Rect};
+        QList<QRect> rects{spots.at(next).Rect};
         int bottom = spots.at(next++).Extent.bottom();
         while (next < spots.size() && spots.at(next).Extent.top() <= bottom) {
             bottom = std::max(bottom, spots.at(next).Extent.bottom());
