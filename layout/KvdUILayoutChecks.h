@@ -1,0 +1,34 @@
+#pragma once
+// Checks a layout for what the simulator would show differently from what the designer meant: elements
+// outside the button area or sent to another place, clickable buttons covering each other, captions cut
+// off or shortened, buttons the driver can do nothing with or can hardly hit, IDs used twice. The builder
+// shows the findings after each refresh and `kvdui lint` prints them; both take the rules from here.
+
+#include <QHash>
+#include <QList>
+#include <QString>
+
+enum TKvdCheckSeverity { csInformation, csWarning, csError };
+
+struct TKvdCheckFinding {
+    int ID;       // the element's ID, -1 for the layout as a whole
+    QString Rule; // short rule name: "outside", "wraps", "overlap", "caption-cut", "caption-too-long",
+                  // "no-input", "small-target", "duplicate-id", "unreadable"
+    TKvdCheckSeverity Severity;
+    QString Message; // one line a user understands
+};
+
+// Smallest width and height, in simulator units, of a button the driver clicks: 6 units are 12 design
+// pixels, about 32 screen pixels when the 200 units span 1080 screen lines. A clickable button below it in
+// either direction is reported as "small-target".
+constexpr int MinTargetUnits = 6;
+
+// Findings for a whole layout given as layout text (what the builder's refresh writes and what a file
+// holds), in document order. values fills placeholders such as {lap} (NAME -> VALUE); a placeholder
+// without a value is measured as written. Text that is not well-formed XML gives one "unreadable" error
+// for the layout as a whole.
+QList<TKvdCheckFinding> CheckLayoutText(const QString& layoutText,
+                                        const QHash<QString, QString>& values = {});
+
+// "information", "warning", "error".
+QString CheckSeverityName(TKvdCheckSeverity severity);
