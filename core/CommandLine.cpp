@@ -1,13 +1,25 @@
 #include "core/CommandLine.h"
 
+#include "core/FileName.h"
+
 #include <QCoreApplication>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
+// The reason the first write to standard output failed, for FinishStandardOutput: a later flush may well
+// succeed with nothing left to write.
+int g_outputError = 0;
+
 void Print(FILE* stream, const QString& text) {
     const QByteArray bytes = text.toLocal8Bit();
+    if (stream == stdout) {
+        WriteStandardOutput(bytes);
+        return;
+    }
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
     std::fflush(stream);
 }
@@ -27,8 +39,33 @@ const char* const QtFlagOptions[] = {"reverse", "widgetcount", "nograb", "dograb
 QStringList ArgumentList(int argc, char** argv) {
     QStringList list;
     for (int i = 0; i < argc; ++i)
-        list << QString::fromLocal8Bit(argv[i]);
+        list << ArgumentText(argv[i]);
     return list;
+}
+
+int QtArgumentCount(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--") == 0)
+            return i;
+    return argc;
+}
+
+void WriteStandardOutput(const QByteArray& bytes) {
+    errno = 0;
+    if (std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) != size_t(bytes.size()) &&
+        !g_outputError)
+        g_outputError = errno;
+}
+
+int FinishStandardOutput(const QString& program) {
+    errno = 0;
+    if (std::fflush(stdout) != 0 && !g_outputError)
+        g_outputError = errno;
+    if (!std::ferror(stdout) && !g_outputError)
+        return 0;
+    const QString reason = g_outputError ? qt_error_string(g_outputError) : QStringLiteral("write error");
+    Print(stderr, QStringLiteral("%1: cannot write to standard output: %2\n").arg(program, reason));
+    return 1;
 }
 
 QString CommandLineHelp(const QCommandLineParser& parser, const QString& program, const QString& extraHelp) {
@@ -67,12 +104,12 @@ std::optional<int> ParseCommandLine(QCommandLineParser& parser, const QStringLis
     }
     if (parser.isSet(help)) {
         Print(stdout, CommandLineHelp(parser, program, extraHelp));
-        return 0;
+        return FinishStandardOutput(program);
     }
     if (parser.isSet(version)) {
         Print(stdout, QStringLiteral("%1 %2\n").arg(QCoreApplication::applicationName(),
                                                     QStringLiteral(KVD_VERSION_TEXT)));
-        return 0;
+        return FinishStandardOutput(program);
     }
     return std::nullopt;
 }

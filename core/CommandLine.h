@@ -3,7 +3,8 @@
 // -v/--version prints the program's name and version, and an option the program does not know prints
 // the message and the usage on standard error with exit status 2. Qt's own options (-platform, -style,
 // ...) are accepted without being listed, because the application object takes them afterwards.
-// Parsing happens before the application object exists, so that --help needs no display.
+// Parsing happens before the application object exists, so that --help needs no display. "--" ends the
+// options. --help and --version exit 1 when their text could not be written.
 
 #include <QCommandLineParser>
 #include <QStringList>
@@ -19,5 +20,18 @@ std::optional<int> ParseCommandLine(QCommandLineParser& parser, const QStringLis
 // The usage text ParseCommandLine prints for --help.
 QString CommandLineHelp(const QCommandLineParser& parser, const QString& program, const QString& extraHelp);
 
-// The process arguments as Qt reads them, for use before the application object exists.
+// The process arguments, for use before the application object exists. An argument that is not valid
+// UTF-8 keeps its bytes (ArgumentText), so that a file name given as such an argument still opens
+// (TFileName).
 QStringList ArgumentList(int argc, char** argv);
+
+// How many of the arguments the application object is to see: those before the first "--", which ends
+// the options. After it come file names only, even one that looks like one of Qt's own options.
+int QtArgumentCount(int argc, char** argv);
+
+// Writes to standard output, remembering the reason of a failure for FinishStandardOutput.
+void WriteStandardOutput(const QByteArray& bytes);
+
+// Flushes standard output. Returns 0 when everything written to it arrived; otherwise (a full disk, a
+// closed pipe) prints "PROGRAM: cannot write to standard output: REASON" on standard error and returns 1.
+int FinishStandardOutput(const QString& program);

@@ -180,9 +180,9 @@ QString WriteLayout(TControl* surface, const QString& fileName) {
     return text;
 }
 
-void ReadLayout(TControl* surface, const QString& fileName, const QString& xmlText) {
+void ReadLayout(TControl* surface, const TFileName& fileName, const QString& xmlText) {
     Document doc;
-    if (!fileName.isEmpty()) {
+    if (!fileName.IsEmpty()) {
         const QByteArray bytes = ReadLayoutFileBytes(fileName);
         CheckAttributeCounts(bytes);
         QXmlStreamReader xml(bytes);
@@ -195,7 +195,7 @@ void ReadLayout(TControl* surface, const QString& fileName, const QString& xmlTe
         doc = Parse(xml);
     }
     if (!doc.hasRoot) {
-        if (!fileName.isEmpty() || !xmlText.trimmed().isEmpty())
+        if (!fileName.IsEmpty() || !xmlText.trimmed().isEmpty())
             throw Exception(QStringLiteral("The layout has no root element"));
         return;
     }

@@ -9,6 +9,7 @@
 //   </element>
 // </ui>
 
+#include "core/FileName.h"
 #include "core/Types.h"
 
 #include <QString>
@@ -32,7 +33,7 @@ QString WriteLayout(TControl* surface, const QString& fileName = QString());
 // Creates the elements of a layout on the surface, from the file when fileName is not empty, else from
 // xmlText (an empty text creates nothing). Raises Exception with the reader's message; elements created
 // before a failure stay on the surface.
-void ReadLayout(TControl* surface, const QString& fileName, const QString& xmlText = QString());
+void ReadLayout(TControl* surface, const TFileName& fileName, const QString& xmlText = QString());
 
 QString AnchorsToText(TAnchors anchors);
 TAnchors TextToAnchors(const QString& text);

@@ -4,15 +4,11 @@
 
 #include <QFile>
 #include <QStringConverter>
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
-Exception CannotOpen(const QString& fileName, const QString& reason) {
-    return Exception(QStringLiteral("Cannot open file \"%1\". %2").arg(fileName, reason));
+Exception CannotOpen(const TFileName& fileName, const QString& reason) {
+    return Exception(QStringLiteral("Cannot open file \"%1\". %2").arg(fileName.Text(), reason));
 }
 
 template <typename Char> bool At(const Char* p, const Char* end, const char* literal) {
@@ -76,27 +72,19 @@ template <typename Char> void CountAttributes(const Char* p, const Char* end) {
 
 } // namespace
 
-QByteArray ReadLayoutFileBytes(const QString& fileName) {
-    // Opened without waiting for a writer, so that a FIFO is refused instead of blocking here.
-    const int fd = ::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        throw CannotOpen(fileName, qt_error_string(errno));
+QByteArray ReadLayoutFileBytes(const TFileName& fileName) {
     QFile file;
-    if (!file.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        throw CannotOpen(fileName, file.errorString());
-    }
-    struct stat info {};
-    if (::fstat(fd, &info) != 0)
-        throw CannotOpen(fileName, qt_error_string(errno));
-    if (!S_ISREG(info.st_mode))
+    TFileFacts facts;
+    if (const QString error = OpenForReading(fileName, file, facts); !error.isEmpty())
+        throw CannotOpen(fileName, error);
+    if (!facts.Regular)
         throw CannotOpen(fileName, QStringLiteral("It is not a regular file"));
-    if (info.st_size > MaxLayoutFileSize)
+    if (facts.Size > MaxLayoutFileSize)
         throw CannotOpen(fileName, QStringLiteral("It is larger than %1 MB").arg(MaxLayoutFileSize >> 20));
     // Read in chunks: asking for the limit at once would allocate it for every file. A file that grows
     // while it is read is refused once it passes the limit.
     QByteArray bytes;
-    bytes.reserve(qsizetype(info.st_size));
+    bytes.reserve(qsizetype(facts.Size));
     char chunk[64 * 1024];
     qint64 got = 0;
     while ((got = file.read(chunk, sizeof chunk)) > 0) {

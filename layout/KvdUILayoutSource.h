@@ -2,6 +2,8 @@
 // Checks made on a layout's raw text before the XML reader sees it: what the reader would hang on, run out
 // of memory on, or spend minutes on.
 
+#include "core/FileName.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringView>
@@ -14,10 +16,10 @@ constexpr qint64 MaxLayoutFileSize = 64 * 1024 * 1024;
 // of a tag with all those before it, so a tag with tens of thousands of them takes seconds.
 constexpr int MaxElementAttributes = 256;
 
-// The content of a layout file. Refuses anything but a regular file (a FIFO or a device would block the
-// reader or never end) and files larger than MaxLayoutFileSize, before reading them. Raises Exception
-// "Cannot open file "%s". %s".
-QByteArray ReadLayoutFileBytes(const QString& fileName);
+// The content of a layout file, opened by the name's own spelling (also one that is not valid UTF-8).
+// Refuses anything but a regular file (a FIFO or a device would block the reader or never end) and files
+// larger than MaxLayoutFileSize, before reading them. Raises Exception "Cannot open file "%s". %s".
+QByteArray ReadLayoutFileBytes(const TFileName& fileName);
 
 // Raise Exception naming the line of the first start tag with more than MaxElementAttributes attributes.
 // The bytes are those of a file in any encoding the XML reader detects.

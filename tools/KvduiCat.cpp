@@ -1,7 +1,9 @@
 // kvdui cat FILE: the layout text the builder would save after opening FILE.
 // kvdui check FILE: silent success, or the builder's message and exit status 1.
 
+#include "core/CommandLine.h"
 #include "core/Exceptions.h"
+#include "tools/KvduiLinkArgs.h"
 #include "tools/LayoutLoad.h"
 #include "tools/Verbs.h"
 
@@ -9,12 +11,13 @@
 
 namespace {
 int loadOrFail(const QStringList& args, const char* verb, QString* text) {
-    if (args.size() != 1) {
-        std::fprintf(stderr, "usage: kvdui %s FILE\n", verb);
+    const QString file = OnlyFileArgument(args);
+    if (file.isEmpty()) {
+        std::fprintf(stderr, "usage: kvdui %s [--] FILE\n", verb);
         return 2;
     }
     try {
-        *text = LoadLayoutText(args.first());
+        *text = LoadLayoutText(file);
     } catch (const Exception& e) {
         std::fprintf(stderr, "%s\n", e.Message().toLocal8Bit().constData());
         return 1;
@@ -27,9 +30,8 @@ int RunCat(const QStringList& args) {
     QString text;
     if (const int status = loadOrFail(args, "cat", &text))
         return status;
-    const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
-    return 0;
+    WriteStandardOutput(text.toUtf8());
+    return FinishStandardOutput(QStringLiteral("kvdui cat"));
 }
 
 int RunCheck(const QStringList& args) {

@@ -1,11 +1,18 @@
 #include "tools/KvduiLinkArgs.h"
 
 QString ParseKvduiLinkArgs(const QStringList& args, const QStringList& allowed, KvduiLinkArgs& out) {
+    bool haveFile = false;
+    bool optionsEnded = false;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& arg = args.at(i);
-        if (!arg.startsWith(QLatin1String("--"))) {
-            if (!out.File.isEmpty())
+        if (!optionsEnded && arg == QLatin1String("--")) {
+            optionsEnded = true;
+            continue;
+        }
+        if (optionsEnded || !arg.startsWith(QLatin1String("--"))) {
+            if (haveFile)
                 return QStringLiteral("more than one file");
+            haveFile = true;
             out.File = arg;
             continue;
         }
@@ -38,4 +45,9 @@ QString ParseKvduiLinkArgs(const QStringList& args, const QStringList& allowed, 
     if (out.File.isEmpty())
         return QStringLiteral("no file");
     return {};
+}
+
+QString OnlyFileArgument(const QStringList& args) {
+    const qsizetype first = !args.isEmpty() && args.first() == QLatin1String("--") ? 1 : 0;
+    return args.size() == first + 1 ? args.at(first) : QString();
 }

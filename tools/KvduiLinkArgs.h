@@ -13,6 +13,11 @@ struct KvduiLinkArgs {
     QString Name = QStringLiteral("kvdui");
 };
 
-// Parses FILE and the options in allowed (a subset of "set", "target", "address", "port", "name").
-// Returns an empty text on success, else the reason to print before the usage line.
+// Parses FILE and the options in allowed (a subset of "set", "target", "address", "port", "name"). After
+// "--" every argument is a file name. Returns an empty text on success, else the reason to print before
+// the usage line; an empty file name counts as none.
 QString ParseKvduiLinkArgs(const QStringList& args, const QStringList& allowed, KvduiLinkArgs& out);
+
+// The file of a verb that takes nothing else: FILE or -- FILE. Empty when the arguments are anything else
+// or the name is empty.
+QString OnlyFileArgument(const QStringList& args);

@@ -1,6 +1,7 @@
 // kvdui packets FILE [--set NAME=VALUE]... [--target N]: every button packet the builder would send
 // for FILE (protocol version 9), one packet per line in hexadecimal.
 
+#include "core/CommandLine.h"
 #include "core/Exceptions.h"
 #include "link/KvdUI.h"
 #include "tools/KvduiLinkArgs.h"
@@ -28,8 +29,7 @@ int RunPackets(const QStringList& args) {
         return 1;
     }
     for (const QByteArray& packet : std::as_const(packets)) {
-        const QByteArray line = packet.toHex(' ') + '\n';
-        std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
+        WriteStandardOutput(packet.toHex(' ') + '\n');
     }
-    return 0;
+    return FinishStandardOutput(QStringLiteral("kvdui packets"));
 }

@@ -2,14 +2,18 @@
 // shows it, drawn from the very button packets the live preview sends.
 
 #include "core/Exceptions.h"
+#include "core/FileName.h"
 #include "link/KvdUI.h"
 #include "simview/KvdSimPaint.h"
 #include "tools/KvduiLinkArgs.h"
 #include "tools/LayoutLoad.h"
 #include "tools/Verbs.h"
 
+#include <QBuffer>
+#include <QFileInfo>
 #include <QImage>
 #include <QPainter>
+#include <QSaveFile>
 #include <cstdio>
 
 namespace {
@@ -23,15 +27,42 @@ int Usage(const QString& problem) {
     return 2;
 }
 
+// Writes the picture as PNG; returns the reason when that failed. The picture is encoded in memory first,
+// so that only writing can fail. A file is replaced only once the whole new picture is on disk, so a
+// failure leaves the old one as it was. What is not a file (a pipe, /dev/stdout, a device) is written as
+// it stands: there is nothing to replace.
+QString WritePng(const QImage& image, const QString& fileName) {
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG"))
+        return QStringLiteral("the picture could not be encoded");
+    const QFileInfo info(fileName);
+    if (info.exists() && !info.isFile() && !info.isDir()) {
+        QFile file(fileName);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || file.write(png) != png.size())
+            return file.errorString();
+        return QString();
+    }
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly) || file.write(png) != png.size() || !file.commit())
+        return file.errorString();
+    return QString();
+}
+
 } // namespace
 
 int RunRender(const QStringList& args) {
-    // -o and --scale are this verb's own; the rest are shared with the other packet verbs.
+    // -o and --scale are this verb's own; the rest are shared with the other packet verbs. After "--" all
+    // are file names, which the shared parser sorts out.
     QStringList rest;
     QString output;
     int scale = 2;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& arg = args.at(i);
+        if (arg == QLatin1String("--")) {
+            rest << args.mid(i);
+            break;
+        }
         if (arg != QLatin1String("-o") && arg != QLatin1String("--scale")) {
             rest << arg;
             continue;
@@ -54,6 +85,12 @@ int RunRender(const QStringList& args) {
         return Usage(problem);
     if (output.isEmpty())
         return Usage(QStringLiteral("no output file (-o OUT.png)"));
+    const TFileName outputName(output);
+    // Qt writes files by their names as text; a name that is not valid UTF-8 would come out as another.
+    if (!outputName.IsText())
+        return Usage(QStringLiteral("the output file name \"%1\" is not valid UTF-8").arg(outputName.Text()));
+    if (IsSameFile(TFileName(options.File), outputName))
+        return Usage(QStringLiteral("the output file \"%1\" is the layout file").arg(outputName.Text()));
 
     const quint8 sizeUnit = Dromo::SizeUnitFor(9);
     QList<TKvdSimButton> shown;
@@ -73,8 +110,9 @@ int RunRender(const QStringList& args) {
         QPainter painter(&image);
         PaintSimScreen(painter, shown, scale);
     }
-    if (!image.save(output, "PNG")) {
-        std::fprintf(stderr, "kvdui render: cannot write %s\n", output.toLocal8Bit().constData());
+    if (const QString reason = WritePng(image, outputName.Text()); !reason.isEmpty()) {
+        std::fprintf(stderr, "kvdui render: cannot write %s: %s\n",
+                     outputName.Text().toLocal8Bit().constData(), reason.toLocal8Bit().constData());
         return 1;
     }
     return 0;

@@ -3,7 +3,7 @@
 #include "layout/KvdUIDocument.h"
 #include "layout/KvdUILayoutFile.h"
 
-QString LoadLayoutText(const QString& fileName) {
+QString LoadLayoutText(const TFileName& fileName) {
     RegisterElementClasses();
     TKvdUIDocument document;
     document.Root()->SetBounds(0, 0, LayoutSurfaceWidth, LayoutSurfaceHeight);

@@ -65,7 +65,8 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     // stderr carries the tool's own messages only, for scripts that read it.
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
-    QApplication app(argc, argv);
+    int qtArgc = QtArgumentCount(argc, argv);
+    QApplication app(qtArgc, argv);
     QStringList args = parser.positionalArguments();
     if (args.isEmpty())
         return usage();

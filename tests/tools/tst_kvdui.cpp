@@ -1,32 +1,42 @@
 // The kvdui command-line companion, run as a separate process as scripts run it.
 
-#include <QProcess>
+#include "tests/tools/KvduiRun.h"
+
+#include <QDir>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+#include <fcntl.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
-struct Result {
-    int status;
-    QByteArray out;
-    QByteArray err;
-};
+using Result = KvduiResult;
 
 Result run(const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral(KVDUI_PATH), args);
-    if (!p.waitForFinished(30000)) {
-        p.kill();
-        return {-1, {}, "timeout"};
-    }
-    return {p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
+    return RunKvdui(args);
 }
 
 void write(const QString& path, const QByteArray& bytes) {
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(bytes);
+}
+
+// Creates a file named by bytes, which need not be valid UTF-8.
+bool writeByName(const QByteArray& path, const QByteArray& bytes) {
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return false;
+    const bool written = ::write(fd, bytes.constData(), size_t(bytes.size())) == bytes.size();
+    return ::close(fd) == 0 && written;
+}
+
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(unreadable)");
 }
 
 const char* kButton =
@@ -38,8 +48,17 @@ const char* kButton =
 class TstKvdui : public QObject {
     Q_OBJECT
     QTemporaryDir dir;
+    QString layout; // one button
+    QByteArray layoutText;
 
 private Q_SLOTS:
+    void initTestCase() {
+        QVERIFY(dir.isValid());
+        layout = dir.filePath(QStringLiteral("one.kvdui"));
+        layoutText = "<ui>" + QByteArray(kButton).replace("%1", "20") + "</ui>";
+        write(layout, layoutText);
+    }
+
     void catPrintsWhatSaveWouldWrite() {
         const QString path = dir.filePath(QStringLiteral("a.kvdui"));
         write(path, "<ui>" + QByteArray(kButton).replace("%1", "351") +
@@ -109,6 +128,178 @@ private Q_SLOTS:
         QCOMPARE(r.status, 0);
         QVERIFY(r.out.isEmpty());
         QVERIFY(r.err.isEmpty());
+    }
+
+    // Output that did not arrive is a failure, with the system's reason: a full disk behind standard
+    // output, or behind the picture.
+    void fullDiskIsAnError_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("stdoutFile");
+        QTest::addColumn<QByteArray>("message");
+        const QString full = QStringLiteral("/dev/full");
+        QTest::newRow("cat") << QStringList{QStringLiteral("cat"), layout} << full
+                             << QByteArray(
+                                    "kvdui cat: cannot write to standard output: No space left on device\n");
+        QTest::newRow("packets")
+            << QStringList{QStringLiteral("packets"), layout} << full
+            << QByteArray("kvdui packets: cannot write to standard output: No space left on device\n");
+        QTest::newRow("help") << QStringList{QStringLiteral("--help")} << full
+                              << QByteArray(
+                                     "kvdui: cannot write to standard output: No space left on device\n");
+        QTest::newRow("version") << QStringList{QStringLiteral("--version")} << full
+                                 << QByteArray(
+                                        "kvdui: cannot write to standard output: No space left on device\n");
+        QTest::newRow("render") << QStringList{QStringLiteral("render"), layout, QStringLiteral("-o"), full}
+                                << QString()
+                                << QByteArray(
+                                       "kvdui render: cannot write /dev/full: No space left on device\n");
+    }
+    void fullDiskIsAnError() {
+        QFETCH(QStringList, args);
+        QFETCH(QString, stdoutFile);
+        QFETCH(QByteArray, message);
+        const Result r = RunKvdui(args, stdoutFile);
+        QCOMPARE(r.err, message);
+        QCOMPARE(r.status, 1);
+    }
+
+    // A picture that cannot be written whole leaves the old one as it was, and no half-written file.
+    void renderOnFullDiskKeepsTheOldPicture() {
+        QTemporaryDir small;
+        QVERIFY(small.isValid());
+        const QByteArray point = QFile::encodeName(small.path());
+        if (::mount("kvdui-test", point.constData(), "tmpfs", 0, "size=64k") != 0)
+            QSKIP("cannot mount a small tmpfs here (needs root and mount permission)");
+        const auto unmount = qScopeGuard([&point] { ::umount2(point.constData(), MNT_DETACH); });
+        const QString picture = small.filePath(QStringLiteral("old.png"));
+        const QByteArray old(3000, 'p');
+        write(picture, old);
+        // Fill the rest, a page at a time (64 KiB are 16 pages; the bound only guards the loop).
+        QFile filler(small.filePath(QStringLiteral("filler")));
+        QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        const QByteArray page(4096, 'f');
+        for (int i = 0; i < 100 && filler.write(page) == page.size(); ++i) {
+        }
+        filler.close();
+        const Result r = RunKvdui({QStringLiteral("render"), layout, QStringLiteral("-o"), picture,
+                                   QStringLiteral("--scale"), QStringLiteral("16")});
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.startsWith("kvdui render: cannot write ") && r.err.contains("No space left on device"),
+                 r.err.constData());
+        QCOMPARE(readAll(picture), old);
+        QCOMPARE(QDir(small.path()).entryList(QDir::Files | QDir::Hidden),
+                 (QStringList{QStringLiteral("filler"), QStringLiteral("old.png")}));
+    }
+
+    // render never writes over the layout it draws, whatever name the output is given.
+    void renderRefusesToReplaceItsLayout() {
+        const QString own = dir.filePath(QStringLiteral("own.kvdui"));
+        write(own, layoutText);
+        const QString symlink = dir.filePath(QStringLiteral("own-symlink.png"));
+        const QString hardlink = dir.filePath(QStringLiteral("own-hardlink.png"));
+        QVERIFY(QFile::link(own, symlink));
+        QCOMPARE(::link(QFile::encodeName(own).constData(), QFile::encodeName(hardlink).constData()), 0);
+        const QString dotted = dir.path() + QStringLiteral("/./own.kvdui");
+        for (const QString& output : {own, dotted, symlink, hardlink}) {
+            const Result r = run({QStringLiteral("render"), own, QStringLiteral("-o"), output});
+            QCOMPARE(r.status, 2);
+            QVERIFY2(r.err.contains("is the layout file") && r.err.contains("usage: kvdui render"),
+                     r.err.constData());
+            QCOMPARE(readAll(own), layoutText);
+        }
+    }
+
+    // An empty name is no name: the usage, not an attempt to read a file called "".
+    void emptyFileNameIsBadUsage_data() {
+        QTest::addColumn<QStringList>("args");
+        const QString none;
+        const QString png = dir.filePath(QStringLiteral("empty.png"));
+        QTest::newRow("check") << QStringList{QStringLiteral("check"), none};
+        QTest::newRow("cat") << QStringList{QStringLiteral("cat"), none};
+        QTest::newRow("check --") << QStringList{QStringLiteral("check"), QStringLiteral("--"), none};
+        QTest::newRow("packets") << QStringList{QStringLiteral("packets"), none};
+        QTest::newRow("packets then a file") << QStringList{QStringLiteral("packets"), none, layout};
+        QTest::newRow("render") << QStringList{QStringLiteral("render"), none, QStringLiteral("-o"), png};
+        QTest::newRow("show") << QStringList{QStringLiteral("show"), none};
+    }
+    void emptyFileNameIsBadUsage() {
+        QFETCH(QStringList, args);
+        const Result r = run(args);
+        QCOMPARE(r.status, 2);
+        QVERIFY2(r.err.contains("usage: kvdui"), r.err.constData());
+        QVERIFY(r.out.isEmpty());
+    }
+
+    // After "--" every argument is a file name, also one that looks like an option.
+    void doubleDashEndsTheOptions() {
+        // Named relative to the working folder, so that they start with '-' as given.
+        const QString previous = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(dir.path()));
+        const auto back = qScopeGuard([&previous] { QDir::setCurrent(previous); });
+        for (const char* name : {"-x.kvdui", "--odd.kvdui", "-o"})
+            write(QString::fromLatin1(name), layoutText);
+        const QString dd = QStringLiteral("--");
+        QCOMPARE(run({QStringLiteral("check"), dd, QStringLiteral("-x.kvdui")}).status, 0);
+        const Result cat = run({QStringLiteral("cat"), dd, QStringLiteral("--odd.kvdui")});
+        QCOMPARE(cat.status, 0);
+        QCOMPARE(cat.out, run({QStringLiteral("cat"), layout}).out);
+        const Result packets = run({QStringLiteral("packets"), QStringLiteral("--target"),
+                                    QStringLiteral("2"), dd, QStringLiteral("--odd.kvdui")});
+        QCOMPARE(packets.status, 0);
+        QCOMPARE(packets.out.count('\n'), 1);
+        const QString png = dir.filePath(QStringLiteral("dash.png"));
+        QCOMPARE(run({QStringLiteral("render"), QStringLiteral("-o"), png, dd, QStringLiteral("-o")}).status,
+                 0);
+        QVERIFY(QFile::exists(png));
+        // Options after "--" are file names too.
+        QCOMPARE(run({QStringLiteral("check"), dd, QStringLiteral("-x.kvdui"), QStringLiteral("--odd.kvdui")})
+                     .status,
+                 2);
+        QCOMPARE(run({QStringLiteral("packets"), dd, QStringLiteral("-x.kvdui"), QStringLiteral("--target"),
+                      QStringLiteral("2")})
+                     .status,
+                 2);
+    }
+
+    // A name Linux allows but that is not valid UTF-8 opens by its bytes in every verb that reads a layout;
+    // messages show it with replacement characters.
+    void namesThatAreNotUtf8() {
+        const QByteArray folder = QFile::encodeName(dir.path());
+        const QByteArray name = folder + "/caf\xe9.kvdui";
+        QVERIFY(writeByName(name, layoutText));
+        // Out of reach of a name as text, which is why the test removes it itself.
+        QVERIFY(!QFile::exists(QFile::decodeName(name)));
+        const auto remove = qScopeGuard([&name] { ::unlink(name.constData()); });
+
+        const Result check = RunKvduiBytes({"check", name});
+        QCOMPARE(check.err, QByteArray());
+        QCOMPARE(check.status, 0);
+        const Result cat = RunKvduiBytes({"cat", "--", name});
+        QCOMPARE(cat.status, 0);
+        QCOMPARE(cat.out, run({QStringLiteral("cat"), layout}).out);
+        const Result packets = RunKvduiBytes({"packets", name});
+        QCOMPARE(packets.status, 0);
+        QCOMPARE(packets.out, run({QStringLiteral("packets"), layout}).out);
+        const QString png = dir.filePath(QStringLiteral("cafe.png"));
+        QCOMPARE(RunKvduiBytes({"render", name, "-o", QFile::encodeName(png)}).status, 0);
+        QVERIFY(QFile::exists(png));
+        // show reads the layout before it connects: with no simulator it fails on the connection.
+        const Result show = RunKvduiBytes({"show", name, "--port", "1"});
+        QCOMPARE(show.status, 1);
+        QVERIFY2(show.err.startsWith("Error: ") && !show.err.contains("Cannot open"), show.err.constData());
+
+        const QByteArray missing = folder + "/gon\xe9.kvdui";
+        const Result gone = RunKvduiBytes({"check", missing});
+        QCOMPARE(gone.status, 1);
+        QCOMPARE(gone.err, QStringLiteral("Cannot open file \"%1\". No such file or directory\n")
+                               .arg(QFile::decodeName(missing))
+                               .toUtf8());
+        // The picture is written by a name as text; one that is not is refused rather than changed.
+        const QByteArray badOutput = folder + "/pictur\xe9.png";
+        const Result render = RunKvduiBytes({"render", name, "-o", badOutput});
+        QCOMPARE(render.status, 2);
+        QVERIFY2(render.err.contains("is not valid UTF-8"), render.err.constData());
+        QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("pictur*")}), QStringList());
     }
 
     void missingFileAndBadUsage() {

@@ -1,0 +1,151 @@
+#include "core/FileName.h"
+
+#include <QFile>
+
+#include <optional>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#else
+#include <QFileInfo>
+#endif
+
+#ifdef Q_OS_UNIX
+
+namespace {
+constexpr char16_t EscapedByte = 0xDC00; // ArgumentText's code unit for an invalid byte b is 0xDC00 + b
+
+bool RoundTrips(const QByteArray& bytes) {
+    return QFile::encodeName(QFile::decodeName(bytes)) == bytes;
+}
+
+// The bytes ArgumentText escaped; nothing when text is not such an escape.
+std::optional<QByteArray> Unescape(const QString& text) {
+    QByteArray bytes;
+    bool escaped = false;
+    for (const QChar c : text) {
+        const char16_t unit = c.unicode();
+        if (unit >= EscapedByte + 0x80 && unit <= EscapedByte + 0xFF)
+            escaped = true;
+        else if (unit >= 0x80)
+            return std::nullopt;
+        bytes += char(unit & 0xFF);
+    }
+    if (!escaped)
+        return std::nullopt;
+    return bytes;
+}
+} // namespace
+
+TFileName::TFileName(const QString& name) {
+    const std::optional<QByteArray> bytes = Unescape(name);
+    m_bytes = bytes ? *bytes : QFile::encodeName(name);
+}
+
+TFileName TFileName::FromBytes(const QByteArray& bytes) {
+    TFileName name;
+    name.m_bytes = bytes;
+    return name;
+}
+
+bool TFileName::IsEmpty() const {
+    return m_bytes.isEmpty();
+}
+
+bool TFileName::IsText() const {
+    return RoundTrips(m_bytes);
+}
+
+QString TFileName::Text() const {
+    return QFile::decodeName(m_bytes);
+}
+
+bool operator==(const TFileName& a, const TFileName& b) {
+    return a.m_bytes == b.m_bytes;
+}
+
+QString ArgumentText(const char* argument) {
+    const QByteArray bytes(argument);
+    if (RoundTrips(bytes))
+        return QFile::decodeName(bytes);
+    QString text;
+    text.reserve(bytes.size());
+    for (const char byte : bytes) {
+        const auto value = static_cast<unsigned char>(byte);
+        text += QChar(value < 0x80 ? char16_t(value) : char16_t(EscapedByte + value));
+    }
+    return text;
+}
+
+QString OpenForReading(const TFileName& name, QFile& file, TFileFacts& facts) {
+    const int fd = ::open(name.Bytes().constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return qt_error_string(errno);
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) {
+        const int error = errno;
+        ::close(fd);
+        return qt_error_string(error);
+    }
+    if (!file.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return file.errorString();
+    }
+    facts.Regular = S_ISREG(info.st_mode);
+    facts.Size = qint64(info.st_size);
+    return QString();
+}
+
+bool IsSameFile(const TFileName& a, const TFileName& b) {
+    struct stat first {
+    }, second{};
+    if (a.IsEmpty() || b.IsEmpty() || ::stat(a.Bytes().constData(), &first) != 0 ||
+        ::stat(b.Bytes().constData(), &second) != 0)
+        return false;
+    return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+#else // Windows: names are UTF-16 text, which Qt's file classes take as they are.
+
+TFileName::TFileName(const QString& name) : m_name(name) {}
+
+bool TFileName::IsEmpty() const {
+    return m_name.isEmpty();
+}
+
+bool TFileName::IsText() const {
+    return true;
+}
+
+QString TFileName::Text() const {
+    return m_name;
+}
+
+bool operator==(const TFileName& a, const TFileName& b) {
+    return a.m_name == b.m_name;
+}
+
+QString ArgumentText(const char* argument) {
+    return QString::fromLocal8Bit(argument);
+}
+
+QString OpenForReading(const TFileName& name, QFile& file, TFileFacts& facts) {
+    const QFileInfo info(name.Text());
+    file.setFileName(name.Text());
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        return file.errorString();
+    facts.Regular = info.isFile();
+    facts.Size = info.size();
+    return QString();
+}
+
+bool IsSameFile(const TFileName& a, const TFileName& b) {
+    const QString first = QFileInfo(a.Text()).canonicalFilePath();
+    return !first.isEmpty() &&
+           first.compare(QFileInfo(b.Text()).canonicalFilePath(), Qt::CaseInsensitive) == 0;
+}
+
+#endif

@@ -1,0 +1,52 @@
+#pragma once
+// Runs the kvdui command-line companion as a child process, the way scripts run it. The arguments are
+// passed as bytes, so that a test can give file names that are not valid UTF-8 (QProcess would encode
+// them from text).
+
+#include <QFile>
+#include <QProcess>
+
+#include <unistd.h>
+#include <vector>
+
+struct KvduiResult {
+    int status = -1; // -1: the program did not end normally within 30 s
+    QByteArray out;
+    QByteArray err;
+};
+
+// With stdoutFile, standard output goes to that file (/dev/full for a full disk) instead of being read.
+inline KvduiResult RunKvduiBytes(const QList<QByteArray>& args, const QString& stdoutFile = QString()) {
+    const QByteArray program = QByteArrayLiteral(KVDUI_PATH);
+    std::vector<QByteArray> storage{program};
+    storage.insert(storage.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (QByteArray& arg : storage)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+
+    QProcess process;
+    if (!stdoutFile.isEmpty())
+        process.setStandardOutputFile(stdoutFile);
+    // Runs in the child once its standard streams are in place; a failed exec falls back to QProcess's own.
+    process.setChildProcessModifier([&argv] { ::execv(argv[0], argv.data()); });
+    process.start(QString::fromUtf8(program), {});
+    KvduiResult result;
+    if (!process.waitForFinished(30000)) {
+        process.kill();
+        process.waitForFinished(5000);
+        result.err = "timeout";
+        return result;
+    }
+    result.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    result.out = process.readAllStandardOutput();
+    result.err = process.readAllStandardError();
+    return result;
+}
+
+inline KvduiResult RunKvdui(const QStringList& args, const QString& stdoutFile = QString()) {
+    QList<QByteArray> bytes;
+    for (const QString& arg : args)
+        bytes << QFile::encodeName(arg);
+    return RunKvduiBytes(bytes, stdoutFile);
+}
