@@ -28,6 +28,9 @@ constexpr int Height = 11;
 constexpr int Size = 12;
 } // namespace ButtonHead
 
+// The longest text a button packet carries, in 8-bit characters; a longer text is sent cut to it.
+constexpr int MaxButtonTextBytes = 240;
+
 struct TKvdButtonFields {
     quint8 Target = 0;
     quint8 ClickID = 0;

@@ -4,6 +4,7 @@
 // off or shortened, buttons the driver can do nothing with or can hardly hit, IDs used twice. The builder
 // shows the findings after each refresh and `kvdui lint` prints them; both take the rules from here.
 
+#include <QByteArray>
 #include <QHash>
 #include <QList>
 #include <QString>
@@ -29,6 +30,10 @@ constexpr int MinTargetUnits = 6;
 // for the layout as a whole.
 QList<TKvdCheckFinding> CheckLayoutText(const QString& layoutText,
                                         const QHash<QString, QString>& values = {});
+
+// The same for the bytes of a layout file, decoded as the layout reader decodes them (by the XML
+// declaration or the byte order mark), so that IDs used twice are seen before reading renumbers them.
+QList<TKvdCheckFinding> CheckLayoutBytes(const QByteArray& bytes, const QHash<QString, QString>& values = {});
 
 // "information", "warning", "error".
 QString CheckSeverityName(TKvdCheckSeverity severity);

@@ -63,7 +63,30 @@ const ButtonFont& ButtonFontFor(qreal heightPixels) {
     return *it;
 }
 
+// Frame and marks are three quarters of a unit thick, at least one pixel.
+qreal LineWidth(qreal scale) {
+    return std::max<qreal>(1.0, qRound(scale * 0.75));
+}
+
+// Text and entry line keep a unit's distance from the frame.
+qreal Padding(qreal scale) {
+    return LineWidth(scale) + scale;
+}
+
 } // namespace
+
+qreal SimTextWidth(const QString& text, qreal heightPixels) {
+    return ButtonFontFor(heightPixels).metrics.horizontalAdvance(SplitRuns(text, false).constFirst().text);
+}
+
+qreal SimTextStart(const QRectF& pixels, const TKvdSimButton& button, qreal width, qreal scale) {
+    const Qt::Alignment align = button.HorizontalAlignment();
+    if (align == Qt::AlignLeft)
+        return pixels.left() + Padding(scale);
+    if (align == Qt::AlignRight)
+        return pixels.right() - Padding(scale) - width;
+    return pixels.left() + (pixels.width() - width) / 2;
+}
 
 void PaintSimButtonIn(QPainter& painter, const QRectF& pixels, const TKvdSimButton& button, qreal scale,
                       const TKvdSimLook& look) {
@@ -76,8 +99,7 @@ void PaintSimButtonIn(QPainter& painter, const QRectF& pixels, const TKvdSimButt
     else if (button.LightBackground())
         painter.fillRect(pixels, look.LightBack);
 
-    // Frame and marks are three quarters of a unit thick, at least one pixel.
-    const qreal line = std::max<qreal>(1.0, qRound(scale * 0.75));
+    const qreal line = LineWidth(scale);
     if (button.Clickable()) {
         const QRectF& r = pixels;
         painter.fillRect(QRectF(r.left(), r.top(), r.width(), line), look.ClickFrame);
@@ -85,8 +107,7 @@ void PaintSimButtonIn(QPainter& painter, const QRectF& pixels, const TKvdSimButt
         painter.fillRect(QRectF(r.left(), r.top(), line, r.height()), look.ClickFrame);
         painter.fillRect(QRectF(r.right() - line, r.top(), line, r.height()), look.ClickFrame);
     }
-    // Text and entry line keep a unit's distance from the frame.
-    const qreal pad = line + scale;
+    const qreal pad = Padding(scale);
     if (button.TypeInField()) {
         // Clear of the frame by its own thickness.
         const qreal y = pixels.bottom() - 3 * line;
@@ -103,12 +124,7 @@ void PaintSimButtonIn(QPainter& painter, const QRectF& pixels, const TKvdSimButt
             run.advance = metrics.horizontalAdvance(run.text);
             width += run.advance;
         }
-        const Qt::Alignment align = button.HorizontalAlignment();
-        qreal x = pixels.left() + (pixels.width() - width) / 2;
-        if (align == Qt::AlignLeft)
-            x = pixels.left() + pad;
-        else if (align == Qt::AlignRight)
-            x = pixels.right() - pad - width;
+        qreal x = SimTextStart(pixels, button, width, scale);
         const qreal baseline = pixels.top() + (pixels.height() - metrics.height()) / 2 + metrics.ascent();
         const QColor color = button.LightBackground() ? look.TextOnLight : look.TextOnDark;
         const bool shadow = button.Transparent();

@@ -33,6 +33,12 @@ void PaintSimButton(QPainter& painter, const TKvdSimButton& button, qreal scale,
 // its own widget); scale still sets the size of frame and marks.
 void PaintSimButtonIn(QPainter& painter, const QRectF& pixels, const TKvdSimButton& button, qreal scale,
                       const TKvdSimLook& look = TKvdSimLook());
+// How wide the button text is drawn into a box of that height, in pixels: one line, control characters as
+// spaces, placeholders as written.
+qreal SimTextWidth(const QString& text, qreal heightPixels);
+// Where a text line of that width starts when the button is drawn into pixels, as its alignment places it
+// (scale sets the padding of left and right aligned text). What lies outside pixels is cut.
+qreal SimTextStart(const QRectF& pixels, const TKvdSimButton& button, qreal width, qreal scale);
 // The whole button area, 200 x 200 units times scale from the painter's origin: the screen colour,
 // then the buttons in order, later ones over earlier ones.
 void PaintSimScreen(QPainter& painter, const QList<TKvdSimButton>& buttons, qreal scale,

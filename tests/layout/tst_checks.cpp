@@ -1,0 +1,336 @@
+// The layout checks: each rule with a layout that breaks it and one that just keeps it, placeholders
+// filled in or measured as written, and the builder's own layout text.
+
+#include "core/ButtonFields.h"
+#include "layout/KvdUIDocument.h"
+#include "layout/KvdUIElement.h"
+#include "layout/KvdUILayoutChecks.h"
+#include "layout/KvdUILayoutFile.h"
+#include "simview/KvdSimPaint.h"
+
+#include <QTest>
+
+#include <optional>
+
+namespace {
+
+constexpr int Clickable = 40;   // dark, centred, clickable: a default button
+constexpr int Label = 64;       // transparent, left-aligned: a default text label
+constexpr int DarkCentred = 32; // dark, centred, not clickable
+
+struct El {
+    El(int id = 0, int left = 0, int top = 0, int width = 60, int height = 30, int bstyle = Clickable,
+       const QString& text = QString(), int typeIn = 0, const QString& type = QStringLiteral("TKvdUIButton"))
+        : ID(id), Left(left), Top(top), Width(width), Height(height), BStyle(bstyle), Text(text),
+          TypeIn(typeIn), Type(type) {}
+    int ID;
+    int Left; // absolute, design pixels
+    int Top;
+    int Width;
+    int Height;
+    int BStyle;
+    QString Text;
+    int TypeIn;
+    QString Type;
+};
+
+QString element(const El& e) {
+    return QStringLiteral("<element type=\"%1\" align=\"0\" anchors=\"akLeft,akTop\" rel_left=\"%2\" "
+                          "rel_top=\"%3\" width=\"%4\" height=\"%5\" id=\"%6\" text=\"%7\" typein=\"%8\" "
+                          "bstyle=\"%9\" left=\"%2\" top=\"%3\"/>")
+        .arg(e.Type)
+        .arg(e.Left)
+        .arg(e.Top)
+        .arg(e.Width)
+        .arg(e.Height)
+        .arg(e.ID)
+        .arg(e.Text.toHtmlEscaped())
+        .arg(e.TypeIn)
+        .arg(e.BStyle);
+}
+
+QString layout(const QList<El>& elements) {
+    QString body;
+    for (const El& e : elements)
+        body += element(e);
+    return QStringLiteral("<ui>%1</ui>").arg(body);
+}
+
+// The findings as "ID rule severity", in their order.
+QStringList summary(const QList<TKvdCheckFinding>& findings) {
+    QStringList lines;
+    for (const TKvdCheckFinding& f : findings)
+        lines << QStringLiteral("%1 %2 %3").arg(f.ID).arg(f.Rule, CheckSeverityName(f.Severity));
+    return lines;
+}
+
+QStringList check(const QList<El>& elements, const QHash<QString, QString>& values = {}) {
+    return summary(CheckLayoutText(layout(elements), values));
+}
+
+// A caption of n letters "i" and a button height, in units, at which the caption is a whole number of
+// units wide as the simulator look draws it (two pixels a unit); found by trying a bounded number of both.
+struct ExactCaption {
+    QString Text;
+    int HeightUnits = 0;
+    int WidthUnits = 0;
+};
+std::optional<ExactCaption> exactCaption() {
+    for (int height = 8; height <= 40; ++height)
+        for (int n = 1; n <= 40; ++n) {
+            const QString text(n, QLatin1Char('i'));
+            const qreal width = SimTextWidth(text, height * 2);
+            const int units = qRound(width / 2);
+            if (qAbs(width - units * 2) < 1e-9 && units >= 8 && units < 200)
+                return ExactCaption{text, height, units};
+        }
+    return std::nullopt;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(El)
+
+class TstChecks : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() { RegisterElementClasses(); }
+
+    // Position and size against the button area and against what a button packet holds. Text labels
+    // without text, so that no other rule speaks.
+    void place_data() {
+        QTest::addColumn<int>("left");
+        QTest::addColumn<int>("top");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
+        QTest::addColumn<QStringList>("expected");
+        const QStringList none;
+        const QStringList outside{"0 outside warning"};
+        const QStringList wraps{"0 wraps error"};
+        QTest::newRow("at the right and bottom edges") << 340 << 370 << 60 << 30 << none;
+        QTest::newRow("one unit past the right edge") << 342 << 0 << 60 << 30 << outside;
+        QTest::newRow("one unit past the bottom edge") << 0 << 372 << 60 << 30 << outside;
+        QTest::newRow("whole area") << 0 << 0 << 400 << 400 << none;
+        QTest::newRow("left at the packet's limit") << 510 << 0 << 2 << 2 << outside;
+        QTest::newRow("left past the packet's limit") << 512 << 0 << 2 << 2 << wraps;
+        QTest::newRow("width at the packet's limit") << 0 << 0 << 511 << 30 << outside;
+        QTest::newRow("height past the packet's limit") << 0 << 0 << 30 << 512 << wraps;
+        QTest::newRow("negative top") << 0 << -2 << 60 << 30 << wraps;
+    }
+    void place() {
+        QFETCH(int, left);
+        QFETCH(int, top);
+        QFETCH(int, width);
+        QFETCH(int, height);
+        QFETCH(QStringList, expected);
+        QCOMPARE(check({{0, left, top, width, height, Label, QString(), 0, "TKvdUIText"}}), expected);
+    }
+
+    void wrapMessageNamesWhatTheSimulatorGets() {
+        const auto findings = CheckLayoutText(layout({{4, 520, 0, 60, 30, Label, {}, 0, "TKvdUIText"}}));
+        QCOMPARE(findings.size(), 1);
+        QCOMPARE(findings.first().ID, 4);
+        QVERIFY2(findings.first().Message.contains(QStringLiteral("left 520 is sent as 4")),
+                 qPrintable(findings.first().Message));
+    }
+
+    void overlap_data() {
+        QTest::addColumn<QList<El>>("elements");
+        QTest::addColumn<QStringList>("expected");
+        const El a{1, 100, 100, 60, 30};
+        QTest::newRow("one unit in common")
+            << QList<El>{a, {2, 158, 128, 60, 30}} << QStringList{"2 overlap warning"};
+        QTest::newRow("shared right edge") << QList<El>{a, {2, 160, 100, 60, 30}} << QStringList();
+        QTest::newRow("shared bottom edge") << QList<El>{a, {2, 100, 130, 60, 30}} << QStringList();
+        QTest::newRow("a label over a button")
+            << QList<El>{a, {2, 110, 110, 60, 30, Label, {}, 0, "TKvdUIText"}} << QStringList();
+        QTest::newRow("a type-in field over a button")
+            << QList<El>{a, {2, 110, 110, 60, 30, DarkCentred, {}, 8}} << QStringList{"2 overlap warning"};
+        QTest::newRow("three in a pile")
+            << QList<El>{a, {2, 110, 110, 60, 30}, {3, 120, 120, 60, 30}}
+            << QStringList{"2 overlap warning", "3 overlap warning", "3 overlap warning"};
+    }
+    void overlap() {
+        QFETCH(QList<El>, elements);
+        QFETCH(QStringList, expected);
+        QCOMPARE(check(elements), expected);
+    }
+
+    void overlapNamesTheEarlierButton() {
+        const auto findings = CheckLayoutText(layout({{7, 0, 0, 60, 30}, {9, 20, 10, 60, 30}}));
+        QCOMPARE(findings.size(), 1);
+        QCOMPARE(findings.first().ID, 9);
+        QVERIFY2(findings.first().Message.contains(QStringLiteral("button ID 7")),
+                 qPrintable(findings.first().Message));
+    }
+
+    // The caption measured as the simulator look draws it: exactly as wide as its button fits, one unit
+    // less is cut, centred or left-aligned.
+    void captionAtTheButtonsWidth() {
+        const auto exact = exactCaption();
+        if (!exact)
+            QSKIP("no caption of a whole number of units in this font");
+        const int h = exact->HeightUnits * 2;
+        const int w = exact->WidthUnits * 2;
+        QCOMPARE(check({{0, 0, 0, w, h, Clickable, exact->Text}}), QStringList());
+        QCOMPARE(check({{0, 0, 0, w - 2, h, Clickable, exact->Text}}), QStringList{"0 caption-cut warning"});
+        // Left and right alignment keep two units of padding (frame and gap) at the aligned side.
+        QCOMPARE(check({{0, 0, 0, w + 4, h, Label, exact->Text, 0, "TKvdUIText"}}), QStringList());
+        QCOMPARE(check({{0, 0, 0, w + 2, h, Label, exact->Text, 0, "TKvdUIText"}}),
+                 QStringList{"0 caption-cut warning"});
+        QCOMPARE(check({{0, 0, 0, w + 2, h, 128, exact->Text, 0, "TKvdUIText"}}),
+                 QStringList{"0 caption-cut warning"});
+    }
+
+    void captionWithoutRoom() {
+        QCOMPARE(check({{0, 0, 0, 0, 30, Label, "x", 0, "TKvdUIText"}}),
+                 QStringList{"0 caption-cut warning"});
+        // Line breaks are drawn as spaces: a caption of two short lines is one long line.
+        QCOMPARE(check({{0, 0, 0, 60, 30, Clickable, "GO"}}), QStringList());
+        QCOMPARE(check({{0, 0, 0, 60, 30, Clickable, "GO\nGO\nGO\nGO\nGO"}}),
+                 QStringList{"0 caption-cut warning"});
+    }
+
+    void placeholders_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<QStringList>("values");
+        QTest::addColumn<QStringList>("expected");
+        const QStringList cut{"0 caption-cut warning"};
+        QTest::newRow("as written, short") << "{lap}" << QStringList() << QStringList() << QStringList();
+        QTest::newRow("filled in, long") << "{lap}" << QStringList{"lap"} << QStringList{"123456789"} << cut;
+        QTest::newRow("any letter case") << "{LAP}" << QStringList{"Lap"} << QStringList{"123456789"} << cut;
+        QTest::newRow("as written, long") << "{driver_name}" << QStringList() << QStringList() << cut;
+        QTest::newRow("filled in, short")
+            << "{driver_name}" << QStringList{"driver_name"} << QStringList{"Al"} << QStringList();
+        QTest::newRow("other names stay") << "{driver_name}" << QStringList{"lap"} << QStringList{"1"} << cut;
+    }
+    void placeholders() {
+        QFETCH(QString, text);
+        QFETCH(QStringList, names);
+        QFETCH(QStringList, values);
+        QFETCH(QStringList, expected);
+        QHash<QString, QString> hash;
+        for (qsizetype i = 0; i < names.size(); ++i)
+            hash.insert(names.at(i), values.at(i));
+        QCOMPARE(check({{0, 0, 0, 80, 30, Clickable, text}}, hash), expected);
+    }
+
+    // A wide, low button whose caption is never cut, so only the packet's limit speaks.
+    void captionLength_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<QStringList>("values");
+        QTest::addColumn<bool>("tooLong");
+        QTest::newRow("240 bytes") << QString(240, 'x') << QStringList() << QStringList() << false;
+        QTest::newRow("241 bytes") << QString(241, 'x') << QStringList() << QStringList() << true;
+        QTest::newRow("120 two-byte letters")
+            << QString(120, QChar(0xE9)) << QStringList() << QStringList() << false;
+        QTest::newRow("121 two-byte letters")
+            << QString(121, QChar(0xE9)) << QStringList() << QStringList() << true;
+        QTest::newRow("filled in past the limit")
+            << QString(230, 'x') + "{p}" << QStringList{"p"} << QStringList{"0123456789A"} << true;
+        QTest::newRow("as written within it")
+            << QString(230, 'x') + "{p}" << QStringList() << QStringList() << false;
+    }
+    void captionLength() {
+        QFETCH(QString, text);
+        QFETCH(QStringList, names);
+        QFETCH(QStringList, values);
+        QFETCH(bool, tooLong);
+        QHash<QString, QString> hash;
+        for (qsizetype i = 0; i < names.size(); ++i)
+            hash.insert(names.at(i), values.at(i));
+        const QStringList found = check({{0, 0, 0, 60, 2, Label, text, 0, "TKvdUIText"}}, hash);
+        QCOMPARE(found.contains(QStringLiteral("0 caption-too-long error")), tooLong);
+    }
+
+    void input_data() {
+        QTest::addColumn<El>("element");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("default button") << El{} << QStringList();
+        QTest::newRow("button that takes nothing")
+            << El{0, 0, 0, 60, 30, DarkCentred} << QStringList{"0 no-input information"};
+        QTest::newRow("type-in field without the click bit")
+            << El{0, 0, 0, 60, 30, DarkCentred, {}, 5} << QStringList();
+        QTest::newRow("label") << El{0, 0, 0, 60, 30, Label, {}, 0, "TKvdUIText"} << QStringList();
+        QTest::newRow("button at the smallest size") << El{0, 0, 0, 12, 12} << QStringList();
+        QTest::newRow("button one unit too narrow")
+            << El{0, 0, 0, 10, 12} << QStringList{"0 small-target information"};
+        QTest::newRow("type-in field one unit too low")
+            << El{0, 0, 0, 60, 10, DarkCentred, {}, 5} << QStringList{"0 small-target information"};
+        QTest::newRow("tiny label") << El{0, 0, 0, 4, 4, Label, {}, 0, "TKvdUIText"} << QStringList();
+    }
+    void input() {
+        QFETCH(El, element);
+        QFETCH(QStringList, expected);
+        QCOMPARE(check({element}), expected);
+    }
+
+    void duplicateIDs() {
+        QCOMPARE(check({{3, 0, 0}, {3, 100, 0}, {4, 200, 0}, {259, 300, 0}}),
+                 QStringList({"3 duplicate-id information", "3 duplicate-id information"}));
+        QCOMPARE(check({{3, 0, 0}, {4, 100, 0}}), QStringList());
+    }
+
+    // Findings come element by element in document order, nested elements included; a nested element is
+    // placed by its position in its panel, as the reader places it, whatever its absolute attributes say.
+    void documentOrder() {
+        const QString text =
+            QStringLiteral("<ui>%1<element type=\"TKvdUIPanel\" rel_left=\"200\" rel_top=\"0\" "
+                           "left=\"0\" top=\"0\" width=\"200\" height=\"100\" id=\"5\" "
+                           "bstyle=\"32\" text=\"\" typein=\"0\">%2</element>%3</ui>")
+                .arg(element({1, 380, 100}), element({2, 150, 0}), element({5, 600, 0}));
+        QCOMPARE(summary(CheckLayoutText(text)),
+                 QStringList({"1 outside warning", "2 outside warning", "5 duplicate-id information",
+                              "5 wraps error"}));
+    }
+
+    void unreadableAndEmpty() {
+        const auto findings = CheckLayoutText(QStringLiteral("<ui><element id=\"1\" left=\"900\"></ui>"));
+        QCOMPARE(summary(findings), QStringList{"-1 unreadable error"});
+        QVERIFY(findings.first().Message.contains(QStringLiteral("line 1")));
+        QVERIFY(CheckLayoutText(QString()).isEmpty());
+        QVERIFY(CheckLayoutText(QStringLiteral("<ui/>")).isEmpty());
+    }
+
+    // The builder's own text: elements of each kind inside the area are clean once the button's caption
+    // fits; a button in a panel beyond the area (the surface is as large as the window) is found by its
+    // absolute position.
+    void builderText() {
+        TKvdUIDocument document;
+        TControl* root = document.Root();
+        root->SetBounds(0, 0, 800, 600);
+        root->SetAcceptsControls(true);
+        const auto place = [&](TKvdUIElement* e, TControl* parent, int left, int top) {
+            e->SetParentControl(parent);
+            e->SetID(e->ID());
+            e->SetBounds(left, top, e->Width(), e->Height());
+            return e;
+        };
+        auto* panel = place(new TKvdUIPanel(root), root, 100, 100);
+        auto* go = place(new TKvdUIButton(root), panel, 20, 20);
+        place(new TKvdUIText(root), panel, 20, 100);
+        // "BUTTON" is wider than a default button in the simulator look.
+        QCOMPARE(summary(CheckLayoutText(WriteLayout(root))), QStringList{"1 caption-cut warning"});
+        go->SetText(QStringLiteral("GO"));
+        QCOMPARE(summary(CheckLayoutText(WriteLayout(root))), QStringList());
+        panel->SetLeft(300);
+        auto* far = place(new TKvdUIButton(root), panel, 180, 20);
+        far->SetText(QStringLiteral("GO"));
+        QCOMPARE(far->ID(), 3);
+        QCOMPARE(summary(CheckLayoutText(WriteLayout(root))),
+                 QStringList({"0 outside warning", "2 outside warning", "3 outside warning"}));
+        while (root->ComponentCount() > 0)
+            delete root->Components(root->ComponentCount() - 1);
+    }
+
+    void severityNames() {
+        QCOMPARE(CheckSeverityName(csInformation), QStringLiteral("information"));
+        QCOMPARE(CheckSeverityName(csWarning), QStringLiteral("warning"));
+        QCOMPARE(CheckSeverityName(csError), QStringLiteral("error"));
+    }
+};
+
+QTEST_MAIN(TstChecks)
+#include "tst_checks.moc"
