@@ -9,3 +9,4 @@ int RunCheck(const QStringList& args);
 int RunPackets(const QStringList& args);
 int RunShow(const QStringList& args);
 int RunRender(const QStringList& args);
+int RunLint(const QStringList& args);

@@ -31,6 +31,10 @@ const Verb verbs[] = {
      "render FILE -o OUT.png [--set NAME=VALUE]... [--scale N]\n"
      "                           draw FILE as the simulator shows it into a PNG picture",
      RunRender},
+    {"lint",
+     "lint FILE [--set NAME=VALUE]... [--strict] [--format text|json]\n"
+     "                           print what FILE's buttons would show amiss in the simulator",
+     RunLint},
 };
 
 // The verbs and their synopses, printed after the options in the usage.

@@ -1,0 +1,170 @@
+// kvdui lint, run as a child process: the finding lines, the JSON form, placeholders from --set, and the
+// exit status for clean layouts, warnings, errors, --strict and bad usage.
+
+#include "tests/tools/KvduiRun.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+// One button; positions in design pixels, relative to the surface.
+QByteArray button(int id, int left, int top, const QByteArray& text, int width = 60, int height = 30) {
+    return QStringLiteral(R"(<element type="TKvdUIButton" align="0" anchors="akLeft,akTop" rel_left="%1" )"
+                          R"(rel_top="%2" width="%3" height="%4" id="%5" text="%6" typein="0" bstyle="40" )"
+                          R"(left="%1" top="%2"/>)")
+        .arg(left)
+        .arg(top)
+        .arg(width)
+        .arg(height)
+        .arg(id)
+        .arg(QString::fromUtf8(text))
+        .toUtf8();
+}
+
+} // namespace
+
+class TstKvduiLint : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir;
+
+    QString file(const QString& name, const QByteArray& body) {
+        const QString path = dir.filePath(name);
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly) || f.write("<ui>" + body + "</ui>") < 0)
+            qFatal("cannot write %s", qPrintable(path));
+        return path;
+    }
+    QString clean() { return file(QStringLiteral("clean.kvdui"), button(1, 20, 20, "GO")); }
+    // Button 4 lies over button 3.
+    QString overlapping() {
+        return file(QStringLiteral("overlap.kvdui"), button(3, 100, 100, "A") + button(4, 120, 110, "B"));
+    }
+
+private Q_SLOTS:
+    void cleanLayoutPrintsNothing() {
+        const KvduiResult r = RunKvdui({QStringLiteral("lint"), clean()});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(r.out, QByteArray());
+        QCOMPARE(r.err, QByteArray());
+    }
+
+    void findingLines() {
+        const QString path = overlapping();
+        const KvduiResult r = RunKvdui({QStringLiteral("lint"), path});
+        QCOMPARE(r.status, 0); // a warning alone does not fail
+        const QList<QByteArray> lines = r.out.trimmed().split('\n');
+        QCOMPARE(lines.size(), 1);
+        const QByteArray prefix = path.toUtf8() + ": ID 4: overlap: warning: ";
+        QVERIFY2(lines.first().startsWith(prefix), lines.first().constData());
+        QVERIFY2(lines.first().contains("button ID 3"), lines.first().constData());
+    }
+
+    // Exit status 1 for an error, and for a warning under --strict; information never fails.
+    void exitStatus_data() {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("finding");
+        const QByteArray overlap = button(3, 100, 100, "A") + button(4, 120, 110, "B");
+        const QByteArray twice = button(3, 0, 0, "A") + button(3, 200, 0, "B");
+        const QByteArray tooLong = button(0, 0, 0, QByteArray(241, 'x'));
+        const QByteArray lap = button(0, 0, 0, "{lap}", 200);
+        const QString longLap = QStringLiteral("lap=") + QString(241, QLatin1Char('9'));
+        QTest::newRow("warning") << overlap << QStringList() << 0 << QByteArray(": ID 4: overlap: warning: ");
+        QTest::newRow("warning, strict")
+            << overlap << QStringList{"--strict"} << 1 << QByteArray(": ID 4: overlap: warning: ");
+        QTest::newRow("information, strict")
+            << twice << QStringList{"--strict"} << 0 << QByteArray(": ID 3: duplicate-id: information: ");
+        QTest::newRow("error") << tooLong << QStringList() << 1
+                               << QByteArray(": ID 0: caption-too-long: error: ");
+        QTest::newRow("placeholder as written") << lap << QStringList() << 0 << QByteArray();
+        QTest::newRow("placeholder filled in")
+            << lap << QStringList{"--set", longLap} << 1 << QByteArray(": ID 0: caption-too-long: error: ");
+    }
+    void exitStatus() {
+        QFETCH(QByteArray, body);
+        QFETCH(QStringList, options);
+        QFETCH(int, status);
+        QFETCH(QByteArray, finding);
+        const QString path = file(QStringLiteral("status.kvdui"), body);
+        const KvduiResult r = RunKvdui(QStringList{QStringLiteral("lint"), path} + options);
+        QCOMPARE(r.status, status);
+        if (finding.isEmpty())
+            QCOMPARE(r.out, QByteArray());
+        else
+            QVERIFY2(r.out.contains(path.toUtf8() + finding), r.out.constData());
+    }
+
+    void json() {
+        const QString path = overlapping();
+        const KvduiResult r = RunKvdui({QStringLiteral("lint"), path, QStringLiteral("--format"), "json"});
+        QCOMPARE(r.status, 0);
+        QJsonParseError error;
+        const QJsonDocument document = QJsonDocument::fromJson(r.out, &error);
+        QCOMPARE(error.error, QJsonParseError::NoError);
+        QVERIFY(document.isArray());
+        const QJsonArray findings = document.array();
+        QCOMPARE(findings.size(), 1);
+        const QJsonObject f = findings.first().toObject();
+        QCOMPARE(f.value("file").toString(), path);
+        QCOMPARE(f.value("id").toInt(-2), 4);
+        QCOMPARE(f.value("rule").toString(), QStringLiteral("overlap"));
+        QCOMPARE(f.value("severity").toString(), QStringLiteral("warning"));
+        QVERIFY(f.value("message").toString().contains(QStringLiteral("button ID 3")));
+        QCOMPARE(f.keys().size(), 5);
+
+        const KvduiResult empty =
+            RunKvdui({QStringLiteral("lint"), "--format", "json", clean(), QStringLiteral("--strict")});
+        QCOMPARE(empty.status, 0);
+        const QJsonDocument none = QJsonDocument::fromJson(empty.out, &error);
+        QCOMPARE(error.error, QJsonParseError::NoError);
+        QVERIFY(none.isArray());
+        QVERIFY(none.array().isEmpty());
+    }
+
+    // Unusable arguments exit 2 with the usage; a file that does not read exits 1 with the builder's
+    // message, as kvdui check does, and prints no findings.
+    void failures_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("message");
+        const QString good = dir.filePath(QStringLiteral("good.kvdui"));
+        QTest::newRow("no file") << QStringList{"--strict"} << 2 << QByteArray("usage: kvdui lint");
+        QTest::newRow("unknown format")
+            << QStringList{good, "--format", "xml"} << 2 << QByteArray("--format needs text or json");
+        QTest::newRow("format without value")
+            << QStringList{good, "--format"} << 2 << QByteArray("--format needs text or json");
+        QTest::newRow("unknown option")
+            << QStringList{good, "--target", "1"} << 2 << QByteArray("unknown option --target");
+        QTest::newRow("missing file")
+            << QStringList{dir.filePath("none.kvdui")} << 1 << QByteArray("none.kvdui");
+        QTest::newRow("malformed file")
+            << QStringList{dir.filePath("bad.kvdui")} << 1 << QByteArray("line 1");
+        QTest::newRow("missing attribute")
+            << QStringList{dir.filePath("partial.kvdui")} << 1
+            << QByteArray("Could not convert variant of type (Null) into type (String)");
+    }
+    void failures() {
+        QFETCH(QStringList, args);
+        QFETCH(int, status);
+        QFETCH(QByteArray, message);
+        file(QStringLiteral("good.kvdui"), button(1, 0, 0, "A"));
+        QFile bad(dir.filePath(QStringLiteral("bad.kvdui")));
+        QVERIFY(bad.open(QIODevice::WriteOnly));
+        bad.write("<ui><element");
+        bad.close();
+        file(QStringLiteral("partial.kvdui"), "<element type=\"TKvdUIButton\"/>");
+        const KvduiResult r = RunKvdui(QStringList{QStringLiteral("lint")} + args);
+        QCOMPARE(r.status, status);
+        QCOMPARE(r.out, QByteArray());
+        QVERIFY2(r.err.contains(message), r.err.constData());
+    }
+};
+
+QTEST_MAIN(TstKvduiLint)
+#include "tst_kvduilint.moc"
