@@ -51,6 +51,48 @@ void Arrow(QPainter& p, bool back) {
     p.drawPath(path);
 }
 
+void Bar(QPainter& p, int x, int y, int w, int h, const QColor& fill = Accent) {
+    p.setPen(Ink);
+    p.setBrush(fill);
+    p.drawRect(x, y, w, h);
+}
+
+// The vertical arrange pictures are their horizontal ones mirrored along the diagonal.
+void Transposed(QPainter& p, bool transposed) {
+    if (transposed)
+        p.setTransform(QTransform(0, 1, 1, 0, 0, 0));
+}
+
+enum class Edge { Lead, Centre, Trail };
+
+// Two elements of different widths and the edge or centre line they are aligned on.
+void AlignPicture(QPainter& p, Edge edge, bool vertical) {
+    Transposed(p, vertical);
+    Bar(p, 3, 2, 10, 4);
+    Bar(p, edge == Edge::Lead ? 3 : edge == Edge::Centre ? 5 : 7, 9, 6, 4);
+    const int line = edge == Edge::Lead ? 1 : edge == Edge::Centre ? 8 : 14;
+    p.setPen(edge == Edge::Centre ? QPen(Ink, 1, Qt::DotLine) : QPen(Ink));
+    p.drawLine(line, 0, line, 15);
+}
+
+// Three elements with equal gaps between them.
+void SpacePicture(QPainter& p, bool vertical) {
+    Transposed(p, vertical);
+    Bar(p, 1, 4, 3, 8);
+    Bar(p, 6, 2, 3, 11);
+    Bar(p, 11, 5, 3, 6);
+}
+
+// Two elements made as wide as each other, between two marks.
+void SameWidthPicture(QPainter& p, bool vertical) {
+    Transposed(p, vertical);
+    Bar(p, 3, 3, 9, 3);
+    Bar(p, 3, 10, 9, 3);
+    p.setPen(QPen(Ink, 1, Qt::DotLine));
+    p.drawLine(1, 0, 1, 15);
+    p.drawLine(14, 0, 14, 15);
+}
+
 } // namespace
 
 QIcon AppIcon() {
@@ -161,6 +203,56 @@ QList<QIcon> ImageList() {
         p.setPen(QPen(QColor(200, 30, 30), 2));
         p.drawLine(3, 3, 12, 12);
         p.drawLine(12, 3, 3, 12);
+    });
+    // align lefts, horizontal centres, rights; tops, vertical centres, bottoms
+    for (bool vertical : {false, true})
+        for (Edge edge : {Edge::Lead, Edge::Centre, Edge::Trail})
+            images << Draw(16, [=](QPainter& p) { AlignPicture(p, edge, vertical); });
+    // space horizontally, vertically
+    images << Draw(16, [](QPainter& p) { SpacePicture(p, false); });
+    images << Draw(16, [](QPainter& p) { SpacePicture(p, true); });
+    // same width, same height
+    images << Draw(16, [](QPainter& p) { SameWidthPicture(p, false); });
+    images << Draw(16, [](QPainter& p) { SameWidthPicture(p, true); });
+    // same size
+    images << Draw(16, [](QPainter& p) {
+        Bar(p, 1, 4, 6, 6);
+        Bar(p, 9, 4, 6, 6);
+    });
+    // duplicate: an element and its copy one step away
+    images << Draw(16, [](QPainter& p) {
+        Bar(p, 1, 1, 9, 7);
+        Bar(p, 5, 6, 9, 7, Accent.lighter(160));
+    });
+    // information
+    images << Draw(16, [](QPainter& p) {
+        p.setPen(Ink);
+        p.setBrush(Accent);
+        p.drawEllipse(1, 1, 13, 13);
+        p.setPen(Qt::NoPen);
+        p.setBrush(Qt::white);
+        p.drawRect(7, 4, 2, 2);
+        p.drawRect(7, 7, 2, 5);
+    });
+    // warning
+    images << Draw(16, [](QPainter& p) {
+        const QPoint corners[] = {{7, 1}, {14, 14}, {1, 14}};
+        p.setPen(Ink);
+        p.setBrush(QColor(240, 190, 40));
+        p.drawPolygon(corners, 3);
+        p.setPen(Qt::NoPen);
+        p.setBrush(Ink);
+        p.drawRect(7, 5, 1, 5);
+        p.drawRect(7, 11, 1, 2);
+    });
+    // error
+    images << Draw(16, [](QPainter& p) {
+        p.setPen(Ink);
+        p.setBrush(QColor(200, 30, 30));
+        p.drawEllipse(1, 1, 13, 13);
+        p.setPen(QPen(Qt::white, 2));
+        p.drawLine(5, 5, 10, 10);
+        p.drawLine(10, 5, 5, 10);
     });
     Q_ASSERT(images.size() == ImageCount);
     return images;

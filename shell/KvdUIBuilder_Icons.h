@@ -23,6 +23,23 @@ enum : int {
     imgUndo,
     imgRedo,
     imgDelete,
+    // Edit -> Arrange, in menu order.
+    imgAlignLefts,
+    imgAlignHorzCenters,
+    imgAlignRights,
+    imgAlignTops,
+    imgAlignVertCenters,
+    imgAlignBottoms,
+    imgSpaceHorizontally,
+    imgSpaceVertically,
+    imgSameWidth,
+    imgSameHeight,
+    imgSameSize,
+    imgDuplicate,
+    // The severities of the Problems pane.
+    imgInformation,
+    imgWarning,
+    imgError,
     ImageCount,
 };
 

@@ -10,6 +10,7 @@
 #include "shell/KvdUIBuilder_CaptionProperty.h"
 #include "shell/KvdUIBuilder_Icons.h"
 #include "shell/KvdUIBuilder_LogPane.h"
+#include "shell/KvdUIBuilder_ProblemsPane.h"
 
 #include <QAbstractEventDispatcher>
 #include <QActionGroup>
@@ -269,6 +270,7 @@ void TfrmMain::CreatePanes() {
     Memo1->setReadOnly(true);
     Memo1->setFrameShape(QFrame::NoFrame);
     m_log = new TLogPane(Memo1);
+    CreateProblemsPane();
     Splitter3->setStretchFactor(0, 1);
     Splitter3->setStretchFactor(1, 0);
     Splitter1->setStretchFactor(0, 0);
@@ -341,6 +343,7 @@ void TfrmMain::CreateActions() {
     make(actUndo, "actUndo", QStringLiteral("Undo"), QString(), imgUndo);
     make(actRedo, "actRedo", QStringLiteral("Redo"), QString(), imgRedo);
 
+    CreateArrangeActions();
     CreateShortcuts();
 
     // Auto-check: executing the action toggles its mark first. The tools form an exclusive group in
@@ -462,6 +465,7 @@ void TfrmMain::CreateMenus() {
     PopupMenu1->addAction(actSelectAll);
     PopupMenu1->addSeparator();
     PopupMenu1->addActions({actBringToFront, actSendToBack});
+    CreateArrangeMenus(edit);
 }
 
 void TfrmMain::ConfigureComponents() {
@@ -714,6 +718,7 @@ void TfrmMain::ActionList1Update() {
     actPaste->setEnabled(open && ELDesigner1->CanPaste());
     actSelectAll->setEnabled(hasChildren);
     actClose->setEnabled(open);
+    UpdateArrangeActions(open);
 }
 
 void TfrmMain::Panel3Resize() {
@@ -732,6 +737,7 @@ void TfrmMain::Timer1Timer() {
     else if (m_history)
         m_history->Push(text);
     KvdUI1->ShowLayout(text, {}, 0);
+    ProblemsPane->Check(text);
 }
 
 void TfrmMain::SetScreenCursor(Qt::CursorShape shape) {

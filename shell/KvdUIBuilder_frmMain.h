@@ -31,6 +31,7 @@ class QPlainTextEdit;
 class QSettings;
 class QSplitter;
 class QStatusBar;
+class QTabWidget;
 class QTimer;
 class QToolBar;
 class QTreeWidget;
@@ -43,6 +44,7 @@ class TKvdUIDocument;
 class TKvdDromo;
 class TKvdUI;
 class TLogPane;
+class TProblemsPane;
 
 class TfrmMain : public QMainWindow {
     Q_OBJECT
@@ -96,6 +98,14 @@ public:
     QAction *actBringToFront, *actSendToBack, *actPaste, *actCut, *actCopy, *actSelectAll, *actUndo, *actRedo;
     // View menu: draws the elements as the simulator does; kept in the settings file.
     QAction* actSimulatorLook = nullptr;
+    // Edit -> Arrange: align, space and size the selected siblings against the first selected one, and
+    // duplicate them (KvdUIBuilder_frmMainArrange.cpp).
+    QMenu* ArrangeMenu = nullptr;
+    QAction* actDuplicate = nullptr;
+    QList<QAction*> ArrangeActions() const { return m_arrangeActions; }
+    // The tabs under the surface: the log and the Problems pane with the findings of the current layout.
+    QTabWidget* LogTabs = nullptr;
+    TProblemsPane* ProblemsPane = nullptr;
     QList<QAction*> Actions() const { return m_actions; }
     // The insertion tool of an element kind, and the picture of its tool and tree nodes.
     QAction* ToolAction(const TKvdUIElementKind& kind) const;
@@ -204,6 +214,14 @@ private:
     // The tree's change signal is attached to TreeView1Change only while this is true.
     void AttachTreeChange(bool attach);
 
+    // Arrange commands and the Problems pane.
+    void CreateArrangeActions();
+    void CreateArrangeMenus(QMenu* edit);
+    void UpdateArrangeActions(bool open);
+    void CreateProblemsPane();
+    // Selects the element with that ID on the surface and shows its node in the tree.
+    void SelectElementID(int id);
+
     // Live preview.
     void actPreviewExecute();
     void KvdDromo1Connect(QObject* sender, DR_VER& ver);
@@ -227,6 +245,7 @@ private:
     QList<QAction*> m_kindTools;
     QList<QIcon> m_kindImages;
     QList<QAction*> m_recentItems;
+    QList<QAction*> m_arrangeActions;
     std::unique_ptr<TKvdUIDocument> m_document;
     TControl* m_root = nullptr;
     QTreeWidgetItem* m_rootNode = nullptr;

@@ -1,0 +1,160 @@
+// The main window's Arrange commands (Edit -> Arrange, the surface's context menu and a tool-bar group)
+// and the Problems pane beside the log.
+
+#include "shell/KvdUIBuilder_frmMain.h"
+
+#include "designer/ELDsgnr.h"
+#include "designer/ELDsgnrArrange.h"
+#include "shell/KvdUIBuilder_Application.h"
+#include "shell/KvdUIBuilder_Icons.h"
+#include "shell/KvdUIBuilder_ProblemsPane.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QSplitter>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QTreeWidget>
+
+#include <optional>
+
+namespace {
+
+struct TArrangeCommand {
+    const char* Name;
+    const char* Caption;
+    const char* Tip;
+    int Image;
+    QKeySequence Key;
+    // Empty for Duplicate.
+    std::optional<TArrangeKind> Kind;
+};
+
+// Keys as layout editors commonly bind them; the size commands have none there.
+const QList<TArrangeCommand>& ArrangeCommands() {
+    using namespace KvdIcons;
+    using K = TArrangeKind;
+    static const QList<TArrangeCommand> commands = {
+        {"actAlignLefts", "Align lefts",
+         "Moves the selected elements' left edges to the first selected one's", imgAlignLefts,
+         QKeySequence(Qt::ALT | Qt::Key_A), K::AlignLefts},
+        {"actAlignHorzCenters", "Align horizontal centres",
+         "Centres the selected elements horizontally on the first selected one", imgAlignHorzCenters,
+         QKeySequence(Qt::ALT | Qt::Key_H), K::AlignHorzCenters},
+        {"actAlignRights", "Align rights",
+         "Moves the selected elements' right edges to the first selected one's", imgAlignRights,
+         QKeySequence(Qt::ALT | Qt::Key_D), K::AlignRights},
+        {"actAlignTops", "Align tops", "Moves the selected elements' top edges to the first selected one's",
+         imgAlignTops, QKeySequence(Qt::ALT | Qt::Key_W), K::AlignTops},
+        {"actAlignVertCenters", "Align vertical centres",
+         "Centres the selected elements vertically on the first selected one", imgAlignVertCenters,
+         QKeySequence(Qt::ALT | Qt::Key_V), K::AlignVertCenters},
+        {"actAlignBottoms", "Align bottoms",
+         "Moves the selected elements' bottom edges to the first selected one's", imgAlignBottoms,
+         QKeySequence(Qt::ALT | Qt::Key_S), K::AlignBottoms},
+        {"actSpaceHorizontally", "Distribute horizontally",
+         "Equal gaps between the selected elements from left to right; the outermost two stay",
+         imgSpaceHorizontally, QKeySequence(Qt::ALT | Qt::SHIFT | Qt::Key_H), K::SpaceHorizontally},
+        {"actSpaceVertically", "Distribute vertically",
+         "Equal gaps between the selected elements from top to bottom; the outermost two stay",
+         imgSpaceVertically, QKeySequence(Qt::ALT | Qt::SHIFT | Qt::Key_V), K::SpaceVertically},
+        {"actSameWidth", "Same width", "Makes the selected elements as wide as the first selected one",
+         imgSameWidth, QKeySequence(), K::SameWidth},
+        {"actSameHeight", "Same height", "Makes the selected elements as high as the first selected one",
+         imgSameHeight, QKeySequence(), K::SameHeight},
+        {"actSameSize", "Same size", "Gives the selected elements the first selected one's size", imgSameSize,
+         QKeySequence(), K::SameSize},
+        {"actDuplicate", "Duplicate", "Copies the selected elements one grid step down and right",
+         imgDuplicate, QKeySequence(Qt::CTRL | Qt::Key_D), std::nullopt},
+    };
+    return commands;
+}
+
+} // namespace
+
+void TfrmMain::CreateArrangeActions() {
+    for (const TArrangeCommand& command : ArrangeCommands()) {
+        auto* action = new QAction(QString::fromLatin1(command.Caption), this);
+        action->setObjectName(QString::fromLatin1(command.Name));
+        action->setToolTip(action->text());
+        action->setStatusTip(QString::fromLatin1(command.Tip));
+        action->setIcon(ImageList1.at(command.Image));
+        action->setIconVisibleInMenu(true);
+        action->setShortcut(command.Key);
+        // Like the other editing keys: on the surface and in the tree only.
+        action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        TreeView1->addAction(action);
+        Panel3->addAction(action);
+        if (command.Kind) {
+            const TArrangeKind kind = *command.Kind;
+            connect(action, &QAction::triggered, this, [this, kind] {
+                RunGuarded([this, kind] { ELDsgnrArrange::Arrange(ELDesigner1, kind); });
+            });
+        } else {
+            actDuplicate = action;
+            connect(action, &QAction::triggered, this,
+                    [this] { RunGuarded([this] { ELDsgnrArrange::Duplicate(ELDesigner1); }); });
+        }
+        m_arrangeActions << action;
+    }
+}
+
+void TfrmMain::CreateArrangeMenus(QMenu* edit) {
+    ArrangeMenu = new QMenu(QStringLiteral("Arrange"), this);
+    ArrangeMenu->setObjectName(QStringLiteral("Arrange1"));
+    // Groups: align horizontally, align vertically, distribute, size, duplicate.
+    for (int i = 0; i < m_arrangeActions.size(); ++i) {
+        if (i == 3 || i == 6 || i == 8 || i == 11)
+            ArrangeMenu->addSeparator();
+        ArrangeMenu->addAction(m_arrangeActions.at(i));
+    }
+    edit->addSeparator();
+    edit->addMenu(ArrangeMenu);
+    PopupMenu1->addSeparator();
+    PopupMenu1->addMenu(ArrangeMenu);
+    // The tool bar shows the aligning, spacing and duplicating; the size commands are in the menus.
+    ToolBar1->addSeparator();
+    for (QAction* action : m_arrangeActions.mid(0, 8))
+        ToolBar1->addAction(action);
+    ToolBar1->addAction(actDuplicate);
+}
+
+void TfrmMain::UpdateArrangeActions(bool open) {
+    const QList<TArrangeCommand>& commands = ArrangeCommands();
+    for (int i = 0; i < m_arrangeActions.size(); ++i) {
+        const std::optional<TArrangeKind>& kind = commands.at(i).Kind;
+        m_arrangeActions.at(i)->setEnabled(open && (kind ? ELDsgnrArrange::CanArrange(ELDesigner1, *kind)
+                                                         : ELDsgnrArrange::CanDuplicate(ELDesigner1)));
+    }
+}
+
+void TfrmMain::CreateProblemsPane() {
+    LogTabs = new QTabWidget;
+    LogTabs->setObjectName(QStringLiteral("LogTabs"));
+    LogTabs->setTabPosition(QTabWidget::South);
+    LogTabs->setDocumentMode(true);
+    Splitter3->replaceWidget(Splitter3->indexOf(Memo1), LogTabs);
+    LogTabs->addTab(Memo1, QStringLiteral("Log"));
+    ProblemsPane = new TProblemsPane(LogTabs);
+    // The scroll areas' own minimum, with the tab bar added, would not let the pane be as low as the log
+    // alone could be: two lines of text under the tabs are enough.
+    LogTabs->setMinimumHeight(LogTabs->tabBar()->sizeHint().height() +
+                              2 * Memo1->fontMetrics().lineSpacing());
+    ProblemsPane->OnActivate = [this](int id) { SelectElementID(id); };
+}
+
+void TfrmMain::SelectElementID(int id) {
+    if (id < 0 || !m_root || !ELDesigner1->Active())
+        return;
+    for (TControl* c : m_root->OwnedComponents()) {
+        auto* element = qobject_cast<TKvdUIElement*>(c);
+        if (element && element->ID() == id && element->parentWidget()) {
+            ELDesigner1->SelectedControls()->SelectOnly(element);
+            if (QTreeWidgetItem* node = NodeOf(element))
+                TreeView1->scrollToItem(node);
+            return;
+        }
+    }
+}
