@@ -50,7 +50,8 @@ struct TSimServer::Connection {
     qint64 ConnectedAt = 0;
     qint64 LastHeard = 0;
     qint64 LastKeepAlive = 0;
-    qint64 PendingSince = -1; // when the last bytes of a still incomplete packet arrived
+    qint64 PendingSince = -1; // when the first byte of a still incomplete packet arrived
+    qint64 LastBytes = 0;     // when the latest bytes arrived
     qint64 WindowStart = 0;   // the flood count covers one second from here
     int WindowPackets = 0;
     qint64 WindowBytes = 0;
@@ -126,8 +127,25 @@ TSimServer::Connection* TSimServer::Find(int number) const {
     return it != m_connections.end() && !it->second->Dropped ? it->second.get() : nullptr;
 }
 
+TSimServer::Connection* TSimServer::LongestSilent(qint64 now) const {
+    Connection* found = nullptr;
+    for (const auto& [number, c] : m_connections)
+        if (!c->Dropped && c->Info.Initialised && now - c->LastHeard > m_limits.SilentMs &&
+            (!found || c->LastHeard < found->LastHeard))
+            found = c.get();
+    return found;
+}
+
 void TSimServer::Accept() {
     while (QTcpSocket* socket = m_server->nextPendingConnection()) {
+        // With every slot taken, a client that has stopped answering gives its slot up; while all answer,
+        // the newcomer is turned away below.
+        if (int(Clients().size()) >= m_limits.MaxClients) {
+            const qint64 now = Now();
+            if (Connection* silent = LongestSilent(now))
+                Drop(*silent, QStringLiteral("not answering for %1 ms: its place goes to a new client")
+                                  .arg(now - silent->LastHeard));
+        }
         const int number = m_nextNumber++;
         auto c = std::make_unique<Connection>(m_framerUnit);
         c->Info.Number = number;
@@ -164,6 +182,7 @@ void TSimServer::Read(Connection& c) {
     char chunk[TSimFramer::ChunkSize];
     QByteArray packet;
     bool received = false;
+    bool completed = false; // a packet was taken out: what is still held began in this read
     while (!c.Dropped) {
         const qint64 got = c.Socket->read(chunk, qMin(c.Framer.FreeSpace(), TSimFramer::ChunkSize));
         if (got <= 0)
@@ -194,6 +213,7 @@ void TSimServer::Read(Connection& c) {
                      QStringLiteral("flood: more than %1 packets in one second").arg(m_limits.FloodPackets));
                 return;
             }
+            completed = true;
             HandlePacket(c, packet);
             if (c.Dropped)
                 return;
@@ -201,7 +221,13 @@ void TSimServer::Read(Connection& c) {
     }
     if (!received || c.Dropped)
         return;
-    c.PendingSince = c.Framer.Pending() > 0 ? Now() : -1;
+    // An incomplete packet is timed from its first byte, so that a byte now and then cannot keep it.
+    const qint64 now = Now();
+    c.LastBytes = now;
+    if (c.Framer.Pending() == 0)
+        c.PendingSince = -1;
+    else if (completed || c.PendingSince < 0)
+        c.PendingSince = now;
     // Garbage shows in the head of a packet long before its announced length has arrived.
     if (const int type = c.Framer.HeadType(); type >= 0) {
         const QString problem = CheckType(c, quint8(type));
@@ -313,10 +339,11 @@ void TSimServer::Housekeeping() {
             continue;
         }
         if (c->PendingSince >= 0 && now - c->PendingSince > m_limits.StallMs) {
-            Drop(*c, QStringLiteral("incomplete packet (%1 of %2 bytes), then nothing for %3 ms")
-                         .arg(c->Framer.Pending())
-                         .arg(c->Framer.Expected())
-                         .arg(m_limits.StallMs));
+            const QString how =
+                now - c->LastBytes > m_limits.StallMs
+                    ? QStringLiteral("incomplete packet (%1 of %2 bytes), then nothing for %3 ms")
+                    : QStringLiteral("incomplete packet (%1 of %2 bytes) not completed within %3 ms");
+            Drop(*c, how.arg(c->Framer.Pending()).arg(c->Framer.Expected()).arg(m_limits.StallMs));
             continue;
         }
         if (!c->Info.Initialised)

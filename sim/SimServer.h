@@ -23,14 +23,15 @@ class QTcpServer;
 class QTcpSocket;
 
 struct TSimLimits {
-    int KeepAliveMs = 3000;   // between two keep-alives to a client
-    int SilentMs = 7000;      // nothing heard for this long: the client is shown as not answering
-    int StallMs = 5000;       // an incomplete packet with no more bytes for this long drops the client
-    int InitMs = 10000;       // no initialise packet within this long drops the client
+    int KeepAliveMs = 3000; // between two keep-alives to a client
+    int SilentMs = 7000;    // nothing heard for this long: the client is shown as not answering
+    int StallMs = 5000; // an incomplete packet not completed this long after its first byte drops the client
+    int InitMs = 10000; // no initialise packet within this long drops the client
     int FloodPackets = 20000; // more packets than this within one second drops the client
     int FloodBytes = 4 << 20; // more bytes than this within one second drops the client
     int MaxUnsent = 1 << 20;  // more unsent bytes than this to a client that does not read drops it
-    int MaxClients = 64;      // connections beyond this are dropped at once
+    int MaxClients = 64;      // beyond this a newcomer takes the place of the client silent longest (not
+                              // answering), or is dropped at once when every client answers
 };
 
 // One connected client as the stand-in sees it.
@@ -99,6 +100,8 @@ private:
     void Drop(Connection& c, const QString& reason);
     void Housekeeping();
     Connection* Find(int number) const;
+    // The initialised client not answering that has been silent longest, or nullptr.
+    Connection* LongestSilent(qint64 now) const;
     // The last packet of a client's button, or nullptr with why there is none in error.
     const QByteArray* FindButton(int number, quint8 clickId, Connection*& c, QString& error) const;
 

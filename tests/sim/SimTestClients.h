@@ -85,6 +85,24 @@ struct RawClient {
     }
 };
 
+// A button packet of protocol 9 with those fields and text (cut to 240 bytes).
+inline QByteArray ButtonPacket(quint8 clickId, const QByteArray& text, quint8 style = 0x28,
+                               const QRect& units = QRect(10, 10, 40, 20)) {
+    Dromo::ButtonRecord button;
+    button.ClickID = clickId;
+    button.BStyle = style;
+    button.Left = quint8(units.x());
+    button.Top = quint8(units.y());
+    button.Width = quint8(units.width());
+    button.Height = quint8(units.height());
+    button.Text = text;
+    QByteArray packet(Dromo::MaxButtonPacketSize, '\0');
+    const int length = Dromo::BuildButton(button, 4, reinterpret_cast<quint8*>(packet.data()));
+    packet.truncate(length);
+    Dromo::StampHead(reinterpret_cast<quint8*>(packet.data()), length, Dromo::DR_BTN, 4);
+    return packet;
+}
+
 // The button packets the stand-in keeps for a client, in click-id order.
 inline QList<QByteArray> ServerButtons(const TSimServer& server, int client) {
     QList<QByteArray> out;

@@ -7,7 +7,10 @@
 #include "sim/SimPackets.h"
 #include "sim/SimServer.h"
 
+#include <QRegularExpression>
 #include <QSignalSpy>
+
+#include <vector>
 
 class TestSimServer : public QObject {
     Q_OBJECT
@@ -20,6 +23,8 @@ private slots:
     void hostileClientsAreDropped_data();
     void hostileClientsAreDropped();
     void tooManyClients();
+    void silentClientsGiveWayToANewcomer();
+    void halfPacketIsTimedFromItsFirstByte();
     void unsentDataIsCapped();
 
 private:
@@ -236,6 +241,86 @@ void TestSimServer::tooManyClients() {
     QCOMPARE(left.at(0).at(1).toString(), QStringLiteral("too many clients"));
     QVERIFY(c.WaitClosed());
     QCOMPARE(server.Clients(), (QList<int>{1, 2}));
+}
+
+void TestSimServer::silentClientsGiveWayToANewcomer() {
+    // Every slot taken by a client that sent its initialise packet and then nothing: once they count as
+    // not answering, a newcomer takes the place of the one silent longest instead of being turned away.
+    TSimLimits limits = Fast();
+    limits.InitMs = 10000;
+    TSimServer server(9, limits);
+    QVERIFY(server.Listen(QHostAddress::LocalHost, 0));
+    const int places = server.Limits().MaxClients;
+    QCOMPARE(places, 64);
+    std::vector<std::unique_ptr<RawClient>> silent;
+    // More connections than the listen queue holds: the last ones are accepted a second or so later, and
+    // each sends its initialise packet once connected.
+    for (int i = 0; i < places; ++i) {
+        silent.push_back(std::make_unique<RawClient>(server.Port()));
+        RawClient* client = silent.back().get();
+        QObject::connect(&client->Socket, &QTcpSocket::connected,
+                         [client] { client->Send(RawClient::Init()); });
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(int(server.Clients().size()), places, 10000);
+    const auto allSilent = [&] {
+        const QList<int> clients = server.Clients();
+        return std::none_of(clients.begin(), clients.end(), [&](int n) {
+            return !server.Client(n)->Initialised || server.Client(n)->Answering;
+        });
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(allSilent(), 5000);
+    QSignalSpy left(&server, &TSimServer::ClientLeft);
+    BuilderClient builder(server.Port());
+    QVERIFY(builder.Connect());
+    QCOMPARE(left.size(), 1);
+    const int evicted = left.at(0).at(0).toInt();
+    QVERIFY(evicted >= 1 && evicted <= places);
+    QVERIFY2(left.at(0).at(1).toString().contains(QRegularExpression(
+                 QStringLiteral("^not answering for \\d+ ms: its place goes to a new client$"))),
+             qPrintable(left.at(0).at(1).toString()));
+    QCOMPARE(int(server.Clients().size()), places);
+    QVERIFY(server.Clients().contains(places + 1));
+    QVERIFY(!server.Clients().contains(evicted));
+
+    // While every client answers, a newcomer is turned away as before.
+    TSimLimits two = Fast();
+    two.MaxClients = 2;
+    TSimServer busy(9, two);
+    QVERIFY(busy.Listen(QHostAddress::LocalHost, 0));
+    BuilderClient first(busy.Port()), second(busy.Port());
+    QVERIFY(first.Connect());
+    QVERIFY(second.Connect());
+    QTest::qWait(2 * two.SilentMs); // longer than a silence, had they not answered the keep-alives
+    QSignalSpy refused(&busy, &TSimServer::ClientLeft);
+    RawClient late(busy.Port());
+    QTRY_COMPARE_WITH_TIMEOUT(refused.size(), 1, 5000);
+    QCOMPARE(refused.at(0).at(0).toInt(), 3);
+    QCOMPARE(refused.at(0).at(1).toString(), QStringLiteral("too many clients"));
+    QCOMPARE(busy.Clients(), (QList<int>{1, 2}));
+}
+
+void TestSimServer::halfPacketIsTimedFromItsFirstByte() {
+    // A byte every 100 ms, well inside the 300 ms allowed between bytes, does not keep a packet that is
+    // never completed: it is dropped 300 ms after its first byte, while the trickle goes on.
+    TSimServer server(9, Fast());
+    QVERIFY(server.Listen(QHostAddress::LocalHost, 0));
+    QSignalSpy left(&server, &TSimServer::ClientLeft);
+    RawClient trickle(server.Port());
+    QVERIFY(trickle.WaitConnected());
+    trickle.Send(RawClient::Init() + QByteArray("\x10\x2d", 2));
+    constexpr int MostBytes = 40; // the packet announces 64 bytes: never complete
+    int trickled = 0;
+    while (trickled < MostBytes && left.isEmpty()) {
+        QTest::qWait(100);
+        if (trickle.Socket.state() == QAbstractSocket::ConnectedState)
+            trickle.Send(QByteArray(1, '\0'));
+        ++trickled;
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(left.size(), 1, 5000);
+    QVERIFY2(trickled < MostBytes, "still held while bytes trickled in");
+    QVERIFY2(left.at(0).at(1).toString().contains(QRegularExpression(
+                 QStringLiteral("^incomplete packet \\(\\d+ of 64 bytes\\) not completed within 300 ms$"))),
+             qPrintable(left.at(0).at(1).toString()));
 }
 
 void TestSimServer::unsentDataIsCapped() {
