@@ -1,6 +1,8 @@
 #include "sim/SimHeadless.h"
 
+#include "link/KvdTypes.h"
 #include "sim/SimCommands.h"
+#include "sim/SimLineWriter.h"
 #include "sim/SimServer.h"
 
 #include <QSocketNotifier>
@@ -11,22 +13,30 @@ namespace {
 // A command line longer than this is refused; the typed and console texts are far shorter.
 constexpr qsizetype MaxLine = 4096;
 
+// A reader that has taken nothing for this long at the end is given up.
+constexpr int FinishIdleMs = 1000;
+
 QByteArray Hex(const QByteArray& packet) {
     return packet.toHex(' ');
 }
+
+// Text that may come from a client or the command input, kept on its own line.
+QByteArray Escaped(const QString& text) {
+    return KvdTypes::EscapeControls(text).toLocal8Bit();
+}
 } // namespace
 
-TSimHeadless::TSimHeadless(TSimServer& server, std::FILE* out, int input, QObject* parent)
-    : QObject(parent), m_server(server), m_out(out), m_input(input) {
+TSimHeadless::TSimHeadless(TSimServer& server, int output, int input, QObject* parent)
+    : QObject(parent), m_server(server), m_out(new TSimLineWriter(output, MaxQueuedBytes, this)),
+      m_input(input) {
     connect(&server, &TSimServer::ClientConnected, this,
             [this](int n) { Print(QByteArray::number(n) + " + " + m_server.Client(n)->Peer.toLatin1()); });
     connect(&server, &TSimServer::PacketReceived, this,
             [this](int n, const QByteArray& packet) { Print(QByteArray::number(n) + " < " + Hex(packet)); });
     connect(&server, &TSimServer::PacketSent, this,
             [this](int n, const QByteArray& packet) { Print(QByteArray::number(n) + " > " + Hex(packet)); });
-    connect(&server, &TSimServer::ClientLeft, this, [this](int n, const QString& reason) {
-        Print(QByteArray::number(n) + " - " + reason.toLocal8Bit());
-    });
+    connect(&server, &TSimServer::ClientLeft, this,
+            [this](int n, const QString& reason) { Print(QByteArray::number(n) + " - " + Escaped(reason)); });
     if (m_input >= 0) {
         m_notifier = new QSocketNotifier(qintptr(m_input), QSocketNotifier::Read, this);
         connect(m_notifier, &QSocketNotifier::activated, this, &TSimHeadless::ReadInput);
@@ -39,9 +49,11 @@ void TSimHeadless::PrintListening() {
 }
 
 void TSimHeadless::Print(const QByteArray& line) {
-    std::fwrite(line.constData(), 1, size_t(line.size()), m_out);
-    std::fputc('\n', m_out);
-    std::fflush(m_out);
+    m_out->Write(line);
+}
+
+void TSimHeadless::Finish() {
+    m_out->Drain(FinishIdleMs);
 }
 
 void TSimHeadless::ReadInput() {
@@ -84,5 +96,5 @@ void TSimHeadless::RunLine(const QByteArray& line) {
     }
     const QString error = RunSimCommand(m_server, command);
     if (!error.isEmpty())
-        Print("error " + error.toLocal8Bit());
+        Print("error " + Escaped(error));
 }

@@ -1,22 +1,30 @@
 #pragma once
-// The stand-in without a window: every event of the server as one line on standard output, flushed at
-// once, and commands read from standard input.
+// The stand-in without a window: every event of the server as one line on standard output, written at
+// once as far as the reader takes it (never waiting for a reader that falls behind), and commands read
+// from standard input.
 //   listening ADDRESS:PORT   N + ADDRESS:PORT   N < HEX   N > HEX   N - REASON   error TEXT
+//   dropped N lines (the reader fell so far behind that N lines were left out here)
 
 #include <QByteArray>
 #include <QObject>
 
-#include <cstdio>
-
 class QSocketNotifier;
+class TSimLineWriter;
 class TSimServer;
 
 class TSimHeadless : public QObject {
     Q_OBJECT
 
 public:
-    // Reads commands from the file descriptor input (nothing when it is negative) and writes lines to out.
-    TSimHeadless(TSimServer& server, std::FILE* out, int input, QObject* parent = nullptr);
+    // Lines waiting for a slow reader of the output, at most.
+    static constexpr qsizetype MaxQueuedBytes = 256 * 1024;
+
+    // Reads commands from the file descriptor input (nothing when it is negative) and writes lines to the
+    // file descriptor output.
+    TSimHeadless(TSimServer& server, int output, int input, QObject* parent = nullptr);
+
+    // Before the program ends: writes the lines still waiting while the reader takes them.
+    void Finish();
 
     // Handles received command bytes; whole lines are carried out, a rest waits for its line break.
     void Feed(const QByteArray& bytes);
@@ -31,7 +39,7 @@ private:
     void RunLine(const QByteArray& line);
 
     TSimServer& m_server;
-    std::FILE* m_out;
+    TSimLineWriter* m_out;
     int m_input;
     QSocketNotifier* m_notifier = nullptr;
     QByteArray m_line;

@@ -57,8 +57,9 @@ QByteArray Console(const QByteArray& text, bool chat, quint8 sizeUnit) {
 
 QString Describe(const QByteArray& packet) {
     const TKvdPacket view(reinterpret_cast<const quint8*>(packet.constData()), int(packet.size()));
+    // Texts come from the client: escaped, a line break in one cannot start a line of its own.
     auto quoted = [&view](int offset, int area) {
-        return QLatin1Char('"') + view.Text(offset, area) + QLatin1Char('"');
+        return QLatin1Char('"') + KvdTypes::EscapeControls(view.Text(offset, area)) + QLatin1Char('"');
     };
     switch (view.Type()) {
     case Dromo::DR_INIT:

@@ -1,5 +1,6 @@
 #include "sim/SimWindow.h"
 
+#include "link/KvdTypes.h"
 #include "sim/SimPackets.h"
 #include "sim/SimScreen.h"
 #include "sim/SimServer.h"
@@ -86,7 +87,7 @@ TSimWindow::TSimWindow(TSimServer& server, QWidget* parent) : QMainWindow(parent
         m_clientsDirty = true;
     });
     connect(&server, &TSimServer::ClientLeft, this, [this](int n, const QString& reason) {
-        Log(QStringLiteral("%1 - %2").arg(n).arg(reason));
+        Log(QStringLiteral("%1 - %2").arg(n).arg(KvdTypes::EscapeControls(reason)));
         m_clientsDirty = true;
     });
     connect(&server, &TSimServer::PacketReceived, this, [this](int n, const QByteArray& packet) {
@@ -143,7 +144,8 @@ void TSimWindow::RefreshClients() {
         const QString state = !c->Initialised ? QStringLiteral("waiting for initialise")
                               : c->Answering  ? QStringLiteral("connected")
                                               : QStringLiteral("not answering");
-        const QStringList texts = {QString::number(c->Number), QString::fromLocal8Bit(c->Name), state,
+        const QStringList texts = {QString::number(c->Number),
+                                   KvdTypes::EscapeControls(QString::fromLocal8Bit(c->Name)), state,
                                    QString::number(c->Buttons.size()), c->Peer};
         for (int column = 0; column < texts.size(); ++column)
             if (item->text(column) != texts.at(column))

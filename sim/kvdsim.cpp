@@ -118,11 +118,13 @@ int main(int argc, char** argv) {
     if (!options.Headless)
         return RunSimWindow(server);
 
-    TSimHeadless lines(server, stdout, STDIN_FILENO);
+    TSimHeadless lines(server, STDOUT_FILENO, STDIN_FILENO);
     QObject::connect(&lines, &TSimHeadless::QuitRequested, app.get(), [&server] {
         server.CloseAll(QStringLiteral("kvdsim quits"));
         QCoreApplication::quit();
     });
     lines.PrintListening();
-    return app->exec();
+    const int status = app->exec();
+    lines.Finish();
+    return status;
 }

@@ -5,8 +5,20 @@
 
 #include "sim/SimPackets.h"
 
+#include "sim/SimLineWriter.h"
+
 #include <QProcess>
 #include <QRegularExpression>
+
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
 
 class TestSimHeadless : public QObject {
     Q_OBJECT
@@ -15,6 +27,8 @@ private slots:
     void sessionWithTheBuildersLink();
     void brokenClientsAndCommandErrors();
     void optionsAndBusyPort();
+    void unreadOutputHoldsNothingUp();
+    void slowReaderLearnsWhatWasDropped();
 
 private:
     // The stand-in as a child; its lines are collected while the test waits.
@@ -192,6 +206,119 @@ void TestSimHeadless::optionsAndBusyPort() {
     builder.Dromo->SetVersion(8);
     QVERIFY(builder.Connect());
     QVERIFY(old.WaitForPrefix("1 > 14 02 01 08 "));
+}
+
+void TestSimHeadless::unreadOutputHoldsNothingUp() {
+    // The stand-in as a child whose standard output is a pipe that is read for the first line only.
+    int out[2], in[2];
+    QVERIFY(::pipe2(out, O_CLOEXEC) == 0);
+    QVERIFY(::pipe2(in, O_CLOEXEC) == 0);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    QByteArray path = KVDSIM_PATH;
+    char headless[] = "--headless", portOption[] = "--port", zero[] = "0";
+    char* argv[] = {path.data(), headless, portOption, zero, nullptr};
+    pid_t pid = -1;
+    const int spawned = ::posix_spawn(&pid, path.constData(), &actions, nullptr, argv, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(in[0]);
+    ::close(out[1]);
+    QCOMPARE(spawned, 0);
+    auto cleanup = qScopeGuard([&] {
+        if (pid > 0 && ::waitpid(pid, nullptr, WNOHANG) == 0) {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, nullptr, 0);
+        }
+        ::close(in[1]);
+        ::close(out[0]);
+    });
+    QByteArray first;
+    for (int i = 0; i < 100 && !first.contains('\n'); ++i) {
+        pollfd readable{out[0], POLLIN, 0};
+        if (::poll(&readable, 1, 50) == 1) {
+            char ch;
+            while (!first.contains('\n') && ::read(out[0], &ch, 1) == 1)
+                first += ch;
+        }
+    }
+    const QRegularExpressionMatch m =
+        QRegularExpression(QStringLiteral("^listening 127\\.0\\.0\\.1:(\\d+)\n$"))
+            .match(QString::fromLatin1(first));
+    QVERIFY2(m.hasMatch(), first.constData());
+    const quint16 port = quint16(m.captured(1).toUInt());
+
+    // A client whose packets make far more lines than the pipe and the stand-in's queue hold.
+    RawClient chatty(port);
+    QVERIFY(chatty.WaitConnected());
+    QByteArray burst = RawClient::Init();
+    for (int i = 0; i < 1500; ++i)
+        burst += ButtonPacket(quint8(i), QByteArray(240, 'x'));
+    chatty.Send(burst);
+    QTest::qWait(500);
+    // The builder is still answered, and quit is taken, while nobody reads what the stand-in writes.
+    BuilderClient builder(port);
+    QVERIFY(builder.Connect());
+    QVERIFY(::write(in[1], "quit\n", 5) == 5);
+    int status = -1;
+    QVERIFY(QTest::qWaitFor([&] { return ::waitpid(pid, &status, WNOHANG) == pid; }, 10000));
+    pid = -1;
+    QVERIFY(WIFEXITED(status));
+    QCOMPARE(WEXITSTATUS(status), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(builder.Disconnected->load(), 5000);
+}
+
+void TestSimHeadless::slowReaderLearnsWhatWasDropped() {
+    // The writer on a pipe nobody reads for a while: lines beyond its queue are dropped and counted, and
+    // the reader finds the count where the gap is once it reads again.
+    int pipe[2];
+    QVERIFY(::pipe2(pipe, O_CLOEXEC) == 0);
+    auto closePipe = qScopeGuard([&] {
+        ::close(pipe[0]);
+        ::close(pipe[1]);
+    });
+    constexpr qsizetype Queue = 4096;
+    auto writer = std::make_unique<TSimLineWriter>(pipe[1], Queue);
+    const QByteArray line(99, 'a');
+    int written = 0;
+    while (written < 100000 && writer->Dropped() == 0)
+        writer->Write(line + QByteArray::number(written++));
+    QVERIFY(writer->Dropped() == 1);
+    for (int i = 0; i < 9; ++i)
+        writer->Write(line);
+    QCOMPARE(writer->Dropped(), qint64(10));
+    QVERIFY(::fcntl(pipe[1], F_GETFL) & O_NONBLOCK);
+
+    // Read everything while the writer writes on as the pipe takes it.
+    QByteArray got;
+    const auto readSome = [&] {
+        char buffer[65536];
+        pollfd readable{pipe[0], POLLIN, 0};
+        while (::poll(&readable, 1, 0) == 1) {
+            const ssize_t n = ::read(pipe[0], buffer, sizeof buffer);
+            if (n <= 0)
+                break;
+            got.append(buffer, n);
+        }
+    };
+    QVERIFY(QTest::qWaitFor(
+        [&] {
+            readSome();
+            return writer->Queued() == 0;
+        },
+        5000));
+    writer->Write("after");
+    readSome();
+    const QList<QByteArray> lines = got.split('\n');
+    QCOMPARE(int(lines.size()), written + 2); // written - 1 kept, the notice, "after" and the empty rest
+    for (int i = 0; i < written - 1; ++i)
+        QCOMPARE(lines.at(i), line + QByteArray::number(i));
+    QCOMPARE(lines.at(written - 1), QByteArray("dropped 10 lines"));
+    QCOMPARE(lines.at(written), QByteArray("after"));
+    // The descriptor is blocking again for whoever else writes to it once the writer is gone.
+    writer.reset();
+    QVERIFY(!(::fcntl(pipe[1], F_GETFL) & O_NONBLOCK));
 }
 
 QTEST_GUILESS_MAIN(TestSimHeadless)
