@@ -6,7 +6,12 @@
 
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPaintEvent>
 #include <QPainter>
+#include <QtMath>
+
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -43,32 +48,104 @@ TSimScreen::TSimScreen(TSimServer& server, QWidget* parent) : QWidget(parent), m
     connect(&server, &TSimServer::ClientLeft, this, &TSimScreen::Changed);
 }
 
-void TSimScreen::Changed() {
-    // Rebuilt when next painted or asked for: a burst of packets costs one rebuild.
-    m_dirty = true;
-    update();
+void TSimScreen::Changed(int client) {
+    // Compared once the packets that have arrived are handled: a burst costs one comparison.
+    m_stale.insert(client);
+    if (!m_syncQueued) {
+        m_syncQueued = true;
+        QMetaObject::invokeMethod(this, &TSimScreen::Sync, Qt::QueuedConnection);
+    }
 }
 
-const QList<TSimScreen::Entry>& TSimScreen::Entries() {
-    if (!m_dirty)
-        return m_entries;
-    m_dirty = false;
-    m_entries.clear();
-    for (const int number : m_server.Clients()) {
-        const TSimClient* client = m_server.Client(number);
-        for (const auto& [id, packet] : client->Buttons)
-            if (const auto button = TKvdSimButton::FromPacket(packet, m_server.SizeUnit()))
-                m_entries.append({number, *button});
-    }
+void TSimScreen::Sync() {
+    m_syncQueued = false;
+    if (m_stale.empty())
+        return;
+    const std::set<int> stale = std::exchange(m_stale, {});
+    for (const int client : stale)
+        SyncClient(client);
+    m_entriesStale = true;
     // An open entry goes with its button.
-    if (m_edit && m_edit->isVisible()) {
-        const bool still = std::any_of(m_entries.begin(), m_entries.end(), [this](const Entry& e) {
-            return e.Client == m_editClient && e.Button.ClickID == m_editButton.ClickID &&
-                   e.Button.TypeIn > 0;
-        });
+    if (m_edit && m_edit->isVisible() && stale.count(m_editClient)) {
+        const auto client = m_shown.find(m_editClient);
+        const bool still = client != m_shown.end() && [&] {
+            const auto it = client->second.find(m_editButton.ClickID);
+            return it != client->second.end() && it->second.Valid && it->second.Item.Button.TypeIn > 0;
+        }();
         if (!still)
             QMetaObject::invokeMethod(this, &TSimScreen::CloseEntry, Qt::QueuedConnection);
     }
+}
+
+void TSimScreen::SyncClient(int number) {
+    const TSimClient* client = m_server.Client(number);
+    if (!client) {
+        const auto gone = m_shown.find(number);
+        if (gone != m_shown.end()) {
+            for (const auto& [id, shown] : gone->second)
+                Invalidate(shown);
+            m_shown.erase(gone);
+        }
+        return;
+    }
+    // Both are in click-id order: one walk finds what was added, removed and replaced.
+    ClientButtons& mine = m_shown[number];
+    auto theirs = client->Buttons.begin();
+    auto held = mine.begin();
+    while (theirs != client->Buttons.end() || held != mine.end()) {
+        if (held == mine.end() || (theirs != client->Buttons.end() && theirs->first < held->first)) {
+            Shown& added = mine[theirs->first];
+            Read(added, number, theirs->second);
+            Invalidate(added);
+            ++theirs;
+        } else if (theirs == client->Buttons.end() || held->first < theirs->first) {
+            Invalidate(held->second);
+            held = mine.erase(held);
+        } else {
+            const QByteArray& packet = theirs->second;
+            const QByteArray& known = held->second.Packet;
+            // The server keeps the very packet it was given; an unchanged one shares its bytes.
+            if (!(packet.constData() == known.constData() && packet.size() == known.size()) &&
+                packet != known) {
+                Invalidate(held->second);
+                Read(held->second, number, packet);
+                Invalidate(held->second);
+            } else {
+                held->second.Packet = packet;
+            }
+            ++theirs;
+            ++held;
+        }
+    }
+}
+
+void TSimScreen::Read(Shown& shown, int client, const QByteArray& packet) {
+    shown.Packet = packet;
+    const auto button = TKvdSimButton::FromPacket(packet, m_server.SizeUnit());
+    shown.Valid = button.has_value();
+    if (!button)
+        return;
+    shown.Item = {client, *button};
+    shown.Bare = *button;
+    shown.Bare.Text.clear();
+    shown.Text = TSimButtonText(); // laid out when first painted
+}
+
+void TSimScreen::Invalidate(const Shown& shown) {
+    if (shown.Valid)
+        update(PixelRect(shown.Item.Button).toAlignedRect());
+}
+
+const QList<TSimScreen::Entry>& TSimScreen::Entries() {
+    Sync();
+    if (!m_entriesStale)
+        return m_entries;
+    m_entriesStale = false;
+    m_entries.clear();
+    for (const auto& [number, buttons] : m_shown)
+        for (const auto& [id, shown] : buttons)
+            if (shown.Valid)
+                m_entries.append(shown.Item);
     return m_entries;
 }
 
@@ -88,10 +165,11 @@ QRectF TSimScreen::PixelRect(const TKvdSimButton& button) const {
 }
 
 const TSimScreen::Entry* TSimScreen::EntryAt(const QPointF& position) {
-    const QList<Entry>& entries = Entries();
-    for (qsizetype i = entries.size() - 1; i >= 0; --i)
-        if (PixelRect(entries.at(i).Button).contains(position))
-            return &entries.at(i);
+    Sync();
+    for (auto client = m_shown.rbegin(); client != m_shown.rend(); ++client)
+        for (auto it = client->second.rbegin(); it != client->second.rend(); ++it)
+            if (it->second.Valid && PixelRect(it->second.Item.Button).contains(position))
+                return &it->second.Item;
     return nullptr;
 }
 
@@ -99,14 +177,48 @@ QLineEdit* TSimScreen::TypeInEdit() const {
     return m_edit && m_edit->isVisible() ? m_edit.data() : nullptr;
 }
 
-void TSimScreen::paintEvent(QPaintEvent*) {
+void TSimScreen::paintEvent(QPaintEvent* event) {
+    Sync();
+    const qreal scale = Scale();
+    const QPointF origin = Origin();
+    // From the top down, the buttons that reach into what is still to be painted; an opaque one covers
+    // what lies under it.
+    QRegion open = event->region();
+    std::vector<Shown*> visible;
+    for (auto client = m_shown.rbegin(); client != m_shown.rend() && !open.isEmpty(); ++client) {
+        for (auto it = client->second.rbegin(); it != client->second.rend(); ++it) {
+            Shown& shown = it->second;
+            if (!shown.Valid)
+                continue;
+            const QRectF pixels = PixelRect(shown.Item.Button);
+            if (!open.intersects(pixels.toAlignedRect()))
+                continue;
+            visible.push_back(&shown);
+            const TKvdSimButton& b = shown.Item.Button;
+            if (b.DarkBackground() || b.LightBackground()) {
+                // The whole pixels inside the box: its fractional edges still show what lies under it.
+                const QPoint topLeft(qCeil(pixels.left()), qCeil(pixels.top()));
+                const QPoint bottomRight(qFloor(pixels.right()) - 1, qFloor(pixels.bottom()) - 1);
+                open -= QRect(topLeft, bottomRight);
+                if (open.isEmpty())
+                    break;
+            }
+        }
+    }
+
     QPainter painter(this);
     painter.fillRect(rect(), Letterbox);
-    QList<TKvdSimButton> buttons;
-    for (const Entry& entry : Entries())
-        buttons.append(entry.Button);
-    painter.translate(Origin());
-    PaintSimScreen(painter, buttons, Scale());
+    painter.translate(origin);
+    const TKvdSimLook look;
+    painter.fillRect(QRectF(0, 0, SimScreenUnits * scale, SimScreenUnits * scale), look.Screen);
+    for (auto it = visible.rbegin(); it != visible.rend(); ++it) {
+        Shown& shown = **it;
+        PaintSimButton(painter, shown.Bare, scale, look);
+        if (shown.Text.Scale != scale)
+            shown.Text = TSimButtonText::LayOut(shown.Item.Button, scale, look);
+        const TKvdSimButton& b = shown.Item.Button;
+        shown.Text.Paint(painter, QRectF(b.Left * scale, b.Top * scale, b.Width * scale, b.Height * scale));
+    }
 }
 
 void TSimScreen::mousePressEvent(QMouseEvent* event) {

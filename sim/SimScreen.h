@@ -3,11 +3,20 @@
 // buttons of every client (in connection order, each client's in click-id order). A click on a clickable
 // button reports it to its client; a click on a type-in button opens an entry over it, limited to the
 // button's type-in length, whose text goes to the client on Enter.
+//
+// A screen may show thousands of buttons of many clients that change a few at a time: each client's
+// buttons are compared with what the screen holds when the client reports a change, only the places
+// of buttons that changed are repainted (Qt merges them into one paint a frame), a button's text is
+// laid out once, and buttons hidden under an opaque one are not drawn.
 
+#include "sim/SimButtonText.h"
 #include "simview/KvdSimButton.h"
 
 #include <QPointer>
 #include <QWidget>
+
+#include <map>
+#include <set>
 
 class QLineEdit;
 class TSimServer;
@@ -45,14 +54,33 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    void Changed();
+    // One button as the screen holds it.
+    struct Shown {
+        Entry Item;
+        QByteArray Packet;  // the packet it was read from, to notice a replacement
+        bool Valid = false; // the packet reads as a button
+        TKvdSimButton Bare; // the button without its text: box, frame and marks
+        TSimButtonText Text;
+    };
+    using ClientButtons = std::map<quint8, Shown>;
+
+    void Changed(int client);
+    // Brings what the screen holds in line with the clients that reported changes, and marks the places
+    // of the buttons that changed for repainting.
+    void Sync();
+    void SyncClient(int client);
+    void Read(Shown& shown, int client, const QByteArray& packet);
+    void Invalidate(const Shown& shown);
     void OpenEntry(const Entry& entry);
     void CloseEntry();
     void PlaceEntry();
 
     TSimServer& m_server;
+    std::map<int, ClientButtons> m_shown; // by client number, which is connection order
+    std::set<int> m_stale;                // clients that reported changes since the last Sync
+    bool m_syncQueued = false;
     QList<Entry> m_entries;
-    bool m_dirty = true;
+    bool m_entriesStale = true;
     QPointer<QLineEdit> m_edit;
     int m_editClient = 0;
     TKvdSimButton m_editButton;
