@@ -649,7 +649,7 @@ void TfrmMain::showEvent(QShowEvent* event) {
 }
 
 void TfrmMain::FormShow() {
-    if (!StartupFile.isEmpty())
+    if (!StartupFile.IsEmpty())
         LoadLayout(StartupFile, QString());
     else if (!m_recentFiles.isEmpty())
         LoadLayout(m_recentFiles.first(), QString());

@@ -7,6 +7,7 @@
 // snapshot and sends the layout to the simulator.
 
 #include "core/ClassRegistry.h"
+#include "core/FileName.h"
 #include "core/PropInfo.h"
 #include "layout/KvdUIElement.h"
 #include "layout/KvdUIElementKinds.h"
@@ -58,8 +59,9 @@ public:
     static void SetSettingsFileOverride(const QString& fileName);
     // The settings file for that executable path.
     static QString SettingsFileFor(const QString& executable);
-    // The layout file opened when the window is first shown (the program's file argument).
-    QString StartupFile;
+    // The layout file opened when the window is first shown (the program's file argument, whose name may
+    // be bytes that are not valid UTF-8).
+    TFileName StartupFile;
     // Shows the window in the state the settings file recorded (normal, minimised or maximised).
     void ShowByPlacement();
 
@@ -122,7 +124,7 @@ public:
 
     // --- operations shared by the commands ----------------------------------------------------------------
     QString DocumentName() const;
-    void LoadLayout(const QString& fileName, const QString& text);
+    void LoadLayout(const TFileName& fileName, const QString& text);
     void AddRecentFile(const QString& name);
 
     // The width of the inspector's name column that shows every property name whole in its font.
@@ -272,6 +274,9 @@ private:
     TDocumentState m_documentState = TDocumentState::None;
     QString m_fileName;
     bool m_modified = false;
+    // The document's file name is not valid UTF-8: it opened by its bytes, but Save cannot write it back
+    // under that name and asks for another.
+    bool m_nameNotText = false;
     QStringList m_recentFiles;
     std::unique_ptr<TUndoRedoManager> m_history;
     bool m_skipSnapshot = false;

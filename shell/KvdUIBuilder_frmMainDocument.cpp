@@ -61,6 +61,7 @@ QString TfrmMain::DocumentName() const {
 
 void TfrmMain::SetDocument(TDocumentState state, const QString& fileName) {
     m_documentState = state;
+    m_nameNotText = false;
     m_fileName = state == TDocumentState::Stored ? fileName : QString();
     if (state != TDocumentState::None) {
         if (TreeView1->topLevelItemCount() == 0) {
@@ -115,11 +116,15 @@ void TfrmMain::actOpenExecute() {
         LoadLayout(chosen, QString());
 }
 
-void TfrmMain::LoadLayout(const QString& fileName, const QString& text) {
+void TfrmMain::LoadLayout(const TFileName& file, const QString& text) {
+    // The file is read by its name's bytes; the document carries the name as text, which for a name that
+    // is not valid UTF-8 only shows it.
+    const QString fileName = file.Text();
     // What was there before a file is read, so that a file that cannot be read leaves the document as
     // it was instead of a partial layout under the new name (which Save would then write over the file).
     const TDocumentState previousState = m_documentState;
     const QString previousName = m_fileName;
+    const bool previousNotText = m_nameNotText;
     const bool previousModified = m_modified;
     const QString previousLayout = fileName.isEmpty() ? QString() : WriteLayout(m_root);
 
@@ -129,18 +134,22 @@ void TfrmMain::LoadLayout(const QString& fileName, const QString& text) {
     if (!fileName.isEmpty())
         SetDocument(TDocumentState::Stored, fileName);
     try {
-        ReadLayout(m_root, fileName, text);
+        ReadLayout(m_root, file, text);
     } catch (...) {
         if (fileName.isEmpty())
             throw;
         ClearElements(false);
         SetDocument(previousState, previousName);
+        m_nameNotText = previousNotText;
         ReadLayout(m_root, QString(), previousLayout);
         m_modified = previousModified;
         throw;
     }
     if (!fileName.isEmpty()) {
-        AddRecentFile(DocumentName());
+        // A recent-file entry holds text; the mangled name would not open again.
+        m_nameNotText = !file.IsText();
+        if (!m_nameNotText)
+            AddRecentFile(DocumentName());
         m_modified = false;
         m_history->Clear();
     }
@@ -153,7 +162,12 @@ void TfrmMain::LoadLayout(const QString& fileName, const QString& text) {
 }
 
 void TfrmMain::actSaveExecute() {
-    if (m_documentState == TDocumentState::Unsaved) {
+    if (m_nameNotText)
+        QMessageBox::information(this, QApplication::applicationName(),
+                                 QStringLiteral("The file name \"%1\" is not valid UTF-8, so the layout cannot "
+                                                "be saved under it. Choose a name to save it as.")
+                                     .arg(DocumentName()));
+    if (m_documentState == TDocumentState::Unsaved || m_nameNotText) {
         Execute(actSaveAs);
         return;
     }

@@ -3,6 +3,7 @@
 // the builder still opens its file argument.
 
 #include <QProcess>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -118,6 +119,40 @@ private slots:
         QVERIFY(!p.waitForFinished(1000));
         p.terminate();
         QVERIFY(p.waitForFinished(10000) || (p.kill(), p.waitForFinished(5000)));
+    }
+
+    // "--" ends the options: a file whose name starts with '-' opens, and Qt does not take it for one of
+    // its own options either. The open shows in the recent-file list of the copy's settings file.
+    void builderOpensAFileAfterDoubleDash() {
+        QTemporaryDir dir;
+        const QString copy = dir.filePath(QStringLiteral("KvdUIBuilder"));
+        QVERIFY(QFile::copy(QStringLiteral(KVDUIBUILDER_PATH), copy));
+        for (const QString& name : {QStringLiteral("-x.kvdui"), QStringLiteral("-reverse")}) {
+            QFile out(dir.filePath(name));
+            QVERIFY(out.open(QIODevice::WriteOnly));
+            out.write("<ui/>");
+        }
+        for (const QString& name : {QStringLiteral("-x.kvdui"), QStringLiteral("-reverse")}) {
+            QProcess p;
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+            p.setProcessEnvironment(env);
+            p.setWorkingDirectory(dir.path());
+            p.start(copy,
+                    {QStringLiteral("-platform"), QStringLiteral("offscreen"), QStringLiteral("--"), name});
+            QVERIFY(p.waitForStarted(10000));
+            const QString recent = QStringLiteral("MRU/File0");
+            const bool opened = QTest::qWaitFor(
+                [&] {
+                    return QSettings(dir.filePath(QStringLiteral("KvdUIBuilder.ini")), QSettings::IniFormat)
+                               .value(recent)
+                               .toString() == dir.filePath(name);
+                },
+                15000);
+            p.terminate();
+            QVERIFY(p.waitForFinished(10000) || (p.kill(), p.waitForFinished(5000)));
+            QVERIFY2(opened, qPrintable(name));
+        }
     }
 };
 

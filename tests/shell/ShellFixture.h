@@ -114,7 +114,7 @@ struct ShellFixture {
     QString Ini() const { return Dir.filePath(QStringLiteral("KvdUIBuilder.ini")); }
     QString Path(const QString& name) const { return Dir.filePath(name); }
 
-    void Start(const QString& startupFile = QString()) {
+    void Start(const TFileName& startupFile = TFileName()) {
         Main = std::make_unique<TfrmMain>();
         Main->StartupFile = startupFile;
         Main->ShowByPlacement();
