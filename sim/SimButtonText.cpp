@@ -6,7 +6,7 @@
 #include <QTextLayout>
 
 namespace {
-// The renderer's proportions: text height as a share of the button's, frame thickness per unit.
+// The renderer's proportions: text height as a share of the button's, shadow offset per unit.
 constexpr qreal TextHeightShare = 0.72;
 constexpr qreal LinePerUnit = 0.75;
 } // namespace
@@ -27,14 +27,8 @@ TSimButtonText TSimButtonText::LayOut(const TKvdSimButton& button, qreal scale, 
     const QFontMetricsF metrics(font);
 
     const qreal line = std::max<qreal>(1.0, qRound(scale * LinePerUnit));
-    const qreal pad = line + scale;
-    const qreal width = metrics.horizontalAdvance(text);
-    const Qt::Alignment align = button.HorizontalAlignment();
-    qreal x = (size.width() - width) / 2;
-    if (align == Qt::AlignLeft)
-        x = pad;
-    else if (align == Qt::AlignRight)
-        x = size.width() - pad - width;
+    const qreal width = SimTextWidth(text, size.height());
+    const qreal x = SimTextStart(QRectF(QPointF(0, 0), size), button, width, scale);
     const qreal baseline = (size.height() - metrics.height()) / 2 + metrics.ascent();
 
     QTextLayout layout(text, font);
