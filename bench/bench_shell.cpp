@@ -14,6 +14,7 @@
 #include "link/KvdDromo.h"
 #include "link/KvdUI.h"
 #include "shell/KvdUIBuilder_Application.h"
+#include "shell/KvdUIBuilder_ProblemsPane.h"
 #include "shell/KvdUIBuilder_frmMain.h"
 
 #include <QAction>
@@ -135,6 +136,29 @@ void BM_RefreshRun256(benchmark::State& state) {
     window.KvdDromo1->SetActive(false);
 }
 BENCHMARK(BM_RefreshRun256)->Unit(benchmark::kMicrosecond);
+
+// The Problems pane's part of a refresh run over 256 labelled elements: the layout checks of the run's text
+// and the rows. With 0 the findings are those already shown (a change that neither adds nor removes one),
+// with 1 every row is built again.
+void BM_ProblemsPane256(benchmark::State& state) {
+    QTemporaryDir dir;
+    TfrmMain::SetSettingsFileOverride(dir.filePath(QStringLiteral("KvdUIBuilder.ini")));
+    TfrmMain window;
+    window.Execute(window.actNew);
+    window.LoadLayout(QString(), FullScreenLayout(true));
+    const QString text = WriteLayout(window.RootControl());
+    window.ProblemsPane->Check(text);
+    for (auto _ : state) {
+        if (state.range(0)) {
+            state.PauseTiming();
+            window.ProblemsPane->Show({});
+            state.ResumeTiming();
+        }
+        window.ProblemsPane->Check(text);
+    }
+    state.counters["findings"] = benchmark::Counter(double(window.ProblemsPane->Findings().size()));
+}
+BENCHMARK(BM_ProblemsPane256)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 void BM_MemoryWith256Elements(benchmark::State& state) {
     QTemporaryDir dir;
