@@ -1,6 +1,7 @@
 // Layout elements: initial values, the ID rule, the bounds rules, the style-flags byte, the change
 // notifications and what the design surface shows.
 
+#include "LayoutSurface.h"
 #include "core/ClassRegistry.h"
 #include "core/PropInfo.h"
 #include "layout/KvdUIDocument.h"
@@ -26,19 +27,15 @@ struct Recorder {
 class TstElements : public QObject {
     Q_OBJECT
     Recorder rec;
-    std::unique_ptr<TKvdUIDocument> doc;
+    std::unique_ptr<TTestSurface> doc;
 
     // The root of the test's document, 400 x 400; it owns the elements of the test.
-    TControl& Surface() {
-        doc->Root()->SetBounds(0, 0, 400, 400);
-        return *doc->Root();
-    }
+    TControl& Surface() { return *doc->Root(); }
 
 private Q_SLOTS:
     void init() {
         rec = Recorder();
-        doc =
-            std::make_unique<TKvdUIDocument>([this](TKvdUIElement* e, TKvdUIElementChange k) { rec(e, k); });
+        doc = std::make_unique<TTestSurface>([this](TKvdUIElement* e, TKvdUIElementChange k) { rec(e, k); });
     }
     void cleanup() { doc.reset(); }
 

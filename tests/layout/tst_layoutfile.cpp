@@ -1,8 +1,8 @@
 // The layout text: structure and attribute order, absolute positions, the reader's tolerant and
 // failing cases, and hostile documents.
 
+#include "LayoutSurface.h"
 #include "core/Exceptions.h"
-#include "layout/KvdUIDocument.h"
 #include "layout/KvdUIElement.h"
 #include "layout/KvdUILayoutFile.h"
 #include "layout/KvdUILayoutSource.h"
@@ -20,19 +20,7 @@
 
 namespace {
 
-// A layout document with a 400 x 400 root, which gives every placed element a free ID as the builder does.
-class Surface : public TKvdUIDocument {
-public:
-    Surface() {
-        Root()->SetBounds(0, 0, 400, 400);
-        Root()->SetAcceptsControls(true);
-    }
-    ~Surface() { Clear(); }
-    void Clear() {
-        while (Root()->ComponentCount() > 0)
-            delete Root()->Components(Root()->ComponentCount() - 1);
-    }
-};
+using Surface = TTestSurface;
 
 template <typename T> T* place(Surface& s, TControl* parent, int l, int t) {
     auto* e = new T(s.Root());

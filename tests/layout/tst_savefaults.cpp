@@ -3,6 +3,7 @@
 // leave the previous file exactly as it was and, where the process survives, raise an error that
 // names the file and the system's reason.
 
+#include "LayoutSurface.h"
 #include "core/Exceptions.h"
 #include "layout/KvdUIElement.h"
 #include "layout/KvdUILayoutFile.h"
@@ -22,23 +23,13 @@
 
 namespace {
 
-class Surface : public TControl {
-public:
-    Surface() {
-        SetBounds(0, 0, LayoutSurfaceWidth, LayoutSurfaceHeight);
-        SetAcceptsControls(true);
-    }
-    ~Surface() override {
-        while (ComponentCount() > 0)
-            delete Components(ComponentCount() - 1);
-    }
-};
+using Surface = TTestSurface;
 
 // A layout whose text is far larger than the limits the faults below impose (about 60 KB).
 void FillLarge(Surface& s) {
     for (int i = 0; i < 200; ++i) {
-        auto* b = new TKvdUIButton(&s);
-        b->SetParentControl(&s);
+        auto* b = new TKvdUIButton(s.Root());
+        b->SetParentControl(s.Root());
         b->SetBounds(i % 20 * 20, i / 20 * 20, 20, 20);
         b->SetText(QString(200, QChar(u'a' + i % 26)));
     }
@@ -81,11 +72,11 @@ class TstSaveFaults : public QObject {
         m_folder = folder;
         m_path = QDir(folder).filePath(QStringLiteral("a.kvdui"));
         Surface s;
-        auto* b = new TKvdUIButton(&s);
-        b->SetParentControl(&s);
+        auto* b = new TKvdUIButton(s.Root());
+        b->SetParentControl(s.Root());
         b->SetBounds(10, 10, 60, 20);
         b->SetText(QStringLiteral("previous"));
-        WriteLayout(&s, m_path);
+        WriteLayout(s.Root(), m_path);
         m_previous = FileBytes(m_path);
         QVERIFY(!m_previous.isEmpty());
     }
@@ -93,8 +84,8 @@ class TstSaveFaults : public QObject {
     void VerifyPreviousIntact() {
         QCOMPARE(FileBytes(m_path), m_previous);
         Surface t;
-        ReadLayout(&t, m_path);
-        QCOMPARE(t.findChild<TKvdUIButton*>()->Text(), QStringLiteral("previous"));
+        ReadLayout(t.Root(), m_path);
+        QCOMPARE(t.Root()->findChild<TKvdUIButton*>()->Text(), QStringLiteral("previous"));
     }
 
 private Q_SLOTS:
@@ -182,7 +173,7 @@ private Q_SLOTS:
         {
             Restore restoreFault(undoFault);
             try {
-                WriteLayout(&s, m_path);
+                WriteLayout(s.Root(), m_path);
             } catch (const Exception& e) {
                 message = e.Message();
             }
@@ -201,7 +192,7 @@ private Q_SLOTS:
         SavePrevious(folder);
         Surface s;
         FillLarge(s);
-        const QString expected = WriteLayout(&s);
+        const QString expected = WriteLayout(s.Root());
         const pid_t child = ::fork();
         QVERIFY(child >= 0);
         if (child == 0) {
@@ -214,7 +205,7 @@ private Q_SLOTS:
             ::setrlimit(RLIMIT_FSIZE, &limit);
             std::signal(SIGXFSZ, SIG_DFL);
             try {
-                WriteLayout(&s, m_path);
+                WriteLayout(s.Root(), m_path);
             } catch (...) {
                 ::_exit(2);
             }
@@ -226,7 +217,7 @@ private Q_SLOTS:
         QCOMPARE(WTERMSIG(status), SIGXFSZ);
         VerifyPreviousIntact();
         // The next save replaces the file completely.
-        QCOMPARE(WriteLayout(&s, m_path), expected);
+        QCOMPARE(WriteLayout(s.Root(), m_path), expected);
         QCOMPARE(FileBytes(m_path), expected.toUtf8());
     }
 };
