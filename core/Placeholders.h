@@ -106,6 +106,9 @@ inline QString ReplacePlaceholders(const QString& Text, const QStringList& Args,
     using namespace PlaceholderDetail;
     if (Limit < 0)
         Limit = std::numeric_limits<qsizetype>::max();
+    // Every name starts with a brace, so a text without one has nothing to replace.
+    if (!Text.contains(QLatin1Char('{')))
+        return Limit < Text.size() ? Text.left(Limit) : Text;
     std::vector<std::unique_ptr<ReplacePass>> passes;
     for (qsizetype i = 0; i + 1 < Args.size(); i += 2) {
         const QString name = PlaceholderName(Args.at(i));

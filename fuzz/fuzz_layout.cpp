@@ -15,7 +15,7 @@
 #include "layout/KvdUIDocument.h"
 #include "layout/KvdUIElement.h"
 #include "layout/KvdUILayoutFile.h"
-#include "link/KvdUIScan.h"
+#include "core/KvdUIScan.h"
 
 #include <QApplication>
 #include <QRegularExpression>

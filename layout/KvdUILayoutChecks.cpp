@@ -1,17 +1,19 @@
 #include "layout/KvdUILayoutChecks.h"
 
 #include "core/ButtonFields.h"
+#include "core/KvdUIScan.h"
 #include "core/LayoutAttributes.h"
 #include "core/Placeholders.h"
 #include "layout/KvdUIElement.h"
 #include "simview/KvdSimPaint.h"
 
 #include <QRect>
-#include <QSet>
 #include <QXmlStreamReader>
 #include <QtMath>
 
 #include <algorithm>
+#include <bitset>
+#include <vector>
 
 namespace {
 
@@ -46,20 +48,35 @@ quint8 PacketUnits(qint64 pixels) {
     return quint8((pixels / 2) & 0xFF);
 }
 
+// The length of a caption in the 8-bit encoding of button packets (UTF-8, at most three bytes a character
+// of 16 bits), or CaptionUnits when it is at least that long.
+qsizetype TextBytes(const QString& text) {
+    if (text.size() >= CaptionUnits)
+        return CaptionUnits;
+    if (text.size() * 3 <= MaxButtonTextBytes)
+        return text.size(); // short enough to fit whatever it holds
+    return text.toLocal8Bit().size();
+}
+
 bool FitsPacket(qint64 pixels) {
     const qint64 units = pixels / 2;
     return units >= 0 && units <= 255;
 }
 
-// The element of a node inside an element at (parentLeft, parentTop) on the surface. Its place comes from
-// its position relative to its parent, as the layout reader places it; in the writer's text that is the
-// absolute position the preview sends, and a hand-made file may hold other values there.
-Element ReadElement(const QXmlStreamAttributes& attributes, qint64 parentLeft, qint64 parentTop,
-                    const QStringList& values) {
-    const auto value = [&attributes](const QString& name) { return attributes.value(name); };
+struct Origin {
+    qint64 Left = 0;
+    qint64 Top = 0;
+};
+
+// The element of a node inside an element placed at parent on the surface; value gives the text of an
+// attribute by name. Its place comes from its position relative to its parent, as the layout reader
+// places it; in the writer's text that is the absolute position the preview sends, and a hand-made file
+// may hold other values there.
+template <typename Attributes>
+Element ReadElement(const Attributes& value, const Origin& parent, const QStringList& values) {
     Element e;
-    e.Left = parentLeft + Number(value(LayoutAttr::RelLeft));
-    e.Top = parentTop + Number(value(LayoutAttr::RelTop));
+    e.Left = parent.Left + Number(value(LayoutAttr::RelLeft));
+    e.Top = parent.Top + Number(value(LayoutAttr::RelTop));
     e.Width = Number(value(LayoutAttr::Width));
     e.Height = Number(value(LayoutAttr::Height));
     e.Type = value(LayoutAttr::Type).toString();
@@ -73,9 +90,9 @@ Element ReadElement(const QXmlStreamAttributes& attributes, qint64 parentLeft, q
     b.Width = PacketUnits(e.Width);
     b.Height = PacketUnits(e.Height);
     // What the simulator shows: the text cut to what the packet carries, read back in the same encoding.
-    const QByteArray bytes = e.Text.toLocal8Bit();
-    b.Text =
-        bytes.size() > MaxButtonTextBytes ? QString::fromLocal8Bit(bytes.left(MaxButtonTextBytes)) : e.Text;
+    b.Text = e.Text;
+    if (TextBytes(e.Text) > MaxButtonTextBytes)
+        b.Text = QString::fromLocal8Bit(e.Text.toLocal8Bit().left(MaxButtonTextBytes));
     return e;
 }
 
@@ -106,18 +123,17 @@ public:
     void Check(const Element& e) {
         const TKvdSimButton& b = e.Button;
         const int id = b.ClickID;
-        if (m_ids.contains(id))
+        if (m_ids.test(size_t(id)))
             Add(id, QStringLiteral("duplicate-id"), csInformation,
                 QStringLiteral(
                     "ID %1 is also used by an earlier element: reading the layout gives this one a "
                     "new ID")
                     .arg(id));
-        m_ids.insert(id);
+        m_ids.set(size_t(id));
         CheckPlace(e);
         CheckOverlap(b);
         CheckCaption(e);
         CheckInput(e);
-        m_elements.append(b);
     }
 
 private:
@@ -158,21 +174,21 @@ private:
     }
 
     void CheckOverlap(const TKvdSimButton& b) {
-        if (!TakesClicks(b))
+        if (!TakesClicks(b) || b.Width == 0 || b.Height == 0) // nothing to click on an empty area
             return;
-        const QRect area = b.UnitRect();
-        for (const TKvdSimButton& earlier : std::as_const(m_elements))
-            if (TakesClicks(earlier) && area.intersects(earlier.UnitRect()))
+        const Target area{b.Left, b.Top, b.Left + b.Width, b.Top + b.Height, b.ClickID};
+        for (const Target& earlier : std::as_const(m_targets))
+            if (area.Overlaps(earlier))
                 Add(b.ClickID, QStringLiteral("overlap"), csWarning,
                     QStringLiteral("overlaps clickable button ID %1: which of the two a click on the shared "
                                    "part reaches depends on their order")
-                        .arg(earlier.ClickID));
+                        .arg(earlier.ID));
+        m_targets.push_back(area);
     }
 
     void CheckCaption(const Element& e) {
         const TKvdSimButton& b = e.Button;
-        const qsizetype bytes = e.Text.size() >= CaptionUnits ? CaptionUnits : e.Text.toLocal8Bit().size();
-        if (bytes > MaxButtonTextBytes)
+        if (TextBytes(e.Text) > MaxButtonTextBytes)
             Add(b.ClickID, QStringLiteral("caption-too-long"), csError,
                 QStringLiteral(
                     "the caption is longer than the %1 bytes a button packet carries: the simulator "
@@ -215,9 +231,17 @@ private:
                     .arg(MinTargetUnits));
     }
 
+    // The area of a button that takes clicks, in units; right and bottom lie just outside it.
+    struct Target {
+        int Left, Top, Right, Bottom, ID;
+        bool Overlaps(const Target& o) const {
+            return Left < o.Right && o.Left < Right && Top < o.Bottom && o.Top < Bottom;
+        }
+    };
+
     QList<TKvdCheckFinding>& m_findings;
-    QList<TKvdSimButton> m_elements; // checked so far, in document order
-    QSet<int> m_ids;
+    std::vector<Target> m_targets; // checked so far, in document order
+    std::bitset<256> m_ids;
 };
 
 // The values as placeholder pairs, in the order of their names so that the result never depends on the
@@ -231,33 +255,51 @@ QStringList PlaceholderPairs(const QHash<QString, QString>& values) {
     return pairs;
 }
 
-QList<TKvdCheckFinding> CheckLayout(QXmlStreamReader& xml, const QHash<QString, QString>& values) {
-    QList<TKvdCheckFinding> findings;
-    const QStringList pairs = PlaceholderPairs(values);
-    Checker checker(findings);
-    QList<QPair<qint64, qint64>> origins{{0, 0}}; // of the elements open at this point of the text
+// Checks the elements in document order; each comes with its depth, the number of nodes around it.
+class Walk {
+public:
+    explicit Walk(const QStringList& values) : m_values(values), m_checker(m_findings) {}
+
+    template <typename Attributes> void Visit(const Attributes& value, int depth) {
+        m_origins.resize(size_t(depth) + 1);
+        const Element e = ReadElement(value, depth > 0 ? m_origins[size_t(depth) - 1] : Origin(), m_values);
+        m_origins[size_t(depth)] = {e.Left, e.Top};
+        m_checker.Check(e);
+    }
+    QList<TKvdCheckFinding> Findings() const { return m_findings; }
+
+private:
+    const QStringList& m_values;
+    QList<TKvdCheckFinding> m_findings;
+    Checker m_checker;
+    std::vector<Origin> m_origins; // of the element open at each depth
+};
+
+// The full XML reader, for any text: what the quick scanner leaves and the bytes of files.
+QList<TKvdCheckFinding> CheckXml(QXmlStreamReader& xml, const QStringList& values) {
+    Walk walk(values);
+    int depth = 0;
     while (!xml.atEnd()) {
         const QXmlStreamReader::TokenType token = xml.readNext();
-        if (xml.name() != LayoutAttr::Element)
-            continue;
         if (token == QXmlStreamReader::StartElement) {
-            const Element e =
-                ReadElement(xml.attributes(), origins.last().first, origins.last().second, pairs);
-            checker.Check(e);
-            origins.append({e.Left, e.Top});
-        } else if (token == QXmlStreamReader::EndElement && origins.size() > 1) {
-            origins.removeLast();
+            if (xml.name() == LayoutAttr::Element) {
+                const QXmlStreamAttributes attributes = xml.attributes();
+                walk.Visit([&attributes](const QString& name) { return attributes.value(name); }, depth);
+            }
+            ++depth;
+        } else if (token == QXmlStreamReader::EndElement) {
+            --depth;
         }
     }
     if (xml.hasError()) {
         // Nothing of a layout that cannot be read reaches the simulator.
-        findings = {{-1, QStringLiteral("unreadable"), csError,
-                     QStringLiteral("%1 (line %2, column %3)")
-                         .arg(xml.errorString())
-                         .arg(xml.lineNumber())
-                         .arg(xml.columnNumber())}};
+        return {{-1, QStringLiteral("unreadable"), csError,
+                 QStringLiteral("%1 (line %2, column %3)")
+                     .arg(xml.errorString())
+                     .arg(xml.lineNumber())
+                     .arg(xml.columnNumber())}};
     }
-    return findings;
+    return walk.Findings();
 }
 
 } // namespace
@@ -265,15 +307,24 @@ QList<TKvdCheckFinding> CheckLayout(QXmlStreamReader& xml, const QHash<QString, 
 QList<TKvdCheckFinding> CheckLayoutText(const QString& layoutText, const QHash<QString, QString>& values) {
     if (TrimControls(layoutText).isEmpty())
         return {};
+    const QStringList pairs = PlaceholderPairs(values);
+    // Text as the writer makes it goes through the quick scanner, as for the preview.
+    Walk walk(pairs);
+    const bool scanned =
+        KvdUIScan::Elements(layoutText, LayoutAttr::Element, [&walk](const KvdUIScan::Tag& tag) {
+            walk.Visit([&tag](const QString& name) { return tag.Value(name); }, tag.Depth());
+        });
+    if (scanned)
+        return walk.Findings();
     QXmlStreamReader xml(layoutText);
-    return CheckLayout(xml, values);
+    return CheckXml(xml, pairs);
 }
 
 QList<TKvdCheckFinding> CheckLayoutBytes(const QByteArray& bytes, const QHash<QString, QString>& values) {
     if (bytes.trimmed().isEmpty())
         return {};
     QXmlStreamReader xml(bytes);
-    return CheckLayout(xml, values);
+    return CheckXml(xml, PlaceholderPairs(values));
 }
 
 QString CheckSeverityName(TKvdCheckSeverity severity) {

@@ -1,8 +1,8 @@
 #include "link/KvdUI.h"
 
 #include "core/LayoutAttributes.h"
+#include "core/KvdUIScan.h"
 #include "core/Placeholders.h"
-#include "link/KvdUIScan.h"
 
 #include <QXmlStreamReader>
 

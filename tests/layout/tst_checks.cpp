@@ -146,6 +146,8 @@ private Q_SLOTS:
             << QList<El>{a, {2, 110, 110, 60, 30, Label, {}, 0, "TKvdUIText"}} << QStringList();
         QTest::newRow("a type-in field over a button")
             << QList<El>{a, {2, 110, 110, 60, 30, DarkCentred, {}, 8}} << QStringList{"2 overlap warning"};
+        QTest::newRow("an empty button inside another")
+            << QList<El>{a, {2, 110, 110, 0, 30}} << QStringList{"2 small-target information"};
         QTest::newRow("three in a pile")
             << QList<El>{a, {2, 110, 110, 60, 30}, {3, 120, 120, 60, 30}}
             << QStringList{"2 overlap warning", "3 overlap warning", "3 overlap warning"};
@@ -284,6 +286,27 @@ private Q_SLOTS:
         QCOMPARE(summary(CheckLayoutText(text)),
                  QStringList({"1 outside warning", "2 outside warning", "5 duplicate-id information",
                               "5 wraps error"}));
+    }
+
+    // The writer's plain text goes through the quick scanner; anything else (here a comment) through the
+    // XML reader, and both find the same.
+    void scannerAndReaderAgree() {
+        const QString panel = QStringLiteral("<element type=\"TKvdUIPanel\" rel_left=\"300\" rel_top=\"20\" "
+                                             "width=\"100\" height=\"100\" id=\"9\" bstyle=\"32\" "
+                                             "text=\"\" typein=\"0\">%1</element>")
+                                  .arg(element({2, 90, 0}) + element({3, 100, 10, 8, 8}));
+        const QString body =
+            element({1, 0, 0, 60, 30, Clickable, "a &amp; {b}"}) + panel + element({1, 600, 0});
+        const QString plain = QStringLiteral("<ui>%1</ui>").arg(body);
+        const QString commented = QStringLiteral("<ui><!-- hand-made -->%1</ui>").arg(body);
+        const QHash<QString, QString> values{{"b", "a long replacement"}};
+        const QStringList expected{
+            "1 caption-cut warning", "2 outside warning",          "3 outside warning",
+            "3 overlap warning",     "3 small-target information", "1 duplicate-id information",
+            "1 wraps error"};
+        QCOMPARE(summary(CheckLayoutText(plain, values)), expected);
+        QCOMPARE(summary(CheckLayoutText(commented, values)), expected);
+        QCOMPARE(summary(CheckLayoutBytes(plain.toUtf8(), values)), expected);
     }
 
     void unreadableAndEmpty() {

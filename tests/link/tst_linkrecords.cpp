@@ -3,7 +3,7 @@
 #include "LinkTestUtil.h"
 #include "link/KvdDromo.h"
 #include "link/KvdUI.h"
-#include "link/KvdUIScan.h"
+#include "core/KvdUIScan.h"
 
 #include <QRandomGenerator>
 #include <QtTest>

@@ -21,6 +21,8 @@ public:
     // The value of the named attribute with its references resolved; empty when it is missing. The view
     // stays valid until the next tag.
     QStringView Value(QStringView name) const;
+    // How many tags enclose this one: 0 for the root.
+    int Depth() const { return m_depth; }
 
 private:
     friend class Scanner;
@@ -31,6 +33,7 @@ private:
         bool References = false;
     };
     std::vector<Attribute> m_attributes;
+    int m_depth = 0;
 };
 
 // Calls onElement for every start tag named element, in document order (a node before its children).

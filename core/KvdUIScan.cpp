@@ -1,4 +1,4 @@
-#include "link/KvdUIScan.h"
+#include "core/KvdUIScan.h"
 
 #include <algorithm>
 
@@ -71,8 +71,10 @@ public:
                 bool empty = false;
                 if (name.isEmpty() || !Attributes(empty))
                     return false;
-                if (name == element)
+                if (name == element) {
+                    m_tag.m_depth = int(open.size());
                     onElement(m_tag);
+                }
                 if (!empty)
                     open.push_back(name);
             }
