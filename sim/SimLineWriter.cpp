@@ -10,22 +10,33 @@
 
 TSimLineWriter::TSimLineWriter(int fd, qsizetype maxQueued, QObject* parent)
     : QObject(parent), m_fd(fd), m_maxQueued(maxQueued) {
-    // A regular file takes every write at once. Anything else (pipe, terminal, socket) is switched to
-    // non-blocking writes, and written further when it is ready again.
+    // A regular file takes every write at once. Anything else (pipe, terminal, socket) is written without
+    // blocking, and written further when it is ready again.
     struct stat info {};
     if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode))
         return;
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags >= 0 && !(flags & O_NONBLOCK) && ::fcntl(fd, F_SETFL, flags | O_NONBLOCK) == 0)
+    // Pipes and terminals are opened once more, non-blocking: the descriptor given stays blocking for
+    // the others that share it (a shell's terminal), even when this program is killed. Sockets cannot
+    // be opened so; their descriptor is switched, and switched back at the end.
+    const QByteArray again = "/proc/self/fd/" + QByteArray::number(fd);
+    const int own = ::open(again.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (own >= 0) {
+        m_fd = own;
+        m_ownFd = true;
+    } else if (const int flags = ::fcntl(fd, F_GETFL);
+               flags >= 0 && !(flags & O_NONBLOCK) && ::fcntl(fd, F_SETFL, flags | O_NONBLOCK) == 0) {
         m_restoreFlags = flags;
-    m_notifier = new QSocketNotifier(qintptr(fd), QSocketNotifier::Write, this);
+    }
+    m_notifier = new QSocketNotifier(qintptr(m_fd), QSocketNotifier::Write, this);
     m_notifier->setEnabled(false);
     connect(m_notifier, &QSocketNotifier::activated, this, &TSimLineWriter::Flush);
 }
 
 TSimLineWriter::~TSimLineWriter() {
-    // The descriptor is shared with whoever started the program (a shell's terminal, say).
-    if (m_restoreFlags >= 0)
+    delete m_notifier;
+    if (m_ownFd)
+        ::close(m_fd);
+    else if (m_restoreFlags >= 0)
         ::fcntl(m_fd, F_SETFL, m_restoreFlags);
 }
 

@@ -31,6 +31,7 @@ private:
     void Append(const QByteArray& line);
 
     int m_fd;
+    bool m_ownFd = false;    // m_fd was opened here, non-blocking, for the descriptor given
     int m_restoreFlags = -1; // the descriptor's flags before it was made non-blocking
     bool m_broken = false;   // the reader has gone: lines are thrown away
     qsizetype m_maxQueued;
