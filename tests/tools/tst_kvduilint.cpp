@@ -3,6 +3,7 @@
 
 #include "tests/tools/KvduiRun.h"
 
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -98,6 +99,16 @@ private Q_SLOTS:
             QCOMPARE(r.out, QByteArray());
         else
             QVERIFY2(r.out.contains(path.toUtf8() + finding), r.out.constData());
+    }
+
+    // After "--" every argument is the file, also one named like an option.
+    void doubleDashEndsOptions() {
+        file(QStringLiteral("--strict"), button(3, 100, 100, "A") + button(4, 120, 110, "B"));
+        QVERIFY(QDir::setCurrent(dir.path()));
+        const KvduiResult r =
+            RunKvdui({QStringLiteral("lint"), QStringLiteral("--"), QStringLiteral("--strict")});
+        QCOMPARE(r.status, 0);
+        QVERIFY2(r.out.startsWith("--strict: ID 4: overlap: warning: "), r.out.constData());
     }
 
     void json() {
