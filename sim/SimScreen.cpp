@@ -184,17 +184,19 @@ void TSimScreen::paintEvent(QPaintEvent* event) {
     // From the top down, the buttons that reach into what is still to be painted; an opaque one covers
     // what lies under it.
     QRegion open = event->region();
+    const QRectF bounds = open.boundingRect();
     std::vector<Shown*> visible;
     for (auto client = m_shown.rbegin(); client != m_shown.rend() && !open.isEmpty(); ++client) {
         for (auto it = client->second.rbegin(); it != client->second.rend(); ++it) {
             Shown& shown = it->second;
             if (!shown.Valid)
                 continue;
-            const QRectF pixels = PixelRect(shown.Item.Button);
-            if (!open.intersects(pixels.toAlignedRect()))
+            const TKvdSimButton& b = shown.Item.Button;
+            const QRectF pixels(origin.x() + b.Left * scale, origin.y() + b.Top * scale, b.Width * scale,
+                                b.Height * scale);
+            if (!pixels.intersects(bounds) || !open.intersects(pixels.toAlignedRect()))
                 continue;
             visible.push_back(&shown);
-            const TKvdSimButton& b = shown.Item.Button;
             if (b.DarkBackground() || b.LightBackground()) {
                 // The whole pixels inside the box: its fractional edges still show what lies under it.
                 const QPoint topLeft(qCeil(pixels.left()), qCeil(pixels.top()));

@@ -313,6 +313,12 @@ void TSimServer::Send(Connection& c, const QByteArray& packet) {
         Drop(c, QStringLiteral("not reading: more than %1 bytes unsent").arg(m_limits.MaxUnsent));
 }
 
+void TSimServer::SendNow(Connection& c) {
+    // What the user did goes out before the event loop turns again (it may have a long paint ahead).
+    if (!c.Dropped)
+        c.Socket->flush();
+}
+
 void TSimServer::Drop(Connection& c, const QString& reason) {
     if (c.Dropped)
         return;
@@ -385,6 +391,7 @@ QString TSimServer::Click(int number, quint8 clickId, quint8 flags) {
     if (!(ReadButton(*button).BStyle & sbClickable))
         return QStringLiteral("button %2 of client %1 is not clickable").arg(number).arg(clickId);
     Send(*c, SimPackets::Click(clickId, flags, m_framerUnit));
+    SendNow(*c);
     return QString();
 }
 
@@ -398,6 +405,7 @@ QString TSimServer::Type(int number, quint8 clickId, const QByteArray& text) {
     if (typeIn == 0)
         return QStringLiteral("button %2 of client %1 takes no text").arg(number).arg(clickId);
     Send(*c, SimPackets::Typed(clickId, text.left(typeIn), m_framerUnit));
+    SendNow(*c);
     return QString();
 }
 

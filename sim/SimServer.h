@@ -97,6 +97,8 @@ private:
     QString CheckType(const Connection& c, quint8 type) const;
     QString CheckPacket(const Connection& c, const QByteArray& packet) const;
     void Send(Connection& c, const QByteArray& packet);
+    // Hands what waits for the client to the system now rather than on the next turn of the event loop.
+    void SendNow(Connection& c);
     void Drop(Connection& c, const QString& reason);
     void Housekeeping();
     Connection* Find(int number) const;
