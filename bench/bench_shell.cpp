@@ -116,14 +116,23 @@ void BM_ChangeToLastButtonPacket(benchmark::State& state) {
 }
 BENCHMARK(BM_ChangeToLastButtonPacket)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(40);
 
-// One refresh run alone (layout text, undo snapshot, 256 button packets sent), connected.
+// One refresh run alone (layout text, undo snapshot, 256 button packets sent), connected. With the
+// argument 1 the layout has unsaved changes, so the run also hands its text to the recovery copy; 0 is a
+// saved layout, which keeps no copy.
 void BM_RefreshRun256(benchmark::State& state) {
     QTemporaryDir dir;
     TfrmMain::SetSettingsFileOverride(dir.filePath(QStringLiteral("KvdUIBuilder.ini")));
+    TfrmMain::SetRecoveryFolderOverride(dir.filePath(QStringLiteral("recovery")));
     TestPeer peer;
     TfrmMain window;
     window.Execute(window.actNew);
     window.LoadLayout(QString(), FullScreenLayout());
+    if (state.range(0)) {
+        auto* element = qobject_cast<TKvdUIElement*>(window.RootControl()->OwnedComponents().value(0));
+        element->SetText(element->Text() + QStringLiteral(" changed"));
+    }
+    if (window.Modified() != bool(state.range(0)))
+        state.SkipWithError("the layout is not in the state measured");
     window.KvdDromo1->SetPort(peer.Port());
     window.KvdDromo1->SetActive(true);
     QTest::qWait(200);
@@ -135,7 +144,7 @@ void BM_RefreshRun256(benchmark::State& state) {
     }
     window.KvdDromo1->SetActive(false);
 }
-BENCHMARK(BM_RefreshRun256)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RefreshRun256)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 // The Problems pane's part of a refresh run over 256 labelled elements: the layout checks of the run's text
 // and the rows. With 0 the findings are those already shown (a change that neither adds nor removes one),

@@ -11,6 +11,7 @@
 #include "shell/KvdUIBuilder_Icons.h"
 #include "shell/KvdUIBuilder_LogPane.h"
 #include "shell/KvdUIBuilder_ProblemsPane.h"
+#include "shell/KvdUIBuilder_Recovery.h"
 
 #include <QAbstractEventDispatcher>
 #include <QActionGroup>
@@ -172,6 +173,7 @@ void TfrmMain::FormCreate() {
     RebuildRecentMenu();
     KvdDromo1->SetIName(QStringLiteral("KvdUIBuilder"));
     m_history = std::make_unique<TUndoRedoManager>(HistoryLimit);
+    CreateRecovery();
     m_skipSnapshot = false;
     m_bulkUpdate = false;
     m_modified = false;
@@ -442,6 +444,7 @@ void TfrmMain::CreateMenus() {
     CreateViewMenu(tools);
     QMenu* help = MainMenu1->addMenu(QStringLiteral("Help"));
     help->setObjectName(QStringLiteral("Help1"));
+    CreateHelpMenu(help);
     help->addAction(actAbout);
 
     ToolBar1->addAction(actNew);
@@ -649,6 +652,8 @@ void TfrmMain::showEvent(QShowEvent* event) {
 }
 
 void TfrmMain::FormShow() {
+    if (OfferRecovery())
+        return;
     if (!StartupFile.IsEmpty())
         LoadLayout(StartupFile, QString());
     else if (!m_recentFiles.isEmpty())
@@ -668,8 +673,12 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
 void TfrmMain::FormDestroy() {
     ELDesigner1->SetActive(false);
     m_history.reset();
+    // A clean exit: the user has answered for the unsaved changes. The recent files were written as
+    // they changed; writing the list again from memory would drop entries another builder added since.
+    if (m_recovery)
+        m_recovery->Discard();
+    m_recovery.reset();
     SaveSettings();
-    SaveRecentFiles();
     m_recentFiles.clear();
 }
 
@@ -736,6 +745,7 @@ void TfrmMain::Timer1Timer() {
         m_skipSnapshot = false;
     else if (m_history)
         m_history->Push(text);
+    KeepRecoveryCopy(text);
     KvdUI1->ShowLayout(text, {}, 0);
     ProblemsPane->Check(text);
 }

@@ -12,6 +12,7 @@
 #include "layout/KvdUIElement.h"
 #include "layout/KvdUIElementKinds.h"
 #include "link/Dromo.h"
+#include "shell/KvdUIBuilder_FileStamp.h"
 #include "shell/UndoRedoManager.h"
 
 #include <QHash>
@@ -25,6 +26,7 @@
 
 class QAction;
 class QActionGroup;
+class QFileSystemWatcher;
 class QMenu;
 class QMenuBar;
 class QMimeData;
@@ -46,6 +48,8 @@ class TKvdDromo;
 class TKvdUI;
 class TLogPane;
 class TProblemsPane;
+class TRecoveryStore;
+struct TRecoveryCopy;
 
 class TfrmMain : public QMainWindow {
     Q_OBJECT
@@ -59,6 +63,11 @@ public:
     static void SetSettingsFileOverride(const QString& fileName);
     // The settings file for that executable path.
     static QString SettingsFileFor(const QString& executable);
+    // Where unsaved documents are copied for recovery after a crash: the user's data folder, or a
+    // folder tests choose before creating the window.
+    static void SetRecoveryFolderOverride(const QString& folder);
+    static QString RecoveryFolder();
+    TRecoveryStore* Recovery() const { return m_recovery.get(); }
     // The layout file opened when the window is first shown (the program's file argument, whose name may
     // be bytes that are not valid UTF-8).
     TFileName StartupFile;
@@ -100,6 +109,10 @@ public:
     QAction *actBringToFront, *actSendToBack, *actPaste, *actCut, *actCopy, *actSelectAll, *actUndo, *actRedo;
     // View menu: draws the elements as the simulator does; kept in the settings file.
     QAction* actSimulatorLook = nullptr;
+    // Help menu: opens the illustrated user guide.
+    QAction* actUserGuide = nullptr;
+    // The installed guide, or the one in the sources for a program run from its build; empty when neither.
+    static QString UserGuideFile();
     // Edit -> Arrange: align, space and size the selected siblings against the first selected one, and
     // duplicate them (KvdUIBuilder_frmMainArrange.cpp).
     QMenu* ArrangeMenu = nullptr;
@@ -154,7 +167,7 @@ private:
     bool QuerySaveChanges();
     void LoadRecentFiles();
     void SaveRecentFiles();
-    void RemoveRecentFile(const QString& name);
+    void ChangeRecentFiles(const std::function<void(QStringList&)>& change);
     void RebuildRecentMenu();
     void BeginBulkUpdate();
     void EndBulkUpdate();
@@ -216,6 +229,23 @@ private:
     // The tree's change signal is attached to TreeView1Change only while this is true.
     void AttachTreeChange(bool attach);
 
+    // Recovery copies and files changed by other programs.
+    void CreateRecovery();
+    // At start-up: offers back the copies left by builders that did not exit cleanly, one at a time.
+    // True when one was restored.
+    bool OfferRecovery();
+    void RestoreRecoveryCopy(const TRecoveryCopy& copy);
+    // The refresh run's layout text, kept as the recovery copy while the document has unsaved changes.
+    void KeepRecoveryCopy(const QString& text);
+    // The document's file was read or written just now: remember what it holds, drop the recovery copy.
+    void DocumentStored();
+    void DocumentDropped();
+    // Before Save writes over the document's file: true to go on. Asks when another program changed or
+    // removed the file since it was read or written (and may save under another name instead).
+    bool ConfirmSaveOverFile();
+    void WatchDocumentFile();
+    void DocumentFileChanged();
+
     // Arrange commands and the Problems pane.
     void CreateArrangeActions();
     void CreateArrangeMenus(QMenu* edit);
@@ -233,6 +263,7 @@ private:
 
     // View menu.
     void CreateViewMenu(QMenu* before);
+    void CreateHelpMenu(QMenu* help);
     void ApplySimulatorLook(bool on);
     void LoadViewSettings(QSettings& ini);
     void SaveViewSettings(QSettings& ini) const;
@@ -279,6 +310,12 @@ private:
     bool m_nameNotText = false;
     QStringList m_recentFiles;
     std::unique_ptr<TUndoRedoManager> m_history;
+    std::unique_ptr<TRecoveryStore> m_recovery;
+    // What the document's file held when it was last read or written.
+    TFileStamp m_fileStamp;
+    QFileSystemWatcher* m_watcher = nullptr;
+    QTimer* m_watchDelay = nullptr;
+    QPointer<QWidget> m_reloadNote;
     bool m_skipSnapshot = false;
     bool m_bulkUpdate = false;
 };

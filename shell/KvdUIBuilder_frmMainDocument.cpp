@@ -27,6 +27,13 @@ namespace {
 constexpr int RecentLimit = 10;
 constexpr int RecentReadLimit = 1000;
 
+// File names compare as the file system does: two names that differ in case are two files on Linux.
+#if defined(Q_OS_WIN) || defined(Q_OS_MACOS)
+constexpr Qt::CaseSensitivity FileNameCase = Qt::CaseInsensitive;
+#else
+constexpr Qt::CaseSensitivity FileNameCase = Qt::CaseSensitive;
+#endif
+
 const char* const UnsavedName = "Unsaved.kvdui";
 
 // The dialogs are Qt's own, so they look and behave the same everywhere (and tests can answer them).
@@ -106,6 +113,7 @@ void TfrmMain::actNewExecute() {
     m_history->Clear();
     m_modified = false;
     SetDocument(TDocumentState::Unsaved);
+    DocumentDropped();
 }
 
 void TfrmMain::actOpenExecute() {
@@ -152,6 +160,7 @@ void TfrmMain::LoadLayout(const TFileName& file, const QString& text) {
             AddRecentFile(DocumentName());
         m_modified = false;
         m_history->Clear();
+        DocumentStored();
     }
     RebuildTree();
     QTreeWidgetItem* first = TreeView1->topLevelItem(0);
@@ -172,8 +181,11 @@ void TfrmMain::actSaveExecute() {
         return;
     }
     Execute(actToolPointer);
+    if (!ConfirmSaveOverFile())
+        return;
     WriteLayout(m_root, DocumentName());
     m_modified = false;
+    DocumentStored();
 }
 
 void TfrmMain::actSaveAsExecute() {
@@ -185,6 +197,7 @@ void TfrmMain::actSaveAsExecute() {
     Execute(actToolPointer);
     SetDocument(TDocumentState::Stored, chosen);
     AddRecentFile(DocumentName());
+    DocumentStored();
 }
 
 void TfrmMain::actCloseExecute() {
@@ -195,6 +208,7 @@ void TfrmMain::actCloseExecute() {
     m_history->Clear();
     SetDocument(TDocumentState::None);
     m_modified = false;
+    DocumentDropped();
     // With no document there is nothing to insert into: back to the selection tool (disabled now) and
     // the default cursor.
     actToolPointer->setChecked(true);
@@ -272,26 +286,24 @@ void TfrmMain::SaveRecentFiles() {
     });
 }
 
-void TfrmMain::RemoveRecentFile(const QString& name) {
-    for (int i = 0; i < m_recentFiles.size(); ++i) {
-        if (m_recentFiles.at(i).compare(name, Qt::CaseInsensitive) == 0) {
-            m_recentFiles.removeAt(i);
-            RebuildRecentMenu();
-            SaveRecentFiles();
-            return;
-        }
-    }
+// Several builders may run at once: each change starts from the list in the settings file as it is now,
+// changes only the one entry and writes the file once, so that no builder drops what another added.
+void TfrmMain::ChangeRecentFiles(const std::function<void(QStringList&)>& change) {
+    LoadRecentFiles();
+    change(m_recentFiles);
+    RebuildRecentMenu();
+    SaveRecentFiles();
 }
 
 void TfrmMain::AddRecentFile(const QString& name) {
     // Stored absolute, so that a file named relative to the working folder still opens from another one.
     const QString path = QFileInfo(name).absoluteFilePath();
-    RemoveRecentFile(path);
-    m_recentFiles.insert(0, path);
-    while (m_recentFiles.size() > RecentLimit)
-        m_recentFiles.removeLast();
-    RebuildRecentMenu();
-    SaveRecentFiles();
+    ChangeRecentFiles([&path](QStringList& files) {
+        files.removeIf([&path](const QString& entry) { return entry.compare(path, FileNameCase) == 0; });
+        files.insert(0, path);
+        while (files.size() > RecentLimit)
+            files.removeLast();
+    });
 }
 
 void TfrmMain::RebuildRecentMenu() {

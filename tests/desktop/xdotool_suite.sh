@@ -57,6 +57,9 @@ INI
 layout="$work/layout.kvdui"
 printf '<?xml version="1.0"?>\n<ui/>\n' >"$layout"
 
+# Recovery copies go to a data folder of the test's own: one left by an earlier, killed run must not be
+# offered here, and this run's must not be offered to the user's next start.
+export XDG_DATA_HOME="$work/data"
 "$work/bin/KvdUIBuilder" "$layout" >"$work/app.log" 2>&1 &
 app_pid=$!
 

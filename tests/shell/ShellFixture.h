@@ -104,6 +104,7 @@ struct ShellFixture {
 
     explicit ShellFixture(bool show = true) {
         TfrmMain::SetSettingsFileOverride(Dir.filePath(QStringLiteral("KvdUIBuilder.ini")));
+        TfrmMain::SetRecoveryFolderOverride(Dir.filePath(QStringLiteral("recovery")));
         App()->ShownErrors.clear();
         if (show)
             Start();

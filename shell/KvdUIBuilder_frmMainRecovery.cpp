@@ -1,0 +1,204 @@
+// The main window's safeguards for the user's work: the recovery copy of a document with unsaved changes
+// and its offer after a crash, and files changed or removed by other programs while they are open.
+
+#include "shell/KvdUIBuilder_frmMain.h"
+
+#include "shell/KvdUIBuilder_Application.h"
+#include "shell/KvdUIBuilder_Recovery.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
+#include <QLocale>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTimer>
+
+namespace {
+QString g_recoveryOverride;
+
+// Other programs often write a file in several steps; the file is looked at once they are done.
+constexpr int WatchSettleMs = 250;
+} // namespace
+
+void TfrmMain::SetRecoveryFolderOverride(const QString& folder) {
+    g_recoveryOverride = folder;
+}
+
+QString TfrmMain::RecoveryFolder() {
+    if (!g_recoveryOverride.isEmpty())
+        return g_recoveryOverride;
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/recovery");
+}
+
+void TfrmMain::CreateRecovery() {
+    m_recovery = std::make_unique<TRecoveryStore>(RecoveryFolder(), [this](const QString& message) {
+        if (!m_destroying)
+            Log("%s", qUtf8Printable(message));
+    });
+    m_watcher = new QFileSystemWatcher(this);
+    m_watchDelay = new QTimer(this);
+    m_watchDelay->setSingleShot(true);
+    m_watchDelay->setInterval(WatchSettleMs);
+    connect(m_watcher, &QFileSystemWatcher::fileChanged, m_watchDelay, qOverload<>(&QTimer::start));
+    connect(m_watchDelay, &QTimer::timeout, this, [this] { RunGuarded([this] { DocumentFileChanged(); }); });
+}
+
+// --- recovery copies -------------------------------------------------------------------------------------
+
+void TfrmMain::KeepRecoveryCopy(const QString& text) {
+    if (m_recovery && m_modified && DocumentOpen())
+        m_recovery->Update(text, m_fileName, m_fileStamp);
+}
+
+bool TfrmMain::OfferRecovery() {
+    const QList<TRecoveryCopy> copies = m_recovery->TakeOrphans();
+    bool restored = false;
+    for (const TRecoveryCopy& copy : copies) {
+        if (restored)
+            break;
+        const QString name = copy.FileName.isEmpty() ? QStringLiteral("a new layout that was never saved")
+                                                     : QDir::toNativeSeparators(copy.FileName);
+        QMessageBox box(QMessageBox::Warning, QApplication::applicationName(),
+                        QStringLiteral("Korvadia UI Builder did not exit cleanly. Unsaved changes to %1 were "
+                                       "kept.")
+                            .arg(name),
+                        QMessageBox::NoButton, this);
+        box.setObjectName(QStringLiteral("recoveryOffer"));
+        box.setInformativeText(
+            QStringLiteral("The copy was written %1. Restore it to go on where you left off, or discard it.")
+                .arg(QLocale().toString(copy.Written.toLocalTime(), QLocale::LongFormat)));
+        QPushButton* restore = box.addButton(QStringLiteral("&Restore"), QMessageBox::AcceptRole);
+        QPushButton* discard = box.addButton(QStringLiteral("&Discard"), QMessageBox::DestructiveRole);
+        restore->setObjectName(QStringLiteral("restore"));
+        discard->setObjectName(QStringLiteral("discard"));
+        box.setDefaultButton(restore);
+        box.exec();
+        if (box.clickedButton() == restore) {
+            RestoreRecoveryCopy(copy);
+            restored = true;
+        } else if (box.clickedButton() == discard) {
+            m_recovery->DropOrphan(copy);
+        }
+    }
+    m_recovery->ReleaseOrphans();
+    return restored;
+}
+
+void TfrmMain::RestoreRecoveryCopy(const TRecoveryCopy& copy) {
+    m_recovery->Adopt(copy);
+    SetDocument(copy.FileName.isEmpty() ? TDocumentState::Unsaved : TDocumentState::Stored, copy.FileName);
+    LoadLayout(QString(), copy.Layout);
+    m_history->Clear();
+    // Save compares the file with what the crashed builder had read, so changes made by others since
+    // are not overwritten without a question.
+    m_fileStamp = copy.Stamp;
+    m_modified = true;
+    if (!copy.FileName.isEmpty())
+        AddRecentFile(copy.FileName);
+    Log("Restored unsaved changes to %s", qUtf8Printable(DocumentName()));
+}
+
+void TfrmMain::DocumentStored() {
+    m_fileStamp = TFileStamp::Of(m_fileName);
+    if (m_recovery)
+        m_recovery->Discard();
+    WatchDocumentFile();
+}
+
+void TfrmMain::DocumentDropped() {
+    m_fileStamp = TFileStamp();
+    if (m_recovery)
+        m_recovery->Discard();
+    WatchDocumentFile();
+}
+
+// --- files changed elsewhere -------------------------------------------------------------------------------
+
+bool TfrmMain::ConfirmSaveOverFile() {
+    if (!m_fileStamp.Known)
+        return true;
+    const TFileStamp now = TFileStamp::Of(m_fileName);
+    if (now.SameContent(m_fileStamp))
+        return true;
+    // With its folder gone too there is nothing to choose: the save fails and says why.
+    if (!now.Exists && !QFileInfo(m_fileName).absoluteDir().exists())
+        return true;
+    const QString name = QDir::toNativeSeparators(m_fileName);
+    QMessageBox box(QMessageBox::Warning, QApplication::applicationName(),
+                    now.Exists
+                        ? QStringLiteral("%1 was changed by another program since it was opened.").arg(name)
+                        : QStringLiteral("%1 was deleted or moved by another program since it was "
+                                         "opened.")
+                              .arg(name),
+                    QMessageBox::NoButton, this);
+    box.setObjectName(QStringLiteral("saveConflict"));
+    box.setInformativeText(now.Exists ? QStringLiteral("Saving replaces the other program's changes.")
+                                      : QStringLiteral("Saving creates it again."));
+    QPushButton* overwrite = box.addButton(
+        now.Exists ? QStringLiteral("&Overwrite") : QStringLiteral("&Save"), QMessageBox::DestructiveRole);
+    QPushButton* saveAs = box.addButton(QStringLiteral("Save &As..."), QMessageBox::AcceptRole);
+    QPushButton* cancel = box.addButton(QMessageBox::Cancel);
+    overwrite->setObjectName(QStringLiteral("overwrite"));
+    saveAs->setObjectName(QStringLiteral("saveAs"));
+    box.setDefaultButton(cancel);
+    box.setEscapeButton(cancel);
+    box.exec();
+    if (box.clickedButton() == overwrite)
+        return true;
+    if (box.clickedButton() == saveAs)
+        Execute(actSaveAs);
+    return false;
+}
+
+void TfrmMain::WatchDocumentFile() {
+    if (!m_watcher)
+        return;
+    if (!m_watcher->files().isEmpty())
+        m_watcher->removePaths(m_watcher->files());
+    if (m_documentState == TDocumentState::Stored && QFileInfo::exists(m_fileName))
+        m_watcher->addPath(m_fileName);
+}
+
+void TfrmMain::DocumentFileChanged() {
+    if (m_documentState != TDocumentState::Stored)
+        return;
+    // A file replaced by a rename (as careful programs save) is no longer watched under its name.
+    WatchDocumentFile();
+    const TFileStamp now = TFileStamp::Of(m_fileName);
+    if (now.SameContent(m_fileStamp))
+        return; // our own save, or the same bytes again
+    if (!now.Exists) {
+        Log("%s was deleted or moved by another program.",
+            qUtf8Printable(QDir::toNativeSeparators(m_fileName)));
+        return;
+    }
+    // With unsaved changes nothing is offered: Save will ask before it writes over the file.
+    if (m_modified || m_reloadNote)
+        return;
+    auto* note = new QMessageBox(
+        QMessageBox::Information, QApplication::applicationName(),
+        QStringLiteral("%1 was changed by another program.").arg(QDir::toNativeSeparators(m_fileName)),
+        QMessageBox::NoButton, this);
+    note->setObjectName(QStringLiteral("reloadNote"));
+    note->setInformativeText(QStringLiteral("Reload it to see the changes?"));
+    note->setWindowModality(Qt::NonModal);
+    note->setAttribute(Qt::WA_DeleteOnClose);
+    QPushButton* reload = note->addButton(QStringLiteral("&Reload"), QMessageBox::AcceptRole);
+    reload->setObjectName(QStringLiteral("reload"));
+    note->addButton(QStringLiteral("&Keep Mine"), QMessageBox::RejectRole);
+    const QString fileName = m_fileName;
+    connect(note, &QMessageBox::buttonClicked, this, [this, reload, fileName](QAbstractButton* button) {
+        if (button != reload)
+            return;
+        RunGuarded([this, &fileName] {
+            // Edits made while the note was up are not thrown away without the usual question.
+            if (m_fileName == fileName && QuerySaveChanges())
+                LoadLayout(fileName, QString());
+        });
+    });
+    m_reloadNote = note;
+    note->show();
+}
