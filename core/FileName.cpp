@@ -1,16 +1,16 @@
 #include "core/FileName.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <optional>
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#else
-#include <QFileInfo>
 #endif
 
 #ifdef Q_OS_UNIX
@@ -108,6 +108,27 @@ bool IsSameFile(const TFileName& a, const TFileName& b) {
     return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
+bool IsMangledName(const TFileName& name) {
+    const QString text = name.Text();
+    if (!text.contains(QChar::ReplacementCharacter) || QFileInfo::exists(text))
+        return false;
+    // Qt's folder listings leave out names that are not valid UTF-8, so the folder is read here.
+    const QFileInfo info(text);
+    DIR* folder = ::opendir(QFile::encodeName(info.absolutePath()).constData());
+    if (!folder)
+        return false;
+    bool found = false;
+    while (const dirent* entry = ::readdir(folder)) {
+        const QByteArray entryName(entry->d_name);
+        if (!RoundTrips(entryName) && QFile::decodeName(entryName) == info.fileName()) {
+            found = true;
+            break;
+        }
+    }
+    ::closedir(folder);
+    return found;
+}
+
 #else // Windows: names are UTF-16 text, which Qt's file classes take as they are.
 
 TFileName::TFileName(const QString& name) : m_name(name) {}
@@ -140,6 +161,10 @@ QString OpenForReading(const TFileName& name, QFile& file, TFileFacts& facts) {
     facts.Regular = info.isFile();
     facts.Size = info.size();
     return QString();
+}
+
+bool IsMangledName(const TFileName&) {
+    return false;
 }
 
 bool IsSameFile(const TFileName& a, const TFileName& b) {

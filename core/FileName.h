@@ -58,6 +58,11 @@ struct TFileFacts {
 // message.
 QString OpenForReading(const TFileName& name, QFile& file, TFileFacts& facts);
 
+// True when the name, as text, shows a file whose real name is not valid UTF-8 (where the real name has
+// invalid bytes, the text has U+FFFD, as file dialogs show it): no file has that name, but the folder
+// lists the other. Such a name cannot open the file; the message can say why.
+bool IsMangledName(const TFileName& name);
+
 // True when both names lead to one existing file, however they are spelt (another path, a symbolic link,
 // a hard link).
 bool IsSameFile(const TFileName& a, const TFileName& b);

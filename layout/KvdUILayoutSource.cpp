@@ -76,7 +76,8 @@ QByteArray ReadLayoutFileBytes(const TFileName& fileName) {
     QFile file;
     TFileFacts facts;
     if (const QString error = OpenForReading(fileName, file, facts); !error.isEmpty())
-        throw CannotOpen(fileName, error);
+        throw CannotOpen(
+            fileName, IsMangledName(fileName) ? QStringLiteral("The file name is not valid UTF-8") : error);
     if (!facts.Regular)
         throw CannotOpen(fileName, QStringLiteral("It is not a regular file"));
     if (facts.Size > MaxLayoutFileSize)

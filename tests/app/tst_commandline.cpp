@@ -15,9 +15,12 @@ struct Run {
     QString err;
 };
 
-// Runs a program without a display (neither DISPLAY nor a Qt platform is set), for at most 20 s.
-Run Start(const QString& program, const QStringList& args) {
+// Runs a program without a display (neither DISPLAY nor a Qt platform is set), for at most 20 s. With
+// stdoutFile, standard output goes to that file.
+Run Start(const QString& program, const QStringList& args, const QString& stdoutFile = QString()) {
     QProcess p;
+    if (!stdoutFile.isEmpty())
+        p.setStandardOutputFile(stdoutFile);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(QStringLiteral("DISPLAY"));
     env.remove(QStringLiteral("WAYLAND_DISPLAY"));
@@ -68,6 +71,14 @@ private slots:
             const Run run = Start(program, {version});
             QCOMPARE(run.status, 0);
             QCOMPARE(run.out, QStringLiteral("%1 0.9.1.0\n").arg(title));
+        }
+        // Text that could not be written is a failure, with the reason.
+        for (const QString& option : {QStringLiteral("--help"), QStringLiteral("--version")}) {
+            const Run run = Start(program, {option}, QStringLiteral("/dev/full"));
+            QCOMPARE(run.status, 1);
+            QCOMPARE(
+                run.err,
+                QStringLiteral("%1: cannot write to standard output: No space left on device\n").arg(name));
         }
         for (const QStringList& wrong : {QStringList{QStringLiteral("--frobnicate")},
                                          QStringList{QStringLiteral("-x"), QStringLiteral("file.kvdui")}}) {

@@ -106,17 +106,30 @@ private slots:
         QCOMPARE(f.Title(), QStringLiteral("Korvadia UI Builder - [%1]").arg(chosen));
     }
 
-    // A missing file with such a name is reported as missing, under the name as it shows.
-    void missingNameThatIsNotUtf8() {
+    // A missing file with such a name is reported as missing, under the name as it shows; a file that is
+    // there but named by its name as text (as a file dialog gives it) is reported as such, not as missing.
+    void namesThatDoNotOpenSayWhy() {
         ShellFixture f(false);
-        const QByteArray name = QFile::encodeName(f.Dir.path()) + "/gon\xe9.kvdui";
+        const QByteArray missing = QFile::encodeName(f.Dir.path()) + "/gon\xe9.kvdui";
         AnswerModal([](QWidget* modal) { ClickBox(modal, QMessageBox::Ok); });
-        f.Start(TFileName(ArgumentText(name.constData())));
+        f.Start(TFileName(ArgumentText(missing.constData())));
         QTRY_COMPARE_WITH_TIMEOUT(f.App()->ShownErrors.size(), 1, 5000);
         QCOMPARE(f.App()->ShownErrors.first(),
                  QStringLiteral("Cannot open file \"%1\". No such file or directory")
-                     .arg(QFile::decodeName(name)));
+                     .arg(QFile::decodeName(missing)));
         QCOMPARE(f.Elements().size(), 0);
+
+        const QByteArray there = QFile::encodeName(f.Dir.path()) + "/caf\xe9.kvdui";
+        QVERIFY(WriteByName(there, Layout));
+        const auto remove = qScopeGuard([&there] { ::unlink(there.constData()); });
+        QString message;
+        try {
+            f.Main->LoadLayout(QFile::decodeName(there), QString());
+        } catch (const Exception& e) {
+            message = e.Message();
+        }
+        QCOMPARE(message, QStringLiteral("Cannot open file \"%1\". The file name is not valid UTF-8")
+                              .arg(QFile::decodeName(there)));
     }
 };
 

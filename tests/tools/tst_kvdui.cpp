@@ -288,6 +288,13 @@ private Q_SLOTS:
         QCOMPARE(show.status, 1);
         QVERIFY2(show.err.startsWith("Error: ") && !show.err.contains("Cannot open"), show.err.constData());
 
+        // The name as text (with U+FFFD, as a file dialog shows it) opens nothing; the message says why.
+        const Result shown = run({QStringLiteral("check"), QFile::decodeName(name)});
+        QCOMPARE(shown.status, 1);
+        QCOMPARE(shown.err, QStringLiteral("Cannot open file \"%1\". The file name is not valid UTF-8\n")
+                                .arg(QFile::decodeName(name))
+                                .toUtf8());
+
         const QByteArray missing = folder + "/gon\xe9.kvdui";
         const Result gone = RunKvduiBytes({"check", missing});
         QCOMPARE(gone.status, 1);
