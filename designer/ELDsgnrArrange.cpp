@@ -114,10 +114,6 @@ QList<TControl*> SelectedSiblings(const TELCustomDesigner* designer) {
     return controls;
 }
 
-bool CanArrange(const TELCustomDesigner* designer, TArrangeKind kind) {
-    return SelectedSiblings(designer).size() >= MinimumCount(kind);
-}
-
 void Arrange(TELCustomDesigner* designer, TArrangeKind kind) {
     const QList<TControl*> controls = SelectedSiblings(designer);
     if (controls.size() < MinimumCount(kind))

@@ -36,10 +36,9 @@ int MinimumCount(TArrangeKind kind);
 QList<QRect> ArrangeRects(const QList<QRect>& rects, TArrangeKind kind, QSize step = QSize(1, 1));
 
 // The selected controls the commands act on, in selection order and without the design control itself:
-// empty unless they all have the same parent.
+// empty unless they all have the same parent. A command is enabled while they are at least its minimum.
 QList<TControl*> SelectedSiblings(const TELCustomDesigner* designer);
 
-bool CanArrange(const TELCustomDesigner* designer, TArrangeKind kind);
 // Applies the command to the selected siblings. A control locked against moving keeps its position, one
 // locked against resizing its size. Reports a modification when any bounds changed.
 void Arrange(TELCustomDesigner* designer, TArrangeKind kind);

@@ -122,11 +122,14 @@ void TfrmMain::CreateArrangeMenus(QMenu* edit) {
 }
 
 void TfrmMain::UpdateArrangeActions(bool open) {
+    // Runs whenever the program falls idle: the selection is looked at once for all twelve.
+    const qsizetype siblings = open ? ELDsgnrArrange::SelectedSiblings(ELDesigner1).size() : 0;
+    const bool duplicable = siblings > 0 && ELDsgnrArrange::CanDuplicate(ELDesigner1);
     const QList<TArrangeCommand>& commands = ArrangeCommands();
     for (int i = 0; i < m_arrangeActions.size(); ++i) {
         const std::optional<TArrangeKind>& kind = commands.at(i).Kind;
-        m_arrangeActions.at(i)->setEnabled(open && (kind ? ELDsgnrArrange::CanArrange(ELDesigner1, *kind)
-                                                         : ELDsgnrArrange::CanDuplicate(ELDesigner1)));
+        m_arrangeActions.at(i)->setEnabled(kind ? siblings >= ELDsgnrArrange::MinimumCount(*kind)
+                                                : duplicable);
     }
 }
 
