@@ -11,9 +11,6 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#endif
-
-#ifdef Q_OS_UNIX
 
 namespace {
 constexpr char16_t EscapedByte = 0xDC00; // ArgumentText's code unit for an invalid byte b is 0xDC00 + b
@@ -100,8 +97,8 @@ QString OpenForReading(const TFileName& name, QFile& file, TFileFacts& facts) {
 }
 
 bool IsSameFile(const TFileName& a, const TFileName& b) {
-    struct stat first {
-    }, second{};
+    struct stat first {};
+    struct stat second {};
     if (a.IsEmpty() || b.IsEmpty() || ::stat(a.Bytes().constData(), &first) != 0 ||
         ::stat(b.Bytes().constData(), &second) != 0)
         return false;
