@@ -4,7 +4,14 @@
 
 #include "bench/BenchMain.h"
 #include "shell/KvdUIBuilder_Application.h"
+#include "shell/KvdUIBuilder_frmMain.h"
+
+#include <QTemporaryDir>
 
 inline int RunShellBenchmarks(int argc, char** argv) {
+    // The windows of a run keep their recovery copies to themselves: a copy a crashed builder left in the
+    // user's folder would otherwise be offered in a dialog that holds the run up.
+    QTemporaryDir recovery;
+    TfrmMain::SetRecoveryFolderOverride(recovery.path());
     return RunBenchmarks<TKvdApplication>(argc, argv, InitApplication);
 }

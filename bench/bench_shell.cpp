@@ -122,7 +122,6 @@ BENCHMARK(BM_ChangeToLastButtonPacket)->UseManualTime()->Unit(benchmark::kMillis
 void BM_RefreshRun256(benchmark::State& state) {
     QTemporaryDir dir;
     TfrmMain::SetSettingsFileOverride(dir.filePath(QStringLiteral("KvdUIBuilder.ini")));
-    TfrmMain::SetRecoveryFolderOverride(dir.filePath(QStringLiteral("recovery")));
     TestPeer peer;
     TfrmMain window;
     window.Execute(window.actNew);
