@@ -37,6 +37,8 @@ protected:
 };
 
 const QColor Letterbox(24, 26, 30);
+// Changes are shown at most this often (a frame at 60 Hz).
+constexpr qint64 FrameMs = 16;
 
 } // namespace
 
@@ -46,6 +48,9 @@ TSimScreen::TSimScreen(TSimServer& server, QWidget* parent) : QWidget(parent), m
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     connect(&server, &TSimServer::ButtonsChanged, this, &TSimScreen::Changed);
     connect(&server, &TSimServer::ClientLeft, this, &TSimScreen::Changed);
+    m_frame.setSingleShot(true);
+    m_frame.setTimerType(Qt::PreciseTimer);
+    connect(&m_frame, &QTimer::timeout, this, &TSimScreen::Frame);
 }
 
 void TSimScreen::Changed(int client) {
@@ -85,6 +90,7 @@ void TSimScreen::SyncClient(int number) {
             for (const auto& [id, shown] : gone->second)
                 Invalidate(shown);
             m_shown.erase(gone);
+            m_orderStale = true;
         }
         return;
     }
@@ -97,19 +103,23 @@ void TSimScreen::SyncClient(int number) {
             Shown& added = mine[theirs->first];
             Read(added, number, theirs->second);
             Invalidate(added);
+            m_orderStale = true;
             ++theirs;
         } else if (theirs == client->Buttons.end() || held->first < theirs->first) {
             Invalidate(held->second);
             held = mine.erase(held);
+            m_orderStale = true;
         } else {
             const QByteArray& packet = theirs->second;
             const QByteArray& known = held->second.Packet;
             // The server keeps the very packet it was given; an unchanged one shares its bytes.
             if (!(packet.constData() == known.constData() && packet.size() == known.size()) &&
                 packet != known) {
+                const bool wasValid = held->second.Valid;
                 Invalidate(held->second);
                 Read(held->second, number, packet);
                 Invalidate(held->second);
+                m_orderStale = m_orderStale || held->second.Valid != wasValid;
             } else {
                 held->second.Packet = packet;
             }
@@ -132,8 +142,23 @@ void TSimScreen::Read(Shown& shown, int client, const QByteArray& packet) {
 }
 
 void TSimScreen::Invalidate(const Shown& shown) {
-    if (shown.Valid)
-        update(PixelRect(shown.Item.Button).toAlignedRect());
+    if (!shown.Valid)
+        return;
+    m_dirty += PixelRect(shown.Item.Button).toAlignedRect();
+    ScheduleFrame();
+}
+
+void TSimScreen::ScheduleFrame() {
+    if (m_frame.isActive())
+        return;
+    const qint64 since = m_sinceFrame.isValid() ? m_sinceFrame.elapsed() : FrameMs;
+    m_frame.start(int(qBound<qint64>(0, FrameMs - since, FrameMs)));
+}
+
+void TSimScreen::Frame() {
+    m_sinceFrame.restart();
+    update(m_dirty);
+    m_dirty = QRegion();
 }
 
 const QList<TSimScreen::Entry>& TSimScreen::Entries() {
@@ -164,12 +189,24 @@ QRectF TSimScreen::PixelRect(const TKvdSimButton& button) const {
                   QSizeF(button.Width * s, button.Height * s));
 }
 
-const TSimScreen::Entry* TSimScreen::EntryAt(const QPointF& position) {
+const std::vector<TSimScreen::Shown*>& TSimScreen::Order() {
     Sync();
-    for (auto client = m_shown.rbegin(); client != m_shown.rend(); ++client)
-        for (auto it = client->second.rbegin(); it != client->second.rend(); ++it)
-            if (it->second.Valid && PixelRect(it->second.Item.Button).contains(position))
-                return &it->second.Item;
+    if (m_orderStale) {
+        m_orderStale = false;
+        m_order.clear();
+        for (auto& [number, buttons] : m_shown)
+            for (auto& [id, shown] : buttons)
+                if (shown.Valid)
+                    m_order.push_back(&shown);
+    }
+    return m_order;
+}
+
+const TSimScreen::Entry* TSimScreen::EntryAt(const QPointF& position) {
+    const std::vector<Shown*>& order = Order();
+    for (auto it = order.rbegin(); it != order.rend(); ++it)
+        if (PixelRect((*it)->Item.Button).contains(position))
+            return &(*it)->Item;
     return nullptr;
 }
 
@@ -186,25 +223,20 @@ void TSimScreen::paintEvent(QPaintEvent* event) {
     QRegion open = event->region();
     const QRectF bounds = open.boundingRect();
     std::vector<Shown*> visible;
-    for (auto client = m_shown.rbegin(); client != m_shown.rend() && !open.isEmpty(); ++client) {
-        for (auto it = client->second.rbegin(); it != client->second.rend(); ++it) {
-            Shown& shown = it->second;
-            if (!shown.Valid)
-                continue;
-            const TKvdSimButton& b = shown.Item.Button;
-            const QRectF pixels(origin.x() + b.Left * scale, origin.y() + b.Top * scale, b.Width * scale,
-                                b.Height * scale);
-            if (!pixels.intersects(bounds) || !open.intersects(pixels.toAlignedRect()))
-                continue;
-            visible.push_back(&shown);
-            if (b.DarkBackground() || b.LightBackground()) {
-                // The whole pixels inside the box: its fractional edges still show what lies under it.
-                const QPoint topLeft(qCeil(pixels.left()), qCeil(pixels.top()));
-                const QPoint bottomRight(qFloor(pixels.right()) - 1, qFloor(pixels.bottom()) - 1);
-                open -= QRect(topLeft, bottomRight);
-                if (open.isEmpty())
-                    break;
-            }
+    const std::vector<Shown*>& order = Order();
+    for (auto it = order.rbegin(); it != order.rend() && !open.isEmpty(); ++it) {
+        Shown& shown = **it;
+        const TKvdSimButton& b = shown.Item.Button;
+        const QRectF pixels(origin.x() + b.Left * scale, origin.y() + b.Top * scale, b.Width * scale,
+                            b.Height * scale);
+        if (!pixels.intersects(bounds) || !open.intersects(pixels.toAlignedRect()))
+            continue;
+        visible.push_back(&shown);
+        if (b.DarkBackground() || b.LightBackground()) {
+            // The whole pixels inside the box: its fractional edges still show what lies under it.
+            const QPoint topLeft(qCeil(pixels.left()), qCeil(pixels.top()));
+            const QPoint bottomRight(qFloor(pixels.right()) - 1, qFloor(pixels.bottom()) - 1);
+            open -= QRect(topLeft, bottomRight);
         }
     }
 

@@ -6,17 +6,21 @@
 //
 // A screen may show thousands of buttons of many clients that change a few at a time: each client's
 // buttons are compared with what the screen holds when the client reports a change, only the places
-// of buttons that changed are repainted (Qt merges them into one paint a frame), a button's text is
-// laid out once, and buttons hidden under an opaque one are not drawn.
+// of buttons that changed are repainted, together at most once a frame, a button's text is laid out
+// once, and buttons hidden under an opaque one are not drawn.
 
 #include "sim/SimButtonText.h"
 #include "simview/KvdSimButton.h"
 
+#include <QElapsedTimer>
 #include <QPointer>
+#include <QRegion>
+#include <QTimer>
 #include <QWidget>
 
 #include <map>
 #include <set>
+#include <vector>
 
 class QLineEdit;
 class TSimServer;
@@ -71,6 +75,11 @@ private:
     void SyncClient(int client);
     void Read(Shown& shown, int client, const QByteArray& packet);
     void Invalidate(const Shown& shown);
+    // Every shown button, bottom first.
+    const std::vector<Shown*>& Order();
+    // Repaints what was invalidated, at most once a frame.
+    void ScheduleFrame();
+    void Frame();
     void OpenEntry(const Entry& entry);
     void CloseEntry();
     void PlaceEntry();
@@ -79,8 +88,13 @@ private:
     std::map<int, ClientButtons> m_shown; // by client number, which is connection order
     std::set<int> m_stale;                // clients that reported changes since the last Sync
     bool m_syncQueued = false;
+    QRegion m_dirty; // places to repaint with the next frame
+    QTimer m_frame;
+    QElapsedTimer m_sinceFrame;
     QList<Entry> m_entries;
     bool m_entriesStale = true;
+    std::vector<Shown*> m_order; // into m_shown
+    bool m_orderStale = true;
     QPointer<QLineEdit> m_edit;
     int m_editClient = 0;
     TKvdSimButton m_editButton;
