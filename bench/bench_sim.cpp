@@ -1,11 +1,13 @@
 // The stand-in simulator under the load of a full-screen live preview: a client that sends 256 button
 // packets per refresh. How long the stand-in takes for one refresh (server alone, and with its window
 // drawing and logging), and whether it keeps up at 20 refreshes a second for ten seconds without its
-// resident memory growing.
+// resident memory growing. Then the window under many clients: how long a click in it takes to reach
+// its client while 64 clients of 256 buttons each change one button every 200 ms.
 
 #include "BenchCommon.h"
 #include "link/Dromo.h"
 #include "link/KvdUI.h"
+#include "sim/SimFramer.h"
 #include "sim/SimScreen.h"
 #include "sim/SimServer.h"
 #include "sim/SimWindow.h"
@@ -13,15 +15,22 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTest>
+#include <QTimer>
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <atomic>
+#include <ctime>
+#include <functional>
 #include <limits>
+#include <memory>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -205,6 +214,237 @@ void BM_SimWindowAt20Hz(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_SimWindowAt20Hz)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// Connects a blocking socket to the stand-in on the loopback.
+int ConnectTo(quint16 port) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (fd >= 0 && ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
+        return fd;
+    if (fd >= 0)
+        ::close(fd);
+    return -1;
+}
+
+bool SendAll(int fd, const QByteArray& bytes) {
+    qsizetype sent = 0;
+    while (sent < bytes.size()) {
+        const ssize_t n = ::send(fd, bytes.constData() + sent, size_t(bytes.size() - sent), MSG_NOSIGNAL);
+        if (n <= 0)
+            return false;
+        sent += n;
+    }
+    return true;
+}
+
+// The button packet of button id of a client, on a 16 x 16 grid of 12-unit squares, with a text of 200
+// bytes that names the client, the button and how often it changed.
+QByteArray GridButton(int client, int id, int change, quint8 style) {
+    Dromo::ButtonRecord button;
+    button.ClickID = quint8(id);
+    button.BStyle = style;
+    button.Left = quint8(4 + (id % 16) * 12);
+    button.Top = quint8(4 + (id / 16) * 12);
+    button.Width = 11;
+    button.Height = 11;
+    button.Text = QByteArray("Client " + QByteArray::number(client) + " button " + QByteArray::number(id) +
+                             " change " + QByteArray::number(change) + " ")
+                      .leftJustified(200, 'x');
+    QByteArray packet(Dromo::MaxButtonPacketSize, '\0');
+    const int length = Dromo::BuildButton(button, 4, reinterpret_cast<quint8*>(packet.data()));
+    packet.truncate(length);
+    Dromo::StampHead(reinterpret_cast<quint8*>(packet.data()), length, Dromo::DR_BTN, 4);
+    return packet;
+}
+
+// Many clients on one thread of their own: each shows a full screen of buttons, then changes one of them
+// every period, the clients spread evenly over the period; every click report they receive is noted.
+class GridClients {
+public:
+    GridClients(quint16 port, int clients, quint8 style, int periodMs)
+        : m_port(port), m_clients(clients), m_style(style), m_period(periodMs) {
+        m_thread = std::thread([this] { Run(); });
+    }
+    ~GridClients() {
+        m_stop = true;
+        if (m_thread.joinable())
+            m_thread.join();
+        for (const int fd : m_fds)
+            ::close(fd);
+    }
+    bool Ok() const { return m_ok; }
+    std::atomic<int> Clicks{0};
+    std::atomic<qint64> LastClickNs{0}; // steady clock of the latest click report
+
+private:
+    static qint64 NowNs() {
+        return std::chrono::duration_cast<std::chrono::nanoseconds>(
+                   std::chrono::steady_clock::now().time_since_epoch())
+            .count();
+    }
+    void Run() {
+        // Connected from here, while the stand-in's thread accepts: more clients than its listen queue.
+        for (int c = 0; c < m_clients && m_ok; ++c) {
+            const int fd = ConnectTo(m_port);
+            m_ok = fd >= 0;
+            if (fd >= 0) {
+                m_fds.push_back(fd);
+                m_framers.push_back(std::make_unique<TSimFramer>(4));
+            }
+        }
+        for (size_t c = 0; c < m_fds.size() && m_ok; ++c) {
+            QByteArray bytes = Dromo::BuildInit({}, 9, QByteArray(), "grid " + QByteArray::number(int(c)));
+            Dromo::StampHead(reinterpret_cast<quint8*>(bytes.data()), int(bytes.size()), Dromo::DR_INIT, 4);
+            for (int id = 0; id < ButtonCount; ++id)
+                bytes += GridButton(int(c), id, 0, m_style);
+            m_ok = SendAll(m_fds[c], bytes);
+        }
+        std::vector<pollfd> polls(m_fds.size());
+        const auto start = std::chrono::steady_clock::now();
+        long step = 0; // the next change of all clients' changes, in order
+        while (!m_stop && m_ok) {
+            const auto due =
+                start + std::chrono::microseconds(long(m_period) * 1000 * step / long(m_fds.size()));
+            const auto wait =
+                std::chrono::duration_cast<std::chrono::milliseconds>(due - std::chrono::steady_clock::now());
+            for (size_t c = 0; c < m_fds.size(); ++c)
+                polls[c] = {m_fds[c], POLLIN, 0};
+            if (::poll(polls.data(), nfds_t(polls.size()), int(std::clamp<qint64>(wait.count(), 0, 5))) > 0)
+                for (size_t c = 0; c < polls.size(); ++c)
+                    if (polls[c].revents & POLLIN)
+                        Receive(c);
+            if (std::chrono::steady_clock::now() < due)
+                continue;
+            const int c = int(step % long(m_fds.size()));
+            const int change = int(step / long(m_fds.size()));
+            m_ok = SendAll(m_fds[size_t(c)], GridButton(c, (change * 37) % ButtonCount, change + 1, m_style));
+            ++step;
+        }
+    }
+    void Receive(size_t c) {
+        char buffer[TSimFramer::ChunkSize];
+        TSimFramer& framer = *m_framers[c];
+        const ssize_t n =
+            ::recv(m_fds[c], buffer, size_t(qMin(framer.FreeSpace(), int(sizeof buffer))), MSG_DONTWAIT);
+        if (n <= 0)
+            return;
+        framer.Feed(buffer, int(n));
+        QByteArray packet;
+        while (framer.Next(packet) == TSimFramer::Step::Packet)
+            if (quint8(packet.at(1)) == Dromo::DR_BTN_CLICK) {
+                LastClickNs = NowNs();
+                ++Clicks;
+            }
+    }
+
+    quint16 m_port;
+    int m_clients;
+    quint8 m_style;
+    int m_period;
+    std::vector<int> m_fds;
+    std::vector<std::unique_ptr<TSimFramer>> m_framers;
+    std::atomic<bool> m_ok{true};
+    std::atomic<bool> m_stop{false};
+    std::thread m_thread;
+};
+
+qint64 ThreadCpuNs() {
+    timespec t{};
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
+
+// 64 clients, each showing 256 buttons with texts of 200 bytes and changing one every 200 ms, in the
+// window; the time from a mouse press waiting in the window's event queue until the click report reaches
+// the client (manual time) and the GUI thread's CPU time until the benchmark noticed it (click_cpu_ms),
+// and the GUI thread's share of a core under the load alone (gui_cpu_share, over two seconds without
+// clicks). Argument: 1 for dark (opaque) buttons, 0 for transparent ones, where every client's button
+// shows through the others'.
+void BM_SimWindowClickUnder64Clients(benchmark::State& state) {
+    constexpr int Clients = 64;
+    const quint8 style = state.range(0) ? 0x28 : 0x08;
+    TSimServer server;
+    if (!server.Listen(QHostAddress::LocalHost, 0)) {
+        state.SkipWithError("cannot listen");
+        return;
+    }
+    TSimWindow window(server);
+    window.resize(900, 560);
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window)) {
+        state.SkipWithError("window not shown");
+        return;
+    }
+    Counter counter(server);
+    GridClients clients(server.Port(), Clients, style, 200);
+    QElapsedTimer arriving;
+    arriving.start();
+    while (counter.Buttons < long(Clients) * ButtonCount && clients.Ok() && arriving.elapsed() < 300000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+    if (counter.Buttons < long(Clients) * ButtonCount || !clients.Ok()) {
+        state.SkipWithError("the clients' buttons did not arrive");
+        return;
+    }
+    // The middle of a button of the topmost client.
+    TSimScreen* screen = window.Screen();
+    const QPointF at = screen->PixelRect(screen->Entries().constLast().Button).center();
+    // Runs the event loop for ms, or until done() holds (checked every millisecond), blocking in between.
+    auto runFor = [](int ms, const std::function<bool()>& done = {}) {
+        QEventLoop loop;
+        QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+        QTimer check;
+        if (done) {
+            QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+                if (done())
+                    loop.quit();
+            });
+            check.start(1);
+        }
+        loop.exec();
+    };
+    // The backlog of the first screens is worked off; then the steady load alone, and the clicks in it.
+    runFor(2000);
+    const qint64 cpuStart = ThreadCpuNs();
+    QElapsedTimer steady;
+    steady.start();
+    runFor(2000); // may overrun by what the event loop was busy with
+    state.counters["gui_cpu_share"] = double(ThreadCpuNs() - cpuStart) / double(steady.nsecsElapsed());
+    double clickCpuNs = 0;
+    for (auto _ : state) {
+        const int before = clients.Clicks;
+        const qint64 cpuBefore = ThreadCpuNs();
+        const qint64 pressed = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                   std::chrono::steady_clock::now().time_since_epoch())
+                                   .count();
+        QCoreApplication::postEvent(screen,
+                                    new QMouseEvent(QEvent::MouseButtonPress, at, screen->mapToGlobal(at),
+                                                    Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+        QCoreApplication::postEvent(screen,
+                                    new QMouseEvent(QEvent::MouseButtonRelease, at, screen->mapToGlobal(at),
+                                                    Qt::LeftButton, Qt::NoButton, Qt::NoModifier));
+        runFor(60000, [&] { return clients.Clicks != before; });
+        if (clients.Clicks == before) {
+            state.SkipWithError("no click report within 60 s");
+            break;
+        }
+        state.SetIterationTime(double(clients.LastClickNs - pressed) / 1e9);
+        clickCpuNs += double(ThreadCpuNs() - cpuBefore);
+        state.PauseTiming();
+        runFor(300);
+        state.ResumeTiming();
+    }
+    state.counters["click_cpu_ms"] = benchmark::Counter(clickCpuNs / 1e6, benchmark::Counter::kAvgIterations);
+    state.counters["buttons_received"] = double(counter.Buttons);
+}
+BENCHMARK(BM_SimWindowClickUnder64Clients)
+    ->Arg(1)
+    ->Arg(0)
+    ->UseManualTime()
+    ->Iterations(8)
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace
 
