@@ -66,6 +66,8 @@ void TestSimWindow::aChangedButtonRepaintsItsPlaceOnly() {
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     TSimScreen* screen = window.Screen();
+    PaintSpy spy;
+    screen->installEventFilter(&spy);
     RawClient client(server.Port());
     QVERIFY(client.WaitConnected());
     const QRect first(10, 10, 40, 20), second(100, 120, 40, 20);
@@ -74,9 +76,11 @@ void TestSimWindow::aChangedButtonRepaintsItsPlaceOnly() {
     QTRY_COMPARE_WITH_TIMEOUT(screen->Entries().size(), 2, 5000);
     const QRect firstPixels = screen->PixelRect(screen->Entries().at(0).Button).toAlignedRect();
     const QRect secondPixels = screen->PixelRect(screen->Entries().at(1).Button).toAlignedRect();
-    QTest::qWait(100); // the first paint of both
-    PaintSpy spy;
-    screen->installEventFilter(&spy);
+    // Both drawn for the first time.
+    QTRY_VERIFY_WITH_TIMEOUT(spy.Painted.contains(firstPixels) && spy.Painted.contains(secondPixels), 5000);
+    QTest::qWait(50);
+    spy.Painted = QRegion();
+    spy.Paints = 0;
 
     // A new text for the first, then a second client whose button covers part of the first.
     client.Send(ButtonPacket(1, "changed", 0x28, first));
