@@ -1,5 +1,6 @@
-// Designer speed: a move drag of 100 selected controls (each mouse move, and the commit) and
-// SelectAll over 500 controls until the window has repainted.
+// Designer speed: a move drag of 100 selected controls (each mouse move, and the commit), each mouse move
+// of a drag of 1 000, and SelectAll over 500 controls until the window has repainted. The mouse moves
+// count the paint events of every designed control (control_repaints), which should stay at none.
 
 #include "bench/BenchMain.h"
 #include "designer/ELDsgnr.h"
@@ -58,7 +59,10 @@ struct Scene {
             auto* leaf = new TBenchLeaf(root.get());
             leaf->SetName(QStringLiteral("Leaf%1").arg(i + 1));
             leaf->SetParentControl(root.get());
-            leaf->SetBounds(10 + (i % 20) * 38, 10 + (i / 20) * 30, 30, 20);
+            if (count <= 500)
+                leaf->SetBounds(10 + (i % 20) * 38, 10 + (i / 20) * 30, 30, 20);
+            else // 40 to a row, so that 1 000 fit
+                leaf->SetBounds(10 + (i % 40) * 19, 10 + (i / 40) * 18, 15, 14);
             leaves << leaf;
         }
         designer = std::make_unique<TELDesigner>();
@@ -89,13 +93,21 @@ struct Scene {
     }
 };
 
-void BM_MoveDrag100_MouseMove(benchmark::State& state) {
-    Scene scene(100);
-    scene.SelectFirst(100);
+// Every paint event of the designed controls so far.
+int AllPaints(const Scene& scene) {
+    int paints = scene.root->Paints;
+    for (const TBenchLeaf* leaf : scene.leaves)
+        paints += leaf->Paints;
+    return paints;
+}
+
+void MoveDragMouseMove(benchmark::State& state, int count) {
+    Scene scene(count);
+    scene.SelectFirst(count);
     TBenchLeaf* first = scene.leaves.first();
     scene.Mouse(QEvent::MouseButtonPress, first, QPoint(5, 5), Qt::LeftButton);
     scene.Flush();
-    const int paintsBefore = scene.leaves[50]->Paints + scene.root->Paints;
+    const int paintsBefore = AllPaints(scene);
     int step = 0;
     for (auto _ : state) {
         // Alternate between two spots 10 pixels apart so every move changes the snapped point.
@@ -103,10 +115,19 @@ void BM_MoveDrag100_MouseMove(benchmark::State& state) {
         scene.Mouse(QEvent::MouseMove, scene.root.get(), p, Qt::LeftButton);
         scene.Flush();
     }
-    state.counters["control_repaints"] = scene.leaves[50]->Paints + scene.root->Paints - paintsBefore;
+    state.counters["control_repaints"] = AllPaints(scene) - paintsBefore;
     scene.Mouse(QEvent::MouseButtonRelease, scene.root.get(), first->pos() + QPoint(5, 5), Qt::NoButton);
 }
+
+void BM_MoveDrag100_MouseMove(benchmark::State& state) {
+    MoveDragMouseMove(state, 100);
+}
 BENCHMARK(BM_MoveDrag100_MouseMove)->Unit(benchmark::kMicrosecond);
+
+void BM_MoveDrag1000_MouseMove(benchmark::State& state) {
+    MoveDragMouseMove(state, 1000);
+}
+BENCHMARK(BM_MoveDrag1000_MouseMove)->Unit(benchmark::kMicrosecond);
 
 void BM_MoveDrag100_Commit(benchmark::State& state) {
     Scene scene(100);

@@ -20,8 +20,6 @@
 #include <QScrollBar>
 class TDEng;
 class TDSelCtrlItem;
-class TDSelCtrlItemPoint;
-class THandleBatch;
 class TELCustomDesigner;
 class TELCustomDesignPanel;
 
@@ -163,15 +161,11 @@ private:
     void ItemAdded(TDSelCtrlItem* item);
     void ItemRemoved(TDSelCtrlItem* item);
     void RemoveAt(int index);
-    // The handles of removed entries are freed together, by the batch that announces the change.
-    void Discard(TDSelCtrlItemPoint* handle);
-    void FreeDiscarded(THandleBatch& batch);
 
     TELCustomDesigner* m_designer;
     // In selection order, and by control for lookups that do not depend on the selection's size.
     QList<TDSelCtrlItem*> m_items;
     QHash<TControl*, TDSelCtrlItem*> m_itemOf;
-    QList<QPointer<TDSelCtrlItemPoint>> m_discarded;
     bool m_handlesVisible = false;
     bool m_focused = false;
     TControl* m_root = nullptr;

@@ -1,13 +1,10 @@
-// Drags: the common frame (overlay, grab, confinement, snapping), the four kinds (move, resize, rubber
-// band, insertion) and the overlay they draw on.
+// Drags: the common frame (figures on the overlay, grab, confinement, snapping) and the four kinds (move,
+// resize, rubber band, insertion).
 
 #include "designer/ELDsgnrDrag.h"
-#include "designer/ELDsgnrLens.h"
 
 #include <QApplication>
 #include <QCursor>
-#include <QPaintEvent>
-#include <QPainter>
 #include <cmath>
 #include <memory>
 
@@ -21,77 +18,7 @@ QString sizeText(const TDRect& r) {
     return QStringLiteral("%1 x %2").arg(r.right - r.left).arg(r.bottom - r.top);
 }
 
-// A picture of the area of a container in its window as the window shows it now, as QWidget::grab takes
-// it. Qt renders an area in one pass that takes every opaque control out of the region left for the
-// controls below it, which costs the square of the number of controls the area holds; each pass also
-// looks at every child once. So the picture is rendered in strips that hold about 128 children each.
-QPixmap picture(QWidget* window, const QRect& area, qsizetype children) {
-    const int stripHeight = TDLens::StripHeight(area.height(), children);
-    const qreal ratio = window->devicePixelRatio();
-    QPixmap pixmap(area.size() * ratio);
-    pixmap.setDevicePixelRatio(ratio);
-    pixmap.fill(Qt::transparent);
-    for (int y = 0; y < area.height(); y += stripHeight) {
-        const QRect strip(area.left(), area.top() + y, area.width(),
-                          std::min(stripHeight, area.height() - y));
-        window->render(&pixmap, QPoint(0, y), QRegion(strip),
-                       QWidget::DrawWindowBackground | QWidget::DrawChildren | QWidget::IgnoreMask);
-    }
-    return pixmap;
-}
-
 } // namespace
-
-TDRect TDRect::Normalized() const {
-    return {std::min(left, right), std::min(top, bottom), std::max(left, right), std::max(top, bottom)};
-}
-
-// --- overlay -----------------------------------------------------------------------------------------------
-
-TDEngCanvas::TDEngCanvas(QWidget* container) : QWidget(nullptr) {
-    // The picture under the overlay, as the window shows it now (the controls paint once, here).
-    QWidget* window = container->window();
-    const QRect area(container->mapTo(window, QPoint(0, 0)), container->size());
-    m_snapshot = picture(window, area, container->children().size());
-    setParent(container);
-    setAttribute(Qt::WA_TransparentForMouseEvents);
-    setAttribute(Qt::WA_OpaquePaintEvent);
-    setGeometry(container->rect());
-    raise();
-    show();
-}
-
-void TDEngCanvas::Toggle(const Figure& figure) {
-    const qsizetype index = m_figures.indexOf(figure);
-    if (index >= 0)
-        m_figures.removeAt(index);
-    else
-        m_figures.append(figure);
-    update(Extent(figure));
-}
-
-QRect TDEngCanvas::Extent(const Figure& figure) {
-    return figure.Rect.Normalized().ToQRect().adjusted(-2, -2, 2, 2);
-}
-
-void TDEngCanvas::paintEvent(QPaintEvent* event) {
-    QPainter painter(this);
-    painter.setClipRegion(event->region());
-    painter.drawPixmap(0, 0, m_snapshot);
-    painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-    painter.setBrush(Qt::NoBrush);
-    for (const Figure& f : m_figures) {
-        const TDRect r = f.Rect;
-        if (f.Band) {
-            painter.setPen(QPen(QColor(255, 255, 255), 1, Qt::DotLine));
-            painter.drawRect(QRect(r.left, r.top, r.right - r.left, r.bottom - r.top));
-        } else {
-            // A 2-pixel frame just inside the control's bounds.
-            painter.setPen(QPen(QColor(128, 128, 128), 2, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
-            painter.drawRect(QRectF(r.left + 1, r.top + 1, r.right - r.left - 2, r.bottom - r.top - 2));
-        }
-    }
-}
 
 // --- drag frame --------------------------------------------------------------------------------------------
 
@@ -103,13 +30,8 @@ TDEng::TDrag::TDrag(TDEng& engine, QWidget* container, const TDragOptions& optio
 TDEng::TDrag::~TDrag() {
     if (QWidget::mouseGrabber() == m_eng.m_root)
         m_eng.m_root->releaseMouse();
-    if (m_canvas) {
-        // What changed under the overlay was not repainted while it covered the container.
-        QWidget* container = m_canvas->parentWidget();
-        const QRect area = m_canvas->geometry();
-        TDLens::FreeQuietly(m_canvas);
-        TDLens::RepaintArea(container, area);
-    }
+    if (m_drawing && m_eng.m_overlay)
+        m_eng.m_overlay->EndFigures();
 }
 
 void TDEng::TDrag::Begin(const QPoint& globalPos) {
@@ -164,22 +86,23 @@ void TDEng::TDrag::Cancel() {
 }
 
 void TDEng::TDrag::Show(const QPoint& pos) {
-    Erase();
-    m_drawn = Figures(pos);
-    if (!m_drawn.isEmpty())
-        if (TDEngCanvas* canvas = DrawingCanvas())
-            for (const TFigure& figure : std::as_const(m_drawn))
-                canvas->Toggle(figure);
+    const QList<TFigure> figures = Figures(pos);
+    TDEngOverlay* overlay = m_eng.m_overlay;
+    // A press that draws nothing (a click that only clears the selection) pays nothing for the figures.
+    if (overlay && (m_drawing || !figures.isEmpty())) {
+        if (!m_drawing && UsesPicture())
+            overlay->TakePicture();
+        m_drawing = true;
+        overlay->SetFigures(m_container, figures);
+    }
     const QString text = HintText(pos);
     if (!text.isEmpty())
         m_eng.ShowDragHint(text);
 }
 
 void TDEng::TDrag::Erase() {
-    if (m_canvas)
-        for (const TFigure& figure : std::as_const(m_drawn))
-            m_canvas->Toggle(figure);
-    m_drawn.clear();
+    if (m_drawing && m_eng.m_overlay)
+        m_eng.m_overlay->SetFigures(m_container, {});
 }
 
 QPoint TDEng::TDrag::SnapPoint(const QPoint& raw) const {
@@ -205,16 +128,6 @@ QPoint TDEng::TDrag::ToContainer(const QPoint& globalPos) const {
     return m_container ? m_container->mapFromGlobal(globalPos) : globalPos;
 }
 
-TDEngCanvas* TDEng::TDrag::DrawingCanvas() {
-    // Made for the first figure: its picture paints every control of the container, which a press that
-    // draws nothing (a click that only clears the selection) need not pay for. The container may be gone.
-    if (!m_canvas && m_container) {
-        QCoreApplication::sendPostedEvents(m_eng.m_surface->window(), QEvent::UpdateRequest);
-        m_canvas = new TDEngCanvas(m_container);
-    }
-    return m_canvas;
-}
-
 // --- the engine's side -------------------------------------------------------------------------------------
 
 void TDEng::BeginDrag(std::unique_ptr<TDrag> drag, const QPoint& globalPos) {
@@ -238,8 +151,8 @@ void TDEng::CancelDrag() {
     m_selection->SetHandlesVisible(true);
 }
 
-TDEngCanvas* TDEng::Canvas() const {
-    return m_drag ? m_drag->Canvas() : nullptr;
+TDEngOverlay* TDEng::Canvas() const {
+    return m_drag && m_drag->Drawing() ? m_overlay.data() : nullptr;
 }
 
 void TDEng::ShowDragHint(const QString& text) {

@@ -1,8 +1,9 @@
 #pragma once
 // Drags on the design surface. A drag is an object that lives from the press that starts it to the
 // release (commit) or the Esc (cancel) that ends it; the engine owns it meanwhile. The frame is common
-// to every kind: the overlay that shows the feedback, the mouse grab, the confinement to the container
-// and the snapping of the pointer. The kinds differ in what they draw and what they change at the end.
+// to every kind: the figures it shows on the surface's overlay, the mouse grab, the confinement to the
+// container and the snapping of the pointer. The kinds differ in what they draw and what they change at the
+// end.
 
 #include "designer/ELDsgnrEngine.h"
 #include "designer/ELDsgnrHandles.h"
@@ -26,14 +27,17 @@ public:
     void Move(const QPoint& globalPos);
     void Commit(const QPoint& globalPos);
     void Cancel();
-    // The overlay; nullptr until a figure has been drawn.
-    TDEngCanvas* Canvas() const { return m_canvas; }
+    // Whether the drag has drawn figures on the surface's overlay.
+    bool Drawing() const { return m_drawing; }
 
 protected:
-    using TFigure = TDEngCanvas::Figure;
+    using TFigure = TDFigure;
     // The feedback for the pointer at pos.
     virtual QList<TFigure> Figures(const QPoint& pos) const = 0;
     virtual QString HintText(const QPoint&) const { return {}; }
+    // Whether the figures are drawn over a picture of the surface, so that nothing under them repaints
+    // while they move: worth it for many figures, not for one outline.
+    virtual bool UsesPicture() const { return false; }
     // The change the drag makes when it ends at pos.
     virtual void Committed(const QPoint& pos) = 0;
 
@@ -47,16 +51,13 @@ protected:
 private:
     QPoint SnapPoint(const QPoint& raw) const;
     QPoint ToContainer(const QPoint& globalPos) const;
-    // Lets the surface finish its pending repaints and puts the overlay on the container, once.
-    TDEngCanvas* DrawingCanvas();
     void Show(const QPoint& pos);
     void Erase();
 
     TDragOptions m_options;
-    // Guarded: the drag container, and the overlay on it, may be freed while a drag runs.
+    // Guarded: the drag container may be freed while a drag runs.
     QPointer<QWidget> m_container;
-    QPointer<TDEngCanvas> m_canvas;
-    QList<TFigure> m_drawn;
+    bool m_drawing = false;
     QRect m_confine;
     QPoint m_startPoint;
     QPoint m_lastPoint;
@@ -74,6 +75,7 @@ protected:
     QList<TFigure> Figures(const QPoint& pos) const override;
     QString HintText(const QPoint& pos) const override;
     void Committed(const QPoint& pos) override;
+    bool UsesPicture() const override { return true; }
 
 private:
     struct Entry {

@@ -44,6 +44,7 @@ TDEng::TDEng(TELCustomDesigner* designer, TControl* root, TELCustomDesignPanel* 
     repaintTree(root);
     if (QWidget* focus = QApplication::focusWidget(); focus && m_surface->isAncestorOf(focus))
         m_surface->setFocus();
+    m_overlay = new TDEngOverlay(m_surface, m_selection);
     m_selection->SetFocused(m_surface->hasFocus());
     if (m_panel)
         m_panel->UpdateScrollBars();
@@ -60,6 +61,8 @@ TDEng::~TDEng() {
             // The engine goes away regardless; the drag has cleaned up after itself.
         }
     }
+    SetHandleCursor({});
+    delete m_overlay.data();
     const bool rootDestroying = m_root->IsDestroying();
     if (!m_surface->IsDestroying())
         m_surface->SetDesigning(false, false);
@@ -228,13 +231,14 @@ bool TDEng::eventFilter(QObject* watched, QEvent* event) {
     auto* widget = static_cast<QWidget*>(watched);
     if (widget != m_surface && !m_surface->isAncestorOf(widget))
         return false;
-    if (qobject_cast<TDEngCanvas*>(widget) || qobject_cast<TDSelCtrlItemPoint*>(widget)) {
-        // Handles take their own presses; the overlay takes nothing.
-        if (!Dragging())
-            m_hint->CheckEvent(event);
-        return false;
-    }
+    if (widget == m_overlay)
+        return false; // it only paints
+    if (widget == m_surface && m_overlay &&
+        (event->type() == QEvent::ChildAdded || event->type() == QEvent::Resize))
+        m_overlay->FollowSurface();
     try {
+        if (HandleMouseEvent(event))
+            return true;
         return HandleDesignEvent(widget, event);
     } catch (...) {
         RaiseDeferred(std::current_exception());
@@ -410,9 +414,52 @@ void TDEng::HandlePointPress(TDSelCtrlItem* item, const QPoint& globalPos) {
     const THandleEdges edges = EdgesOf(handle);
     const TDragOptions options{
         .Snap = true, .LockX = !edges.Left && !edges.Right, .LockY = !edges.Top && !edges.Bottom};
+    SetHandleCursor({});
     m_selection->SetHandlesVisible(false);
     m_selection->SelectOnly(control);
     BeginDrag(std::make_unique<TResizeDrag>(*this, control, handle, options), globalPos);
+}
+
+THandleHit TDEng::HandleAt(const QPoint& globalPos) const {
+    return m_overlay ? m_overlay->HandleAt(m_overlay->mapFromGlobal(globalPos)) : THandleHit{};
+}
+
+bool TDEng::HandleMouseEvent(QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type == QEvent::Leave && !Dragging())
+        SetHandleCursor({});
+    if (Dragging() || (type != QEvent::MouseMove && type != QEvent::MouseButtonPress &&
+                       type != QEvent::MouseButtonDblClick))
+        return false;
+    const auto* mouse = static_cast<QMouseEvent*>(event);
+    const QPoint global = mouse->globalPosition().toPoint();
+    const THandleHit hit = HandleAt(global);
+    SetHandleCursor(hit);
+    if (!hit)
+        return false;
+    m_hint->CheckEvent(event);
+    // Taken in every case: a press on a corner mark must not reach the control under it.
+    if (type == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton &&
+        hit.Item->Mode() == hmSingle) {
+        hit.Item->SetPressedHandle(hit.Position);
+        HandlePointPress(hit.Item, global);
+    }
+    return true;
+}
+
+void TDEng::SetHandleCursor(const THandleHit& hit) {
+    if (!hit) {
+        if (m_handleCursor)
+            QGuiApplication::restoreOverrideCursor();
+        m_handleCursor = false;
+        return;
+    }
+    const Qt::CursorShape shape = hit.Item->HandleCursor(hit.Position);
+    if (!m_handleCursor)
+        QGuiApplication::setOverrideCursor(shape);
+    else if (QGuiApplication::overrideCursor()->shape() != shape)
+        QGuiApplication::changeOverrideCursor(shape);
+    m_handleCursor = true;
 }
 
 void TDEng::HoverHint(QWidget* sender, bool takes) {

@@ -5,6 +5,7 @@
 
 #include "core/DesignerHook.h"
 #include "designer/ELDsgnr.h"
+#include "designer/ELDsgnrOverlay.h"
 
 #include <QPixmap>
 #include <QPointer>
@@ -15,47 +16,6 @@
 
 class TDEngHint;
 class TDSelCtrlItem;
-
-// A rectangle with exclusive right and bottom edges, as the drags compute them.
-struct TDRect {
-    int left = 0, top = 0, right = 0, bottom = 0;
-    static TDRect FromQRect(const QRect& r) {
-        return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
-    }
-    QRect ToQRect() const { return QRect(left, top, right - left, bottom - top); }
-    TDRect Normalized() const;
-    bool operator==(const TDRect&) const = default;
-};
-
-// The overlay on which drag feedback is drawn. It covers the drag container, shows a picture of the
-// container taken when the drag drew its first figure and draws the figures over it in exclusive-or mode, so
-// that nothing under it repaints while the mouse moves. Drawing a figure that is already there erases it.
-class TDEngCanvas : public QWidget {
-    Q_OBJECT
-
-public:
-    // A control's outline, or the rubber band.
-    struct Figure {
-        TDRect Rect;
-        bool Band = false;
-        bool operator==(const Figure&) const = default;
-    };
-
-    explicit TDEngCanvas(QWidget* container);
-    // Draws the figure, or erases it when it is there.
-    void Toggle(const Figure& figure);
-    int FigureCount() const { return m_figures.size(); }
-    // The picture of the container the figures are drawn over.
-    const QPixmap& Picture() const { return m_snapshot; }
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-
-private:
-    static QRect Extent(const Figure& figure);
-    QPixmap m_snapshot;
-    QList<Figure> m_figures;
-};
 
 // The rename table used while pasting: stored names and the names the pasted components got.
 class TDEngNames {
@@ -96,8 +56,12 @@ public:
     TControl* Surface() const { return m_surface; }
     TELCustomDesignPanel* Panel() const { return m_panel; }
     bool Dragging() const { return m_drag != nullptr; }
-    // The overlay of the running drag, or nullptr.
-    TDEngCanvas* Canvas() const;
+    // The overlay of the surface: handles and drag figures.
+    TDEngOverlay* Overlay() const { return m_overlay; }
+    // The overlay while the running drag shows figures on it, or nullptr.
+    TDEngOverlay* Canvas() const;
+    // The shown handle under a point of the screen, topmost first.
+    THandleHit HandleAt(const QPoint& globalPos) const;
     TDEngHint* Hint() const { return m_hint.get(); }
 
     // The designer hook.
@@ -140,6 +104,9 @@ private:
     bool MouseEvent(QWidget* sender, QMouseEvent* event);
     void MousePress(QWidget* sender, QMouseEvent* event, bool takes);
     void HoverHint(QWidget* sender, bool takes);
+    // Presses and the pointer's shape over handles; true when the event was a handle's.
+    bool HandleMouseEvent(QEvent* event);
+    void SetHandleCursor(const THandleHit& hit);
     bool DragDropEvent(QWidget* sender, QEvent* event);
     void FormClose();
 
@@ -168,6 +135,9 @@ private:
     TControl* m_root;
     TControl* m_surface;
     TELCustomDesignPanel* m_panel;
+    QPointer<TDEngOverlay> m_overlay;
+    // The pointer's shape set over a handle, while it is.
+    bool m_handleCursor = false;
     // The running drag; set once it has begun, taken away before it ends.
     std::unique_ptr<TDrag> m_drag;
     QPointer<TControl> m_dragTarget;

@@ -5,6 +5,17 @@
 
 #include <QSet>
 
+namespace {
+
+// Repaints the handles that changed now rather than from the event loop.
+void flushHandles(const TELCustomDesigner* designer) {
+    if (TDEng* engine = designer->Engine())
+        if (TDEngOverlay* overlay = engine->Overlay())
+            overlay->Flush();
+}
+
+} // namespace
+
 // --- grid --------------------------------------------------------------------------------------------------
 
 TELDesignerGrid::TELDesignerGrid(TELCustomDesigner* designer) : m_designer(designer) {}
@@ -60,8 +71,6 @@ TELDesignerSelectedControls::~TELDesignerSelectedControls() {
     m_destroying = true;
     while (!m_items.isEmpty())
         delete m_items.last();
-    THandleBatch batch;
-    FreeDiscarded(batch);
 }
 
 void TELDesignerSelectedControls::CheckActive() const {
@@ -212,41 +221,31 @@ void TELDesignerSelectedControls::Change() {
     m_designer->DoChangeSelection();
 }
 
-void TELDesignerSelectedControls::Discard(TDSelCtrlItemPoint* handle) {
-    m_discarded.append(handle);
-}
-
-void TELDesignerSelectedControls::FreeDiscarded(THandleBatch& batch) {
-    for (const QPointer<TDSelCtrlItemPoint>& handle : std::as_const(m_discarded))
-        if (handle)
-            batch.Free(handle);
-    m_discarded.clear();
-}
-
 // Sets every entry's mode and repositions and recolours its handles, each once.
 void TELDesignerSelectedControls::UpdateModes() {
-    THandleBatch batch;
-    FreeDiscarded(batch);
     for (TDSelCtrlItem* item : m_items) {
         TDSelCtrlItemMode mode = hmNone;
         if (m_handlesVisible && item->Control() != m_root)
             mode = m_items.size() == 1 ? hmSingle : hmMulti;
         if (mode != item->Mode())
-            item->SetMode(mode, batch);
+            item->SetMode(mode);
         else
-            item->Refresh(batch);
+            item->Refresh();
     }
+    flushHandles(m_designer);
 }
 
 void TELDesignerSelectedControls::UpdateHandles() {
-    THandleBatch batch;
     for (TDSelCtrlItem* item : m_items)
-        item->Refresh(batch);
+        item->Refresh();
+    flushHandles(m_designer);
 }
 
 void TELDesignerSelectedControls::UpdateHandlesOf(TControl* control) {
-    if (TDSelCtrlItem* item = ItemOf(control))
+    if (TDSelCtrlItem* item = ItemOf(control)) {
         item->Refresh();
+        flushHandles(m_designer);
+    }
 }
 
 void TELDesignerSelectedControls::SetHandlesVisible(bool value) {

@@ -175,6 +175,18 @@ struct DesignerFixture {
     }
     void Key(int key, Qt::KeyboardModifiers keys = {}) { QTest::keyClick(Surface(), Qt::Key(key), keys); }
 
+    // Where a selected control's handle lies on the surface's overlay, and on the screen.
+    QRect OnOverlay(TControl* c, THandlePosition p) const {
+        const TDSelCtrlItem* item = Sel()->ItemOf(c);
+        TDEngOverlay* overlay = Engine()->Overlay();
+        const QRect r = item->HandleRect(p);
+        return r.translated(overlay->mapFromGlobal(item->ParentOfHandles()->mapToGlobal(QPoint(0, 0))));
+    }
+    QPoint GlobalOf(TControl* c, THandlePosition p) const {
+        const TDSelCtrlItem* item = Sel()->ItemOf(c);
+        return item->ParentOfHandles()->mapToGlobal(item->HandleRect(p).center());
+    }
+
     static void SaveShot(QWidget* w, const QString& name) {
         QDir().mkpath(QStringLiteral("screenshots"));
         const QString path =

@@ -235,7 +235,9 @@ private Q_SLOTS:
         QCOMPARE(f.Sel()->LastSelected(), nullptr);
         // A control that is destroyed leaves the selection, with its handles.
         f.Sel()->SelectOnly(a);
-        QCOMPARE(box->findChildren<TDSelCtrlItemPoint*>().size(), 8);
+        for (THandlePosition p : AllHandlePositions)
+            QVERIFY(f.Sel()->ItemOf(a)->HandleShown(p));
+        QCOMPARE(f.Sel()->ItemOf(a)->ParentOfHandles(), box);
         f.Events.clear();
         delete box; // frees a with it
         QCOMPARE(f.Sel()->Count(), 0);
@@ -257,8 +259,10 @@ private Q_SLOTS:
         f.Sel()->SendToBack();
         QCOMPARE(root->ChildControls(), (QList<TControl*>{a, b, c}));
         // The handles stay above the controls.
-        const QObjectList children = root->children();
-        QVERIFY(qobject_cast<TDSelCtrlItemPoint*>(children.last()));
+        QCOMPARE(f.Surface()->children().last(), f.Engine()->Overlay());
+        const THandleHit hit = f.Engine()->HandleAt(f.GlobalOf(b, THandlePosition::BottomRight));
+        QVERIFY(hit);
+        QCOMPARE(hit.Item, f.Sel()->ItemOf(b));
     }
 
     void copyPasteShiftsAndRenames() {

@@ -2,6 +2,9 @@
 // drags with snapping and confinement, handles, feedback without repainting, hints and screenshots.
 
 #include "DesignerFixture.h"
+#include "core/Graphics.h"
+
+#include <QScreen>
 
 class TstDesignerMouse : public QObject {
     Q_OBJECT
@@ -16,7 +19,8 @@ private Q_SLOTS:
         QCOMPARE(f.Selection(), QList<TControl*>{f.Root.get()});
         QVERIFY(f.Root->IsDesigning());
         // The root has no handles, and nothing can be copied or deleted yet.
-        QCOMPARE(f.Surface()->findChildren<TDSelCtrlItemPoint*>().size(), 0);
+        for (THandlePosition p : AllHandlePositions)
+            QVERIFY(!f.Sel()->ItemOf(f.Root.get())->HandleShown(p));
         QVERIFY(!f.Designer->CanCopy());
         QVERIFY(!f.Designer->CanCut());
         f.Designer->DeleteSelected();
@@ -136,6 +140,7 @@ private Q_SLOTS:
         f.Press(leaves[0], QPoint(5, 5));
         QVERIFY(f.Engine()->Canvas());
         QCOMPARE(f.Engine()->Canvas()->FigureCount(), 6);
+        QVERIFY(f.Engine()->Canvas()->HasPicture()); // many outlines move over a picture
         QCoreApplication::processEvents();
         const int rootPaints = f.Root->Paints;
         QList<int> paints;
@@ -183,21 +188,29 @@ private Q_SLOTS:
         QVERIFY(f.Surface()->hasFocus());
         TDSelCtrlItem* item = f.Sel()->ItemOf(a);
         QCOMPARE(item->Mode(), hmSingle);
-        QCOMPARE(item->Point(THandlePosition::TopLeft)->geometry(), QRect(98, 48, 5, 5));
-        QCOMPARE(item->Point(THandlePosition::BottomRight)->geometry(), QRect(117, 57, 5, 5));
-        QCOMPARE(item->Point(THandlePosition::Top)->x(), 108);
-        QCOMPARE(item->Point(THandlePosition::TopLeft)->parentWidget(), f.Root.get());
-        QCOMPARE(item->Point(THandlePosition::TopLeft)->FillColor(), QColor(Qt::black));
-        QCOMPARE(item->Point(THandlePosition::Right)->cursor().shape(), Qt::SizeHorCursor);
-        QCOMPARE(item->Point(THandlePosition::TopLeft)->cursor().shape(), Qt::SizeFDiagCursor);
+        QCOMPARE(item->HandleRect(THandlePosition::TopLeft), QRect(98, 48, 5, 5));
+        QCOMPARE(item->HandleRect(THandlePosition::BottomRight), QRect(117, 57, 5, 5));
+        QCOMPARE(item->HandleRect(THandlePosition::Top).x(), 108);
+        QCOMPARE(item->ParentOfHandles(), f.Root.get());
+        QCOMPARE(item->HandleFillColor(), QColor(Qt::black));
+        QCOMPARE(item->HandleCursor(THandlePosition::Right), Qt::SizeHorCursor);
+        QCOMPARE(item->HandleCursor(THandlePosition::TopLeft), Qt::SizeFDiagCursor);
         for (THandlePosition p : AllHandlePositions)
-            QVERIFY(item->Point(p)->isVisible());
+            QVERIFY(item->HandleShown(p));
+        // The pointer takes the shape of the handle it is over, and its own shape again off the handles.
+        f.Move(f.Root.get(), item->HandleRect(THandlePosition::Right).center());
+        QVERIFY(QGuiApplication::overrideCursor());
+        QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::SizeHorCursor);
+        f.Move(f.Root.get(), item->HandleRect(THandlePosition::TopLeft).center());
+        QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::SizeFDiagCursor);
+        f.Move(f.Root.get(), QPoint(300, 300));
+        QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
         // Locks show in the focused colours.
         a->SetDesignLocks(dlMove | dlResize);
         f.Sel()->UpdateHandles();
-        QCOMPARE(item->Point(THandlePosition::TopLeft)->FillColor(), QColor(255, 0, 0));
-        QCOMPARE(item->Point(THandlePosition::TopLeft)->BorderColor(), QColor(255, 0, 0));
-        QCOMPARE(item->Point(THandlePosition::Right)->cursor().shape(), Qt::ArrowCursor);
+        QCOMPARE(item->HandleFillColor(), QColor(255, 0, 0));
+        QCOMPARE(item->HandleBorderColor(), QColor(255, 0, 0));
+        QCOMPARE(item->HandleCursor(THandlePosition::Right), Qt::ArrowCursor);
         a->SetDesignLocks(0);
         // When the surface loses the focus single handles turn grey with black frames.
         auto* other = new QWidget(&f.Window);
@@ -206,56 +219,59 @@ private Q_SLOTS:
         other->show();
         other->setFocus();
         QTRY_VERIFY(!f.Sel()->Focused());
-        QCOMPARE(item->Point(THandlePosition::TopLeft)->FillColor(), QColor(128, 128, 128));
-        QCOMPARE(item->Point(THandlePosition::TopLeft)->BorderColor(), QColor(Qt::black));
+        QCOMPARE(item->HandleFillColor(), QColor(128, 128, 128));
+        QCOMPARE(item->HandleBorderColor(), QColor(Qt::black));
         f.Surface()->setFocus();
         QTRY_VERIFY(f.Sel()->Focused());
-        QCOMPARE(item->Point(THandlePosition::TopLeft)->FillColor(), QColor(Qt::black));
+        QCOMPARE(item->HandleFillColor(), QColor(Qt::black));
         f.Sel()->Add(b);
         QCOMPARE(item->Mode(), hmMulti);
-        QCOMPARE(item->Point(THandlePosition::TopLeft)->geometry(), QRect(100, 50, 5, 5));
-        QCOMPARE(item->Point(THandlePosition::BottomRight)->geometry(), QRect(115, 55, 5, 5));
-        QCOMPARE(item->Point(THandlePosition::TopLeft)->FillColor(), QColor(128, 128, 128));
+        QCOMPARE(item->HandleRect(THandlePosition::TopLeft), QRect(100, 50, 5, 5));
+        QCOMPARE(item->HandleRect(THandlePosition::BottomRight), QRect(115, 55, 5, 5));
+        QCOMPARE(item->HandleFillColor(), QColor(128, 128, 128));
         for (THandlePosition p : AllHandlePositions)
-            QCOMPARE(item->Point(p)->isVisible(), IsCorner(p));
+            QCOMPARE(item->HandleShown(p), IsCorner(p));
         // A press on a corner mark of a multiple selection does nothing.
         f.Events.clear();
-        f.Press(item->Point(THandlePosition::TopLeft), QPoint(2, 2));
-        f.Release(item->Point(THandlePosition::TopLeft), QPoint(2, 2));
+        const QPoint mark = item->HandleRect(THandlePosition::TopLeft).topLeft() + QPoint(2, 2);
+        f.Press(f.Root.get(), mark);
+        f.Release(f.Root.get(), mark);
         QCOMPARE(f.Selection(), (QList<TControl*>{a, b}));
         QVERIFY(f.Events.isEmpty());
         // Handles follow a control moved from outside the designer once the change settles.
         f.Sel()->SelectOnly(a);
         a->SetBounds(150, 150, 20, 10);
-        QTRY_COMPARE(item->Point(THandlePosition::TopLeft)->geometry(), QRect(148, 148, 5, 5));
+        QTRY_COMPARE(item->HandleRect(THandlePosition::TopLeft), QRect(148, 148, 5, 5));
     }
 
     void shownHandlesArePainted() {
-        // Counts the paint events a widget receives.
-        struct PaintCount : QObject {
-            int Count = 0;
-            explicit PaintCount(QWidget* widget) { widget->installEventFilter(this); }
+        // The area the overlay has painted.
+        struct OverlayPaints : QObject {
+            QRegion Painted;
+            explicit OverlayPaints(QWidget* widget) { widget->installEventFilter(this); }
             bool eventFilter(QObject*, QEvent* event) override {
-                Count += event->type() == QEvent::Paint;
+                if (event->type() == QEvent::Paint)
+                    Painted += static_cast<QPaintEvent*>(event)->region();
                 return false;
             }
+            bool Covers(const QRect& r) const { return (QRegion(r) - Painted).isEmpty(); }
         };
         DesignerFixture f;
         TTestLeaf* a = f.Add(f.Root.get(), QStringLiteral("Leaf1"), QRect(100, 50, 20, 10));
         TTestLeaf* b = f.Add(f.Root.get(), QStringLiteral("Leaf2"), QRect(200, 50, 20, 10));
+        OverlayPaints overlay(f.Engine()->Overlay());
         // Corner marks shown together, then the edge handles a single selection adds.
         f.Sel()->SetSelection({a, b});
-        PaintCount mark(f.Sel()->ItemOf(b)->Point(THandlePosition::BottomRight));
-        QTRY_VERIFY(mark.Count > 0);
+        QTRY_VERIFY(overlay.Covers(f.OnOverlay(b, THandlePosition::BottomRight)));
+        overlay.Painted = QRegion();
         f.Sel()->SelectOnly(b);
-        PaintCount edge(f.Sel()->ItemOf(b)->Point(THandlePosition::Top));
-        QTRY_VERIFY(edge.Count > 0);
+        QTRY_VERIFY(overlay.Covers(f.OnOverlay(b, THandlePosition::Top)));
         // Recoloured handles repaint too.
-        const int before = edge.Count;
+        overlay.Painted = QRegion();
         b->SetDesignLocks(dlMove);
         f.Sel()->UpdateHandles();
-        QTRY_VERIFY(edge.Count > before);
-        // The marks of many controls in rows and columns are all painted, and the controls under them.
+        QTRY_VERIFY(overlay.Covers(f.OnOverlay(b, THandlePosition::Top)));
+        // The marks of many controls in rows and columns are all painted, on the screen too.
         struct PaintedSet : QObject {
             QSet<QObject*> Painted;
             bool eventFilter(QObject* watched, QEvent* event) override {
@@ -269,15 +285,23 @@ private Q_SLOTS:
             grid << f.Add(f.Root.get(), QStringLiteral("Cell%1").arg(i + 1),
                           QRect(10 + (i % 10) * 38, 100 + (i / 10) * 30 + (i % 3) * 2, 30, 20));
         QCoreApplication::processEvents();
+        overlay.Painted = QRegion();
         qApp->installEventFilter(&painted);
         f.Sel()->SetSelection(grid);
         QCoreApplication::processEvents();
         qApp->removeEventFilter(&painted);
+        // What the screen shows, not a fresh rendering of the widgets: the marks lie on controls that paint
+        // opaquely, and the window must not leave them under the controls.
+        const QImage screen = QGuiApplication::primaryScreen()->grabWindow(f.Window.winId()).toImage();
+        const QColor mark = Graphics::ColorToQColor(f.Designer->MultySelectHandleClr());
         for (TControl* c : grid) {
-            QVERIFY(painted.Painted.contains(c));
             for (THandlePosition p : AllHandlePositions)
-                if (IsCorner(p))
-                    QVERIFY(painted.Painted.contains(f.Sel()->ItemOf(c)->Point(p)));
+                if (IsCorner(p)) {
+                    QVERIFY(overlay.Covers(f.OnOverlay(c, p)));
+                    const QPoint centre = f.Window.mapFromGlobal(f.GlobalOf(c, p));
+                    QCOMPARE(screen.pixelColor(centre * screen.devicePixelRatio()), mark);
+                }
+            QVERIFY(screen.pixelColor(f.Window.mapFromGlobal(c->mapToGlobal(QPoint(15, 10)))) != mark);
         }
         QVERIFY(!painted.Painted.contains(a)); // far from every mark
     }
@@ -306,18 +330,17 @@ private Q_SLOTS:
         DesignerFixture f;
         TTestLeaf* a = f.Add(f.Root.get(), QStringLiteral("Leaf1"), QRect(100, 100, 60, 30));
         f.Sel()->SelectOnly(a);
-        TDSelCtrlItemPoint* point = f.Sel()->ItemOf(a)->Point(handle);
-        const QPoint start = point->geometry().center();
+        const QPoint start = f.Sel()->ItemOf(a)->HandleRect(handle).center();
         f.Events.clear();
-        f.Press(point, QPoint(2, 2));
+        f.Press(f.Root.get(), f.Sel()->ItemOf(a)->HandleRect(handle).topLeft() + QPoint(2, 2));
         QVERIFY(f.Engine()->Dragging());
-        QVERIFY(!point->isVisible()); // handles hide during the drag
+        QVERIFY(!f.Sel()->ItemOf(a)->HandleShown(handle)); // handles hide during the drag
         for (int i = 1; i <= 4; ++i)
             f.Move(f.Root.get(), start + delta * i / 4);
         f.Release(f.Root.get(), start + delta);
         QCOMPARE(a->BoundsRect(), result);
         QCOMPARE(f.Events, QStringList{"modified"});
-        QVERIFY(point->isVisible());
+        QVERIFY(f.Sel()->ItemOf(a)->HandleShown(handle));
     }
 
     void rubberBand() {
@@ -359,19 +382,16 @@ private Q_SLOTS:
         QCOMPARE(f.Selection(), QList<TControl*>{root});
         QCOMPARE(far->Paints, farPaints);
         QCOMPARE(QWidget::mouseGrabber(), nullptr);
-        // Once the pointer moves the band is drawn on a picture taken then, and Esc still cancels.
+        // Once the pointer moves the band is drawn, over what the window shows: one outline needs no
+        // picture of the surface, and a control away from the band does not paint. Esc still cancels.
         f.Press(root, QPoint(20, 300));
         f.Move(root, QPoint(60, 340));
-        TDEngCanvas* canvas = f.Engine()->Canvas();
+        TDEngOverlay* canvas = f.Engine()->Canvas();
         QVERIFY(canvas);
         QCOMPARE(canvas->FigureCount(), 1);
-        QVERIFY(far->Paints > farPaints);
-        // The picture is the surface as the window shows it.
-        canvas->hide();
-        const QRect area(root->mapTo(root->window(), QPoint(0, 0)), root->size());
-        const QImage shown = root->window()->grab(area).toImage().convertToFormat(QImage::Format_RGB32);
-        canvas->show();
-        QCOMPARE(canvas->Picture().toImage().convertToFormat(QImage::Format_RGB32), shown);
+        QVERIFY(!canvas->HasPicture());
+        QCoreApplication::processEvents();
+        QCOMPARE(far->Paints, farPaints);
         f.Move(root, QPoint(80, 350));
         QCOMPARE(f.Engine()->Canvas()->FigureCount(), 1); // the old band erased, the new one drawn
         f.Key(Qt::Key_Escape);
@@ -389,40 +409,118 @@ private Q_SLOTS:
         TTestLeaf* a = f.Add(root, QStringLiteral("Leaf1"), QRect(100, 50, 40, 20));
         TTestLeaf* b = f.Add(root, QStringLiteral("Leaf2"), QRect(200, 50, 40, 20));
         f.Sel()->SetSelection({a, b});
-        TDSelCtrlItemPoint* mark = f.Sel()->ItemOf(a)->Point(THandlePosition::BottomRight);
-        const QPoint markCentre = mark->geometry().center();
-        QCOMPARE(root->childAt(markCentre), mark);
-        // A control made later lies above the marks until the handles are refreshed.
-        TTestLeaf* cover = f.Add(root, QStringLiteral("Leaf3"), QRect(130, 60, 40, 20));
-        QCOMPARE(root->childAt(markCentre), cover);
+        const QPoint mark = f.GlobalOf(a, THandlePosition::BottomRight);
+        const auto isHandle = [&](const QPoint& global, TControl* c, THandlePosition p) {
+            const THandleHit hit = f.Engine()->HandleAt(global);
+            return hit && hit.Item == f.Sel()->ItemOf(c) && hit.Position == p;
+        };
+        QVERIFY(isHandle(mark, a, THandlePosition::BottomRight));
+        QVERIFY(!f.Engine()->HandleAt(mark + QPoint(0, 10))); // just below the control
+        // A control made later lies below the marks at once, and after they are refreshed.
+        f.Add(root, QStringLiteral("Leaf3"), QRect(130, 60, 40, 20));
+        QCOMPARE(f.Surface()->children().last(), f.Engine()->Overlay());
+        QVERIFY(isHandle(mark, a, THandlePosition::BottomRight));
         f.Sel()->UpdateHandles();
-        QCOMPARE(root->childAt(markCentre), mark);
-        // A single selection's handles come in their own order, the last one on top.
-        f.Sel()->SelectOnly(b);
-        TDSelCtrlItem* item = f.Sel()->ItemOf(b);
-        QWidget* previous = nullptr;
-        for (THandlePosition p : AllHandlePositions) {
-            QWidget* point = item->Point(p);
-            if (previous)
-                QVERIFY(root->children().indexOf(previous) < root->children().indexOf(point));
-            previous = point;
-        }
-        QCOMPARE(root->children().last(), item->Point(THandlePosition::Left));
-        // The handles of removed entries are freed when the change is announced, also when their container
+        QVERIFY(isHandle(mark, a, THandlePosition::BottomRight));
+        // A single selection's handles come in their own order, the last one on top: on a control of
+        // 4 x 4 pixels its handles overlap, and the left one is the last.
+        TTestLeaf* tiny = f.Add(root, QStringLiteral("Leaf6"), QRect(300, 300, 4, 4));
+        f.Sel()->SelectOnly(tiny);
+        QVERIFY(isHandle(root->mapToGlobal(QPoint(300, 302)), tiny, THandlePosition::Left));
+        QVERIFY(isHandle(root->mapToGlobal(QPoint(300, 298)), tiny, THandlePosition::Top));
+        // The handles of removed entries go when the change is announced, also when their container
         // went away first.
-        const QPointer<QWidget> handle = item->Point(THandlePosition::Top);
+        f.Sel()->SelectOnly(b);
+        const QPoint handle = f.GlobalOf(b, THandlePosition::Top);
+        QVERIFY(isHandle(handle, b, THandlePosition::Top));
         auto* box = f.Add<TTestContainer>(root, QStringLiteral("Box1"), QRect(10, 200, 200, 150));
         TTestLeaf* inner1 = f.Add(box, QStringLiteral("Leaf4"), QRect(10, 10, 30, 20));
         TTestLeaf* inner2 = f.Add(box, QStringLiteral("Leaf5"), QRect(60, 10, 30, 20));
         f.Sel()->SetSelection({inner1, inner2});
-        QVERIFY(!handle);
-        const QPointer<QWidget> innerMark = f.Sel()->ItemOf(inner1)->Point(THandlePosition::TopLeft);
-        QCOMPARE(innerMark->parentWidget(), box);
+        QVERIFY(!f.Engine()->HandleAt(handle));
+        const QPoint innerMark = f.GlobalOf(inner1, THandlePosition::TopLeft);
+        QVERIFY(isHandle(innerMark, inner1, THandlePosition::TopLeft));
+        QCOMPARE(f.Sel()->ItemOf(inner1)->ParentOfHandles(), box);
         f.Events.clear();
         f.Sel()->Batch([&] { delete box; });
-        QVERIFY(!innerMark);
+        QVERIFY(!f.Engine()->HandleAt(innerMark));
         QCOMPARE(f.Sel()->Count(), 0);
         QCOMPARE(f.Events, QStringList{"change"});
+    }
+
+    void handlesAndDragFiguresOnScreen() {
+        DesignerFixture f;
+        TControl* root = f.Root.get();
+        TTestLeaf* a = f.Add(root, QStringLiteral("Leaf1"), QRect(100, 50, 40, 20));
+        TTestLeaf* b = f.Add(root, QStringLiteral("Leaf2"), QRect(200, 50, 40, 20));
+        f.Designer->SetHandleClr(0x0000ff);
+        f.Designer->SetHandleBorderClr(0x00ff00);
+        f.Designer->SetMultySelectHandleClr(0xff0000);
+        f.Designer->SetMultySelectHandleBorderClr(0x00ffff);
+        f.Designer->SetLockedHandleClr(0xff00ff);
+        const auto colour = [](int c) { return Graphics::ColorToQColor(c); };
+        // The window's pixels over the root, as the screen shows them.
+        const auto shot = [&](const QString& name) {
+            QCoreApplication::processEvents();
+            const QRect area(root->mapTo(&f.Window, QPoint(0, 0)), root->size());
+            const QImage image = f.Window.grab(area).toImage().convertToFormat(QImage::Format_RGB32);
+            QDir().mkpath(QStringLiteral("screenshots"));
+            image.save(QStringLiteral("screenshots/%1.png").arg(name));
+            return image;
+        };
+        const QImage plain = shot(QStringLiteral("designer_plain"));
+        // A single selection: eight handles, 2 pixels outside the control, frame and fill.
+        f.Sel()->SelectOnly(a);
+        QImage image = shot(QStringLiteral("designer_handles_single"));
+        QCOMPARE(image.pixelColor(98, 48), colour(0x00ff00));
+        QCOMPARE(image.pixelColor(100, 50), colour(0x0000ff));
+        QCOMPARE(image.pixelColor(120, 50), colour(0x0000ff)); // the top middle handle
+        QCOMPARE(image.pixelColor(141, 71), colour(0x00ff00));
+        QCOMPARE(image.pixelColor(110, 60), plain.pixelColor(110, 60)); // the control itself
+        // A multiple selection: corner marks inside the controls.
+        f.Sel()->SetSelection({a, b});
+        image = shot(QStringLiteral("designer_handles_multi"));
+        QCOMPARE(image.pixelColor(100, 50), colour(0x00ffff));
+        QCOMPARE(image.pixelColor(102, 52), colour(0xff0000));
+        QCOMPARE(image.pixelColor(237, 67), colour(0xff0000));
+        QCOMPARE(image.pixelColor(98, 48), plain.pixelColor(98, 48));   // nothing outside
+        QCOMPARE(image.pixelColor(120, 50), plain.pixelColor(120, 50)); // no edge handles
+        // A locked control's handles.
+        a->SetDesignLocks(dlMove | dlResize);
+        f.Sel()->SelectOnly(a);
+        image = shot(QStringLiteral("designer_handles_locked"));
+        QCOMPARE(image.pixelColor(98, 48), colour(0xff00ff));
+        QCOMPARE(image.pixelColor(100, 50), colour(0xff00ff));
+        a->SetDesignLocks(0);
+        // A move drag's outline, drawn over the controls as they are shown.
+        f.Sel()->SelectOnly(b);
+        f.Press(b, QPoint(5, 5));
+        f.Move(root, QPoint(225, 75));
+        image = shot(QStringLiteral("designer_drag_move"));
+        QVERIFY(image.pixelColor(220, 80) != plain.pixelColor(220, 80));
+        // The outline lies over a picture of the surface as the window showed it: nothing else differs.
+        const QRect outline(220, 70, 40, 20);
+        int elsewhere = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                elsewhere += !(outline.contains(x, y) && !outline.adjusted(2, 2, -2, -2).contains(x, y)) &&
+                             image.pixelColor(x, y) != plain.pixelColor(x, y);
+        QCOMPARE(elsewhere, 0);
+        f.Key(Qt::Key_Escape);
+        f.Release(root, QPoint(225, 75));
+        // A rubber band.
+        f.Press(root, QPoint(20, 200));
+        f.Move(root, QPoint(60, 240));
+        f.Move(root, QPoint(80, 260));
+        image = shot(QStringLiteral("designer_drag_band"));
+        int dots = 0;
+        for (int x = 20; x <= 80; ++x)
+            dots += image.pixelColor(x, 200) != plain.pixelColor(x, 200);
+        QVERIFY2(dots > 10, qPrintable(QString::number(dots))); // a dotted line along the top edge
+        QCOMPARE(image.pixelColor(50, 230), plain.pixelColor(50, 230));
+        f.Key(Qt::Key_Escape);
+        f.Release(root, QPoint(80, 260));
+        QCOMPARE(shot(QStringLiteral("designer_after_drags")), plain);
     }
 
     void insertion_data() {

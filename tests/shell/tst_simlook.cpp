@@ -63,8 +63,10 @@ class TestSimLook : public QObject {
     }
     static int VisibleHandles(ShellFixture& f) {
         int n = 0;
-        for (auto* h : f.Main->findChildren<TDSelCtrlItemPoint*>())
-            n += h->isVisible();
+        const TELDesignerSelectedControls* selection = f.Main->ELDesigner1->SelectedControls();
+        for (int i = 0; i < selection->Count(); ++i)
+            for (THandlePosition p : AllHandlePositions)
+                n += selection->ItemOf(selection->Items(i))->HandleShown(p);
         return n;
     }
 
