@@ -1,9 +1,7 @@
 #pragma once
 // The main() of the benchmark programs: an application object on the offscreen platform unless
-// QT_QPA_PLATFORM chooses another (xcb under Xvfb), on the builder's event dispatcher, an optional
-// start-up step, then Google Benchmark with the command line.
-
-#include "core/EventLoop.h"
+// QT_QPA_PLATFORM chooses another (xcb under Xvfb), an optional start-up step, then Google Benchmark with
+// the command line.
 
 #include <QApplication>
 #include <benchmark/benchmark.h>
@@ -12,8 +10,7 @@ template <class Application = QApplication>
 int RunBenchmarks(int argc, char** argv, void (*startUp)() = nullptr) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    Application app(EventLoop::ChooseQtDispatcher(argc), argv);
-    EventLoop::DispatcherChosen();
+    Application app(argc, argv);
     if (startUp)
         startUp();
     benchmark::Initialize(&argc, argv);

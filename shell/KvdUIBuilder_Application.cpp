@@ -1,15 +1,11 @@
 #include "shell/KvdUIBuilder_Application.h"
 
-#include "core/EventLoop.h"
 #include "core/Exceptions.h"
 #include "layout/KvdUIElement.h"
 
 #include <QMessageBox>
 
-TKvdApplication::TKvdApplication(int& argc, char** argv)
-    : QApplication(EventLoop::ChooseQtDispatcher(argc), argv) {
-    EventLoop::DispatcherChosen();
-}
+TKvdApplication::TKvdApplication(int& argc, char** argv) : QApplication(argc, argv) {}
 
 bool TKvdApplication::notify(QObject* receiver, QEvent* event) {
     try {

@@ -1,9 +1,7 @@
 #pragma once
-// The test programs' application: like the real one it runs on Qt's own event dispatcher and catches what
-// escapes an event handler instead of letting it end the program; here the messages are collected for the
-// checks instead of shown.
+// The test programs' application: like the real one it catches what escapes an event handler instead of
+// letting it end the program; here the messages are collected for the checks instead of shown.
 
-#include "core/EventLoop.h"
 #include "core/Exceptions.h"
 
 #include <QApplication>
@@ -12,9 +10,7 @@
 
 class TTestApplication : public QApplication {
 public:
-    TTestApplication(int& argc, char** argv) : QApplication(EventLoop::ChooseQtDispatcher(argc), argv) {
-        EventLoop::DispatcherChosen();
-    }
+    TTestApplication(int& argc, char** argv) : QApplication(argc, argv) {}
     bool notify(QObject* receiver, QEvent* event) override {
         try {
             return QApplication::notify(receiver, event);

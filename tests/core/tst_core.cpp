@@ -4,7 +4,6 @@
 #include "CoreProbe.h"
 #include "core/ClassRegistry.h"
 #include "core/Control.h"
-#include "core/EventLoop.h"
 #include "core/Exceptions.h"
 #include "core/PropInfo.h"
 
@@ -207,30 +206,6 @@ private Q_SLOTS:
         c.SetBounds(1, 2, -6, -4);
         QCOMPARE(c.Width(), -6);
         QCOMPARE(c.height(), 0);
-    }
-
-    // The choice of dispatcher lasts only while the application object is made, and never overrides
-    // the user's own setting.
-    void dispatcherChoiceLeavesTheEnvironmentAsItWas() {
-        const QByteArray before = qgetenv("QT_NO_GLIB");
-        const bool wasSet = qEnvironmentVariableIsSet("QT_NO_GLIB");
-        qunsetenv("QT_NO_GLIB");
-        int argc = 3;
-        QCOMPARE(&EventLoop::ChooseQtDispatcher(argc), &argc);
-        QCOMPARE(qgetenv("QT_NO_GLIB"), QByteArray("1"));
-        EventLoop::DispatcherChosen();
-        QVERIFY(!qEnvironmentVariableIsSet("QT_NO_GLIB"));
-
-        qputenv("QT_NO_GLIB", QByteArray("0"));
-        EventLoop::ChooseQtDispatcher(argc);
-        QCOMPARE(qgetenv("QT_NO_GLIB"), QByteArray("0"));
-        EventLoop::DispatcherChosen();
-        QCOMPARE(qgetenv("QT_NO_GLIB"), QByteArray("0"));
-
-        if (wasSet)
-            qputenv("QT_NO_GLIB", before);
-        else
-            qunsetenv("QT_NO_GLIB");
     }
 };
 

@@ -3,7 +3,6 @@
 
 #include "ShellFixture.h"
 
-#include <QAbstractEventDispatcher>
 #include <QScreen>
 #include <QStandardPaths>
 
@@ -12,7 +11,7 @@ class TestMainWindow : public QObject {
 
 private slots:
     void firstStartWithoutSettings();
-    void runsOnQtsOwnEventDispatcher();
+    void selectAllMakesNoWidgets();
     void placementFromSettings_data();
     void placementFromSettings();
     void settingsFallBackWhenFolderIsReadOnly();
@@ -32,11 +31,19 @@ private slots:
     void errorsReachTheMessageBox();
 };
 
-// GLib's dispatcher makes a system call for every event Qt posts, two per grab handle shown.
-void TestMainWindow::runsOnQtsOwnEventDispatcher() {
-    QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
-    QVERIFY(dispatcher);
-    QVERIFY2(!dispatcher->inherits("QEventDispatcherGlib"), dispatcher->metaObject()->className());
+// The selection's handles are drawn on the surface's overlay: selecting makes no widgets, whose making and
+// showing would post events and repaints in proportion to the number of elements selected.
+void TestMainWindow::selectAllMakesNoWidgets() {
+    ShellFixture f;
+    f.NewWithButton();
+    f.Insert("TKvdUIButton", QRect(100, 20, 60, 30));
+    f.Insert("TKvdUIButton", QRect(200, 20, 60, 30));
+    QCoreApplication::processEvents();
+    const qsizetype widgets = f.Main->findChildren<QWidget*>().size();
+    f.Main->Execute(f.Main->actSelectAll);
+    QCoreApplication::processEvents();
+    QCOMPARE(f.Main->ELDesigner1->SelectedControls()->Count(), 4); // the surface's root and the buttons
+    QCOMPARE(f.Main->findChildren<QWidget*>().size(), widgets);
 }
 
 void TestMainWindow::firstStartWithoutSettings() {
