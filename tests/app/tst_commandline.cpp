@@ -2,6 +2,8 @@
 // output and exit 0 without a display; an unknown option prints the usage on standard error and exits 2;
 // the builder still opens its file argument.
 
+#include "tests/tools/KvduiRun.h"
+
 #include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -27,14 +29,26 @@ Run Start(const QString& program, const QStringList& args, const QString& stdout
     env.remove(QStringLiteral("QT_QPA_PLATFORM"));
     p.setProcessEnvironment(env);
     p.start(program, args);
-    if (!p.waitForFinished(20000)) {
-        p.kill();
-        p.waitForFinished(5000);
-        return {};
-    }
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-            QString::fromLocal8Bit(p.readAllStandardOutput()),
-            QString::fromLocal8Bit(p.readAllStandardError())};
+    const KvduiResult run = FinishChild(p, 20000);
+    return {run.status, QString::fromLocal8Bit(run.out), QString::fromLocal8Bit(run.err)};
+}
+
+// Copies the builder into dir, where its settings file then goes, writes an empty layout named fileName
+// there and starts the copy in dir on Qt's offscreen platform with the given arguments after that option.
+// The environment has no Qt platform of its own.
+void StartBuilderCopy(QProcess& p, const QTemporaryDir& dir, const QString& fileName, const QStringList& args,
+                      QProcessEnvironment env = QProcessEnvironment::systemEnvironment()) {
+    const QString copy = dir.filePath(QStringLiteral("KvdUIBuilder"));
+    QVERIFY(QFile::copy(QStringLiteral(KVDUIBUILDER_PATH), copy));
+    QFile out(dir.filePath(fileName));
+    QVERIFY(out.open(QIODevice::WriteOnly));
+    out.write("<ui/>");
+    out.close();
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    p.setProcessEnvironment(env);
+    p.setWorkingDirectory(dir.path());
+    p.start(copy, QStringList{QStringLiteral("-platform"), QStringLiteral("offscreen")} + args);
+    QVERIFY(p.waitForStarted(10000));
 }
 
 } // namespace
@@ -111,48 +125,28 @@ private slots:
     // keeps running. It runs as a copy in a folder of its own, where its settings file goes.
     void builderTakesQtOptionsAndItsFile() {
         QTemporaryDir dir;
-        const QString copy = dir.filePath(QStringLiteral("KvdUIBuilder"));
-        QVERIFY(QFile::copy(QStringLiteral(KVDUIBUILDER_PATH), copy));
-        const QString file = dir.filePath(QStringLiteral("given.kvdui"));
-        QFile out(file);
-        QVERIFY(out.open(QIODevice::WriteOnly));
-        out.write("<ui/>");
-        out.close();
         QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
-        p.setProcessEnvironment(env);
-        p.setWorkingDirectory(dir.path());
-        p.start(copy,
-                {QStringLiteral("-platform"), QStringLiteral("offscreen"), QStringLiteral("given.kvdui")});
-        QVERIFY(p.waitForStarted(10000));
+        StartBuilderCopy(p, dir, QStringLiteral("given.kvdui"), {QStringLiteral("given.kvdui")});
+        if (QTest::currentTestFailed())
+            return;
         // Still running after a second: it did not take "-platform" for an unknown option.
         QVERIFY(!p.waitForFinished(1000));
-        p.terminate();
-        QVERIFY(p.waitForFinished(10000) || (p.kill(), p.waitForFinished(5000)));
+        QVERIFY(StopChild(p));
     }
 
     // "--" ends the options: a file whose name starts with '-' opens. The open shows in the recent-file list
     // of the copy's settings file.
     void builderOpensAFileAfterDoubleDash() {
         QTemporaryDir dir;
-        const QString copy = dir.filePath(QStringLiteral("KvdUIBuilder"));
-        QVERIFY(QFile::copy(QStringLiteral(KVDUIBUILDER_PATH), copy));
         const QString file = dir.filePath(QStringLiteral("-x.kvdui"));
-        QFile out(file);
-        QVERIFY(out.open(QIODevice::WriteOnly));
-        out.write("<ui/>");
-        out.close();
-        QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
         // A data folder of its own: recovery copies other builders left would be offered first.
         env.insert(QStringLiteral("XDG_DATA_HOME"), dir.filePath(QStringLiteral("data")));
-        p.setProcessEnvironment(env);
-        p.setWorkingDirectory(dir.path());
-        p.start(copy, {QStringLiteral("-platform"), QStringLiteral("offscreen"), QStringLiteral("--"),
-                       QStringLiteral("-x.kvdui")});
-        QVERIFY(p.waitForStarted(10000));
+        QProcess p;
+        StartBuilderCopy(p, dir, QStringLiteral("-x.kvdui"),
+                         {QStringLiteral("--"), QStringLiteral("-x.kvdui")}, env);
+        if (QTest::currentTestFailed())
+            return;
         const bool opened = QTest::qWaitFor(
             [&] {
                 return QSettings(dir.filePath(QStringLiteral("KvdUIBuilder.ini")), QSettings::IniFormat)
@@ -160,8 +154,7 @@ private slots:
                            .toString() == file;
             },
             15000);
-        p.terminate();
-        QVERIFY(p.waitForFinished(10000) || (p.kill(), p.waitForFinished(5000)));
+        QVERIFY(StopChild(p));
         QVERIFY(opened);
     }
 };

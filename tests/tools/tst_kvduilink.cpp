@@ -4,6 +4,7 @@
 #include "link/KvdUI.h"
 #include "tests/link/LinkTestUtil.h"
 #include "tests/link/TestPeer.h"
+#include "tests/tools/KvduiRun.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -25,28 +26,6 @@ const char* const kLayout = R"(<ui>
           height="30" id="7" text="TEXT" typein="0" bstyle="64" left="100" top="200"/>
 </ui>
 )";
-
-struct Result {
-    int status = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-Result Run(const QStringList& args) {
-    QProcess process;
-    process.start(QStringLiteral(KVDUI_PATH), args);
-    Result result;
-    if (!process.waitForFinished(Timeout)) {
-        process.kill();
-        process.waitForFinished();
-        result.err = "timeout";
-        return result;
-    }
-    result.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    result.out = process.readAllStandardOutput();
-    result.err = process.readAllStandardError();
-    return result;
-}
 
 QByteArray Hex(const QByteArray& packet) {
     return packet.toHex(' ');
@@ -117,7 +96,7 @@ void TestKvduiLink::packets_data() {
 void TestKvduiLink::packets() {
     QFETCH(QStringList, options);
     QFETCH(QByteArray, expected);
-    const Result result = Run(QStringList{"packets", file} + options);
+    const KvduiResult result = RunKvdui(QStringList{"packets", file} + options);
     QCOMPARE(result.err, QByteArray());
     QCOMPARE(result.status, 0);
     QCOMPARE(result.out, expected);
@@ -125,12 +104,12 @@ void TestKvduiLink::packets() {
 
 void TestKvduiLink::packetsMatchTheBuilder() {
     // What packets prints is what the presentation sends for the text the builder would save.
-    const Result saved = Run({"cat", file});
+    const KvduiResult saved = RunKvdui({"cat", file});
     QCOMPARE(saved.status, 0);
     QByteArray expected;
     for (const QByteArray& packet : TKvdUI::LayoutPackets(QString::fromUtf8(saved.out), {"score", "9"}, 5, 4))
         expected += Hex(packet) + '\n';
-    const Result printed = Run({"packets", "--target", "5", file, "--set", "score=9"});
+    const KvduiResult printed = RunKvdui({"packets", "--target", "5", file, "--set", "score=9"});
     QCOMPARE(printed.status, 0);
     QCOMPARE(printed.out, expected);
 }
@@ -154,7 +133,7 @@ void TestKvduiLink::packetsUsage() {
     QFETCH(QStringList, args);
     QFETCH(int, status);
     QFETCH(QByteArray, message);
-    const Result result = Run(args);
+    const KvduiResult result = RunKvdui(args);
     QCOMPARE(result.status, status);
     QCOMPARE(result.out, QByteArray());
     QVERIFY2(result.err.contains(message), result.err.constData());
@@ -239,12 +218,12 @@ void TestKvduiLink::showEndsOnSignal() {
 
 void TestKvduiLink::showCannotConnect() {
     const quint16 port = ClosedPort();
-    const Result result = Run({"show", file, "--port", QString::number(port)});
+    const KvduiResult result = RunKvdui({"show", file, "--port", QString::number(port)});
     QCOMPARE(result.status, 1);
     QCOMPARE(result.out, QByteArray());
     QCOMPARE(result.err,
              QStringLiteral("Error: [127.0.0.1:%1] Connection refused\n").arg(port).toLocal8Bit());
-    const Result named = Run({"show", file, "--address", "localhost", "--port", "29999"});
+    const KvduiResult named = RunKvdui({"show", file, "--address", "localhost", "--port", "29999"});
     QCOMPARE(named.status, 1);
     QCOMPARE(named.err, QByteArray("Error: [localhost:29999] Cannot assign requested address\n"));
 }

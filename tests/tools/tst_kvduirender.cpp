@@ -2,27 +2,16 @@
 // them, placeholders filled in as for the live preview, and the failures.
 
 #include "simview/KvdSimPaint.h"
+#include "tests/tools/KvduiRun.h"
 
 #include <QImage>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
 namespace {
 
-struct Result {
-    int status;
-    QByteArray err;
-};
-
-Result run(const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral(KVDUI_PATH), QStringList{QStringLiteral("render")} + args);
-    if (!p.waitForFinished(30000)) {
-        p.kill();
-        return {-1, "timeout"};
-    }
-    return {p.exitCode(), p.readAllStandardError()};
+KvduiResult run(const QStringList& args) {
+    return RunKvdui(QStringList{QStringLiteral("render")} + args);
 }
 
 // One element; positions in design pixels (two a unit), relative to the surface.
@@ -85,7 +74,7 @@ private Q_SLOTS:
         QFETCH(QStringList, extra);
         QFETCH(int, scale);
         const QString out = dir.filePath(QStringLiteral("out%1.png").arg(scale));
-        const Result r = run(extra + QStringList{layout, QStringLiteral("-o"), out});
+        const KvduiResult r = run(extra + QStringList{layout, QStringLiteral("-o"), out});
         QCOMPARE(r.status, 0);
         QVERIFY(r.err.isEmpty());
         QImage image;
@@ -148,7 +137,7 @@ private Q_SLOTS:
         QFETCH(QStringList, args);
         QFETCH(int, status);
         QFETCH(QByteArray, message);
-        const Result r = run(args);
+        const KvduiResult r = run(args);
         QCOMPARE(r.status, status);
         QVERIFY2(!r.err.isEmpty() && r.err.contains(message), r.err.constData());
         if (status == 2)
@@ -162,14 +151,14 @@ private Q_SLOTS:
                 element("TKvdUIButton", 0, 0, 20, 20, 1, 0, "x").replace("width=\"20\"", "width=\"x1\"") +
                 "</ui>");
         const QString out = dir.filePath(QStringLiteral("bad.png"));
-        const Result r = run({bad, QStringLiteral("-o"), out});
+        const KvduiResult r = run({bad, QStringLiteral("-o"), out});
         QCOMPARE(r.status, 1);
         QCOMPARE(r.err, QByteArray("'x1' is not a valid integer value\n"));
         QVERIFY(!QFile::exists(out));
     }
 
     void unwritableOutput() {
-        const Result r =
+        const KvduiResult r =
             run({layout, QStringLiteral("-o"), dir.filePath(QStringLiteral("no/such/dir/x.png"))});
         QCOMPARE(r.status, 1);
         QVERIFY(r.err.startsWith("kvdui render: cannot write "));
