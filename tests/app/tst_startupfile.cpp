@@ -4,21 +4,12 @@
 
 #include "core/CommandLine.h"
 #include "core/FileName.h"
+#include "tests/WriteByName.h"
 #include "tests/shell/ShellFixture.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
-
-// Creates a file named by bytes, which need not be valid UTF-8.
-bool WriteByName(const QByteArray& path, const QByteArray& bytes) {
-    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return false;
-    const bool written = ::write(fd, bytes.constData(), size_t(bytes.size())) == bytes.size();
-    return ::close(fd) == 0 && written;
-}
 
 QByteArray ReadByName(const QByteArray& path) {
     QFile file;

@@ -1,12 +1,12 @@
 // The kvdui command-line companion, run as a separate process as scripts run it.
 
+#include "tests/WriteByName.h"
 #include "tests/tools/KvduiRun.h"
 
 #include <QDir>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
-#include <fcntl.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -23,15 +23,6 @@ void write(const QString& path, const QByteArray& bytes) {
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(bytes);
-}
-
-// Creates a file named by bytes, which need not be valid UTF-8.
-bool writeByName(const QByteArray& path, const QByteArray& bytes) {
-    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return false;
-    const bool written = ::write(fd, bytes.constData(), size_t(bytes.size())) == bytes.size();
-    return ::close(fd) == 0 && written;
 }
 
 QByteArray readAll(const QString& path) {
@@ -266,7 +257,7 @@ private Q_SLOTS:
     void namesThatAreNotUtf8() {
         const QByteArray folder = QFile::encodeName(dir.path());
         const QByteArray name = folder + "/caf\xe9.kvdui";
-        QVERIFY(writeByName(name, layoutText));
+        QVERIFY(WriteByName(name, layoutText));
         // Out of reach of a name as text, which is why the test removes it itself.
         QVERIFY(!QFile::exists(QFile::decodeName(name)));
         const auto remove = qScopeGuard([&name] { ::unlink(name.constData()); });
