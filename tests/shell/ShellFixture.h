@@ -171,6 +171,18 @@ struct ShellFixture {
         Click(Main->actNew);
         Insert("TKvdUIButton", r);
     }
+    // A new document with one button per rectangle, placed exactly there. Each is inserted with the tool
+    // on a spot the rectangles leave free and then put in its place.
+    QList<TKvdUIElement*> NewWithButtonsAt(const QList<QRect>& rects) {
+        Click(Main->actNew);
+        Settle();
+        for (const QRect& r : rects) {
+            Insert("TKvdUIButton", QRect(360, 360, 20, 20));
+            Elements().last()->SetBounds(r.x(), r.y(), r.width(), r.height());
+        }
+        Settle();
+        return Elements();
+    }
     // A new document with a panel holding two buttons and a text beside it, inserted with the tools;
     // returns the panel.
     TKvdUIElement* NewPanelWithButtonsAndText() {

@@ -27,19 +27,6 @@ QList<QRect> Bounds(const ShellFixture& f) {
     return list;
 }
 
-// A new document with one button per rectangle, placed exactly there.
-QList<TKvdUIElement*> Buttons(ShellFixture& f, const QList<QRect>& rects) {
-    f.Click(f.Main->actNew);
-    f.Settle();
-    // Each is inserted on a spot the rectangles leave free and then put in its place.
-    for (const QRect& r : rects) {
-        f.Insert("TKvdUIButton", QRect(360, 360, 20, 20));
-        f.Elements().last()->SetBounds(r.x(), r.y(), r.width(), r.height());
-    }
-    f.Settle();
-    return f.Elements();
-}
-
 // Selects the controls in this order (the first is the reference of the align and size commands).
 void Select(ShellFixture& f, const QList<TControl*>& controls) {
     f.Main->ELDesigner1->SelectedControls()->Clear();
@@ -155,7 +142,7 @@ void TestArrange::commandActsOnSelection() {
     QFETCH(QList<QRect>, expected);
     ShellFixture f;
     const QList<QRect> before{QRect(20, 120, 40, 20), QRect(100, 40, 60, 30), QRect(200, 200, 80, 40)};
-    const QList<TKvdUIElement*> e = Buttons(f, before);
+    const QList<TKvdUIElement*> e = f.NewWithButtonsAt(before);
     QCOMPARE(Bounds(f), before);
     Select(f, {e[1], e[0], e[2]});
     const int undoCount = f.Main->History()->UndoCount();
@@ -176,8 +163,8 @@ void TestArrange::commandActsOnSelection() {
 
 void TestArrange::distributeKeepsOutermost() {
     ShellFixture f;
-    const QList<TKvdUIElement*> e = Buttons(
-        f, {QRect(10, 10, 40, 20), QRect(60, 100, 20, 20), QRect(200, 40, 60, 20), QRect(300, 60, 40, 20)});
+    const QList<TKvdUIElement*> e = f.NewWithButtonsAt(
+        {QRect(10, 10, 40, 20), QRect(60, 100, 20, 20), QRect(200, 40, 60, 20), QRect(300, 60, 40, 20)});
     Select(f, {e[2], e[0], e[3], e[1]});
     const int undoCount = f.Main->History()->UndoCount();
     f.Main->Execute(ActionNamed(f.Main.get(), "actSpaceHorizontally"));
@@ -216,7 +203,7 @@ void TestArrange::enabledStates() {
     QCOMPARE(m->ArrangeActions().size(), 12);
     QCOMPARE(enabled(), QStringList());
     const QList<TKvdUIElement*> e =
-        Buttons(f, {QRect(10, 10, 40, 20), QRect(60, 60, 40, 20), QRect(120, 120, 40, 20)});
+        f.NewWithButtonsAt({QRect(10, 10, 40, 20), QRect(60, 60, 40, 20), QRect(120, 120, 40, 20)});
     const QStringList align{"actAlignLefts", "actAlignHorzCenters", "actAlignRights",
                             "actAlignTops",  "actAlignVertCenters", "actAlignBottoms"};
     const QStringList size{"actSameWidth", "actSameHeight", "actSameSize"};
@@ -278,7 +265,7 @@ void TestArrange::nestedContainers() {
 void TestArrange::lockedControlsStay() {
     ShellFixture f;
     const QList<TKvdUIElement*> e =
-        Buttons(f, {QRect(100, 40, 60, 30), QRect(20, 120, 40, 20), QRect(200, 200, 80, 40)});
+        f.NewWithButtonsAt({QRect(100, 40, 60, 30), QRect(20, 120, 40, 20), QRect(200, 200, 80, 40)});
     e[1]->SetDesignLocks(dlMove);
     Select(f, {e[0], e[1], e[2]});
     f.Main->Execute(ActionNamed(f.Main.get(), "actAlignLefts"));
@@ -307,7 +294,7 @@ void TestArrange::duplicateCopiesOneStepAway() {
     // The second lies one grid step from the first: reading them back as a paste does would push the
     // copies further on, where they no longer keep the originals' arrangement.
     const QList<TKvdUIElement*> e =
-        Buttons(f, {QRect(20, 20, 60, 30), QRect(22, 22, 60, 30), QRect(200, 20, 40, 20)});
+        f.NewWithButtonsAt({QRect(20, 20, 60, 30), QRect(22, 22, 60, 30), QRect(200, 20, 40, 20)});
     QCOMPARE(IDs(f), (QList<int>{0, 1, 2}));
     QGuiApplication::clipboard()->setText(QStringLiteral("keep me"));
     Select(f, {e[1], e[0]});
@@ -378,7 +365,7 @@ void TestArrange::keysAndMenus() {
     QVERIFY(m->ToolBar1->widgetForAction(m->actDuplicate));
 
     // The keys act on the surface, as the other editing keys do.
-    const QList<TKvdUIElement*> e = Buttons(f, {QRect(100, 40, 60, 30), QRect(20, 120, 40, 20)});
+    const QList<TKvdUIElement*> e = f.NewWithButtonsAt({QRect(100, 40, 60, 30), QRect(20, 120, 40, 20)});
     f.ClickOn(e[0]);
     f.ClickOn(e[1], QPoint(3, 3), Qt::ShiftModifier);
     QCOMPARE(m->ELDesigner1->SelectedControls()->Count(), 2);

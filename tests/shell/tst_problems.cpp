@@ -9,18 +9,6 @@
 
 namespace {
 
-// A new document with buttons placed exactly at the rectangles.
-QList<TKvdUIElement*> Buttons(ShellFixture& f, const QList<QRect>& rects) {
-    f.Click(f.Main->actNew);
-    f.Settle();
-    for (const QRect& r : rects) {
-        f.Insert("TKvdUIButton", QRect(360, 360, 20, 20));
-        f.Elements().last()->SetBounds(r.x(), r.y(), r.width(), r.height());
-    }
-    f.Settle();
-    return f.Elements();
-}
-
 // The pane's rows as "severity|ID|rule".
 QStringList Rows(TProblemsPane* pane) {
     QStringList rows;
@@ -61,7 +49,7 @@ private slots:
 
 void TestProblems::findingFollowsTheRefresh() {
     ShellFixture f;
-    const QList<TKvdUIElement*> e = Buttons(f, {QRect(20, 20, 140, 40), QRect(200, 20, 140, 40)});
+    const QList<TKvdUIElement*> e = f.NewWithButtonsAt({QRect(20, 20, 140, 40), QRect(200, 20, 140, 40)});
     TProblemsPane* pane = f.Main->ProblemsPane;
     QCOMPARE(Rows(pane), QStringList());
 
@@ -97,7 +85,7 @@ void TestProblems::tabCountsTheFindings() {
     QCOMPARE(TabText(f), QStringLiteral("Problems"));
     // Three buttons too small to hit: each is reported (with its caption cut as well).
     const QList<TKvdUIElement*> e =
-        Buttons(f, {QRect(20, 20, 8, 8), QRect(60, 20, 8, 8), QRect(100, 20, 8, 8)});
+        f.NewWithButtonsAt({QRect(20, 20, 8, 8), QRect(60, 20, 8, 8), QRect(100, 20, 8, 8)});
     TProblemsPane* pane = f.Main->ProblemsPane;
     QCOMPARE(pane->topLevelItemCount(), pane->Findings().size());
     for (int id = 0; id < 3; ++id)
