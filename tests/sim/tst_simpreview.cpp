@@ -3,6 +3,7 @@
 // of the stand-in's window.
 
 #include "../shell/ShellFixture.h"
+#include "ShownWindow.h"
 #include "SimTestClients.h"
 
 #include "link/KvdUI.h"
@@ -50,8 +51,7 @@ void TestSimPreview::insertClickTypeDelete() {
     TSimServer server;
     QVERIFY(server.Listen(QHostAddress::LocalHost, 0));
     TSimWindow window(server);
-    window.resize(800, 500);
-    window.show();
+    QVERIFY(ShowAt(window, QSize(800, 500)));
     ShellFixture f;
     f.Click(f.Main->actNew);
     f.Settle();
@@ -156,9 +156,7 @@ void TestSimPreview::windowShowsEveryStyleAndAlignment() {
     TSimServer server(9, limits);
     QVERIFY(server.Listen(QHostAddress::LocalHost, 0));
     TSimWindow window(server);
-    window.resize(900, 520);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(ShowAt(window, QSize(900, 520)));
     ShellFixture f(false);
     f.Start(file);
     QCOMPARE(f.Elements().size(), 9);
@@ -198,8 +196,7 @@ void TestSimPreview::mouseButtonsAndKeysMakeTheClickFlags() {
     TSimServer server;
     QVERIFY(server.Listen(QHostAddress::LocalHost, 0));
     TSimWindow window(server);
-    window.resize(800, 500);
-    window.show();
+    QVERIFY(ShowAt(window, QSize(800, 500)));
     BuilderClient client(server.Port());
     QVERIFY(client.Connect());
     // A clickable button under a text label that covers its right half, and the label itself.

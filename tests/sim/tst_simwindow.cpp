@@ -2,6 +2,7 @@
 // the client list, a changed button repaints its own place only, and the screen draws the buttons as
 // the simulator renderer does.
 
+#include "ShownWindow.h"
 #include "SimTestClients.h"
 
 #include "sim/SimScreen.h"
@@ -62,9 +63,7 @@ void TestSimWindow::aChangedButtonRepaintsItsPlaceOnly() {
     TSimServer server;
     QVERIFY(server.Listen(QHostAddress::LocalHost, 0));
     TSimWindow window(server);
-    window.resize(900, 560);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(ShowAt(window, QSize(900, 560)));
     TSimScreen* screen = window.Screen();
     PaintSpy spy;
     screen->installEventFilter(&spy);
@@ -121,9 +120,7 @@ void TestSimWindow::screenDrawsAsTheRenderer() {
     TSimServer server;
     QVERIFY(server.Listen(QHostAddress::LocalHost, 0));
     TSimWindow window(server);
-    window.resize(900, 560);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(ShowAt(window, QSize(900, 560)));
     RawClient client(server.Port());
     QVERIFY(client.WaitConnected());
     const QByteArray longText = "A text far too long for its little button, and then some more of it";
