@@ -115,6 +115,30 @@ struct Counter {
     }
 };
 
+// Lets the stand-in listen on a free loopback port; false, with the benchmark stopped, when it cannot.
+bool Listen(benchmark::State& state, TSimServer& server) {
+    if (server.Listen(QHostAddress::LocalHost, 0))
+        return true;
+    state.SkipWithError("cannot listen");
+    return false;
+}
+
+// The stand-in's window, shown at the size every window benchmark uses; null, with the benchmark
+// stopped, when it did not come up.
+std::unique_ptr<TSimWindow> ShowWindow(benchmark::State& state, TSimServer& server) {
+    auto window = std::make_unique<TSimWindow>(server);
+    window->resize(900, 560);
+    window->show();
+    if (QTest::qWaitForWindowExposed(window.get()))
+        return window;
+    state.SkipWithError("window not shown");
+    return nullptr;
+}
+
+std::unique_ptr<TSimWindow> ListenAndShow(benchmark::State& state, TSimServer& server) {
+    return Listen(state, server) ? ShowWindow(state, server) : nullptr;
+}
+
 // One refresh sent at once; the time until the stand-in has taken every packet in (and, with the window,
 // logged them and drawn the screen).
 void RefreshThroughput(benchmark::State& state, bool withWindow) {
@@ -123,20 +147,11 @@ void RefreshThroughput(benchmark::State& state, bool withWindow) {
     limits.FloodPackets = std::numeric_limits<int>::max();
     limits.FloodBytes = std::numeric_limits<int>::max();
     TSimServer server(9, limits);
-    if (!server.Listen(QHostAddress::LocalHost, 0)) {
-        state.SkipWithError("cannot listen");
+    if (!Listen(state, server))
         return;
-    }
     std::unique_ptr<TSimWindow> window;
-    if (withWindow) {
-        window = std::make_unique<TSimWindow>(server);
-        window->resize(900, 560);
-        window->show();
-        if (!QTest::qWaitForWindowExposed(window.get())) {
-            state.SkipWithError("window not shown");
-            return;
-        }
-    }
+    if (withWindow && !(window = ShowWindow(state, server)))
+        return;
     Counter counter(server);
     LoadClient client(server.Port());
     const QByteArray refresh = RefreshBytes();
@@ -175,17 +190,9 @@ void BM_SimWindowAt20Hz(benchmark::State& state) {
     constexpr int PeriodMs = 50;
     for (auto _ : state) {
         TSimServer server;
-        if (!server.Listen(QHostAddress::LocalHost, 0)) {
-            state.SkipWithError("cannot listen");
+        const std::unique_ptr<TSimWindow> window = ListenAndShow(state, server);
+        if (!window)
             return;
-        }
-        TSimWindow window(server);
-        window.resize(900, 560);
-        window.show();
-        if (!QTest::qWaitForWindowExposed(&window)) {
-            state.SkipWithError("window not shown");
-            return;
-        }
         Counter counter(server);
         LoadClient client(server.Port());
         client.SendPaced(RefreshBytes(), Refreshes, PeriodMs);
@@ -367,17 +374,9 @@ void BM_SimWindowClickUnder64Clients(benchmark::State& state) {
     constexpr int Clients = 64;
     const quint8 style = state.range(0) ? 0x28 : 0x08;
     TSimServer server;
-    if (!server.Listen(QHostAddress::LocalHost, 0)) {
-        state.SkipWithError("cannot listen");
+    const std::unique_ptr<TSimWindow> window = ListenAndShow(state, server);
+    if (!window)
         return;
-    }
-    TSimWindow window(server);
-    window.resize(900, 560);
-    window.show();
-    if (!QTest::qWaitForWindowExposed(&window)) {
-        state.SkipWithError("window not shown");
-        return;
-    }
     Counter counter(server);
     GridClients clients(server.Port(), Clients, style, 200);
     QElapsedTimer arriving;
@@ -389,7 +388,7 @@ void BM_SimWindowClickUnder64Clients(benchmark::State& state) {
         return;
     }
     // The middle of a button of the topmost client.
-    TSimScreen* screen = window.Screen();
+    TSimScreen* screen = window->Screen();
     const QPointF at = screen->PixelRect(screen->Entries().constLast().Button).center();
     // Runs the event loop for ms, or until done() holds (checked every millisecond), blocking in between.
     auto runFor = [](int ms, const std::function<bool()>& done = {}) {
