@@ -64,6 +64,14 @@ QStringList summary(const QList<TKvdCheckFinding>& findings) {
     return lines;
 }
 
+// The placeholder values a test row gives as two lists, name by name.
+QHash<QString, QString> valuesByName(const QStringList& names, const QStringList& values) {
+    QHash<QString, QString> hash;
+    for (qsizetype i = 0; i < names.size(); ++i)
+        hash.insert(names.at(i), values.at(i));
+    return hash;
+}
+
 QStringList check(const QList<El>& elements, const QHash<QString, QString>& values = {}) {
     return summary(CheckLayoutText(layout(elements), values));
 }
@@ -207,9 +215,7 @@ private Q_SLOTS:
         QFETCH(QStringList, names);
         QFETCH(QStringList, values);
         QFETCH(QStringList, expected);
-        QHash<QString, QString> hash;
-        for (qsizetype i = 0; i < names.size(); ++i)
-            hash.insert(names.at(i), values.at(i));
+        const QHash<QString, QString> hash = valuesByName(names, values);
         QCOMPARE(check({{0, 0, 0, 80, 30, Clickable, text}}, hash), expected);
     }
 
@@ -235,9 +241,7 @@ private Q_SLOTS:
         QFETCH(QStringList, names);
         QFETCH(QStringList, values);
         QFETCH(bool, tooLong);
-        QHash<QString, QString> hash;
-        for (qsizetype i = 0; i < names.size(); ++i)
-            hash.insert(names.at(i), values.at(i));
+        const QHash<QString, QString> hash = valuesByName(names, values);
         const QStringList found = check({{0, 0, 0, 60, 2, Label, text, 0, "TKvdUIText"}}, hash);
         QCOMPARE(found.contains(QStringLiteral("0 caption-too-long error")), tooLong);
     }
