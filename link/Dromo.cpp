@@ -22,10 +22,9 @@ static void PutWord(quint8* at, quint16 value) {
     at[1] = quint8(value >> 8);
 }
 
-static void PutText(QByteArray& packet, int offset, const QByteArray& text) {
-    // The area holds at most 15 characters and the terminator; the rest stays zero.
-    const int length = qMin(int(text.size()), NameAreaSize - 1);
-    std::memcpy(packet.data() + offset, text.constData(), size_t(length));
+// Copies at most limit bytes of text to offset; the rest of the area stays zero.
+static void PutText(QByteArray& packet, int offset, const QByteArray& text, int limit) {
+    std::memcpy(packet.data() + offset, text.constData(), size_t(qMin(int(text.size()), limit)));
 }
 
 QByteArray BuildInit(TKvdDromoDRIFlags flags, quint8 version, const QByteArray& adminPassword,
@@ -36,8 +35,9 @@ QByteArray BuildInit(TKvdDromoDRIFlags flags, quint8 version, const QByteArray& 
     PutWord(p + InitFlagsOffset, FlagWord(flags));
     p[InitVersionOffset] = version;
     PutWord(p + InitConstOffset, InitConstValue);
-    PutText(packet, InitPasswordOffset, adminPassword);
-    PutText(packet, InitNameOffset, name);
+    // Each area holds at most 15 characters and the terminator.
+    PutText(packet, InitPasswordOffset, adminPassword, NameAreaSize - 1);
+    PutText(packet, InitNameOffset, name, NameAreaSize - 1);
     return packet;
 }
 
@@ -67,6 +67,37 @@ QByteArray BuildDeleteButtons(quint8 subCode, quint8 clickId, quint8 clickMax, q
     return packet;
 }
 
+QByteArray BuildVersion(quint8 protocol, quint8 request, const QByteArray& product,
+                        const QByteArray& version) {
+    QByteArray packet(VersionRecordSize, '\0');
+    packet[RequestOffset] = char(request);
+    packet[VersionProtocolOffset] = char(protocol);
+    PutText(packet, VersionText4Offset, version, VersionTextArea - 1);
+    PutText(packet, VersionText12Offset, product, VersionTextArea - 1);
+    return packet;
+}
+
+QByteArray BuildClick(quint8 clickId, quint8 flags) {
+    QByteArray packet(ClickPacketSize, '\0');
+    packet[ReportClickIdOffset] = char(clickId);
+    packet[ClickFlagsOffset] = char(flags);
+    return packet;
+}
+
+QByteArray BuildTyped(quint8 clickId, const QByteArray& text) {
+    QByteArray packet(TypedPacketSize, '\0');
+    packet[ReportClickIdOffset] = char(clickId);
+    PutText(packet, TypedTextOffset, text, TypedTextSize);
+    return packet;
+}
+
+QByteArray BuildConsole(const QByteArray& text, bool chat) {
+    QByteArray packet(ConsolePacketSize, '\0');
+    packet[ConsoleChatOffset] = char(chat ? ConsoleChatMark : 0);
+    PutText(packet, ConsoleTextOffset, text, ConsoleTextSize);
+    return packet;
+}
+
 int BuildButton(const ButtonRecord& button, quint8 sizeUnit, quint8* out) {
     const int n = qMin(int(button.Text.size()), MaxButtonTextFor(sizeUnit));
     const int length = ButtonPacketLength(n, sizeUnit);
@@ -93,9 +124,11 @@ DR_VER DR_VER::FromPacket(const quint8* data, int length) {
 }
 
 QString DR_VER::TextAt4() const {
-    return TKvdPacket(reinterpret_cast<const quint8*>(this), sizeof(DR_VER)).Text(4, 8);
+    return TKvdPacket(reinterpret_cast<const quint8*>(this), sizeof(DR_VER))
+        .Text(Dromo::VersionText4Offset, Dromo::VersionTextArea);
 }
 
 QString DR_VER::TextAt12() const {
-    return TKvdPacket(reinterpret_cast<const quint8*>(this), sizeof(DR_VER)).Text(12, 8);
+    return TKvdPacket(reinterpret_cast<const quint8*>(this), sizeof(DR_VER))
+        .Text(Dromo::VersionText12Offset, Dromo::VersionTextArea);
 }

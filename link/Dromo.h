@@ -1,7 +1,9 @@
 #pragma once
-// The Dromo records: type codes, the initialise flags, the version record and builders for every packet
-// this program sends. Builders fill the body and the fixed head bytes; the sender stamps the size and
-// type bytes (StampHead) just before the bytes go out.
+// The Dromo records, for both ends of the link: type codes, the table of packet kinds (code, shortest
+// length, name), the named offsets of every field, the initialise flags, the version record, builders for
+// every packet the builder and the stand-in simulator send, and a short description of any packet for a
+// log. Nothing outside this file names a packet offset or type number. Builders fill the body and the
+// fixed head bytes; the sender stamps the size and type bytes (StampHead) just before the bytes go out.
 
 #include "core/ButtonFields.h"
 
@@ -56,11 +58,12 @@ enum : quint8 {
     BTN_DEL_ALL = 1,    // clear every button of this client
 };
 
-// Offsets of the head every packet starts with.
+// Offsets of the head every packet starts with; the size and type bytes are the least a packet has.
 constexpr int SizeOffset = 0;
 constexpr int TypeOffset = 1;
 constexpr int RequestOffset = 2;
 constexpr int SubCodeOffset = 3;
+constexpr int MinPacketSize = 2;
 // The request byte of every packet this program builds, tiny packets excepted.
 constexpr quint8 BuiltRequest = 1;
 
@@ -91,6 +94,20 @@ constexpr int ClickFlagsOffset = 6;
 constexpr int ConsoleChatOffset = 6;
 constexpr quint8 ConsoleChatMark = 1;
 
+// Bits of a click report's flags: which mouse button clicked and which keys were held.
+enum : quint8 {
+    CF_LEFT = 0x01,
+    CF_RIGHT = 0x02,
+    CF_CTRL = 0x04,
+    CF_SHIFT = 0x08,
+};
+
+// Version packet: the protocol at offset 3, then two texts of 8 bytes each (terminator included).
+constexpr int VersionProtocolOffset = SubCodeOffset;
+constexpr int VersionText4Offset = 4;
+constexpr int VersionText12Offset = 12;
+constexpr int VersionTextArea = 8;
+
 constexpr int InitPacketSize = 44;
 constexpr int TinyPacketSize = 4;
 constexpr int SmallPacketSize = 8;
@@ -104,6 +121,40 @@ constexpr int ConsoleTextSize = 128;
 constexpr int TypedTextOffset = 8;
 constexpr int TypedTextSize = 96;
 constexpr int NameAreaSize = 16; // password and name areas, terminator included
+constexpr int ClickPacketSize = 8;
+constexpr int TypedPacketSize = TypedTextOffset + TypedTextSize;
+constexpr int ConsolePacketSize = ConsoleTextOffset + ConsoleTextSize;
+
+// One row of the packet table.
+struct TPacketKind {
+    quint8 Type;
+    int MinSize;      // a shorter packet of this type is malformed
+    const char* Name; // for logs
+};
+// Every type this program sends or reads.
+inline constexpr TPacketKind PacketKinds[] = {
+    {DR_INIT, InitPacketSize, "initialise"},
+    {DR_VER, VersionRecordSize, "version"},
+    {DR_TINY, TinyPacketSize, "tiny"},
+    {DR_SMALL, SmallPacketSize, "small"},
+    {DR_CONSOLE, ConsolePacketSize, "console"},
+    {DR_BTN_DEL, DeletePacketSize, "delete buttons"},
+    {DR_BTN, ButtonHead::Size, "button"},
+    {DR_BTN_CLICK, ClickPacketSize, "click"},
+    {DR_BTN_TYPE, TypedPacketSize, "typed text"},
+};
+// The table's row of that type; nullptr for a type it does not list.
+constexpr const TPacketKind* PacketKindOf(quint8 type) {
+    for (const TPacketKind& kind : PacketKinds)
+        if (kind.Type == type)
+            return &kind;
+    return nullptr;
+}
+// The shortest packet of that type that is well-formed; the bare head for types not in the table.
+constexpr int ShortestPacket(quint8 type) {
+    const TPacketKind* kind = PacketKindOf(type);
+    return kind ? kind->MinSize : MinPacketSize;
+}
 
 // The unit of the size byte: 4 from protocol version 9 on, 1 before.
 constexpr quint8 SizeUnitFor(quint8 version) {
@@ -131,6 +182,17 @@ QByteArray BuildInit(TKvdDromoDRIFlags flags, quint8 version, const QByteArray& 
 QByteArray BuildTiny(quint8 subCode, quint8 request);
 QByteArray BuildSmall(quint8 subCode, quint8 request, quint32 value);
 QByteArray BuildDeleteButtons(quint8 subCode, quint8 clickId, quint8 clickMax, quint8 target);
+// The simulator's side: the answer to an initialise packet (each text cut to 7 bytes), click and typed
+// text reports (the text cut to its area), console text (chat marks it as a chat line).
+QByteArray BuildVersion(quint8 protocol, quint8 request, const QByteArray& product,
+                        const QByteArray& version);
+QByteArray BuildClick(quint8 clickId, quint8 flags);
+QByteArray BuildTyped(quint8 clickId, const QByteArray& text);
+QByteArray BuildConsole(const QByteArray& text, bool chat);
+
+// A few words on what a packet is, for a log ("button 3 \"Go\"", "keep-alive", ...); texts from the
+// other end are shown with their control characters escaped.
+QString Describe(const quint8* packet, int length);
 
 // The values of one button packet (type 45) as they stand on the wire.
 struct ButtonRecord : TKvdButtonFields {

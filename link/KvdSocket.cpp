@@ -279,13 +279,14 @@ void TKvdSocket::DeliverPacket(const quint8* packet, int areaLength) {
     // A connection given up while its chunk is being handled delivers nothing more.
     if (!Deliverable(packet, areaLength) || (m_framing && m_framing->Closed))
         return;
-    Handle(packet, qMin(int(packet[0]) * SizeUnit(), areaLength));
+    Handle(packet, qMin(int(packet[Dromo::SizeOffset]) * SizeUnit(), areaLength));
 }
 
 inline bool TKvdSocket::Deliverable(const quint8* packet, int areaLength) {
     // Types 1 to 67 are 0 to 66 after subtracting 1; type 0 wraps to 255.
-    return areaLength >= 2 && packet[0] != 0 &&
-           quint8(packet[1] - Dromo::MinPacketType) <= Dromo::MaxPacketType - Dromo::MinPacketType;
+    return areaLength >= Dromo::MinPacketSize && packet[Dromo::SizeOffset] != 0 &&
+           quint8(packet[Dromo::TypeOffset] - Dromo::MinPacketType) <=
+               Dromo::MaxPacketType - Dromo::MinPacketType;
 }
 
 inline void TKvdSocket::Handle(const quint8* packet, int length) {

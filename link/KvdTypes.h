@@ -4,6 +4,7 @@
 // class.
 
 #include "core/Exceptions.h"
+#include "link/Dromo.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -33,8 +34,8 @@ public:
 
     const quint8* Data() const { return m_data; }
     int Length() const { return m_length; }
-    quint8 Size() const { return Byte(0); }
-    quint8 Type() const { return Byte(1); }
+    quint8 Size() const { return Byte(Dromo::SizeOffset); }
+    quint8 Type() const { return Byte(Dromo::TypeOffset); }
     quint8 Byte(int offset) const { return offset >= 0 && offset < m_length ? m_data[offset] : 0; }
     // The 8-bit text of the area [offset, offset + maxLength), ending at the first zero byte or at the
     // end of the area or of the packet, whichever comes first.

@@ -1,5 +1,6 @@
 #include "sim/SimCommands.h"
 
+#include "link/Dromo.h"
 #include "sim/SimPackets.h"
 #include "sim/SimServer.h"
 
@@ -80,7 +81,7 @@ TSimCommand TSimCommand::Parse(const QByteArray& raw) {
     }
     switch (command.What) {
     case Click: {
-        int flags = SimPackets::CF_LEFT;
+        int flags = Dromo::CF_LEFT;
         const QByteArray word = Word(line, pos);
         if (!word.isEmpty() && !Number(word, 255, flags))
             return Refused(usageText);

@@ -1,5 +1,7 @@
 #include "sim/SimFramer.h"
 
+#include "link/Dromo.h"
+
 namespace {
 // One receive chunk plus the longest packet a size byte can describe (255 units of 4 bytes).
 constexpr int BufferSize = TSimFramer::ChunkSize + 255 * 4;
@@ -15,8 +17,8 @@ int TSimFramer::Expected() const {
 }
 
 int TSimFramer::HeadType() const {
-    quint8 head[2] = {};
-    return m_buffer.Peek(head, 2) < 2 ? -1 : head[1];
+    quint8 head[Dromo::MinPacketSize] = {};
+    return m_buffer.Peek(head, Dromo::MinPacketSize) < Dromo::MinPacketSize ? -1 : head[Dromo::TypeOffset];
 }
 
 int TSimFramer::Feed(const char* data, int length) {

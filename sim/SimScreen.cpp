@@ -1,5 +1,6 @@
 #include "sim/SimScreen.h"
 
+#include "link/Dromo.h"
 #include "sim/SimPackets.h"
 #include "sim/SimServer.h"
 #include "simview/KvdSimPaint.h"
@@ -265,11 +266,11 @@ void TSimScreen::mousePressEvent(QMouseEvent* event) {
     }
     if (!entry->Button.Clickable())
         return;
-    quint8 flags = event->button() == Qt::RightButton ? SimPackets::CF_RIGHT : SimPackets::CF_LEFT;
+    quint8 flags = event->button() == Qt::RightButton ? Dromo::CF_RIGHT : Dromo::CF_LEFT;
     if (event->modifiers() & Qt::ControlModifier)
-        flags |= SimPackets::CF_CTRL;
+        flags |= Dromo::CF_CTRL;
     if (event->modifiers() & Qt::ShiftModifier)
-        flags |= SimPackets::CF_SHIFT;
+        flags |= Dromo::CF_SHIFT;
     m_server.Click(entry->Client, entry->Button.ClickID, flags);
 }
 

@@ -7,11 +7,14 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 
+#include <algorithm>
+#include <iterator>
+
 namespace {
 
 // What the version answer names: the builder logs "Connected to Korvadia [kvdsim <version>]".
 const QByteArray ProductText = QByteArrayLiteral("kvdsim");
-const QByteArray VersionText = QByteArrayLiteral(KVD_VERSION_TEXT).left(SimPackets::VersionTextSize);
+const QByteArray VersionText = QByteArrayLiteral(KVD_VERSION_TEXT).left(Dromo::VersionTextArea - 1);
 
 // Qt keeps at most this much unread data per socket; the rest waits in the kernel (TCP back-pressure).
 constexpr qint64 SocketReadBuffer = 64 * 1024;
@@ -19,23 +22,6 @@ constexpr qint64 SocketReadBuffer = 64 * 1024;
 // The fields of a stored button packet.
 Dromo::ButtonRecord ReadButton(const QByteArray& packet) {
     return Dromo::ReadButton(reinterpret_cast<const quint8*>(packet.constData()), int(packet.size()));
-}
-
-int ShortestPacket(quint8 type) {
-    switch (type) {
-    case Dromo::DR_INIT:
-        return Dromo::InitPacketSize;
-    case Dromo::DR_TINY:
-        return Dromo::TinyPacketSize;
-    case Dromo::DR_SMALL:
-        return Dromo::SmallPacketSize;
-    case Dromo::DR_BTN_DEL:
-        return Dromo::DeletePacketSize;
-    case Dromo::DR_BTN:
-        return Dromo::ButtonHeadSize;
-    default:
-        return 2;
-    }
 }
 
 } // namespace
@@ -245,13 +231,17 @@ QString TSimServer::CheckType(const Connection& c, quint8 type) const {
 }
 
 QString TSimServer::CheckPacket(const Connection& c, const QByteArray& packet) const {
-    if (packet.size() < 2)
+    if (packet.size() < Dromo::MinPacketSize)
         return QStringLiteral("packet of %1 byte").arg(packet.size());
-    const quint8 type = quint8(packet.at(1));
+    const quint8 type = quint8(packet.at(Dromo::TypeOffset));
     const QString problem = CheckType(c, type);
     if (!problem.isEmpty())
         return problem;
-    if (packet.size() < ShortestPacket(type))
+    // The types the stand-in reads must hold what it reads; others are passed over as they come.
+    constexpr quint8 readTypes[] = {Dromo::DR_INIT, Dromo::DR_TINY, Dromo::DR_SMALL, Dromo::DR_BTN_DEL,
+                                    Dromo::DR_BTN};
+    const bool read = std::find(std::begin(readTypes), std::end(readTypes), type) != std::end(readTypes);
+    if (read && packet.size() < Dromo::ShortestPacket(type))
         return QStringLiteral("short packet of type %1 (%2 bytes)").arg(type).arg(packet.size());
     return QString();
 }
@@ -273,24 +263,27 @@ void TSimServer::HandlePacket(Connection& c, const QByteArray& packet) {
     const TKvdPacket view(reinterpret_cast<const quint8*>(packet.constData()), int(packet.size()));
     switch (view.Type()) {
     case Dromo::DR_INIT:
-        c.Info.Name = view.TextBytes(SimPackets::InitNameOffset, SimPackets::InitNameSize);
-        c.Info.Version = view.Byte(SimPackets::InitVersionOffset);
+        c.Info.Name = view.TextBytes(Dromo::InitNameOffset, Dromo::NameAreaSize);
+        c.Info.Version = view.Byte(Dromo::InitVersionOffset);
         c.Info.Initialised = true;
         c.LastKeepAlive = Now();
         emit ClientChanged(number);
-        Send(c, SimPackets::Version(m_protocol, view.Byte(2), ProductText, VersionText, m_framerUnit));
+        Send(c, SimPackets::Version(m_protocol, view.Byte(Dromo::RequestOffset), ProductText, VersionText,
+                                    m_framerUnit));
         break;
     case Dromo::DR_BTN:
         c.Info.Buttons[Dromo::ReadButton(view.Data(), view.Length()).ClickID] = packet;
         emit ButtonsChanged(number);
         break;
     case Dromo::DR_BTN_DEL: {
-        const quint8 subCode = view.Byte(3);
-        if (subCode == 1) {
+        const quint8 subCode = view.Byte(Dromo::SubCodeOffset);
+        if (subCode == Dromo::BTN_DEL_ALL) {
             c.Info.Buttons.clear();
-        } else if (subCode == 0) {
-            const quint8 first = qMin(view.Byte(5), view.Byte(6));
-            const quint8 last = qMax(view.Byte(5), view.Byte(6));
+        } else if (subCode == Dromo::BTN_DEL_ONE) {
+            const quint8 a = view.Byte(Dromo::DeleteClickIdOffset);
+            const quint8 b = view.Byte(Dromo::DeleteClickMaxOffset);
+            const quint8 first = qMin(a, b);
+            const quint8 last = qMax(a, b);
             c.Info.Buttons.erase(c.Info.Buttons.lower_bound(first), c.Info.Buttons.upper_bound(last));
         } else {
             break;

@@ -1,5 +1,6 @@
 #include "sim/SimWindow.h"
 
+#include "link/Dromo.h"
 #include "link/KvdTypes.h"
 #include "sim/SimPackets.h"
 #include "sim/SimScreen.h"
@@ -21,6 +22,10 @@ namespace {
 constexpr int FlushMs = 100;
 constexpr int MaxLogLines = 2000;    // kept in the view
 constexpr int MaxPendingLines = 500; // gathered between two flushes; older ones are skipped
+
+QString Describe(const QByteArray& packet) {
+    return Dromo::Describe(reinterpret_cast<const quint8*>(packet.constData()), int(packet.size()));
+}
 
 QString Hex(const QByteArray& packet) {
     return QString::fromLatin1(packet.toHex(' '));
@@ -91,10 +96,10 @@ TSimWindow::TSimWindow(TSimServer& server, QWidget* parent) : QMainWindow(parent
         m_clientsDirty = true;
     });
     connect(&server, &TSimServer::PacketReceived, this, [this](int n, const QByteArray& packet) {
-        Log(QStringLiteral("%1 < %2   %3").arg(n).arg(SimPackets::Describe(packet), Hex(packet)));
+        Log(QStringLiteral("%1 < %2   %3").arg(n).arg(Describe(packet), Hex(packet)));
     });
     connect(&server, &TSimServer::PacketSent, this, [this](int n, const QByteArray& packet) {
-        Log(QStringLiteral("%1 > %2   %3").arg(n).arg(SimPackets::Describe(packet), Hex(packet)));
+        Log(QStringLiteral("%1 > %2   %3").arg(n).arg(Describe(packet), Hex(packet)));
     });
     connect(&server, &TSimServer::AnsweringChanged, this, [this](int n, bool answering) {
         Log(QStringLiteral("%1   %2").arg(n).arg(answering ? QStringLiteral("answering again")

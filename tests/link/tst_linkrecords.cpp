@@ -1,11 +1,12 @@
 // Records, ring buffer, framing and button packets, without any socket.
 
 #include "LinkTestUtil.h"
+#include "core/KvdUIScan.h"
 #include "link/KvdDromo.h"
 #include "link/KvdUI.h"
-#include "core/KvdUIScan.h"
 
 #include <QRandomGenerator>
+#include <QSet>
 #include <QtTest>
 
 namespace {
@@ -70,6 +71,7 @@ private slots:
     void flagWord_data();
     void flagWord();
     void fixedPackets();
+    void packetTableMatchesTheBuilders();
     void versionRecord();
     void packetViewStaysInside();
 
@@ -164,6 +166,44 @@ void TestLinkRecords::fixedPackets() {
              Bytes({2, 42, 1, 1, 0, 0, 0, 0}));
     QCOMPARE(stamped(Dromo::BuildDeleteButtons(0, 5, 5, 0), Dromo::DR_BTN_DEL),
              Bytes({2, 42, 1, 0, 0, 5, 5, 0}));
+}
+
+// The table's shortest length of each type is what its builder makes (the button packet: its head), so
+// the stand-in never refuses a packet this program builds, and a type appears in the table once.
+void TestLinkRecords::packetTableMatchesTheBuilders() {
+    using namespace Dromo;
+    const std::pair<quint8, QByteArray> built[] = {
+        {DR_INIT, BuildInit({}, 9, "admin", "name")},
+        {Dromo::DR_VER, BuildVersion(9, 1, "product", "version")},
+        {DR_TINY, BuildTiny(TINY_NONE, 0)},
+        {DR_SMALL, BuildSmall(SMALL_INTERVAL, 1, 0x01020304)},
+        {DR_CONSOLE, BuildConsole(QByteArray(300, 'x'), true)},
+        {DR_BTN_DEL, BuildDeleteButtons(BTN_DEL_ONE, 3, 9, 0)},
+        {DR_BTN_CLICK, BuildClick(7, CF_LEFT)},
+        {DR_BTN_TYPE, BuildTyped(7, QByteArray(300, 'y'))},
+    };
+    for (const auto& [type, packet] : built) {
+        QVERIFY2(PacketKindOf(type), qPrintable(QString::number(type)));
+        QCOMPARE(int(packet.size()), ShortestPacket(type));
+    }
+    quint8 button[MaxButtonPacketSize];
+    QCOMPARE(BuildButton(ButtonRecord{}, 4, button) >= ShortestPacket(DR_BTN), true);
+    QSet<quint8> types;
+    for (const TPacketKind& kind : PacketKinds)
+        types.insert(kind.Type);
+    QCOMPARE(int(types.size()), int(std::size(PacketKinds)));
+    QCOMPARE(ShortestPacket(DR_NONE), MinPacketSize);
+    // What the table's offsets name reads back from the built packets.
+    const QByteArray click = BuildClick(7, CF_RIGHT | CF_SHIFT);
+    QCOMPARE(quint8(click.at(ReportClickIdOffset)), quint8(7));
+    QCOMPARE(quint8(click.at(ClickFlagsOffset)), quint8(CF_RIGHT | CF_SHIFT));
+    const QByteArray version = BuildVersion(9, 5, "kvdsim", "0.9.1.0");
+    const ::DR_VER record =
+        ::DR_VER::FromPacket(reinterpret_cast<const quint8*>(version.constData()), int(version.size()));
+    QCOMPARE(record.TextAt12(), QStringLiteral("kvdsim"));
+    QCOMPARE(record.TextAt4(), QStringLiteral("0.9.1.0"));
+    QCOMPARE(record.ReqI, quint8(5));
+    QCOMPARE(quint8(version.at(VersionProtocolOffset)), quint8(9));
 }
 
 void TestLinkRecords::versionRecord() {

@@ -88,7 +88,7 @@ void TestSimProtocol::packetsReadByTheBuildersLink() {
     auto deliver = [&](const QByteArray& packet) {
         ui.HandlePacket(TKvdPacket(reinterpret_cast<const quint8*>(packet.constData()), int(packet.size())));
     };
-    deliver(SimPackets::Click(7, SimPackets::CF_RIGHT | SimPackets::CF_SHIFT, 4));
+    deliver(SimPackets::Click(7, Dromo::CF_RIGHT | Dromo::CF_SHIFT, 4));
     deliver(SimPackets::Typed(2, "abc", 4));
     QCOMPARE(events,
              (QList<std::tuple<int, int, QString>>{{7, 0x0A, QString()}, {2, 0, QStringLiteral("abc")}}));

@@ -4,6 +4,7 @@
 
 #include "SimTestClients.h"
 
+#include "link/Dromo.h"
 #include "sim/SimPackets.h"
 #include "sim/SimServer.h"
 
@@ -101,7 +102,7 @@ void TestSimServer::clicksTypedTextAndConsole() {
     builder.UI->ShowLayout(Layout(Element(0, 0x28) + Element(1, 0x20, 5) + Element(2, 0x20)));
     QTRY_COMPARE_WITH_TIMEOUT(ServerButtons(server, 1).size(), 3, 5000);
 
-    QCOMPARE(server.Click(1, 0, SimPackets::CF_LEFT | SimPackets::CF_CTRL), QString());
+    QCOMPARE(server.Click(1, 0, Dromo::CF_LEFT | Dromo::CF_CTRL), QString());
     QCOMPARE(server.Type(1, 1, "hello world"), QString());
     QCOMPARE(server.Console(1, "Race starts"), QString());
     using E = BuilderClient::Event;
