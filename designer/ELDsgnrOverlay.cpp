@@ -201,10 +201,8 @@ void TDEngOverlay::TakePicture() {
     QWidget* window = this->window();
     QCoreApplication::sendPostedEvents(window, QEvent::UpdateRequest);
     const QRect area(mapTo(window, QPoint(0, 0)), size());
-    const bool wasHidden = isHidden();
-    setVisible(false);
-    m_picture = picture(window, area, parentWidget()->children().size() + m_selection->Count());
-    setVisible(!wasHidden);
+    // The overlay is in the picture too; it has nothing to show yet (handles hide during drags).
+    m_picture = picture(window, area, parentWidget()->findChildren<QWidget*>().size());
     // While it shows the picture, the overlay paints every pixel itself.
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
