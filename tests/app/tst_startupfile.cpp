@@ -4,7 +4,7 @@
 
 #include "core/CommandLine.h"
 #include "core/FileName.h"
-#include "tests/WriteByName.h"
+#include "tests/TestFiles.h"
 #include "tests/shell/ShellFixture.h"
 
 #include <unistd.h>

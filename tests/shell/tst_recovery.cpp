@@ -3,6 +3,7 @@
 // the same time.
 
 #include "ShellFixture.h"
+#include "tests/TestFiles.h"
 
 #include "shell/KvdUIBuilder_Recovery.h"
 
@@ -21,12 +22,6 @@ QString Layout(const QString& text) {
                           "rel_left=\"20\" rel_top=\"20\" width=\"60\" height=\"30\" id=\"1\" text=\"%1\" "
                           "typein=\"0\" bstyle=\"40\" left=\"20\" top=\"20\"/>\n</ui>\n")
         .arg(text);
-}
-
-void WriteFile(const QString& name, const QByteArray& bytes) {
-    QFile file(name);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
 }
 
 QByteArray ReadFile(const QString& name) {

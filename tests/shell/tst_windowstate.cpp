@@ -3,6 +3,7 @@
 // dropped from a file manager, and recent-file entries that stay valid from another working folder.
 
 #include "ShellFixture.h"
+#include "tests/TestFiles.h"
 
 #include <QMimeData>
 #include <QSplitter>
@@ -28,12 +29,6 @@ QMimeData* Urls(const QList<QUrl>& urls) {
     auto* data = new QMimeData;
     data->setUrls(urls);
     return data;
-}
-
-void WriteFile(const QString& name, const QByteArray& bytes) {
-    QFile file(name);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
 }
 
 } // namespace

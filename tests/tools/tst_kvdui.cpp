@@ -1,6 +1,6 @@
 // The kvdui command-line companion, run as a separate process as scripts run it.
 
-#include "tests/WriteByName.h"
+#include "tests/TestFiles.h"
 #include "tests/tools/KvduiRun.h"
 
 #include <QDir>
@@ -17,12 +17,6 @@ using Result = KvduiResult;
 
 Result run(const QStringList& args) {
     return RunKvdui(args);
-}
-
-void write(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
 }
 
 QByteArray readAll(const QString& path) {
@@ -47,13 +41,13 @@ private Q_SLOTS:
         QVERIFY(dir.isValid());
         layout = dir.filePath(QStringLiteral("one.kvdui"));
         layoutText = "<ui>" + QByteArray(kButton).replace("%1", "20") + "</ui>";
-        write(layout, layoutText);
+        WriteFile(layout, layoutText);
     }
 
     void catPrintsWhatSaveWouldWrite() {
         const QString path = dir.filePath(QStringLiteral("a.kvdui"));
-        write(path, "<ui>" + QByteArray(kButton).replace("%1", "351") +
-                        QByteArray(kButton).replace("%1", "9") + "</ui>");
+        WriteFile(path, "<ui>" + QByteArray(kButton).replace("%1", "351") +
+                            QByteArray(kButton).replace("%1", "9") + "</ui>");
         const Result r = run({QStringLiteral("cat"), path});
         QCOMPARE(r.status, 0);
         QVERIFY(r.err.isEmpty());
@@ -63,7 +57,7 @@ private Q_SLOTS:
         QVERIFY(r.out.contains(R"(rel_left="8" rel_top="12" width="60" height="30" id="4")"));
         // Its own output reads back to the same text.
         const QString again = dir.filePath(QStringLiteral("b.kvdui"));
-        write(again, r.out);
+        WriteFile(again, r.out);
         QCOMPARE(run({QStringLiteral("cat"), again}).out, r.out);
         QCOMPARE(run({QStringLiteral("check"), again}).status, 0);
     }
@@ -88,7 +82,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, content);
         QFETCH(QByteArray, message);
         const QString path = dir.filePath(QStringLiteral("bad.kvdui"));
-        write(path, content);
+        WriteFile(path, content);
         const Result r = run({verb, path});
         QCOMPARE(r.status, 1);
         QVERIFY(r.out.isEmpty());
@@ -114,7 +108,7 @@ private Q_SLOTS:
 
     void checkIsSilentOnSuccess() {
         const QString path = dir.filePath(QStringLiteral("ok.kvdui"));
-        write(path, "<ui/>");
+        WriteFile(path, "<ui/>");
         const Result r = run({QStringLiteral("check"), path});
         QCOMPARE(r.status, 0);
         QVERIFY(r.out.isEmpty());
@@ -164,7 +158,7 @@ private Q_SLOTS:
         const auto unmount = qScopeGuard([&point] { ::umount2(point.constData(), MNT_DETACH); });
         const QString picture = small.filePath(QStringLiteral("old.png"));
         const QByteArray old(3000, 'p');
-        write(picture, old);
+        WriteFile(picture, old);
         // Fill the rest, a page at a time (64 KiB are 16 pages; the bound only guards the loop).
         QFile filler(small.filePath(QStringLiteral("filler")));
         QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
@@ -185,7 +179,7 @@ private Q_SLOTS:
     // render never writes over the layout it draws, whatever name the output is given.
     void renderRefusesToReplaceItsLayout() {
         const QString own = dir.filePath(QStringLiteral("own.kvdui"));
-        write(own, layoutText);
+        WriteFile(own, layoutText);
         const QString symlink = dir.filePath(QStringLiteral("own-symlink.png"));
         const QString hardlink = dir.filePath(QStringLiteral("own-hardlink.png"));
         QVERIFY(QFile::link(own, symlink));
@@ -228,7 +222,7 @@ private Q_SLOTS:
         QVERIFY(QDir::setCurrent(dir.path()));
         const auto back = qScopeGuard([&previous] { QDir::setCurrent(previous); });
         for (const char* name : {"-x.kvdui", "--odd.kvdui", "-o"})
-            write(QString::fromLatin1(name), layoutText);
+            WriteFile(QString::fromLatin1(name), layoutText);
         const QString dd = QStringLiteral("--");
         QCOMPARE(run({QStringLiteral("check"), dd, QStringLiteral("-x.kvdui")}).status, 0);
         const Result cat = run({QStringLiteral("cat"), dd, QStringLiteral("--odd.kvdui")});
