@@ -2,7 +2,7 @@
 // output and exit 0 without a display; an unknown option prints the usage on standard error and exits 2;
 // the builder still opens its file argument.
 
-#include "tests/tools/KvduiRun.h"
+#include "tests/ChildProcess.h"
 
 #include <QProcess>
 #include <QSettings>
@@ -29,7 +29,7 @@ Run Start(const QString& program, const QStringList& args, const QString& stdout
     env.remove(QStringLiteral("QT_QPA_PLATFORM"));
     p.setProcessEnvironment(env);
     p.start(program, args);
-    const KvduiResult run = FinishChild(p, 20000);
+    const ChildResult run = FinishChild(p, 20000);
     return {run.status, QString::fromLocal8Bit(run.out), QString::fromLocal8Bit(run.err)};
 }
 

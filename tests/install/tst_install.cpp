@@ -2,6 +2,8 @@
 // entry, icon, layout file type), the desktop entry validated when desktop-file-validate is present, and
 // the Debian package built by cpack with dependencies found from the linked libraries.
 
+#include "tests/ChildProcess.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
@@ -22,12 +24,9 @@ Run Start(const QString& program, const QStringList& args, int timeoutMs = 12000
     QProcess p;
     p.setProcessChannelMode(QProcess::MergedChannels);
     p.start(program, args);
-    if (!p.waitForFinished(timeoutMs)) {
-        p.kill();
-        p.waitForFinished(5000);
-        return {-1, QStringLiteral("timed out")};
-    }
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromLocal8Bit(p.readAll())};
+    const ChildResult result = FinishChild(p, timeoutMs);
+    // Standard error goes with the output; only a timeout leaves text there.
+    return {result.status, QString::fromLocal8Bit(result.out + result.err)};
 }
 
 const QString Id = QStringLiteral("org.korvadia.KvdUIBuilder");

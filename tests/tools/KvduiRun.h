@@ -1,7 +1,9 @@
 #pragma once
 // Runs the kvdui command-line companion as a child process, the way scripts run it. The arguments are
 // passed as bytes, so that a test can give file names that are not valid UTF-8 (QProcess would encode
-// them from text). The waits for any child the tests start are here too, each with a bound.
+// them from text).
+
+#include "tests/ChildProcess.h"
 
 #include <QFile>
 #include <QProcess>
@@ -9,37 +11,7 @@
 #include <unistd.h>
 #include <vector>
 
-struct KvduiResult {
-    int status = -1; // -1: the program did not end normally within 30 s
-    QByteArray out;
-    QByteArray err;
-};
-
-// Waits for a started child to end, for at most timeoutMs; one that does not is killed and reported with
-// status -1 and the error text "timeout".
-inline KvduiResult FinishChild(QProcess& process, int timeoutMs = 30000) {
-    KvduiResult result;
-    if (!process.waitForFinished(timeoutMs)) {
-        process.kill();
-        process.waitForFinished(5000);
-        result.err = "timeout";
-        return result;
-    }
-    result.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    result.out = process.readAllStandardOutput();
-    result.err = process.readAllStandardError();
-    return result;
-}
-
-// Asks a child that runs on to end and waits for it, bounded; one that does not end is killed. False
-// when it was still running after that.
-inline bool StopChild(QProcess& process) {
-    process.terminate();
-    if (process.waitForFinished(10000))
-        return true;
-    process.kill();
-    return process.waitForFinished(5000);
-}
+using KvduiResult = ChildResult;
 
 // With stdoutFile, standard output goes to that file (/dev/full for a full disk) instead of being read.
 inline KvduiResult RunKvduiBytes(const QList<QByteArray>& args, const QString& stdoutFile = QString()) {
