@@ -1,5 +1,5 @@
 #pragma once
-// Files that tests write before the code under test reads them.
+// Files that tests write before the code under test reads them, and read back after it wrote them.
 
 #include <QByteArray>
 #include <QFile>
@@ -15,6 +15,13 @@ inline void WriteFile(const QString& name, const QByteArray& bytes) {
     QFile file(name);
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     QCOMPARE(file.write(bytes), bytes.size());
+}
+
+// The file's contents; a file that cannot be read gives a marker text, so that it never passes for an
+// empty one.
+inline QByteArray ReadFile(const QString& name) {
+    QFile file(name);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
 }
 
 // Creates (or empties) the file named by those bytes, which need not be valid UTF-8 (Qt's file classes

@@ -24,11 +24,6 @@ QString Layout(const QString& text) {
         .arg(text);
 }
 
-QByteArray ReadFile(const QString& name) {
-    QFile file(name);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 // Clicks the button of that object name in the modal box.
 void ClickNamed(QWidget* modal, const char* name) {
     auto* button = modal->findChild<QPushButton*>(QLatin1String(name));

@@ -19,11 +19,6 @@ Result run(const QStringList& args) {
     return RunKvdui(args);
 }
 
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(unreadable)");
-}
-
 const char* kButton =
     R"(<element type="TKvdUIButton" align="0" anchors="akLeft,akTop" rel_left="%1" rel_top="11" )"
     R"(width="61" height="30" id="3" text="Hi" typein="0" bstyle="40" left="0" top="0"/>)";
@@ -171,7 +166,7 @@ private Q_SLOTS:
         QCOMPARE(r.status, 1);
         QVERIFY2(r.err.startsWith("kvdui render: cannot write ") && r.err.contains("No space left on device"),
                  r.err.constData());
-        QCOMPARE(readAll(picture), old);
+        QCOMPARE(ReadFile(picture), old);
         QCOMPARE(QDir(small.path()).entryList(QDir::Files | QDir::Hidden),
                  (QStringList{QStringLiteral("filler"), QStringLiteral("old.png")}));
     }
@@ -190,7 +185,7 @@ private Q_SLOTS:
             QCOMPARE(r.status, 2);
             QVERIFY2(r.err.contains("is the layout file") && r.err.contains("usage: kvdui render"),
                      r.err.constData());
-            QCOMPARE(readAll(own), layoutText);
+            QCOMPARE(ReadFile(own), layoutText);
         }
     }
 
