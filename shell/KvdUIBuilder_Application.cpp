@@ -5,18 +5,7 @@
 
 #include <QMessageBox>
 
-TKvdApplication::TKvdApplication(int& argc, char** argv) : QApplication(argc, argv) {}
-
-bool TKvdApplication::notify(QObject* receiver, QEvent* event) {
-    try {
-        return QApplication::notify(receiver, event);
-    } catch (const Exception& error) {
-        HandleException(error.Message());
-    } catch (const std::exception& error) {
-        HandleException(QString::fromLocal8Bit(error.what()));
-    }
-    return false;
-}
+TKvdApplication::TKvdApplication(int& argc, char** argv) : TGuardedApplication(argc, argv) {}
 
 void TKvdApplication::HandleException(const QString& message) {
     ShownErrors << message;
