@@ -41,6 +41,9 @@ exec 3>&-
 wait_for 20 test -s "$work/display" || { echo "Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
 export DISPLAY=":$(cat "$work/display")"
 unset QT_QPA_PLATFORM WAYLAND_DISPLAY
+# The display number is written once the server listens; the program starts once it also answers a client.
+x_ready() { xdotool getdisplaygeometry >/dev/null 2>&1; }
+wait_for 20 x_ready || { echo "Xvfb does not answer on $DISPLAY"; cat "$work/xvfb.log"; exit 1; }
 
 # The program runs as a copy, so that its settings file (beside it) is the test's own; the window is
 # placed at the screen's corner so that positions inside it are screen positions.
@@ -64,7 +67,7 @@ export XDG_DATA_HOME="$work/data"
 app_pid=$!
 
 find_window() { wid=$(xdotool search --name 'layout\.kvdui' 2>/dev/null | head -1); [ -n "$wid" ]; }
-wait_for 60 find_window || { echo "no window"; cat "$work/app.log"; exit 1; }
+wait_for 60 find_window || { echo "no window"; cat "$work/app.log" "$work/xvfb.log"; exit 1; }
 xdotool windowfocus --sync "$wid" 2>/dev/null || xdotool windowfocus "$wid"
 
 
