@@ -41,26 +41,28 @@ QByteArray BuildInit(TKvdDromoDRIFlags flags, quint8 version, const QByteArray& 
     return packet;
 }
 
-QByteArray BuildTiny(quint8 subCode, quint8 request) {
-    QByteArray packet(TinyPacketSize, '\0');
+// A zeroed packet of that size with its request byte and the byte after it (a sub-code, or the version
+// packet's protocol) set; the size and type bytes are left for StampHead.
+static QByteArray Headed(int size, quint8 request, quint8 subCode) {
+    QByteArray packet(size, '\0');
     packet[RequestOffset] = char(request);
     packet[SubCodeOffset] = char(subCode);
     return packet;
 }
 
+QByteArray BuildTiny(quint8 subCode, quint8 request) {
+    return Headed(TinyPacketSize, request, subCode);
+}
+
 QByteArray BuildSmall(quint8 subCode, quint8 request, quint32 value) {
-    QByteArray packet(SmallPacketSize, '\0');
-    packet[RequestOffset] = char(request);
-    packet[SubCodeOffset] = char(subCode);
+    QByteArray packet = Headed(SmallPacketSize, request, subCode);
     for (int i = 0; i < 4; ++i)
         packet[SmallValueOffset + i] = char((value >> (8 * i)) & 0xFF);
     return packet;
 }
 
 QByteArray BuildDeleteButtons(quint8 subCode, quint8 clickId, quint8 clickMax, quint8 target) {
-    QByteArray packet(DeletePacketSize, '\0');
-    packet[RequestOffset] = char(BuiltRequest);
-    packet[SubCodeOffset] = char(subCode);
+    QByteArray packet = Headed(DeletePacketSize, BuiltRequest, subCode);
     packet[DeleteTargetOffset] = char(target);
     packet[DeleteClickIdOffset] = char(clickId);
     packet[DeleteClickMaxOffset] = char(clickMax);
@@ -69,9 +71,7 @@ QByteArray BuildDeleteButtons(quint8 subCode, quint8 clickId, quint8 clickMax, q
 
 QByteArray BuildVersion(quint8 protocol, quint8 request, const QByteArray& product,
                         const QByteArray& version) {
-    QByteArray packet(VersionRecordSize, '\0');
-    packet[RequestOffset] = char(request);
-    packet[VersionProtocolOffset] = char(protocol);
+    QByteArray packet = Headed(VersionRecordSize, request, protocol);
     PutText(packet, VersionText4Offset, version, VersionTextArea - 1);
     PutText(packet, VersionText12Offset, product, VersionTextArea - 1);
     return packet;

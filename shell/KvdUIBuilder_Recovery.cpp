@@ -239,30 +239,33 @@ QList<TRecoveryCopy> TRecoveryStore::TakeOrphans() {
     return copies;
 }
 
+int TRecoveryStore::OrphanIndex(const QString& id) const {
+    for (int i = 0; i < m_orphanLocks.size(); ++i)
+        if (m_orphanLocks.at(i).first == id)
+            return i;
+    return -1;
+}
+
 void TRecoveryStore::Adopt(const TRecoveryCopy& copy) {
-    for (int i = 0; i < m_orphanLocks.size(); ++i) {
-        if (m_orphanLocks.at(i).first != copy.Id)
-            continue;
-        m_throttle.stop();
-        m_pending = false;
-        m_writer->WaitIdle();
-        if (m_lock)
-            QFile::remove(CopyPath());
-        // The orphan's lock becomes this builder's own, held without a moment's gap.
-        m_lock = m_orphanLocks.takeAt(i).second;
-        m_id = copy.Id;
+    const int i = OrphanIndex(copy.Id);
+    if (i < 0)
         return;
-    }
+    m_throttle.stop();
+    m_pending = false;
+    m_writer->WaitIdle();
+    if (m_lock)
+        QFile::remove(CopyPath());
+    // The orphan's lock becomes this builder's own, held without a moment's gap.
+    m_lock = m_orphanLocks.takeAt(i).second;
+    m_id = copy.Id;
 }
 
 void TRecoveryStore::DropOrphan(const TRecoveryCopy& copy) {
-    for (int i = 0; i < m_orphanLocks.size(); ++i) {
-        if (m_orphanLocks.at(i).first == copy.Id) {
-            QFile::remove(PathOf(copy.Id, ".json"));
-            m_orphanLocks.removeAt(i);
-            return;
-        }
-    }
+    const int i = OrphanIndex(copy.Id);
+    if (i < 0)
+        return;
+    QFile::remove(PathOf(copy.Id, ".json"));
+    m_orphanLocks.removeAt(i);
 }
 
 void TRecoveryStore::ReleaseOrphans() {

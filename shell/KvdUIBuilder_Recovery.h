@@ -69,6 +69,8 @@ private:
     void WritePending();
     bool EnsureLocked();
     QString PathOf(const QString& id, const char* suffix) const;
+    // Where that copy's lock is among the orphans this store holds; -1 when it holds none of it.
+    int OrphanIndex(const QString& id) const;
 
     QString m_folder;
     QString m_id;
