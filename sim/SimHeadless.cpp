@@ -1,13 +1,9 @@
 #include "sim/SimHeadless.h"
 
+#include "core/Console.h"
 #include "link/KvdTypes.h"
 #include "sim/SimCommands.h"
-#include "sim/SimLineWriter.h"
 #include "sim/SimServer.h"
-
-#include <QSocketNotifier>
-
-#include <unistd.h>
 
 namespace {
 // A command line longer than this is refused; the typed and console texts are far shorter.
@@ -27,8 +23,7 @@ QByteArray Escaped(const QString& text) {
 } // namespace
 
 TSimHeadless::TSimHeadless(TSimServer& server, int output, int input, QObject* parent)
-    : QObject(parent), m_server(server), m_out(new TSimLineWriter(output, MaxQueuedBytes, this)),
-      m_input(input) {
+    : QObject(parent), m_server(server), m_out(new TConsoleWriter(output, MaxQueuedBytes, this)) {
     connect(&server, &TSimServer::ClientConnected, this,
             [this](int n) { Print(QByteArray::number(n) + " + " + m_server.Client(n)->Peer.toLatin1()); });
     connect(&server, &TSimServer::PacketReceived, this,
@@ -37,9 +32,10 @@ TSimHeadless::TSimHeadless(TSimServer& server, int output, int input, QObject* p
             [this](int n, const QByteArray& packet) { Print(QByteArray::number(n) + " > " + Hex(packet)); });
     connect(&server, &TSimServer::ClientLeft, this,
             [this](int n, const QString& reason) { Print(QByteArray::number(n) + " - " + Escaped(reason)); });
-    if (m_input >= 0) {
-        m_notifier = new QSocketNotifier(qintptr(m_input), QSocketNotifier::Read, this);
-        connect(m_notifier, &QSocketNotifier::activated, this, &TSimHeadless::ReadInput);
+    // The end of input does not stop the stand-in: it keeps serving until it is told to quit or killed.
+    if (input >= 0) {
+        m_in = new TConsoleInput(input, this);
+        connect(m_in, &TConsoleInput::Received, this, &TSimHeadless::Feed);
     }
 }
 
@@ -54,17 +50,6 @@ void TSimHeadless::Print(const QByteArray& line) {
 
 void TSimHeadless::Finish() {
     m_out->Drain(FinishIdleMs);
-}
-
-void TSimHeadless::ReadInput() {
-    char buffer[4096];
-    const ssize_t got = ::read(m_input, buffer, sizeof buffer);
-    if (got <= 0) {
-        // End of input (or a broken one): the stand-in keeps serving until it is told to quit or killed.
-        m_notifier->setEnabled(false);
-        return;
-    }
-    Feed(QByteArray(buffer, qsizetype(got)));
 }
 
 void TSimHeadless::Feed(const QByteArray& bytes) {

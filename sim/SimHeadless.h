@@ -8,8 +8,8 @@
 #include <QByteArray>
 #include <QObject>
 
-class QSocketNotifier;
-class TSimLineWriter;
+class TConsoleInput;
+class TConsoleWriter;
 class TSimServer;
 
 class TSimHeadless : public QObject {
@@ -20,7 +20,7 @@ public:
     static constexpr qsizetype MaxQueuedBytes = 256 * 1024;
 
     // Reads commands from the file descriptor input (nothing when it is negative) and writes lines to the
-    // file descriptor output.
+    // file descriptor output (StandardInput and StandardOutput of core/Console.h for the program's own).
     TSimHeadless(TSimServer& server, int output, int input, QObject* parent = nullptr);
 
     // Before the program ends: writes the lines still waiting while the reader takes them.
@@ -35,13 +35,11 @@ signals:
 
 private:
     void Print(const QByteArray& line);
-    void ReadInput();
     void RunLine(const QByteArray& line);
 
     TSimServer& m_server;
-    TSimLineWriter* m_out;
-    int m_input;
-    QSocketNotifier* m_notifier = nullptr;
+    TConsoleWriter* m_out;
+    TConsoleInput* m_in = nullptr;
     QByteArray m_line;
     bool m_skipping = false; // inside a line that was too long
 };

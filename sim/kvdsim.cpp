@@ -2,6 +2,7 @@
 // area, the connected clients and a log; with --headless it speaks a line protocol on stdin/stdout for
 // scripts and tests.
 
+#include "core/Console.h"
 #include "sim/SimHeadless.h"
 #include "sim/SimServer.h"
 #include "sim/SimWindow.h"
@@ -12,7 +13,6 @@
 
 #include <cstdio>
 #include <memory>
-#include <unistd.h>
 
 namespace {
 
@@ -118,7 +118,7 @@ int main(int argc, char** argv) {
     if (!options.Headless)
         return RunSimWindow(server);
 
-    TSimHeadless lines(server, STDOUT_FILENO, STDIN_FILENO);
+    TSimHeadless lines(server, StandardOutput, StandardInput);
     QObject::connect(&lines, &TSimHeadless::QuitRequested, app.get(), [&server] {
         server.CloseAll(QStringLiteral("kvdsim quits"));
         QCoreApplication::quit();

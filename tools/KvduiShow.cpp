@@ -1,9 +1,11 @@
 // kvdui show FILE [--address A] [--port P] [--name NAME] [--set NAME=VALUE]...: shows the layout on a
 // running simulator and prints every button report ("Button %d clicked [%s]") on standard output, and
 // connection errors ("Error: %s") and the connection's state on standard error. Ends when the simulator
-// closes the connection, or on SIGINT or SIGTERM after clearing its buttons. Exit status 0 after a
-// session, 1 when the layout could not be read or the connection could not be made.
+// closes the connection, or when interrupted (Ctrl+C, SIGTERM, the console closing) after clearing its
+// buttons. Exit status 0 after a session, 1 when the layout could not be read or the connection could not
+// be made.
 
+#include "core/Console.h"
 #include "core/Exceptions.h"
 #include "link/KvdUI.h"
 #include "tools/KvduiLinkArgs.h"
@@ -11,21 +13,10 @@
 #include "tools/Verbs.h"
 
 #include <QCoreApplication>
-#include <QSocketNotifier>
 
-#include <csignal>
 #include <cstdio>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace {
-
-int g_signalPipe[2] = {-1, -1};
-
-void OnSignal(int) {
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t written = ::write(g_signalPipe[1], &byte, 1);
-}
 
 // Texts that come from the simulator or the network pass through KvdTypes::EscapeControls first.
 void PrintLine(FILE* stream, const QString& line) {
@@ -58,15 +49,9 @@ int RunShow(const QStringList& args) {
         return 1;
     }
 
-    if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
-        std::perror("kvdui show");
+    TConsoleInterrupt interrupt;
+    if (!interrupt.Installed())
         return 1;
-    }
-    struct sigaction action = {};
-    action.sa_handler = OnSignal;
-    sigemptyset(&action.sa_mask);
-    ::sigaction(SIGINT, &action, nullptr);
-    ::sigaction(SIGTERM, &action, nullptr);
 
     TKvdDromo client;
     TKvdUI ui;
@@ -98,11 +83,7 @@ int RunShow(const QStringList& args) {
                   QStringLiteral("Button %1 clicked [%2]").arg(clickId).arg(KvdTypes::EscapeControls(text)));
     };
 
-    QSocketNotifier signalNotifier(g_signalPipe[0], QSocketNotifier::Read);
-    QObject::connect(&signalNotifier, &QSocketNotifier::activated, [&] {
-        char drain[16];
-        while (::read(g_signalPipe[0], drain, sizeof drain) > 0) {
-        }
+    QObject::connect(&interrupt, &TConsoleInterrupt::Interrupted, [&] {
         if (client.Active())
             ui.DeleteButtons(Dromo::BTN_DEL_ALL, 0, 0, 0);
         client.SetActive(false);
@@ -116,7 +97,5 @@ int RunShow(const QStringList& args) {
         status = 0;
     }
     client.SetActive(false);
-    ::signal(SIGINT, SIG_DFL);
-    ::signal(SIGTERM, SIG_DFL);
     return status;
 }

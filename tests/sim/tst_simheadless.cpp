@@ -5,7 +5,7 @@
 
 #include "sim/SimPackets.h"
 
-#include "sim/SimLineWriter.h"
+#include "core/Console.h"
 
 #include <QProcess>
 #include <QRegularExpression>
@@ -279,7 +279,7 @@ void TestSimHeadless::slowReaderLearnsWhatWasDropped() {
         ::close(pipe[1]);
     });
     constexpr qsizetype Queue = 4096;
-    auto writer = std::make_unique<TSimLineWriter>(pipe[1], Queue);
+    auto writer = std::make_unique<TConsoleWriter>(pipe[1], Queue);
     const QByteArray line(99, 'a');
     int written = 0;
     while (written < 100000 && writer->Dropped() == 0)
