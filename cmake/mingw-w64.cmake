@@ -30,5 +30,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 set(QT_HOST_PATH /usr CACHE PATH "")
 set(QT_HOST_PATH_CMAKE_DIR /usr/lib/x86_64-linux-gnu/cmake CACHE PATH "")
 
+# Tests and other built programs run under Wine.
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run.sh)
+
 # The mingw runtime DLLs the programs need beside them.
 set(KVD_MINGW_RUNTIME_DIRS /usr/lib/gcc/${KVD_MINGW_TRIPLE}/12-posix /usr/${KVD_MINGW_TRIPLE}/lib)

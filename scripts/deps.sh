@@ -6,6 +6,11 @@ set -euo pipefail
 # dpkg-dev check the installation and build its Debian package.
 packages=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libgl-dev libbenchmark-dev xvfb xauth xdotool
           desktop-file-utils shared-mime-info dpkg-dev file)
+# "deps.sh windows": also the cross compiler, Wine to run the tests, NSIS for the installer and the fonts
+# Qt's offscreen platform draws with on Windows.
+if [ "${1:-}" = windows ]; then
+    packages+=(g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 nsis fonts-dejavu-core xz-utils)
+fi
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

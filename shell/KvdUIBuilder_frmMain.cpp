@@ -97,16 +97,32 @@ std::optional<int> IntSetting(const QSettings& ini, const QString& key) {
     return ok ? std::optional<int>(value) : std::nullopt;
 }
 
+// True for a folder where the system installs programs for every user: /usr on Unix, the Program Files
+// folders on Windows (which ordinary users cannot write to).
+bool IsInstalledFolder(const QString& folder) {
+#ifdef Q_OS_WIN
+    for (const char* variable : {"ProgramFiles", "ProgramFiles(x86)", "ProgramW6432"}) {
+        const QString root = QDir::fromNativeSeparators(qEnvironmentVariable(variable));
+        if (!root.isEmpty() && (folder.compare(root, Qt::CaseInsensitive) == 0 ||
+                                folder.startsWith(root + QLatin1Char('/'), Qt::CaseInsensitive)))
+            return true;
+    }
+    return false;
+#else
+    return folder.startsWith(QLatin1String("/usr/"));
+#endif
+}
+
 } // namespace
 
-// The executable's path with the extension ".ini"; for a program installed under /usr, or when that
-// file cannot be written, the same name in the user's configuration folder, so that every user keeps
-// settings of their own and none are lost.
+// The executable's path with the extension ".ini"; for a program installed for every user (under /usr,
+// or Program Files on Windows), or when that file cannot be written, the same name in the user's
+// configuration folder, so that every user keeps settings of their own and none are lost.
 QString TfrmMain::SettingsFileFor(const QString& executable) {
     const QFileInfo exe(executable);
     const QString besideExe =
         exe.absolutePath() + QLatin1Char('/') + exe.completeBaseName() + QStringLiteral(".ini");
-    const bool installed = exe.absolutePath().startsWith(QLatin1String("/usr/"));
+    const bool installed = IsInstalledFolder(exe.absolutePath());
     if (!installed && CanWrite(besideExe))
         return besideExe;
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);

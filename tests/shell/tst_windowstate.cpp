@@ -193,14 +193,25 @@ private slots:
         QVERIFY(f.App()->ShownErrors.isEmpty());
     }
 
-    // Installed under /usr the program keeps its settings per user, even where it could write beside
-    // itself (as the superuser can).
+    // Installed for every user (under /usr, or Program Files on Windows) the program keeps its settings
+    // per user, even where it could write beside itself (as the superuser or an administrator can).
     void installedProgramKeepsSettingsPerUser() {
         QStandardPaths::setTestModeEnabled(true);
         const QString perUser = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) +
                                 QStringLiteral("/KvdUIBuilder.ini");
+#ifdef Q_OS_WIN
+        const QString programFiles = qEnvironmentVariable("ProgramFiles");
+        QVERIFY(!programFiles.isEmpty());
+        QCOMPARE(TfrmMain::SettingsFileFor(programFiles +
+                                           QStringLiteral("\\Korvadia UI Builder\\KvdUIBuilder.exe")),
+                 perUser);
+        QCOMPARE(
+            TfrmMain::SettingsFileFor(programFiles.toUpper() + QStringLiteral("/Kvd/bin/KvdUIBuilder.exe")),
+            perUser);
+#else
         QCOMPARE(TfrmMain::SettingsFileFor(QStringLiteral("/usr/bin/KvdUIBuilder")), perUser);
         QCOMPARE(TfrmMain::SettingsFileFor(QStringLiteral("/usr/local/bin/KvdUIBuilder")), perUser);
+#endif
         QStandardPaths::setTestModeEnabled(false);
     }
 
