@@ -2,62 +2,13 @@
 
 #include "link/Dromo.h"
 #include "link/KvdSocketThread.h"
+#include "link/KvdSysSocket.h"
 
 #include <QScopeGuard>
 
 #include <algorithm>
 
-#include <arpa/inet.h>
-#include <cerrno>
-#include <chrono>
-#include <cstring>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 namespace {
-
-// The system's message for an error code, trimmed.
-QString SystemMessage(int code) {
-    char text[256];
-    const char* message = strerror_r(code, text, sizeof text);
-    return QString::fromLocal8Bit(message).trimmed();
-}
-
-// Connects, giving up after timeoutMs (errno ETIMEDOUT), so that an address that never answers cannot
-// hold the caller for the system's own connect timeout of minutes. The socket stays blocking.
-int ConnectWithin(int fd, const sockaddr_in& peer, int timeoutMs) {
-    const int flags = ::fcntl(fd, F_GETFL);
-    ::fcntl(fd, F_SETFL, flags | O_NONBLOCK);
-    int result = ::connect(fd, reinterpret_cast<const sockaddr*>(&peer), sizeof peer);
-    if (result == -1 && errno == EINPROGRESS) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-        pollfd waiting{fd, POLLOUT, 0};
-        int ready;
-        do {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                deadline - std::chrono::steady_clock::now());
-            ready = ::poll(&waiting, 1, int(qMax<qint64>(0, left.count())));
-        } while (ready == -1 && errno == EINTR);
-        if (ready == 0) {
-            errno = ETIMEDOUT;
-        } else if (ready > 0) {
-            int error = 0;
-            socklen_t length = sizeof error;
-            ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length);
-            if (error == 0)
-                result = 0;
-            else
-                errno = error;
-        }
-    }
-    const int code = errno;
-    ::fcntl(fd, F_SETFL, flags);
-    errno = code;
-    return result;
-}
 
 // The message of an exception that escaped a handler.
 QString ExceptionMessage(const std::exception& e) {
@@ -162,45 +113,36 @@ std::shared_ptr<TKvdConnection> TKvdSocket::CurrentConnection() const {
     return m_connection;
 }
 
-int TKvdSocket::Handle() const {
+KvdSys::SocketHandle TKvdSocket::Handle() const {
     const auto connection = CurrentConnection();
-    return connection && !connection->Closed ? connection->Fd : -1;
+    return connection && !connection->Closed ? connection->Socket : KvdSys::InvalidSocket;
 }
 
-int TKvdSocket::OpenSocket() {
-    const int fd = CheckResult(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, IPPROTO_TCP));
-    if (fd == -1)
-        return -1;
-    const int receiveSize = RecvSize;
-    CheckResult(::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &receiveSize, sizeof receiveSize));
-    const int timeout = SendTimeout();
-    const timeval sendTimeout{timeout / 1000, (timeout % 1000) * 1000};
-    CheckResult(::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &sendTimeout, sizeof sendTimeout));
+KvdSys::SocketHandle TKvdSocket::OpenSocket() {
+    const KvdSys::SocketHandle socket = KvdSys::OpenTcpSocket();
+    if (socket == KvdSys::InvalidSocket) {
+        CheckResult(-1);
+        return KvdSys::InvalidSocket;
+    }
+    CheckResult(KvdSys::SetReceiveBufferSize(socket, RecvSize) ? 0 : -1);
+    CheckResult(KvdSys::SetSendTimeout(socket, SendTimeout()) ? 0 : -1);
 
-    auto connection = std::make_shared<TKvdConnection>(fd, ++m_generation);
+    auto connection = std::make_shared<TKvdConnection>(socket, ++m_generation);
     {
         std::lock_guard lock(m_connectionMutex);
         m_connection = connection;
     }
 
     // Dotted IPv4 only: a host name is not looked up and fails like an unreachable address.
-    sockaddr_in peer{};
-    peer.sin_family = AF_INET;
-    peer.sin_port = htons(quint16(Port() & 0xFFFF));
-    int result;
-    if (::inet_aton(Address().toLatin1().constData(), &peer.sin_addr) == 0) {
-        errno = EADDRNOTAVAIL;
-        result = -1;
-    } else {
-        result = ConnectWithin(fd, peer, ConnectTimeout());
-    }
+    const int result =
+        KvdSys::ConnectWithin(socket, Address().toLatin1(), quint16(Port() & 0xFFFF), ConnectTimeout());
     if (CheckResult(result) == -1) {
         CloseSocket();
-        return -1;
+        return KvdSys::InvalidSocket;
     }
     m_writers.Start(m_shared, connection);
     TKvdSocketThread::Create(m_shared, connection);
-    return fd;
+    return socket;
 }
 
 void TKvdSocket::CloseSocket() {
@@ -216,7 +158,7 @@ void TKvdSocket::CloseSocket() {
         connection->Closed = true;
     }
     // The receiving side ends at once; the sending side when the writer has sent what is queued.
-    ::shutdown(connection->Fd, SHUT_RD);
+    KvdSys::ShutdownReceive(connection->Socket);
     connection->Outgoing.Finish();
     m_shared->Changed.notify_all();
     // The descriptor itself is closed when the reader and the writer have let go of the connection.
@@ -225,8 +167,8 @@ void TKvdSocket::CloseSocket() {
 int TKvdSocket::SendRaw(const void* data, int length, bool more) {
     const auto connection = CurrentConnection();
     if (!connection) {
-        errno = EBADF;
-        return CheckResult(-1);
+        ReportSystemError(KvdSys::BadHandle);
+        return -1;
     }
     return connection->Outgoing.Append(data, length, more) ? length : -1;
 }
@@ -234,15 +176,15 @@ int TKvdSocket::SendRaw(const void* data, int length, bool more) {
 int TKvdSocket::CheckResult(int result) {
     if (result != -1)
         return result;
-    const int code = errno;
-    if (code == EWOULDBLOCK || code == EAGAIN)
+    const int code = KvdSys::LastError();
+    if (code == KvdSys::WouldBlock)
         return result;
     ReportSystemError(code);
     return result;
 }
 
 void TKvdSocket::ReportSystemError(int code) {
-    ReportError(QStringLiteral("[%1:%2] %3").arg(Address()).arg(Port()).arg(SystemMessage(code)));
+    ReportError(QStringLiteral("[%1:%2] %3").arg(Address()).arg(Port()).arg(KvdSys::ErrorText(code)));
 }
 
 void TKvdSocket::GiveUp(TKvdConnection& connection, int code) {

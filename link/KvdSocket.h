@@ -15,6 +15,7 @@
 
 #include "link/KvdSocketBuffer.h"
 #include "link/KvdSocketWriter.h"
+#include "link/KvdSysSocket.h"
 #include "link/KvdTypes.h"
 
 #include <QObject>
@@ -68,21 +69,21 @@ public:
     // Brings the link up (Open) or down (Close) under the lock; does nothing when unchanged.
     void SetActive(bool value);
 
-    // The connected socket's handle, or -1.
-    int Handle() const;
+    // The connected socket's handle, or KvdSys::InvalidSocket (-1).
+    KvdSys::SocketHandle Handle() const;
 
     // Creates the socket and connects to Address:Port; starts the reader and writer threads when
-    // connected. Returns the handle, or -1 after a failure (which has been reported).
-    int OpenSocket();
+    // connected. Returns the handle, or KvdSys::InvalidSocket after a failure (which has been reported).
+    KvdSys::SocketHandle OpenSocket();
     // Releases the socket: nothing more received is delivered and the reader's pending receive ends;
     // the writer sends what is queued, then shuts the socket down.
     void CloseSocket();
     // Queues the bytes for the writer and returns length; never waits for the peer. With more set, the
     // writer waits for the rest of the run, so that a run of packets goes out in one send; the last
-    // send of a run must not set it. Without a connection reports EBADF and returns -1; on a connection
-    // that has failed returns -1 without a report (the failure has been reported once).
+    // send of a run must not set it. Without a connection reports a bad handle and returns -1; on a
+    // connection that has failed returns -1 without a report (the failure has been reported once).
     int SendRaw(const void* data, int length, bool more = false);
-    // Returns result unchanged; when it is -1 reports the current system error (errno) as
+    // Returns result unchanged; when it is -1 reports the system's last error (KvdSys::LastError) as
     // "[Address:Port] message", unless the call would merely have blocked.
     int CheckResult(int result);
     // Reports the system error code as "[Address:Port] message".

@@ -5,10 +5,7 @@
 #include <QMetaObject>
 #include <QScopeGuard>
 
-#include <cerrno>
-#include <sys/socket.h>
 #include <thread>
-#include <unistd.h>
 
 namespace {
 thread_local const TKvdSocketShared* t_readerOf = nullptr;
@@ -31,8 +28,8 @@ void TKvdSocketShared::Release() {
 }
 
 TKvdConnection::~TKvdConnection() {
-    if (Fd != -1)
-        ::close(Fd);
+    if (Socket != KvdSys::InvalidSocket)
+        KvdSys::Close(Socket);
 }
 
 bool TKvdSocketThread::IsReaderOf(const TKvdSocketShared* shared) {
@@ -70,9 +67,8 @@ void TKvdSocketThread::Execute() {
             if (Connection->Closed || !Shared->Socket)
                 return;
         }
-        const ssize_t received = ::recv(Connection->Fd, RecvBuffer, RecvBufferSize, 0);
-        if (received < 0 && errno == EINTR)
-            continue;
+        const qint64 received =
+            KvdSys::Receive(Connection->Socket, reinterpret_cast<char*>(RecvBuffer), RecvBufferSize);
         if (received <= 0)
             return;
         RecvLength = int(received);

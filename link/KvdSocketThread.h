@@ -3,6 +3,7 @@
 // connected socket, and the reader thread itself.
 
 #include "link/KvdSocketWriter.h"
+#include "link/KvdSysSocket.h"
 
 #include <QtGlobal>
 
@@ -31,17 +32,18 @@ struct TKvdSocketShared {
     void Release();
 };
 
-// One connected socket. The descriptor is closed when the last holder (the component, the writer, the
-// reader thread) lets go, so a reader can never receive on a descriptor number that was closed and
-// reused by a later connection.
+// One connected socket. The socket is closed when the last holder (the component, the writer, the
+// reader thread) lets go, so a reader can never receive on a handle that was closed and reused by a
+// later connection.
 class TKvdConnection {
 public:
-    TKvdConnection(int fd, quint64 generation) : Fd(fd), Generation(generation) {}
+    TKvdConnection(KvdSys::SocketHandle socket, quint64 generation)
+        : Socket(socket), Generation(generation) {}
     ~TKvdConnection();
     TKvdConnection(const TKvdConnection&) = delete;
     TKvdConnection& operator=(const TKvdConnection&) = delete;
 
-    const int Fd;
+    const KvdSys::SocketHandle Socket;
     const quint64 Generation;
     // Set by CloseSocket, or by the writer when it gives the connection up: nothing more received on it
     // is delivered. Set under TKvdSocketShared::Mutex before Changed is notified.

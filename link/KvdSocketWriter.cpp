@@ -2,12 +2,11 @@
 
 #include "link/KvdSocket.h"
 #include "link/KvdSocketThread.h"
+#include "link/KvdSysSocket.h"
 
 #include <QScopeGuard>
 
 #include <algorithm>
-#include <cerrno>
-#include <sys/socket.h>
 
 bool TKvdOutgoing::Append(const void* data, int length, bool more) {
     {
@@ -77,25 +76,26 @@ void TKvdSocketWriter::Run() {
         }
         const int code = SendAll(batch);
         if (code != 0 || overflowed) {
-            Fail(code != 0 ? code : ETIMEDOUT);
+            Fail(code != 0 ? code : KvdSys::TimedOut);
             return;
         }
         std::lock_guard lock(queue.m_mutex);
         if (queue.m_finishing && queue.m_pending.isEmpty())
             break;
     }
-    ::shutdown(m_connection->Fd, SHUT_RDWR);
+    KvdSys::ShutdownBoth(m_connection->Socket);
 }
 
 int TKvdSocketWriter::SendAll(const QByteArray& bytes) {
     const char* at = bytes.constData();
     qsizetype left = bytes.size();
     while (left > 0) {
-        const ssize_t sent = ::send(m_connection->Fd, at, size_t(left), MSG_NOSIGNAL);
-        if (sent == -1 && errno == EINTR)
-            continue;
-        if (sent == -1)
-            return errno == EAGAIN || errno == EWOULDBLOCK ? ETIMEDOUT : errno;
+        const qint64 sent = KvdSys::Send(m_connection->Socket, at, left);
+        if (sent == -1) {
+            // A send that the peer did not take within the send timeout.
+            const int code = KvdSys::LastError();
+            return code == KvdSys::WouldBlock ? KvdSys::TimedOut : code;
+        }
         at += sent;
         left -= sent;
     }
@@ -115,7 +115,7 @@ void TKvdSocketWriter::Fail(int code) {
         m_connection->Closed = true;
     }
     // The reader is woken only now, so that the error comes before the disconnection.
-    ::shutdown(m_connection->Fd, SHUT_RDWR);
+    KvdSys::ShutdownBoth(m_connection->Socket);
     { std::lock_guard lock(m_shared->Mutex); }
     m_shared->Changed.notify_all();
 }
@@ -147,7 +147,7 @@ void TKvdWriterThreads::JoinAll() {
         // Normally the connection has been closed already; this also ends a writer waiting for work.
         if (const auto connection = writer.Connection.lock())
             if (!connection->Outgoing.FinishAndWait(deadline))
-                ::shutdown(connection->Fd, SHUT_RDWR);
+                KvdSys::ShutdownBoth(connection->Socket);
         // A component destroyed by its own OnError handler runs this on that writer's thread.
         if (writer.Thread.get_id() == std::this_thread::get_id())
             writer.Thread.detach();

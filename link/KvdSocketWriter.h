@@ -58,7 +58,7 @@ public:
     void Run();
 
 private:
-    // Sends all bytes; the errno of the failure (ETIMEDOUT when the peer took nothing), or 0.
+    // Sends all bytes; the system's code of the failure (KvdSys::TimedOut when the peer took nothing), or 0.
     int SendAll(const QByteArray& bytes);
     // Gives the connection up with one error report.
     void Fail(int code);

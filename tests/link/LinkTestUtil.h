@@ -1,5 +1,6 @@
 #pragma once
-// Helpers shared by the link tests: a thread-safe event log and a recording subscriber.
+// Helpers shared by the link tests: a thread-safe event log, a recording subscriber and the system's
+// error messages.
 
 #include "link/KvdDromo.h"
 
@@ -79,3 +80,27 @@ inline void AddThreadRows() {
 
 // A loopback port with nothing listening on it.
 quint16 ClosedPort();
+
+// The system's messages that end the link's error lines ("[address:port] message"). Linux words them
+// as its C library does; on Windows they are the system's messages for the Winsock codes.
+#ifdef Q_OS_WIN
+inline QString TimedOutText() {
+    return KvdSys::ErrorText(KvdSys::TimedOut);
+}
+inline QString RefusedText() {
+    return KvdSys::ErrorText(10061);
+} // WSAECONNREFUSED
+inline QString AddressNotAvailableText() {
+    return KvdSys::ErrorText(KvdSys::AddressNotAvailable);
+}
+#else
+inline QString TimedOutText() {
+    return QStringLiteral("Connection timed out");
+}
+inline QString RefusedText() {
+    return QStringLiteral("Connection refused");
+}
+inline QString AddressNotAvailableText() {
+    return QStringLiteral("Cannot assign requested address");
+}
+#endif

@@ -2,113 +2,101 @@
 #include "LinkTestUtil.h"
 
 #include <QCoreApplication>
+#include <QHostAddress>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QThread>
+#include <QTimer>
 
-#include <arpa/inet.h>
-#include <cerrno>
 #include <chrono>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
+#include <thread>
 
 using Clock = std::chrono::steady_clock;
 
-TestPeer::TestPeer() {
-    m_listenFd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    const int yes = 1;
-    ::setsockopt(m_listenFd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = 0;
-    ::bind(m_listenFd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    ::listen(m_listenFd, 64);
-    socklen_t length = sizeof address;
-    ::getsockname(m_listenFd, reinterpret_cast<sockaddr*>(&address), &length);
-    m_port = ntohs(address.sin_port);
-    if (::pipe2(m_wakePipe, O_CLOEXEC | O_NONBLOCK) != 0)
-        m_wakePipe[0] = m_wakePipe[1] = -1;
-    m_thread = std::thread([this] { Run(); });
+namespace {
+// What the peer takes from the system per connection before it reads again. With reading stopped, no
+// more than this is taken, so that a peer that does not read soon leaves the sender's buffers full.
+constexpr qint64 ReadWindow = 16384;
+} // namespace
+
+TestPeer::TestPeer() : m_thread(std::make_unique<QThread>()) {
+    m_context = new QObject;
+    m_context->moveToThread(m_thread.get());
+    // What is left of the peer's objects goes with the context when the thread ends.
+    QObject::connect(m_thread.get(), &QThread::finished, m_context, &QObject::deleteLater);
+    m_thread->start();
+    OnPeerThread([this] {
+        m_server = new QTcpServer(m_context);
+        m_server->setMaxPendingConnections(1000);
+        QObject::connect(m_server, &QTcpServer::newConnection, m_context, [this] { Accept(); });
+        m_server->listen(QHostAddress::LocalHost, 0);
+        m_port = m_server->serverPort();
+        m_keepAlive = new QTimer(m_context);
+        QObject::connect(m_keepAlive, &QTimer::timeout, m_context, [this] { SendNewest(Tiny(0)); });
+    });
 }
 
 TestPeer::~TestPeer() {
-    m_stop = true;
-    const char byte = 0;
-    if (::write(m_wakePipe[1], &byte, 1) < 0) {
-        // The thread also wakes up on its poll timeout.
-    }
-    m_thread.join();
-    for (Connection& connection : m_connections)
-        ::close(connection.Fd);
-    ::close(m_listenFd);
-    ::close(m_wakePipe[0]);
-    ::close(m_wakePipe[1]);
+    OnPeerThread([this] {
+        m_keepAlive->stop();
+        m_server->close();
+        for (const auto& connection : m_connections) {
+            QObject::disconnect(connection->Socket, nullptr, m_context, nullptr);
+            connection->Socket->abort();
+        }
+    });
+    m_thread->quit();
+    m_thread->wait();
 }
 
-void TestPeer::Run() {
-    auto lastKeepAlive = Clock::now();
-    while (!m_stop) {
-        std::vector<pollfd> fds{{m_listenFd, POLLIN, 0}, {m_wakePipe[0], POLLIN, 0}};
-        std::vector<int> indexes;
-        {
-            std::lock_guard lock(m_mutex);
-            if (m_reading) {
-                for (size_t i = 0; i < m_connections.size(); ++i) {
-                    if (m_connections[i].Open) {
-                        fds.push_back({m_connections[i].Fd, POLLIN, 0});
-                        indexes.push_back(int(i));
-                    }
-                }
-            }
-        }
-        ::poll(fds.data(), fds.size(), 20);
-        if (fds[1].revents & POLLIN) {
-            char drain[16];
-            while (::read(m_wakePipe[0], drain, sizeof drain) > 0) {
-            }
-        }
-        if (fds[0].revents & POLLIN) {
-            const int fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC);
-            if (fd >= 0) {
-                const int yes = 1;
-                ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
-                std::lock_guard lock(m_mutex);
-                m_connections.push_back(Connection{fd, m_accepted++, {}, true});
-                m_changed.notify_all();
-            }
-        }
-        for (size_t k = 2; k < fds.size(); ++k) {
-            if (fds[k].revents & (POLLIN | POLLHUP | POLLERR)) {
-                std::lock_guard lock(m_mutex);
-                Receive(m_connections[size_t(indexes[k - 2])]);
-            }
-        }
-        const int keepAlive = m_keepAliveMs;
-        if (keepAlive > 0 && Clock::now() - lastKeepAlive >= std::chrono::milliseconds(keepAlive)) {
-            lastKeepAlive = Clock::now();
-            Send(Tiny(0));
-        }
-    }
+void TestPeer::OnPeerThread(const std::function<void()>& call) {
+    QMetaObject::invokeMethod(m_context, call, Qt::BlockingQueuedConnection);
 }
 
-// Called with m_mutex held.
-void TestPeer::Receive(Connection& connection) {
-    char data[4096];
-    const ssize_t received = ::recv(connection.Fd, data, sizeof data, MSG_DONTWAIT);
-    if (received < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
-        return;
-    if (received <= 0) {
-        connection.Open = false;
-        ++m_ended;
+void TestPeer::Accept() {
+    while (QTcpSocket* socket = m_server->nextPendingConnection()) {
+        socket->setParent(m_context);
+        socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+        socket->setReadBufferSize(ReadWindow);
+        auto connection = std::make_unique<Connection>();
+        connection->Socket = socket;
+        Connection* at = connection.get();
+        QObject::connect(socket, &QTcpSocket::readyRead, m_context, [this, at] { Receive(*at); });
+        QObject::connect(socket, &QTcpSocket::disconnected, m_context, [this, at] { End(*at); });
+        std::lock_guard lock(m_mutex);
+        connection->Index = m_accepted++;
+        m_connections.push_back(std::move(connection));
         m_changed.notify_all();
+    }
+}
+
+void TestPeer::Receive(Connection& connection) {
+    if (!m_reading)
+        return;
+    QTcpSocket* socket = connection.Socket;
+    if (!m_recording) {
+        char drop[ReadWindow];
+        qint64 dropped = 0;
+        for (qint64 n; (n = socket->read(drop, sizeof drop)) > 0;)
+            dropped += n;
+        std::lock_guard lock(m_mutex);
+        m_bytesReceived += dropped;
         return;
     }
-    connection.Pending.append(data, received);
-    for (;;) {
-        if (connection.Pending.isEmpty())
-            break;
+    const QByteArray data = socket->readAll();
+    if (data.isEmpty())
+        return;
+    connection.Pending.append(data);
+    {
+        std::lock_guard lock(m_mutex);
+        m_bytesReceived += data.size();
+    }
+    Frame(connection);
+}
+
+void TestPeer::Frame(Connection& connection) {
+    std::unique_lock lock(m_mutex);
+    while (!connection.Pending.isEmpty()) {
         const int n = quint8(connection.Pending.at(0)) * 4;
         if (n == 0) {
             // Not a packet: recorded as it stands, and the rest is not framed.
@@ -121,16 +109,74 @@ void TestPeer::Receive(Connection& connection) {
         const QByteArray packet = connection.Pending.left(n);
         connection.Pending.remove(0, n);
         m_packets.append({connection.Index, packet});
-        if (packet.size() >= 2 && packet.at(1) == 1) {
+        if (packet.at(1) == 1) {
             if (m_answerInit) {
-                const QByteArray version = Version();
-                ::send(connection.Fd, version.constData(), size_t(version.size()), MSG_NOSIGNAL);
+                connection.Socket->write(Version());
+                connection.Socket->flush();
             }
+            // What has been written still goes out first.
             if (m_closeOnInit)
-                ::shutdown(connection.Fd, SHUT_RDWR);
+                connection.Socket->disconnectFromHost();
         }
     }
     m_changed.notify_all();
+}
+
+void TestPeer::End(Connection& connection) {
+    if (connection.Ended)
+        return;
+    connection.Ended = true;
+    std::lock_guard lock(m_mutex);
+    ++m_ended;
+    m_changed.notify_all();
+}
+
+TestPeer::Connection* TestPeer::Newest() {
+    for (auto it = m_connections.rbegin(); it != m_connections.rend(); ++it) {
+        if ((*it)->Socket->state() == QAbstractSocket::ConnectedState)
+            return it->get();
+    }
+    return nullptr;
+}
+
+bool TestPeer::SendNewest(const QByteArray& bytes) {
+    Connection* connection = Newest();
+    if (!connection)
+        return false;
+    const bool written = connection->Socket->write(bytes) == bytes.size();
+    connection->Socket->flush();
+    return written;
+}
+
+void TestPeer::SetAnswerInit(bool value) {
+    OnPeerThread([this, value] { m_answerInit = value; });
+}
+
+void TestPeer::SetKeepAlive(int milliseconds) {
+    OnPeerThread([this, milliseconds] {
+        if (milliseconds > 0)
+            m_keepAlive->start(milliseconds);
+        else
+            m_keepAlive->stop();
+    });
+}
+
+void TestPeer::SetReading(bool value) {
+    OnPeerThread([this, value] {
+        m_reading = value;
+        // What piled up meanwhile is taken now.
+        if (value)
+            for (const auto& connection : m_connections)
+                Receive(*connection);
+    });
+}
+
+void TestPeer::SetCloseOnInit(bool value) {
+    OnPeerThread([this, value] { m_closeOnInit = value; });
+}
+
+void TestPeer::SetRecording(bool value) {
+    OnPeerThread([this, value] { m_recording = value; });
 }
 
 int TestPeer::Accepted() const {
@@ -141,6 +187,11 @@ int TestPeer::Accepted() const {
 int TestPeer::Ended() const {
     std::lock_guard lock(m_mutex);
     return m_ended;
+}
+
+qint64 TestPeer::BytesReceived() const {
+    std::lock_guard lock(m_mutex);
+    return m_bytesReceived;
 }
 
 // Waits for the condition while the calling thread keeps handling its events, so that a client with
@@ -188,20 +239,10 @@ void TestPeer::ClearPackets() {
     m_packets.clear();
 }
 
-int TestPeer::NewestFd() const {
-    for (auto it = m_connections.rbegin(); it != m_connections.rend(); ++it) {
-        if (it->Open)
-            return it->Fd;
-    }
-    return -1;
-}
-
 bool TestPeer::Send(const QByteArray& bytes) {
-    std::lock_guard lock(m_mutex);
-    const int fd = NewestFd();
-    if (fd == -1)
-        return false;
-    return ::send(fd, bytes.constData(), size_t(bytes.size()), MSG_NOSIGNAL) == bytes.size();
+    bool sent = false;
+    OnPeerThread([&] { sent = SendNewest(bytes); });
+    return sent;
 }
 
 bool TestPeer::SendBytewise(const QByteArray& bytes, int pauseMs) {
@@ -214,10 +255,10 @@ bool TestPeer::SendBytewise(const QByteArray& bytes, int pauseMs) {
 }
 
 void TestPeer::CloseConnection() {
-    std::lock_guard lock(m_mutex);
-    const int fd = NewestFd();
-    if (fd != -1)
-        ::shutdown(fd, SHUT_RDWR);
+    OnPeerThread([this] {
+        if (Connection* connection = Newest())
+            connection->Socket->disconnectFromHost();
+    });
 }
 
 static QByteArray Record(int length, quint8 type) {
@@ -262,13 +303,11 @@ QByteArray TestPeer::Console(const QByteArray& text, quint8 chat) {
 }
 
 quint16 ClosedPort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(fd); // bound but never listening: connects are refused
-    return ntohs(address.sin_port);
+    // A port that was free a moment ago and has nothing listening on it now: connects are refused.
+    QTcpServer server;
+    if (!server.listen(QHostAddress::LocalHost, 0))
+        return 0;
+    const quint16 port = server.serverPort();
+    server.close();
+    return port;
 }

@@ -2,17 +2,24 @@
 // A loopback stand-in for the simulator: listens on 127.0.0.1 (a free port), accepts connections,
 // answers the initialise packet with a version packet, can send keep-alives, records every packet it
 // receives (framed with the 4-byte size unit) and sends whatever a test asks for on the newest
-// connection. Everything runs on one thread of its own; every wait is bounded by a timeout.
+// connection. Its sockets live on a thread of their own with an event loop; every call from outside waits
+// for that thread to carry it out, and every wait is bounded by a timeout.
 
 #include <QByteArray>
 #include <QList>
 #include <QString>
 
-#include <atomic>
 #include <condition_variable>
+#include <functional>
+#include <memory>
 #include <mutex>
-#include <thread>
 #include <vector>
+
+class QObject;
+class QTcpServer;
+class QTcpSocket;
+class QThread;
+class QTimer;
 
 class TestPeer {
 public:
@@ -29,17 +36,21 @@ public:
     quint16 Port() const { return m_port; }
 
     // Answer each initialise packet with a version packet (on by default).
-    void SetAnswerInit(bool value) { m_answerInit = value; }
+    void SetAnswerInit(bool value);
     // Send a keep-alive tiny packet every that many milliseconds on the newest connection (0: never).
-    void SetKeepAlive(int milliseconds) { m_keepAliveMs = milliseconds; }
-    // Stop reading from connections (their data piles up in the kernel).
-    void SetReading(bool value) { m_reading = value; }
+    void SetKeepAlive(int milliseconds);
+    // Stop reading from connections (their data piles up in the system's buffers).
+    void SetReading(bool value);
     // Close each connection as soon as its initialise packet has arrived.
-    void SetCloseOnInit(bool value) { m_closeOnInit = value; }
+    void SetCloseOnInit(bool value);
+    // Record and answer packets (on by default); off, received bytes are only counted and dropped.
+    void SetRecording(bool value);
 
     int Accepted() const;
-    // Connections whose other end has closed (receive returned 0 or failed).
+    // Connections that have ended, whichever side closed them.
     int Ended() const;
+    // Bytes received on every connection so far.
+    qint64 BytesReceived() const;
     // The waits keep handling the calling thread's events.
     bool WaitForAccepted(int count, int timeoutMs = 5000) const;
     bool WaitForEnded(int count, int timeoutMs = 5000) const;
@@ -52,7 +63,7 @@ public:
     bool Send(const QByteArray& bytes);
     // The bytes one per send call, pausing between them so that they arrive separately.
     bool SendBytewise(const QByteArray& bytes, int pauseMs = 2);
-    // Closes the newest connection.
+    // Closes the newest connection once what has been sent on it is on its way.
     void CloseConnection();
 
     // Records the peer sends (with the 4-byte size unit).
@@ -63,32 +74,40 @@ public:
     static QByteArray Console(const QByteArray& text, quint8 chat);
 
 private:
+    // Used on the peer's thread only.
     struct Connection {
-        int Fd = -1;
+        QTcpSocket* Socket = nullptr;
         int Index = 0;
         QByteArray Pending;
-        bool Open = true;
+        bool Ended = false;
     };
-    void Run();
-    template <typename Condition> bool WaitUntil(int timeoutMs, Condition condition) const;
-    void Receive(Connection& connection);
-    int NewestFd() const;
 
-    int m_listenFd = -1;
-    int m_wakePipe[2] = {-1, -1};
+    // Runs the call on the peer's thread and returns when it has run.
+    void OnPeerThread(const std::function<void()>& call);
+    template <typename Condition> bool WaitUntil(int timeoutMs, Condition condition) const;
+    // The handlers of the peer's thread.
+    void Accept();
+    void Receive(Connection& connection);
+    void Frame(Connection& connection);
+    void End(Connection& connection);
+    bool SendNewest(const QByteArray& bytes);
+    Connection* Newest();
+
+    std::unique_ptr<QThread> m_thread;
+    QObject* m_context = nullptr; // lives on m_thread; parent of the server, the sockets and the timer
+    QTcpServer* m_server = nullptr;
+    QTimer* m_keepAlive = nullptr;
     quint16 m_port = 0;
-    std::atomic<bool> m_stop{false};
-    std::atomic<bool> m_answerInit{true};
-    std::atomic<int> m_keepAliveMs{0};
-    std::atomic<bool> m_reading{true};
-    std::atomic<bool> m_closeOnInit{false};
+    bool m_answerInit = true; // these four: peer's thread only
+    bool m_reading = true;
+    bool m_closeOnInit = false;
+    bool m_recording = true;
+    std::vector<std::unique_ptr<Connection>> m_connections; // peer's thread only
 
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_changed;
-    std::vector<Connection> m_connections; // guarded by m_mutex
-    std::mutex m_sendMutex;                // one sender at a time on a connection
-    QList<Packet> m_packets;
+    QList<Packet> m_packets; // guarded by m_mutex, as are the counts
     int m_accepted = 0;
     int m_ended = 0;
-    std::thread m_thread;
+    qint64 m_bytesReceived = 0;
 };

@@ -1,17 +1,13 @@
 // Hostile and broken peers, with received data processed on the client's thread and on the reader
 // thread.
 
+#include "LinkTestSystem.h"
 #include "LinkTestUtil.h"
 #include "TestPeer.h"
 #include "link/KvdUI.h"
 
 #include <QRandomGenerator>
 #include <QtTest>
-
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace {
 
@@ -198,36 +194,25 @@ void TestLinkFaults::peerThatNeverReads() {
     QVERIFY(client.WaitInactive());
     const QStringList errors = client.errors.Lines();
     QVERIFY(!errors.isEmpty());
-    QCOMPARE(errors.first(), QStringLiteral("[127.0.0.1:%1] Connection timed out").arg(peer.Port()));
+    QCOMPARE(errors.first(), QStringLiteral("[127.0.0.1:%1] %2").arg(peer.Port()).arg(TimedOutText()));
     QCOMPARE(client.log.Count(QStringLiteral("disconnect")), 1);
 }
 
 void TestLinkFaults::connectThatNeverCompletes() {
     // A listener whose backlog is full drops further connection requests, so a connect to it never
     // completes; the client gives up after its connect timeout instead of blocking its thread.
-    const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    QCOMPARE(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    QCOMPARE(::listen(listener, 0), 0);
-    socklen_t length = sizeof address;
-    ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
-    const int filler = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    QCOMPARE(::connect(filler, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-
+    StalledListener listener;
+    QVERIFY(listener.Ready());
     EventLog errors;
     TKvdDromo client;
     client.OnError = [&](QObject*, const QString& message) { errors.Append(message); };
-    client.SetPort(ntohs(address.sin_port));
+    client.SetPort(listener.Port());
     client.SetConnectTimeout(300);
     client.SetActive(true);
     QVERIFY(!client.Active());
     QCOMPARE(client.Handle(), -1);
     QCOMPARE(errors.Lines(),
-             QStringList{QStringLiteral("[127.0.0.1:%1] Connection timed out").arg(ntohs(address.sin_port))});
-    ::close(filler);
-    ::close(listener);
+             QStringList{QStringLiteral("[127.0.0.1:%1] %2").arg(listener.Port()).arg(TimedOutText())});
 }
 
 QTEST_GUILESS_MAIN(TestLinkFaults)

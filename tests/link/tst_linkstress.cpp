@@ -3,6 +3,7 @@
 // client's thread. Run under ThreadSanitizer and AddressSanitizer as well; every loop is bounded in
 // count and time.
 
+#include "LinkTestSystem.h"
 #include "LinkTestUtil.h"
 #include "TestPeer.h"
 #include "link/KvdUI.h"
@@ -11,9 +12,6 @@
 #include <QRandomGenerator>
 #include <QtTest>
 
-#include <QDir>
-
-#include <sys/socket.h>
 #include <thread>
 
 namespace {
@@ -41,10 +39,6 @@ private:
     std::atomic<bool> m_go{false};
     std::thread m_thread;
 };
-
-int ThreadsOfProcess() {
-    return int(QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size());
-}
 
 void Wire(TKvdDromo& client, EventLog& log, EventLog& errors) {
     client.OnConnect = [&log](QObject*, DR_VER&) { log.Append(QStringLiteral("connect")); };
@@ -259,7 +253,7 @@ void TestLinkStress::peerStopsReading() {
         QTest::qWait(5);
     }
     QCOMPARE(errors.Lines(),
-             QStringList{QStringLiteral("[127.0.0.1:%1] Connection timed out").arg(peer.Port())});
+             QStringList{QStringLiteral("[127.0.0.1:%1] %2").arg(peer.Port()).arg(TimedOutText())});
     QVERIFY(!errorOnTestThread);
     const QStringList lines = log.Lines();
     QCOMPARE(lines.mid(lines.indexOf(QStringLiteral("error"))),
@@ -285,7 +279,7 @@ void TestLinkStress::destroyWhileWriterWaitsForPeer() {
         peer.SetReading(false);
         // A small send buffer, so that the loopback buffers surely fill before the outgoing queue does.
         const int sendBuffer = 4096;
-        QCOMPARE(::setsockopt(client.Handle(), SOL_SOCKET, SO_SNDBUF, &sendBuffer, sizeof sendBuffer), 0);
+        QVERIFY(SetSendBufferSize(client.Handle(), sendBuffer));
         QString layout = QStringLiteral("<ui>");
         for (int i = 0; i < 256; ++i)
             layout += QStringLiteral("<element id=\"%1\" text=\"%2\"/>").arg(i).arg(QString(200, 'w'));
