@@ -16,7 +16,9 @@
 #include <mutex>
 #include <thread>
 
+#ifndef NOMINMAX
 #define NOMINMAX
+#endif
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 

@@ -128,6 +128,19 @@ bool IsMangledName(const TFileName& name) {
 
 #else // Windows: names are UTF-16 text, which Qt's file classes take as they are.
 
+#include <QDir>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <io.h>
+#include <string>
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
 TFileName::TFileName(const QString& name) : m_name(name) {}
 
 bool TFileName::IsEmpty() const {
@@ -151,12 +164,41 @@ QString ArgumentText(const char* argument) {
 }
 
 QString OpenForReading(const TFileName& name, QFile& file, TFileFacts& facts) {
-    const QFileInfo info(name.Text());
-    file.setFileName(name.Text());
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+    // Devices (NUL, CON, COM1, "\\.\" paths; the reserved names also inside any folder) and named pipes
+    // open like files and may wait for input for ever, and a folder does not open at all: the kind is
+    // asked of the handle itself, and only a file on disk is handed on.
+    const std::wstring path = QDir::toNativeSeparators(name.Text()).toStdWString();
+    const HANDLE handle =
+        ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        // Qt words the system's reason as everywhere else in the program, and reaches names too long for
+        // the call above.
+        const QFileInfo info(name.Text());
+        file.setFileName(name.Text());
+        if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+            return file.errorString();
+        facts.Regular = info.isFile();
+        facts.Size = info.size();
+        return QString();
+    }
+    BY_HANDLE_FILE_INFORMATION info{};
+    facts.Regular = ::GetFileType(handle) == FILE_TYPE_DISK && ::GetFileInformationByHandle(handle, &info) &&
+                    !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+    if (!facts.Regular) {
+        ::CloseHandle(handle);
+        return QString();
+    }
+    facts.Size = qint64((quint64(info.nFileSizeHigh) << 32) | info.nFileSizeLow);
+    const int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDONLY | _O_BINARY);
+    if (fd < 0) {
+        ::CloseHandle(handle);
+        return qt_error_string(errno);
+    }
+    if (!file.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+        ::_close(fd);
         return file.errorString();
-    facts.Regular = info.isFile();
-    facts.Size = info.size();
+    }
     return QString();
 }
 

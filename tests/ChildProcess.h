@@ -2,7 +2,29 @@
 // Waiting for the programs a test starts as child processes, always with a bound, so that a program that
 // hangs fails its test instead of holding the whole run.
 
+#include <QCoreApplication>
 #include <QProcess>
+
+// A program of the build, by the path the build gave (KVDUI_PATH, KVDSIM_PATH). A Windows build made on
+// Unix gives paths without a drive, which would change meaning with the working folder: they get the
+// drive the test program itself runs from.
+inline QString ChildProgram(const char* buildPath) {
+    QString path = QString::fromLocal8Bit(buildPath);
+#ifdef Q_OS_WIN
+    if (path.startsWith(u'/') && !path.startsWith(QStringLiteral("//")))
+        path.prepend(QCoreApplication::applicationDirPath().left(2));
+#endif
+    return path;
+}
+
+// A program's text output with Unix line breaks: on Windows the C runtime writes every line break of text
+// as "\r\n", and the tests compare the text, not its line breaks.
+inline QByteArray UnixLineBreaks(QByteArray text) {
+#ifdef Q_OS_WIN
+    text.replace("\r\n", "\n");
+#endif
+    return text;
+}
 
 struct ChildResult {
     int status = -1; // -1: the program did not end normally within the bound

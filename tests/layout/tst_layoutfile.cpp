@@ -7,16 +7,20 @@
 #include "layout/KvdUILayoutFile.h"
 #include "layout/KvdUILayoutSource.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QXmlStreamReader>
 #include <atomic>
 #include <chrono>
+#include <thread>
+
+#ifdef Q_OS_UNIX
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <thread>
 #include <unistd.h>
+#endif
 
 namespace {
 
@@ -295,6 +299,8 @@ private Q_SLOTS:
     // used to block (a FIFO without a writer) or fill the memory.
     void onlyRegularFilesOfSaneSizeAreRead() {
         QTemporaryDir dir;
+        Surface s;
+#ifdef Q_OS_UNIX
         const QString fifo = dir.filePath(QStringLiteral("pipe.kvdui"));
         QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
         // Should the reader block on the FIFO after all, a writer comes and goes after a few seconds so
@@ -306,21 +312,40 @@ private Q_SLOTS:
             if (!done)
                 ::close(::open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK));
         });
-        Surface s;
         const QString fifoError = readFileError(s, fifo);
         done = true;
         unblock.join();
         QCOMPARE(fifoError, QStringLiteral("Cannot open file \"%1\". It is not a regular file").arg(fifo));
+#else
+        // Windows has no FIFOs, but devices that open like files, under reserved names valid in any folder
+        // and as "\\.\" paths.
+        for (const QString& device :
+             {QStringLiteral("NUL"), QStringLiteral("nul"), QStringLiteral("\\\\.\\NUL"),
+              dir.filePath(QStringLiteral("NUL.kvdui"))})
+            QCOMPARE(readFileError(s, device),
+                     QStringLiteral("Cannot open file \"%1\". It is not a regular file")
+                         .arg(QDir::toNativeSeparators(device)));
+        // Reading the console or a serial port would wait for input; they are refused as devices or, where
+        // the system opens no such thing, with its reason.
+        for (const QString& device :
+             {QStringLiteral("CON"), QStringLiteral("COM1"), dir.filePath(QStringLiteral("con"))}) {
+            const QString error = readFileError(s, device);
+            QVERIFY2(error.startsWith(
+                         QStringLiteral("Cannot open file \"%1\". ").arg(QDir::toNativeSeparators(device))),
+                     qPrintable(error));
+        }
+#endif
         QCOMPARE(readFileError(s, dir.path()),
-                 QStringLiteral("Cannot open file \"%1\". It is not a regular file").arg(dir.path()));
+                 QStringLiteral("Cannot open file \"%1\". It is not a regular file")
+                     .arg(QDir::toNativeSeparators(dir.path())));
 
         const QString big = dir.filePath(QStringLiteral("big.kvdui"));
         QFile file(big);
         QVERIFY(file.open(QIODevice::WriteOnly));
         QVERIFY(file.resize(MaxLayoutFileSize + 1)); // sparse: takes no disk space
         file.close();
-        QCOMPARE(readFileError(s, big),
-                 QStringLiteral("Cannot open file \"%1\". It is larger than 64 MB").arg(big));
+        QCOMPARE(readFileError(s, big), QStringLiteral("Cannot open file \"%1\". It is larger than 64 MB")
+                                            .arg(QDir::toNativeSeparators(big)));
         QCOMPARE(s.Root()->ComponentCount(), 0);
     }
 

@@ -6,10 +6,13 @@
 #include "sim/SimPackets.h"
 
 #include "core/Console.h"
+#include "tests/ChildProcess.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QRegularExpression>
 
+#ifdef Q_OS_UNIX
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
@@ -19,6 +22,165 @@
 #include <unistd.h>
 
 extern char** environ;
+#else
+#include <fcntl.h>
+#include <io.h>
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#endif
+
+namespace {
+
+// Pipes read without ever waiting: the tests stop reading on purpose to see what the writer then does.
+#ifdef Q_OS_UNIX
+bool MakePipe(int fds[2]) {
+    return ::pipe2(fds, O_CLOEXEC) == 0;
+}
+void CloseFd(int fd) {
+    ::close(fd);
+}
+bool WriteFd(int fd, const QByteArray& bytes) {
+    return ::write(fd, bytes.constData(), size_t(bytes.size())) == bytes.size();
+}
+// Whatever the pipe holds now.
+QByteArray ReadAvailable(int fd) {
+    QByteArray got;
+    char buffer[65536];
+    pollfd readable{fd, POLLIN, 0};
+    while (::poll(&readable, 1, 0) == 1) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n <= 0)
+            break;
+        got.append(buffer, n);
+    }
+    return got;
+}
+#else
+// Text mode on the writing end, as the standard output of a program.
+bool MakePipe(int fds[2]) {
+    return ::_pipe(fds, 65536, _O_TEXT | _O_NOINHERIT) == 0;
+}
+void CloseFd(int fd) {
+    ::_close(fd);
+}
+bool WriteFd(int fd, const QByteArray& bytes) {
+    return ::_write(fd, bytes.constData(), unsigned(bytes.size())) == bytes.size();
+}
+// Whatever the pipe holds now, as raw bytes (the C runtime's text mode would take the carriage returns).
+QByteArray ReadAvailable(int fd) {
+    QByteArray got;
+    const auto pipe = reinterpret_cast<HANDLE>(::_get_osfhandle(fd));
+    char buffer[65536];
+    DWORD available = 0, n = 0;
+    while (::PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr) && available > 0 &&
+           ::ReadFile(pipe, buffer, std::min<DWORD>(available, sizeof buffer), &n, nullptr) && n > 0)
+        got.append(buffer, qsizetype(n));
+    return got;
+}
+#endif
+
+// The headless stand-in as a child whose standard input and output are pipes of the test's own, which
+// QProcess would always read.
+struct RawChild {
+    int In = -1;  // the child's standard input
+    int Out = -1; // the child's standard output
+#ifdef Q_OS_UNIX
+    pid_t Pid = -1;
+#else
+    HANDLE Process = nullptr;
+#endif
+
+    bool Start() {
+        int out[2], in[2];
+        if (!MakePipe(out) || !MakePipe(in))
+            return false;
+        In = in[1];
+        Out = out[0];
+#ifdef Q_OS_UNIX
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
+        posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+        QByteArray path = KVDSIM_PATH;
+        char headless[] = "--headless", portOption[] = "--port", zero[] = "0";
+        char* argv[] = {path.data(), headless, portOption, zero, nullptr};
+        const int spawned = ::posix_spawn(&Pid, path.constData(), &actions, nullptr, argv, environ);
+        posix_spawn_file_actions_destroy(&actions);
+        const bool started = spawned == 0;
+#else
+        const auto inherited = [](int fd) {
+            HANDLE copy = nullptr;
+            ::DuplicateHandle(::GetCurrentProcess(), reinterpret_cast<HANDLE>(::_get_osfhandle(fd)),
+                              ::GetCurrentProcess(), &copy, 0, TRUE, DUPLICATE_SAME_ACCESS);
+            return copy;
+        };
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = inherited(in[0]);
+        startup.hStdOutput = inherited(out[1]);
+        startup.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
+        const QString program = QDir::toNativeSeparators(ChildProgram(KVDSIM_PATH));
+        std::wstring line = QStringLiteral("\"%1\" --headless --port 0").arg(program).toStdWString();
+        PROCESS_INFORMATION info{};
+        const bool started = ::CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                              nullptr, &startup, &info);
+        ::CloseHandle(startup.hStdInput);
+        ::CloseHandle(startup.hStdOutput);
+        if (started) {
+            ::CloseHandle(info.hThread);
+            Process = info.hProcess;
+        }
+#endif
+        CloseFd(in[0]);
+        CloseFd(out[1]);
+        return started;
+    }
+
+    // The exit status once the child has ended within the bound; -1 when it has not.
+    int Wait(int timeoutMs) {
+        int code = -1;
+#ifdef Q_OS_UNIX
+        int status = -1;
+        if (QTest::qWaitFor([&] { return ::waitpid(Pid, &status, WNOHANG) == Pid; }, timeoutMs)) {
+            Pid = -1;
+            code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        }
+#else
+        if (QTest::qWaitFor([&] { return ::WaitForSingleObject(Process, 0) == WAIT_OBJECT_0; }, timeoutMs)) {
+            DWORD status = 0;
+            code = ::GetExitCodeProcess(Process, &status) ? int(status) : -1;
+            ::CloseHandle(Process);
+            Process = nullptr;
+        }
+#endif
+        return code;
+    }
+
+    ~RawChild() {
+#ifdef Q_OS_UNIX
+        if (Pid > 0 && ::waitpid(Pid, nullptr, WNOHANG) == 0) {
+            ::kill(Pid, SIGKILL);
+            ::waitpid(Pid, nullptr, 0);
+        }
+#else
+        if (Process) {
+            ::TerminateProcess(Process, 9);
+            ::WaitForSingleObject(Process, 5000);
+            ::CloseHandle(Process);
+        }
+#endif
+        if (In >= 0)
+            CloseFd(In);
+        if (Out >= 0)
+            CloseFd(Out);
+    }
+};
+
+} // namespace
 
 class TestSimHeadless : public QObject {
     Q_OBJECT
@@ -43,12 +205,12 @@ private:
                 Rest += Process.readAllStandardOutput();
                 qsizetype end;
                 while ((end = Rest.indexOf('\n')) >= 0) {
-                    Lines << Rest.left(end);
+                    Lines << UnixLineBreaks(Rest.left(end + 1)).chopped(1);
                     Rest.remove(0, end + 1);
                 }
             });
             Process.start(
-                QStringLiteral(KVDSIM_PATH),
+                ChildProgram(KVDSIM_PATH),
                 QStringList{QStringLiteral("--headless"), QStringLiteral("--port"), QStringLiteral("0")} +
                     args);
         }
@@ -187,7 +349,7 @@ void TestSimHeadless::optionsAndBusyPort() {
     for (qsizetype i = 0; i < bad.size(); ++i) {
         QProcess p;
         p.setProcessEnvironment(noDisplay);
-        p.start(QStringLiteral(KVDSIM_PATH), bad.at(i));
+        p.start(ChildProgram(KVDSIM_PATH), bad.at(i));
         QVERIFY(p.waitForFinished(5000));
         QCOMPARE(p.exitCode(), codes.at(i));
         QVERIFY(p.readAllStandardOutput().isEmpty());
@@ -195,10 +357,10 @@ void TestSimHeadless::optionsAndBusyPort() {
     }
     QProcess version;
     version.setProcessEnvironment(noDisplay);
-    version.start(QStringLiteral(KVDSIM_PATH), {QStringLiteral("--version")});
+    version.start(ChildProgram(KVDSIM_PATH), {QStringLiteral("--version")});
     QVERIFY(version.waitForFinished(5000));
     QCOMPARE(version.exitCode(), 0);
-    QCOMPARE(version.readAllStandardOutput(), QByteArray("kvdsim " KVD_VERSION_TEXT "\n"));
+    QCOMPARE(UnixLineBreaks(version.readAllStandardOutput()), QByteArray("kvdsim " KVD_VERSION_TEXT "\n"));
     // Protocol 8 frames by bytes: the builder's link set to version 8 is served.
     Child old({QStringLiteral("--protocol"), QStringLiteral("8")});
     QVERIFY(old.Started());
@@ -210,42 +372,17 @@ void TestSimHeadless::optionsAndBusyPort() {
 
 void TestSimHeadless::unreadOutputHoldsNothingUp() {
     // The stand-in as a child whose standard output is a pipe that is read for the first line only.
-    int out[2], in[2];
-    QVERIFY(::pipe2(out, O_CLOEXEC) == 0);
-    QVERIFY(::pipe2(in, O_CLOEXEC) == 0);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-    QByteArray path = KVDSIM_PATH;
-    char headless[] = "--headless", portOption[] = "--port", zero[] = "0";
-    char* argv[] = {path.data(), headless, portOption, zero, nullptr};
-    pid_t pid = -1;
-    const int spawned = ::posix_spawn(&pid, path.constData(), &actions, nullptr, argv, environ);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(in[0]);
-    ::close(out[1]);
-    QCOMPARE(spawned, 0);
-    auto cleanup = qScopeGuard([&] {
-        if (pid > 0 && ::waitpid(pid, nullptr, WNOHANG) == 0) {
-            ::kill(pid, SIGKILL);
-            ::waitpid(pid, nullptr, 0);
-        }
-        ::close(in[1]);
-        ::close(out[0]);
-    });
+    RawChild child;
+    QVERIFY(child.Start());
     QByteArray first;
     for (int i = 0; i < 100 && !first.contains('\n'); ++i) {
-        pollfd readable{out[0], POLLIN, 0};
-        if (::poll(&readable, 1, 50) == 1) {
-            char ch;
-            while (!first.contains('\n') && ::read(out[0], &ch, 1) == 1)
-                first += ch;
-        }
+        first += ReadAvailable(child.Out);
+        if (!first.contains('\n'))
+            QTest::qWait(50);
     }
     const QRegularExpressionMatch m =
         QRegularExpression(QStringLiteral("^listening 127\\.0\\.0\\.1:(\\d+)\n$"))
-            .match(QString::fromLatin1(first));
+            .match(QString::fromLatin1(UnixLineBreaks(first)));
     QVERIFY2(m.hasMatch(), first.constData());
     const quint16 port = quint16(m.captured(1).toUInt());
 
@@ -260,18 +397,15 @@ void TestSimHeadless::unreadOutputHoldsNothingUp() {
     // The builder is still answered, and quit is taken, while nobody reads what the stand-in writes.
     BuilderClient builder(port);
     QVERIFY(builder.Connect());
-    QVERIFY(::write(in[1], "quit\n", 5) == 5);
-    int status = -1;
-    QVERIFY(QTest::qWaitFor([&] { return ::waitpid(pid, &status, WNOHANG) == pid; }, 10000));
-    pid = -1;
-    QVERIFY(WIFEXITED(status));
-    QCOMPARE(WEXITSTATUS(status), 0);
+    QVERIFY(WriteFd(child.In, "quit\n"));
+    QCOMPARE(child.Wait(10000), 0);
     QTRY_VERIFY_WITH_TIMEOUT(builder.Disconnected->load(), 5000);
 }
 
 void TestSimHeadless::slowReaderLearnsWhatWasDropped() {
     // The writer on a pipe nobody reads for a while: lines beyond its queue are dropped and counted, and
     // the reader finds the count where the gap is once it reads again.
+#ifdef Q_OS_UNIX
     int pipe[2];
     QVERIFY(::pipe2(pipe, O_CLOEXEC) == 0);
     auto closePipe = qScopeGuard([&] {
@@ -319,6 +453,56 @@ void TestSimHeadless::slowReaderLearnsWhatWasDropped() {
     QCOMPARE(lines.at(written), QByteArray("after"));
     writer.reset();
     QVERIFY(!(::fcntl(pipe[1], F_GETFL) & O_NONBLOCK));
+#else
+    // Here a thread of the writer's moves the queue into the pipe while lines are queued, so where the
+    // first gap falls depends on it; every line is numbered, and each gap must be announced with its size.
+    int pipe[2];
+    QVERIFY(MakePipe(pipe));
+    auto closePipe = qScopeGuard([&] {
+        CloseFd(pipe[0]);
+        CloseFd(pipe[1]);
+    });
+    constexpr qsizetype Queue = 4096;
+    auto writer = std::make_unique<TConsoleWriter>(pipe[1], Queue);
+    const QByteArray line(99, 'a');
+    int written = 0;
+    while (written < 100000 && writer->Dropped() == 0)
+        writer->Write(line + QByteArray::number(written++));
+    QVERIFY(writer->Dropped() > 0);
+    for (int i = 0; i < 9; ++i)
+        writer->Write(line + QByteArray::number(written++));
+    QByteArray got;
+    QVERIFY(QTest::qWaitFor(
+        [&] {
+            got += ReadAvailable(pipe[0]);
+            return writer->Queued() == 0;
+        },
+        5000));
+    writer->Write("after");
+    QVERIFY(QTest::qWaitFor(
+        [&] {
+            got += ReadAvailable(pipe[0]);
+            return got.endsWith("after\r\n");
+        },
+        5000));
+    // Text mode: every line break as the system writes it.
+    QCOMPARE(got.count("\r\n"), got.count('\n'));
+    QList<QByteArray> lines = UnixLineBreaks(got).split('\n');
+    QCOMPARE(lines.takeLast(), QByteArray());
+    QCOMPARE(lines.takeLast(), QByteArray("after"));
+    int next = 0, notices = 0;
+    for (const QByteArray& l : std::as_const(lines)) {
+        if (l.startsWith("dropped ")) {
+            QVERIFY2(l.endsWith(" lines"), l.constData());
+            next += l.mid(8, l.size() - 14).toInt();
+            ++notices;
+        } else {
+            QCOMPARE(l, line + QByteArray::number(next++));
+        }
+    }
+    QVERIFY(notices > 0);
+    QCOMPARE(next, written);
+#endif
 }
 
 QTEST_GUILESS_MAIN(TestSimHeadless)

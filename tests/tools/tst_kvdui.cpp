@@ -7,9 +7,12 @@
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+
+#ifdef Q_OS_UNIX
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 namespace {
 
@@ -87,17 +90,26 @@ private Q_SLOTS:
             QCOMPARE(r.err, message);
     }
 
-    // A FIFO used to block both verbs for ever; now it is refused at once, as is any other non-file.
+    // A FIFO (Unix) or a device such as NUL (Windows) used to block both verbs for ever or read as an
+    // empty layout; now it is refused at once, as is any other non-file.
     void nonRegularFilesAreRefused() {
+        QStringList others{dir.path()};
+#ifdef Q_OS_UNIX
         const QString fifo = dir.filePath(QStringLiteral("pipe.kvdui"));
         QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-        for (const QString& path : {fifo, dir.path()})
+        others << fifo << QStringLiteral("/dev/null");
+#else
+        // A reserved device name stays the device in any folder.
+        others << QStringLiteral("NUL") << QStringLiteral("\\\\.\\NUL")
+               << dir.filePath(QStringLiteral("nul.kvdui"));
+#endif
+        for (const QString& path : std::as_const(others))
             for (const QString& verb : {QStringLiteral("cat"), QStringLiteral("check")}) {
                 const Result r = run({verb, path});
                 QCOMPARE(r.status, 1);
-                QCOMPARE(
-                    r.err,
-                    QStringLiteral("Cannot open file \"%1\". It is not a regular file\n").arg(path).toUtf8());
+                QCOMPARE(r.err, QStringLiteral("Cannot open file \"%1\". It is not a regular file\n")
+                                    .arg(QDir::toNativeSeparators(path))
+                                    .toUtf8());
             }
     }
 
@@ -110,8 +122,25 @@ private Q_SLOTS:
         QVERIFY(r.err.isEmpty());
     }
 
+    // What kvdui prints is text in the system's line breaks: "\r\n" on Windows, where the C runtime writes
+    // text so, and "\n" elsewhere.
+    void textOutputHasTheSystemsLineBreaks() {
+        QProcess process;
+        process.start(ChildProgram(KVDUI_PATH), {QStringLiteral("cat"), layout});
+        const ChildResult r = FinishChild(process);
+        QCOMPARE(r.status, 0);
+        QVERIFY(r.out.count('\n') > 1);
+#ifdef Q_OS_WIN
+        QCOMPARE(r.out.count("\r\n"), r.out.count('\n'));
+#else
+        QVERIFY(!r.out.contains('\r'));
+#endif
+    }
+
+#ifdef Q_OS_UNIX
     // Output that did not arrive is a failure, with the system's reason: a full disk behind standard
-    // output, or behind the picture.
+    // output, or behind the picture. Linux-only: Windows has no device that is always full, and mounting a
+    // small file system needs Linux's mount.
     void fullDiskIsAnError_data() {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QString>("stdoutFile");
@@ -170,17 +199,25 @@ private Q_SLOTS:
         QCOMPARE(QDir(small.path()).entryList(QDir::Files | QDir::Hidden),
                  (QStringList{QStringLiteral("filler"), QStringLiteral("old.png")}));
     }
+#endif
 
     // render never writes over the layout it draws, whatever name the output is given.
     void renderRefusesToReplaceItsLayout() {
         const QString own = dir.filePath(QStringLiteral("own.kvdui"));
         WriteFile(own, layoutText);
+        const QString dotted = dir.path() + QStringLiteral("/./own.kvdui");
+        QStringList outputs{own, dotted};
+#ifdef Q_OS_UNIX
         const QString symlink = dir.filePath(QStringLiteral("own-symlink.png"));
         const QString hardlink = dir.filePath(QStringLiteral("own-hardlink.png"));
         QVERIFY(QFile::link(own, symlink));
         QCOMPARE(::link(QFile::encodeName(own).constData(), QFile::encodeName(hardlink).constData()), 0);
-        const QString dotted = dir.path() + QStringLiteral("/./own.kvdui");
-        for (const QString& output : {own, dotted, symlink, hardlink}) {
+        outputs << symlink << hardlink;
+#else
+        // Names on Windows differ neither in case nor in the kind of slash.
+        outputs << dir.filePath(QStringLiteral("OWN.KVDUI")) << QDir::toNativeSeparators(own);
+#endif
+        for (const QString& output : std::as_const(outputs)) {
             const Result r = run({QStringLiteral("render"), own, QStringLiteral("-o"), output});
             QCOMPARE(r.status, 2);
             QVERIFY2(r.err.contains("is the layout file") && r.err.contains("usage: kvdui render"),
@@ -241,8 +278,9 @@ private Q_SLOTS:
                  2);
     }
 
+#ifdef Q_OS_UNIX
     // A name Linux allows but that is not valid UTF-8 opens by its bytes in every verb that reads a layout;
-    // messages show it with replacement characters.
+    // messages show it with replacement characters. Linux-only: names on Windows are always text.
     void namesThatAreNotUtf8() {
         const QByteArray folder = QFile::encodeName(dir.path());
         const QByteArray name = folder + "/caf\xe9.kvdui";
@@ -288,6 +326,7 @@ private Q_SLOTS:
         QVERIFY2(render.err.contains("is not valid UTF-8"), render.err.constData());
         QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("pictur*")}), QStringList());
     }
+#endif
 
     void missingFileAndBadUsage() {
         const Result missing = run({QStringLiteral("check"), dir.filePath(QStringLiteral("none.kvdui"))});

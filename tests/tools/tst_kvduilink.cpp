@@ -6,11 +6,20 @@
 #include "tests/link/TestPeer.h"
 #include "tests/tools/KvduiRun.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#ifdef Q_OS_UNIX
 #include <csignal>
+#else
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#endif
 
 namespace {
 
@@ -32,14 +41,21 @@ QByteArray Hex(const QByteArray& packet) {
 }
 
 // Adds what the process writes to its standard output to out until out holds that many lines; false when
-// they did not come within the timeout.
+// they did not come within the timeout. The lines end in "\n" whatever the system writes.
 bool WaitForOutputLines(QProcess& process, QByteArray& out, int lines) {
-    return QTest::qWaitFor(
+    const bool got = QTest::qWaitFor(
         [&] {
             out += process.readAllStandardOutput();
             return out.count('\n') >= lines;
         },
         Timeout);
+    out = UnixLineBreaks(out);
+    return got;
+}
+
+// What the process wrote to standard error, in Unix line breaks.
+QByteArray ErrorText(QProcess& process) {
+    return UnixLineBreaks(process.readAllStandardError());
 }
 
 } // namespace
@@ -125,8 +141,10 @@ void TestKvduiLink::packetsUsage_data() {
         << QStringList{"packets", "f", "--set", "x"} << 2 << QByteArray("--set needs NAME=VALUE");
     QTest::newRow("show has no target")
         << QStringList{"show", "f", "--target", "1"} << 2 << QByteArray("unknown option --target");
-    QTest::newRow("missing file") << QStringList{"packets", "/nonexistent/x.kvdui"} << 1
-                                  << QByteArray("/nonexistent/x.kvdui");
+    // Messages show a name with the system's separators.
+    QTest::newRow("missing file")
+        << QStringList{"packets", "/nonexistent/x.kvdui"} << 1
+        << QDir::toNativeSeparators(QStringLiteral("/nonexistent/x.kvdui")).toUtf8();
 }
 
 void TestKvduiLink::packetsUsage() {
@@ -142,8 +160,8 @@ void TestKvduiLink::packetsUsage() {
 void TestKvduiLink::showSession() {
     TestPeer peer;
     QProcess process;
-    process.start(QStringLiteral(KVDUI_PATH), {"show", file, "--port", QString::number(peer.Port()), "--name",
-                                               "scripted", "--set", "score=3"});
+    process.start(ChildProgram(KVDUI_PATH), {"show", file, "--port", QString::number(peer.Port()), "--name",
+                                             "scripted", "--set", "score=3"});
     // The initialise packet names the client; the version answer brings the layout.
     QVERIFY(peer.WaitForPackets(5, Timeout));
     const QList<QByteArray> packets = peer.PacketBytes();
@@ -166,7 +184,7 @@ void TestKvduiLink::showSession() {
     QVERIFY(process.waitForFinished(Timeout));
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
     QCOMPARE(process.exitCode(), 0);
-    const QByteArray err = process.readAllStandardError();
+    const QByteArray err = ErrorText(process);
     QCOMPARE(err, QByteArray("Connected to Korvadia [KV 0.9]\nDisconnected from Korvadia.\n"));
     QCOMPARE(peer.PacketBytes().size(), 6);
 }
@@ -176,7 +194,7 @@ void TestKvduiLink::showEscapesSimulatorText() {
     TestPeer peer;
     peer.SetAnswerInit(false);
     QProcess process;
-    process.start(QStringLiteral(KVDUI_PATH), {"show", file, "--port", QString::number(peer.Port())});
+    process.start(ChildProgram(KVDUI_PATH), {"show", file, "--port", QString::number(peer.Port())});
     QVERIFY(peer.WaitForPackets(1, Timeout));
     QVERIFY(peer.Send(TestPeer::Version("\x1b[2J", "K\nV")));
     QVERIFY(peer.WaitForPackets(3, Timeout));
@@ -187,24 +205,44 @@ void TestKvduiLink::showEscapesSimulatorText() {
              QByteArray("Button 2 clicked [a\\nButton 9 clicked [x]\\e]0;t\\x07]\nButton 3 clicked []\n"));
     peer.CloseConnection();
     QVERIFY(process.waitForFinished(Timeout));
-    QCOMPARE(process.readAllStandardError(),
+    QCOMPARE(ErrorText(process),
              QByteArray("Connected to Korvadia [K\\nV \\e[2J]\nDisconnected from Korvadia.\n"));
 }
 
+// On Windows the interrupt is a console control event: Ctrl+C, sent to every process of the console the
+// test shares with the child.
 void TestKvduiLink::showEndsOnSignal_data() {
     QTest::addColumn<int>("signal");
+#ifdef Q_OS_UNIX
     QTest::newRow("SIGTERM") << int(SIGTERM);
     QTest::newRow("SIGINT") << int(SIGINT);
+#else
+    QTest::newRow("Ctrl+C") << int(CTRL_C_EVENT);
+#endif
 }
 
 void TestKvduiLink::showEndsOnSignal() {
     QFETCH(int, signal);
     TestPeer peer;
     QProcess process;
-    process.start(QStringLiteral(KVDUI_PATH), {"show", file, "--port", QString::number(peer.Port())});
+#ifdef Q_OS_WIN
+    // Wine gives a program a console only when it runs on a terminal.
+    if (!::GetConsoleCP() && (!::AllocConsole() || !::GetConsoleCP()))
+        QSKIP("no console to send a control event on (Wine run without a terminal has none)");
+    // The child shares the test's console, also when it has no window.
+    process.setCreateProcessArgumentsModifier(
+        [](QProcess::CreateProcessArguments* arguments) { arguments->flags &= ~DWORD(CREATE_NO_WINDOW); });
+#endif
+    process.start(ChildProgram(KVDUI_PATH), {"show", file, "--port", QString::number(peer.Port())});
     QVERIFY(peer.WaitForPackets(5, Timeout));
     QCOMPARE(peer.PacketBytes().at(0).mid(28, 6), QByteArray("kvdui\0", 6));
+#ifdef Q_OS_UNIX
     ::kill(pid_t(process.processId()), signal);
+#else
+    // The test ignores it from now on: it may arrive here after the test has ended.
+    ::SetConsoleCtrlHandler(nullptr, TRUE);
+    QVERIFY(::GenerateConsoleCtrlEvent(DWORD(signal), 0));
+#endif
     QVERIFY(process.waitForFinished(Timeout));
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
     QCOMPARE(process.exitCode(), 0);
@@ -221,11 +259,20 @@ void TestKvduiLink::showCannotConnect() {
     const KvduiResult result = RunKvdui({"show", file, "--port", QString::number(port)});
     QCOMPARE(result.status, 1);
     QCOMPARE(result.out, QByteArray());
-    QCOMPARE(result.err,
-             QStringLiteral("Error: [127.0.0.1:%1] Connection refused\n").arg(port).toLocal8Bit());
     const KvduiResult named = RunKvdui({"show", file, "--address", "localhost", "--port", "29999"});
     QCOMPARE(named.status, 1);
+#ifdef Q_OS_UNIX
+    QCOMPARE(result.err,
+             QStringLiteral("Error: [127.0.0.1:%1] Connection refused\n").arg(port).toLocal8Bit());
     QCOMPARE(named.err, QByteArray("Error: [localhost:29999] Cannot assign requested address\n"));
+#else
+    // Windows words the system's reasons in its own way; each is one line after the address.
+    const QByteArray refused = QStringLiteral("Error: [127.0.0.1:%1] ").arg(port).toLocal8Bit();
+    QVERIFY2(result.err.startsWith(refused) && result.err.contains("refused") && result.err.count('\n') == 1,
+             result.err.constData());
+    QVERIFY2(named.err.startsWith("Error: [localhost:29999] ") && named.err.count('\n') == 1,
+             named.err.constData());
+#endif
 }
 
 QTEST_GUILESS_MAIN(TestKvduiLink)
