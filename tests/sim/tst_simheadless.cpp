@@ -7,80 +7,23 @@
 
 #include "core/Console.h"
 #include "tests/ChildProcess.h"
+#include "tests/TestPipes.h"
 
 #include <QDir>
 #include <QProcess>
 #include <QRegularExpression>
 
 #ifdef Q_OS_UNIX
-#include <cerrno>
 #include <csignal>
 #include <fcntl.h>
-#include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 extern char** environ;
-#else
-#include <fcntl.h>
-#include <io.h>
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#define WIN32_LEAN_AND_MEAN
-#include <windows.h>
 #endif
 
 namespace {
-
-// Pipes read without ever waiting: the tests stop reading on purpose to see what the writer then does.
-#ifdef Q_OS_UNIX
-bool MakePipe(int fds[2]) {
-    return ::pipe2(fds, O_CLOEXEC) == 0;
-}
-void CloseFd(int fd) {
-    ::close(fd);
-}
-bool WriteFd(int fd, const QByteArray& bytes) {
-    return ::write(fd, bytes.constData(), size_t(bytes.size())) == bytes.size();
-}
-// Whatever the pipe holds now.
-QByteArray ReadAvailable(int fd) {
-    QByteArray got;
-    char buffer[65536];
-    pollfd readable{fd, POLLIN, 0};
-    while (::poll(&readable, 1, 0) == 1) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n <= 0)
-            break;
-        got.append(buffer, n);
-    }
-    return got;
-}
-#else
-// Text mode on the writing end, as the standard output of a program.
-bool MakePipe(int fds[2]) {
-    return ::_pipe(fds, 65536, _O_TEXT | _O_NOINHERIT) == 0;
-}
-void CloseFd(int fd) {
-    ::_close(fd);
-}
-bool WriteFd(int fd, const QByteArray& bytes) {
-    return ::_write(fd, bytes.constData(), unsigned(bytes.size())) == bytes.size();
-}
-// Whatever the pipe holds now, as raw bytes (the C runtime's text mode would take the carriage returns).
-QByteArray ReadAvailable(int fd) {
-    QByteArray got;
-    const auto pipe = reinterpret_cast<HANDLE>(::_get_osfhandle(fd));
-    char buffer[65536];
-    DWORD available = 0, n = 0;
-    while (::PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr) && available > 0 &&
-           ::ReadFile(pipe, buffer, std::min<DWORD>(available, sizeof buffer), &n, nullptr) && n > 0)
-        got.append(buffer, qsizetype(n));
-    return got;
-}
-#endif
 
 // The headless stand-in as a child whose standard input and output are pipes of the test's own, which
 // QProcess would always read.
@@ -189,6 +132,7 @@ private slots:
     void sessionWithTheBuildersLink();
     void brokenClientsAndCommandErrors();
     void optionsAndBusyPort();
+    void endOfInputKeepsServing();
     void unreadOutputHoldsNothingUp();
     void slowReaderLearnsWhatWasDropped();
 
@@ -368,6 +312,18 @@ void TestSimHeadless::optionsAndBusyPort() {
     builder.Dromo->SetVersion(8);
     QVERIFY(builder.Connect());
     QVERIFY(old.WaitForPrefix("1 > 14 02 01 08 "));
+}
+
+void TestSimHeadless::endOfInputKeepsServing() {
+    // Standard input ends: the stand-in serves on, and ends only when it is stopped.
+    Child sim;
+    QVERIFY(sim.Started());
+    sim.Process.closeWriteChannel();
+    QTest::qWait(100);
+    BuilderClient builder(sim.Port);
+    QVERIFY(builder.Connect());
+    QVERIFY(sim.WaitForPrefix("1 > "));
+    QCOMPARE(sim.Process.state(), QProcess::Running);
 }
 
 void TestSimHeadless::unreadOutputHoldsNothingUp() {
