@@ -69,6 +69,9 @@ void TKvdSocketThread::Execute() {
         }
         const qint64 received =
             KvdSys::Receive(Connection->Socket, reinterpret_cast<char*>(RecvBuffer), RecvBufferSize);
+        // Nothing arrived within a slice: whether the connection is still wanted is checked again.
+        if (received == -1 && KvdSys::LastError() == KvdSys::WouldBlock)
+            continue;
         if (received <= 0)
             return;
         RecvLength = int(received);

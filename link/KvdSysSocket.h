@@ -37,9 +37,12 @@ bool SetSendTimeout(SocketHandle socket, int milliseconds);
 int ConnectWithin(SocketHandle socket, const QByteArray& address, quint16 port, int timeoutMs);
 // Sends what the system takes at once (at least one byte unless it fails); never raises SIGPIPE.
 qint64 Send(SocketHandle socket, const char* data, qint64 length);
-// Receives what has arrived, waiting for at least one byte; 0 at the end of the stream.
+// Receives what has arrived, waiting for at least one byte; 0 at the end of the stream. Where a shutdown
+// does not end a receive that is waiting (Windows), it waits at most ReceiveSlice and then fails with
+// WouldBlock, so that the caller can check whether it still wants to receive.
 qint64 Receive(SocketHandle socket, char* data, qint64 length);
-// Ends the receiving side: a receive waiting on the socket returns.
+constexpr int ReceiveSlice = 50; // milliseconds
+// Ends the receiving side: a receive waiting on the socket returns (on Windows: within ReceiveSlice).
 void ShutdownReceive(SocketHandle socket);
 // Ends both sides; a send waiting for the peer fails at once.
 void ShutdownBoth(SocketHandle socket);

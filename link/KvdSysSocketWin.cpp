@@ -2,7 +2,9 @@
 
 #include <QByteArray>
 
+#ifndef NOMINMAX
 #define NOMINMAX
+#endif
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 #include <winsock2.h>
@@ -121,6 +123,18 @@ qint64 Send(SocketHandle socket, const char* data, qint64 length) {
 }
 
 qint64 Receive(SocketHandle socket, char* data, qint64 length) {
+    // A shutdown from another thread does not end a recv that is already waiting, so the wait for data
+    // is done in slices.
+    WSAPOLLFD waiting{};
+    waiting.fd = Native(socket);
+    waiting.events = POLLRDNORM;
+    const int ready = ::WSAPoll(&waiting, 1, ReceiveSlice);
+    if (ready == SOCKET_ERROR)
+        return -1;
+    if (ready == 0) {
+        ::WSASetLastError(WSAEWOULDBLOCK);
+        return -1;
+    }
     const int received = ::recv(Native(socket), data, int(qMin<qint64>(length, INT_MAX)), 0);
     return received == SOCKET_ERROR ? -1 : received;
 }
@@ -131,6 +145,9 @@ void ShutdownReceive(SocketHandle socket) {
 
 void ShutdownBoth(SocketHandle socket) {
     ::shutdown(Native(socket), SD_BOTH);
+    // A shutdown leaves a send that waits for the peer waiting; cancelling the socket's pending calls
+    // ends it (and a waiting receive) at once.
+    ::CancelIoEx(reinterpret_cast<HANDLE>(Native(socket)), nullptr);
 }
 
 void Close(SocketHandle socket) {

@@ -1,7 +1,9 @@
 #include "LinkTestSystem.h"
 
 #ifdef Q_OS_WIN
+#ifndef NOMINMAX
 #define NOMINMAX
+#endif
 #define WIN32_LEAN_AND_MEAN
 #include <winsock2.h>
 // After winsock2.h, which includes windows.h without the older winsock.h:

@@ -50,7 +50,22 @@ TestPeer::~TestPeer() {
 }
 
 void TestPeer::OnPeerThread(const std::function<void()>& call) {
-    QMetaObject::invokeMethod(m_context, call, Qt::BlockingQueuedConnection);
+    // Waits on a mutex of its own rather than Qt's blocking connection, so that race checkers see the
+    // hand-over both ways: the peer's thread runs the call only once this thread waits, under the lock.
+    std::mutex mutex;
+    std::condition_variable ran;
+    bool done = false;
+    std::unique_lock lock(mutex);
+    QMetaObject::invokeMethod(
+        m_context,
+        [&] {
+            std::lock_guard peerLock(mutex);
+            call();
+            done = true;
+            ran.notify_all();
+        },
+        Qt::QueuedConnection);
+    ran.wait(lock, [&] { return done; });
 }
 
 void TestPeer::Accept() {

@@ -266,6 +266,7 @@ void TestLinkStress::destroyWhileWriterWaitsForPeer() {
     // Destroying the client must neither wait for that send nor leave the thread behind it.
     TestPeer peer;
     const int threadsBefore = ThreadsOfProcess();
+    QVERIFY(threadsBefore > 1); // the peer's thread at least
     {
         EventLog log, errors;
         TKvdDromo client;
