@@ -66,9 +66,11 @@ void TDSelCtrlItem::Invalidate(const QWidget* parent, const std::array<QRect, 8>
     if (!overlay)
         return;
     // Each handle on its own: the area around a control's corner marks is the whole control.
+    const QRect extent =
+        rects[quint8(THandlePosition::TopLeft)] | rects[quint8(THandlePosition::BottomRight)];
     for (THandlePosition position : AllHandlePositions)
         if (m_mode == hmSingle || IsCorner(position))
-            overlay->Invalidate(parent, rects[quint8(position)], shown);
+            overlay->Invalidate(parent, rects[quint8(position)], shown, extent);
 }
 
 void TDSelCtrlItem::SetMode(TDSelCtrlItemMode mode) {

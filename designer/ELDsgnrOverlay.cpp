@@ -76,13 +76,15 @@ QRect TDEngOverlay::ClipOf(const QWidget* parent) const {
 
 // --- handles -----------------------------------------------------------------------------------------------
 
-void TDEngOverlay::Invalidate(const QWidget* parent, const QRect& rect, bool covered) {
+void TDEngOverlay::Invalidate(const QWidget* parent, const QRect& rect, bool covered, const QRect& extent) {
     if (rect.isEmpty() || (parent != parentWidget() && !parentWidget()->isAncestorOf(parent)))
         return;
-    const QRect area = rect.translated(OffsetOf(parent)) & ClipOf(parent);
+    const QPoint offset = OffsetOf(parent);
+    const QRect area = rect.translated(offset) & ClipOf(parent);
     if (area.isEmpty())
         return;
-    (covered ? m_covered : m_dirty).append(area);
+    const QRect rows = (extent | rect).translated(offset);
+    (covered ? m_covered : m_dirty).append({area, rows.top(), rows.bottom()});
     if (!m_flushQueued) {
         m_flushQueued = true;
         QMetaObject::invokeMethod(this, &TDEngOverlay::Flush, Qt::QueuedConnection);
@@ -91,29 +93,61 @@ void TDEngOverlay::Invalidate(const QWidget* parent, const QRect& rect, bool cov
 
 namespace {
 
-// In reading order each rectangle extends the region at its end, which QRegion does without a merge.
-QRegion regionOf(QList<QRect>& rects) {
-    std::sort(rects.begin(), rects.end(), [](const QRect& a, const QRect& b) {
-        return std::pair(a.top(), a.left()) < std::pair(b.top(), b.left());
-    });
-    QRegion region;
-    for (const QRect& r : std::as_const(rects))
-        region += r;
-    rects.clear();
-    return region;
-}
+// About how many areas a band holds.
+constexpr qsizetype BandAreas = 128;
 
 } // namespace
 
+// The areas in reading order, cut into bands of about BandAreas areas, each united into a region. A band ends
+// only where the next area's extent lies wholly below every extent in it, so a control is not repainted in
+// two bands, and each band lies below the one before it: the bands together are united by appending them.
+// Within a band uniting is cheap, as it holds few rectangles (uniting them all at once merges each one that
+// starts a row again into all the rows before it).
+QList<QRegion> TDEngOverlay::BandsOf(QList<TArea>& areas) {
+    std::sort(areas.begin(), areas.end(), [](const TArea& a, const TArea& b) {
+        return std::pair(a.Rect.top(), a.Rect.left()) < std::pair(b.Rect.top(), b.Rect.left());
+    });
+    QList<QRegion> bands;
+    QRegion band;
+    qsizetype count = 0;
+    int bottom = 0;
+    for (const TArea& a : std::as_const(areas)) {
+        if (count >= BandAreas && a.ExtentTop > bottom) {
+            bands.append(band);
+            band = QRegion();
+            count = 0;
+        }
+        band += a.Rect;
+        bottom = count++ ? std::max(bottom, a.ExtentBottom) : a.ExtentBottom;
+    }
+    if (count)
+        bands.append(band);
+    areas.clear();
+    return bands;
+}
+
 void TDEngOverlay::Flush() {
     m_flushQueued = false;
-    const QRegion covered = regionOf(m_covered);
-    // What a handle now covers needs nothing under it repainted.
-    const QRegion dirty = regionOf(m_dirty) - covered;
+    QRegion covered;
+    for (const QRegion& band : BandsOf(m_covered))
+        covered += band;
     if (!covered.isEmpty())
         PaintOver(covered);
-    if (!dirty.isEmpty())
-        update(dirty);
+    // What a handle now covers needs nothing under it repainted. The rest is repainted with what lies under
+    // it. Qt repaints an area in one pass that takes every opaque control out of the region left for the
+    // controls below it, which costs the square of the number of areas it crosses, so many areas are
+    // repainted band by band at once rather than together from the event loop.
+    const QList<QRegion> dirty = BandsOf(m_dirty);
+    const bool inBands = dirty.size() > 1 && isVisible();
+    for (const QRegion& band : dirty) {
+        const QRegion uncovered = band - covered;
+        if (uncovered.isEmpty())
+            continue;
+        if (inBands)
+            repaint(uncovered);
+        else
+            update(uncovered);
+    }
 }
 
 void TDEngOverlay::PaintOver(const QRegion& region) {

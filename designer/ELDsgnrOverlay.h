@@ -47,8 +47,9 @@ public:
 
     // Handles: an area (in the coordinates of a control's parent) where a handle was or now is; it is
     // repainted when the change is flushed, at once by the selection or else from the event loop. Covered
-    // says that a shown handle now covers every pixel of the area.
-    void Invalidate(const QWidget* parent, const QRect& rect, bool covered);
+    // says that a shown handle now covers every pixel of the area. Extent is the area of all handles of
+    // the control together: many areas are repainted in bands, and a band does not end inside an extent.
+    void Invalidate(const QWidget* parent, const QRect& rect, bool covered, const QRect& extent);
     void Flush();
     // The topmost shown handle at a point of the overlay.
     THandleHit HandleAt(const QPoint& pos) const;
@@ -77,9 +78,15 @@ private:
     void PaintFigures(QPainter& painter);
 
     TELDesignerSelectedControls* m_selection;
+    // An area to repaint, and the rows of its extent (in overlay coordinates).
+    struct TArea {
+        QRect Rect;
+        int ExtentTop = 0, ExtentBottom = 0;
+    };
+    static QList<QRegion> BandsOf(QList<TArea>& areas);
     // Areas to repaint with what lies under them, and areas the handles alone repaint.
-    QList<QRect> m_dirty;
-    QList<QRect> m_covered;
+    QList<TArea> m_dirty;
+    QList<TArea> m_covered;
     bool m_flushQueued = false;
     QPixmap m_picture;
     QList<TDFigure> m_figures;

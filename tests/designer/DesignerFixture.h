@@ -187,11 +187,12 @@ struct DesignerFixture {
         return item->ParentOfHandles()->mapToGlobal(item->HandleRect(p).center());
     }
 
-    static void SaveShot(QWidget* w, const QString& name) {
+    static void SaveImage(const QImage& image, const QString& name) {
         QDir().mkpath(QStringLiteral("screenshots"));
         const QString path =
             QDir::current().filePath(QStringLiteral("screenshots/") + name + QStringLiteral(".png"));
-        QVERIFY(w->grab().save(path));
+        QVERIFY(image.save(path));
         qInfo("screenshot: %s", qPrintable(path));
     }
+    static void SaveShot(QWidget* w, const QString& name) { SaveImage(w->grab().toImage(), name); }
 };

@@ -306,6 +306,53 @@ private Q_SLOTS:
         QVERIFY(!painted.Painted.contains(a)); // far from every mark
     }
 
+    void manyMarksOnScreenAndGoneAfterAClear() {
+        // Hundreds of opaque controls, touching, apart and overlapping, on the root and in a box: their
+        // marks are shown and cleared in many areas at once, and the screen must show exactly what the
+        // widgets paint, then exactly what it showed before.
+        DesignerFixture f;
+        TControl* root = f.Root.get();
+        auto* box = f.Add<TTestContainer>(root, QStringLiteral("Box1"), QRect(10, 250, 300, 140));
+        QList<TControl*> all{box};
+        for (int i = 0; i < 300; ++i) {
+            const bool inBox = i >= 240;
+            const int k = inBox ? i - 240 : i;
+            const QRect r =
+                inBox ? QRect(4 + (k % 12) * 24, 6 + (k / 12) * 26, 22, 20 + (k % 3) * 4)
+                      : QRect(4 + (k % 24) * 16, 4 + (k / 24) * 24 + (k % 2) * 2, 14 + (k % 4) * 2, 20);
+            TTestLeaf* leaf =
+                f.Add(inBox ? static_cast<TControl*>(box) : root, QStringLiteral("Cell%1").arg(i + 1), r);
+            leaf->setAttribute(Qt::WA_OpaquePaintEvent); // it fills its whole rectangle
+            all << leaf;
+        }
+        const auto screen = [&] {
+            QCoreApplication::processEvents();
+            return QGuiApplication::primaryScreen()
+                ->grabWindow(f.Window.winId())
+                .toImage()
+                .convertToFormat(QImage::Format_RGB32);
+        };
+        const auto painted = [&] { return f.Window.grab().toImage().convertToFormat(QImage::Format_RGB32); };
+        const QImage plain = screen();
+        f.Sel()->SetSelection(all);
+        const QImage marked = screen();
+        QCOMPARE(marked, painted());
+        QVERIFY(marked != plain);
+        DesignerFixture::SaveImage(marked, QStringLiteral("designer_marks_many"));
+        // A click on an empty spot clears them all.
+        f.Press(root, QPoint(1, 1));
+        f.Release(root, QPoint(1, 1));
+        QCOMPARE(f.Selection(), QList<TControl*>{root});
+        const QImage cleared = screen();
+        DesignerFixture::SaveImage(cleared, QStringLiteral("designer_marks_cleared"));
+        QCOMPARE(cleared, plain);
+        // The box's marks over its children, and a single selection's handles around a control inside it.
+        f.Sel()->SetSelection(all.mid(240));
+        QCOMPARE(screen(), painted());
+        f.Sel()->SelectOnly(all[250]);
+        QCOMPARE(screen(), painted());
+    }
+
     void resizeByHandles_data() {
         QTest::addColumn<THandlePosition>("handle");
         QTest::addColumn<QPoint>("delta");
@@ -464,8 +511,7 @@ private Q_SLOTS:
             QCoreApplication::processEvents();
             const QRect area(root->mapTo(&f.Window, QPoint(0, 0)), root->size());
             const QImage image = f.Window.grab(area).toImage().convertToFormat(QImage::Format_RGB32);
-            QDir().mkpath(QStringLiteral("screenshots"));
-            image.save(QStringLiteral("screenshots/%1.png").arg(name));
+            DesignerFixture::SaveImage(image, name);
             return image;
         };
         const QImage plain = shot(QStringLiteral("designer_plain"));
