@@ -5,10 +5,10 @@
 #include "bench/BenchMain.h"
 #include "designer/ELDsgnr.h"
 #include "designer/ELDsgnrEngine.h"
+#include "tests/designer/DesignerScene.h"
 
 #include <QApplication>
 #include <QMouseEvent>
-#include <QPainter>
 #include <benchmark/benchmark.h>
 #include <memory>
 
@@ -21,8 +21,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent*) override {
-        ++Paints;
-        QPainter(this).fillRect(rect(), QColor(230, 236, 244));
+        PaintCountedBox(this, Paints, QColor(230, 236, 244), QColor(90, 110, 140));
     }
 };
 
@@ -32,17 +31,11 @@ public:
     int Paints = 0;
 
 protected:
-    void paintEvent(QPaintEvent*) override {
-        ++Paints;
-        QPainter p(this);
-        p.fillRect(rect(), Qt::white);
-        p.drawRect(rect().adjusted(0, 0, -1, -1));
-    }
+    void paintEvent(QPaintEvent*) override { PaintCountedBox(this, Paints, Qt::white, Qt::black); }
 };
 
 struct Scene {
     QWidget window;
-    TELDesignPanel* panel;
     std::unique_ptr<TBenchBox> root;
     std::unique_ptr<TELDesigner> designer;
     QList<TBenchLeaf*> leaves;
@@ -50,9 +43,6 @@ struct Scene {
 
     explicit Scene(int count) {
         window.resize(820, 820);
-        panel = new TELDesignPanel;
-        panel->SetParentControl(&window);
-        panel->SetBounds(0, 0, 802, 802);
         root = std::make_unique<TBenchBox>();
         root->SetBounds(0, 0, 800, 800);
         for (int i = 0; i < count; ++i) {
@@ -65,13 +55,7 @@ struct Scene {
                 leaf->SetBounds(10 + (i % 40) * 19, 10 + (i / 40) * 18, 15, 14);
             leaves << leaf;
         }
-        designer = std::make_unique<TELDesigner>();
-        designer->SetDesignControl(root.get());
-        designer->SetDesignPanel(panel);
-        designer->Grid()->SetXStep(2);
-        designer->Grid()->SetYStep(2);
-        designer->Grid()->SetVisible(false);
-        designer->SetShowingHints(htSize | htMove | htInsert);
+        designer = NewDesignerOnPanel(&window, QRect(0, 0, 802, 802), root.get());
         designer->OnChangeSelection = [this](QObject*) { ++changes; };
         window.show();
         designer->SetActive(true);

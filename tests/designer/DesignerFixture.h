@@ -10,6 +10,7 @@
 #include "designer/ELDsgnrEngine.h"
 #include "designer/ELDsgnrHandles.h"
 #include "tests/TestApplication.h"
+#include "tests/designer/DesignerScene.h"
 
 #include <QApplication>
 #include <QDir>
@@ -35,11 +36,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent*) override {
-        ++Paints;
-        QPainter p(this);
-        p.fillRect(rect(), QColor(230, 236, 244));
-        p.setPen(QColor(90, 110, 140));
-        p.drawRect(rect().adjusted(0, 0, -1, -1));
+        PaintCountedBox(this, Paints, QColor(230, 236, 244), QColor(90, 110, 140));
     }
 
 private:
@@ -62,12 +59,8 @@ public:
 
 protected:
     void paintEvent(QPaintEvent*) override {
-        ++Paints;
-        QPainter p(this);
-        p.fillRect(rect(), Qt::white);
-        p.setPen(Qt::black);
-        p.drawRect(rect().adjusted(0, 0, -1, -1));
-        p.drawText(rect(), Qt::AlignCenter, Name());
+        PaintCountedBox(this, Paints, Qt::white, Qt::black);
+        QPainter(this).drawText(rect(), Qt::AlignCenter, Name());
     }
 
 private:
@@ -108,21 +101,13 @@ struct DesignerFixture {
     DesignerFixture() {
         TTestApplication::Instance()->Errors.clear();
         Window.resize(440, 440);
-        Panel = new TELDesignPanel;
-        Panel->SetName(QStringLiteral("ELDesignPanel1"));
-        Panel->SetParentControl(&Window);
-        Panel->SetBounds(10, 10, 402, 402);
         Root = std::make_unique<TTestContainer>();
         Root->SetName(QStringLiteral("Root"));
         Root->SetBounds(0, 0, 400, 400);
-        Designer = std::make_unique<TELDesigner>();
-        Designer->SetDesignControl(Root.get());
-        Designer->SetDesignPanel(Panel);
-        Designer->Grid()->SetXStep(2);
-        Designer->Grid()->SetYStep(2);
-        Designer->Grid()->SetVisible(false);
+        Designer = NewDesignerOnPanel(&Window, QRect(10, 10, 402, 402), Root.get());
+        Panel = static_cast<TELDesignPanel*>(Designer->DesignPanel());
+        Panel->SetName(QStringLiteral("ELDesignPanel1"));
         Designer->SetPixelStep(2);
-        Designer->SetShowingHints(htSize | htMove | htInsert);
         Designer->SetClipboardFormat(QStringLiteral("kvdui"));
         Designer->OnChangeSelection = [this](QObject*) { Events << QStringLiteral("change"); };
         Designer->OnModified = [this](QObject*) { Events << QStringLiteral("modified"); };
@@ -148,6 +133,16 @@ struct DesignerFixture {
         c->SetParentControl(parent);
         c->SetBounds(r.x(), r.y(), r.width(), r.height());
         return c;
+    }
+
+    // A container named Box1 on the root, with one leaf at (10, 10), 30 x 20 pixels, in it.
+    struct BoxWithLeaf {
+        TTestContainer* Box;
+        TTestLeaf* Leaf;
+    };
+    BoxWithLeaf AddBoxWithLeaf(const QRect& box, const QString& leafName) {
+        auto* b = Add<TTestContainer>(Root.get(), QStringLiteral("Box1"), box);
+        return {b, Add(b, leafName, QRect(10, 10, 30, 20))};
     }
 
     QList<TControl*> Selection() const {

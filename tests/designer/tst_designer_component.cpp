@@ -195,8 +195,7 @@ private Q_SLOTS:
     void selectionBatchingAndOperations() {
         DesignerFixture f;
         TControl* root = f.Root.get();
-        auto* box = f.Add<TTestContainer>(root, QStringLiteral("Box1"), QRect(10, 10, 200, 200));
-        TTestLeaf* a = f.Add(box, QStringLiteral("Leaf1"), QRect(10, 10, 30, 20));
+        auto [box, a] = f.AddBoxWithLeaf(QRect(10, 10, 200, 200), QStringLiteral("Leaf1"));
         TTestLeaf* b = f.Add(root, QStringLiteral("Leaf2"), QRect(250, 10, 30, 20));
         // Two SelectOnly of the same control: one change.
         f.Sel()->SelectOnly(b);
@@ -297,8 +296,7 @@ private Q_SLOTS:
     void pasteTargetsAndCut() {
         DesignerFixture f;
         TControl* root = f.Root.get();
-        auto* box = f.Add<TTestContainer>(root, QStringLiteral("Box1"), QRect(10, 10, 200, 200));
-        TTestLeaf* inner = f.Add(box, QStringLiteral("Leaf1"), QRect(10, 10, 30, 20));
+        auto [box, inner] = f.AddBoxWithLeaf(QRect(10, 10, 200, 200), QStringLiteral("Leaf1"));
         // A copied container pastes into itself when it is the current control.
         f.Sel()->SelectOnly(box);
         f.Designer->Copy();
@@ -331,8 +329,7 @@ private Q_SLOTS:
     void clipboardLocksAndBadData() {
         DesignerFixture f;
         TControl* root = f.Root.get();
-        auto* box = f.Add<TTestContainer>(root, QStringLiteral("Box1"), QRect(10, 10, 200, 200));
-        TTestLeaf* inner = f.Add(box, QStringLiteral("Leaf1"), QRect(10, 10, 30, 20));
+        auto [box, inner] = f.AddBoxWithLeaf(QRect(10, 10, 200, 200), QStringLiteral("Leaf1"));
         f.Sel()->SelectOnly(box);
         inner->SetDesignLocks(dlCopy); // a child's lock counts for copying
         QVERIFY(!f.Designer->CanCopy());

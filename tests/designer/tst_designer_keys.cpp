@@ -38,8 +38,7 @@ private Q_SLOTS:
         DesignerFixture f;
         TControl* root = f.Root.get();
         TTestLeaf* a = f.Add(root, QStringLiteral("Leaf1"), QRect(20, 20, 30, 20));
-        auto* box = f.Add<TTestContainer>(root, QStringLiteral("Box1"), QRect(100, 100, 200, 200));
-        TTestLeaf* c = f.Add(box, QStringLiteral("Leaf3"), QRect(10, 10, 30, 20));
+        auto [box, c] = f.AddBoxWithLeaf(QRect(100, 100, 200, 200), QStringLiteral("Leaf3"));
         auto* parentless = new TTestLeaf(root); // owned but not placed: skipped
         parentless->SetName(QStringLiteral("Loose"));
         // Tab with the root selected does nothing.
@@ -102,8 +101,7 @@ private Q_SLOTS:
         TControl* root = f.Root.get();
         TTestLeaf* a = f.Add(root, QStringLiteral("Leaf1"), QRect(20, 20, 1, 20));
         TTestLeaf* b = f.Add(root, QStringLiteral("Leaf2"), QRect(60, 20, 30, 20));
-        auto* box = f.Add<TTestContainer>(root, QStringLiteral("Box1"), QRect(100, 100, 100, 100));
-        TTestLeaf* c = f.Add(box, QStringLiteral("Leaf3"), QRect(10, 10, 30, 20));
+        auto [box, c] = f.AddBoxWithLeaf(QRect(100, 100, 100, 100), QStringLiteral("Leaf3"));
         // Shift+Left on a 1-pixel-wide control gives 0, never negative.
         f.Sel()->SelectOnly(a);
         f.Events.clear();
@@ -148,8 +146,7 @@ private Q_SLOTS:
     void deletion() {
         DesignerFixture f;
         TControl* root = f.Root.get();
-        auto* box = f.Add<TTestContainer>(root, QStringLiteral("Box1"), QRect(100, 100, 100, 100));
-        TTestLeaf* inner = f.Add(box, QStringLiteral("Leaf3"), QRect(10, 10, 30, 20));
+        auto [box, inner] = f.AddBoxWithLeaf(QRect(100, 100, 100, 100), QStringLiteral("Leaf3"));
         TTestLeaf* a = f.Add(root, QStringLiteral("Leaf1"), QRect(20, 20, 30, 20));
         TTestLeaf* b = f.Add(root, QStringLiteral("Leaf2"), QRect(60, 20, 30, 20));
         // Only the root selected: nothing happens.

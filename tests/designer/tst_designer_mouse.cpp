@@ -163,8 +163,7 @@ private Q_SLOTS:
     void freeingDuringADrag() {
         // The dragged control's container goes away: the drag ends with it and nothing is touched.
         DesignerFixture f;
-        auto* box = f.Add<TTestContainer>(f.Root.get(), QStringLiteral("Box1"), QRect(100, 100, 150, 100));
-        TTestLeaf* a = f.Add(box, QStringLiteral("Leaf1"), QRect(10, 10, 30, 20));
+        auto [box, a] = f.AddBoxWithLeaf(QRect(100, 100, 150, 100), QStringLiteral("Leaf1"));
         f.Press(a, QPoint(5, 5));
         f.Move(f.Root.get(), QPoint(130, 130));
         delete box;
@@ -395,8 +394,7 @@ private Q_SLOTS:
         TControl* root = f.Root.get();
         TTestLeaf* a = f.Add(root, QStringLiteral("Leaf1"), QRect(100, 50, 20, 10));
         TTestLeaf* b = f.Add(root, QStringLiteral("Leaf2"), QRect(200, 50, 20, 10));
-        auto* box = f.Add<TTestContainer>(root, QStringLiteral("Box1"), QRect(10, 200, 200, 150));
-        TTestLeaf* inner = f.Add(box, QStringLiteral("Leaf3"), QRect(10, 10, 30, 20));
+        auto [box, inner] = f.AddBoxWithLeaf(QRect(10, 200, 200, 150), QStringLiteral("Leaf3"));
         // Around nothing: the root stays selected.
         f.Drag(root, QPoint(300, 300), QPoint(350, 350));
         QCOMPARE(f.Selection(), QList<TControl*>{root});
@@ -480,8 +478,7 @@ private Q_SLOTS:
         f.Sel()->SelectOnly(b);
         const QPoint handle = f.GlobalOf(b, THandlePosition::Top);
         QVERIFY(isHandle(handle, b, THandlePosition::Top));
-        auto* box = f.Add<TTestContainer>(root, QStringLiteral("Box1"), QRect(10, 200, 200, 150));
-        TTestLeaf* inner1 = f.Add(box, QStringLiteral("Leaf4"), QRect(10, 10, 30, 20));
+        auto [box, inner1] = f.AddBoxWithLeaf(QRect(10, 200, 200, 150), QStringLiteral("Leaf4"));
         TTestLeaf* inner2 = f.Add(box, QStringLiteral("Leaf5"), QRect(60, 10, 30, 20));
         f.Sel()->SetSelection({inner1, inner2});
         QVERIFY(!f.Engine()->HandleAt(handle));
@@ -615,8 +612,7 @@ private Q_SLOTS:
 
     void dragsAreConfinedToTheContainer() {
         DesignerFixture f;
-        auto* box = f.Add<TTestContainer>(f.Root.get(), QStringLiteral("Box1"), QRect(100, 100, 100, 80));
-        TTestLeaf* a = f.Add(box, QStringLiteral("Leaf1"), QRect(10, 10, 30, 20));
+        auto [box, a] = f.AddBoxWithLeaf(QRect(100, 100, 100, 80), QStringLiteral("Leaf1"));
         f.Press(a, QPoint(5, 5));
         // Far outside the panel: the point is held at the box's bottom-right pixel.
         f.Move(f.Root.get(), QPoint(390, 390));
