@@ -14,6 +14,7 @@
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <algorithm>
 #include <functional>
 
 #include <QMenu>
@@ -81,17 +82,24 @@ class TELDesignerGrid : public QObject {
 public:
     explicit TELDesignerGrid(TELCustomDesigner* designer);
     int XStep() const { return m_xStep; }
-    void SetXStep(int value);
+    void SetXStep(int value) { Store(m_xStep, std::clamp(value, 2, 32)); }
     int YStep() const { return m_yStep; }
-    void SetYStep(int value);
+    void SetYStep(int value) { Store(m_yStep, std::clamp(value, 2, 32)); }
     bool Visible() const { return m_visible; }
-    void SetVisible(bool value);
+    void SetVisible(bool value) { Store(m_visible, value); }
     int Color() const { return m_color; }
-    void SetColor(int value);
+    void SetColor(int value) { Store(m_color, value); }
     // Copies the four stored values, without clamping and without a repaint.
     void Assign(const TELDesignerGrid& source);
 
 private:
+    // Stores a value that differs from the one held and has the designer show the grid again.
+    template <class T> void Store(T& field, T value) {
+        if (field == value)
+            return;
+        field = value;
+        Changed();
+    }
     void Changed();
     TELCustomDesigner* m_designer;
     int m_xStep = 8;
@@ -158,6 +166,8 @@ private:
     void CheckActive() const;
     void Change();
     void UpdateModes();
+    // Moves every selected control but the root in the stacking order of its siblings.
+    void Restack(void (QWidget::*move)());
     void ItemAdded(TDSelCtrlItem* item);
     void ItemRemoved(TDSelCtrlItem* item);
     void RemoveAt(int index);

@@ -14,41 +14,19 @@ void flushHandles(const TELCustomDesigner* designer) {
             overlay->Flush();
 }
 
+// Stores value in field; whether that changed it.
+template <class T> bool storeChanged(T& field, T value) {
+    if (field == value)
+        return false;
+    field = value;
+    return true;
+}
+
 } // namespace
 
 // --- grid --------------------------------------------------------------------------------------------------
 
 TELDesignerGrid::TELDesignerGrid(TELCustomDesigner* designer) : m_designer(designer) {}
-
-void TELDesignerGrid::SetXStep(int value) {
-    value = std::clamp(value, 2, 32);
-    if (value == m_xStep)
-        return;
-    m_xStep = value;
-    Changed();
-}
-
-void TELDesignerGrid::SetYStep(int value) {
-    value = std::clamp(value, 2, 32);
-    if (value == m_yStep)
-        return;
-    m_yStep = value;
-    Changed();
-}
-
-void TELDesignerGrid::SetVisible(bool value) {
-    if (value == m_visible)
-        return;
-    m_visible = value;
-    Changed();
-}
-
-void TELDesignerGrid::SetColor(int value) {
-    if (value == m_color)
-        return;
-    m_color = value;
-    Changed();
-}
 
 void TELDesignerGrid::Assign(const TELDesignerGrid& source) {
     m_xStep = source.m_xStep;
@@ -183,18 +161,18 @@ void TELDesignerSelectedControls::SelectAll() {
 }
 
 void TELDesignerSelectedControls::BringToFront() {
-    CheckActive();
-    for (TDSelCtrlItem* item : QList<TDSelCtrlItem*>(m_items))
-        if (item->Control() != m_root)
-            item->Control()->raise();
-    m_designer->Engine()->NotifyModified();
+    Restack(&QWidget::raise);
 }
 
 void TELDesignerSelectedControls::SendToBack() {
+    Restack(&QWidget::lower);
+}
+
+void TELDesignerSelectedControls::Restack(void (QWidget::*move)()) {
     CheckActive();
     for (TDSelCtrlItem* item : QList<TDSelCtrlItem*>(m_items))
         if (item->Control() != m_root)
-            item->Control()->lower();
+            (item->Control()->*move)();
     m_designer->Engine()->NotifyModified();
 }
 
@@ -249,17 +227,13 @@ void TELDesignerSelectedControls::UpdateHandlesOf(TControl* control) {
 }
 
 void TELDesignerSelectedControls::SetHandlesVisible(bool value) {
-    if (value == m_handlesVisible)
-        return;
-    m_handlesVisible = value;
-    UpdateModes();
+    if (storeChanged(m_handlesVisible, value))
+        UpdateModes();
 }
 
 void TELDesignerSelectedControls::SetFocused(bool value) {
-    if (value == m_focused)
-        return;
-    m_focused = value;
-    UpdateHandles();
+    if (storeChanged(m_focused, value))
+        UpdateHandles();
 }
 
 void TELDesignerSelectedControls::SetRoot(TControl* value) {
