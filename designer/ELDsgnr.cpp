@@ -10,12 +10,31 @@
 
 namespace {
 
+// Raises an event: calls its handler when one is set.
+template <class Handler, class... Args> void callIfSet(const Handler& handler, Args&&... args) {
+    if (handler)
+        handler(std::forward<Args>(args)...);
+}
+
 QString mustBeInactive() {
     return QStringLiteral("Designer mast be inactive");
 }
 
 quint16 locksWithChildren(const TControl* control) {
     return TDEng::CombinedLocks(control);
+}
+
+// Whether a lock holds back one of the selected controls the clipboard takes (those beside the last
+// selected one, the root aside), or one of their children.
+bool anyLocked(const TELDesignerSelectedControls* selection, quint16 lock) {
+    const TControl* root = selection->Root();
+    const QWidget* parent = selection->LastSelected()->parentWidget();
+    for (int i = 0; i < selection->Count(); ++i) {
+        const TControl* c = selection->Items(i);
+        if (c != root && c->parentWidget() == parent && (locksWithChildren(c) & lock))
+            return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -82,26 +101,22 @@ void TELCustomDesigner::Deactivate() {
     m_active = false;
 }
 
-void TELCustomDesigner::WatchControl(TControl* value, QMetaObject::Connection& watch) {
+template <class T> void TELCustomDesigner::SetWatched(T*& field, T* value, QMetaObject::Connection& watch) {
+    if (value == field)
+        return;
+    CheckInactive();
+    field = value;
     QObject::disconnect(watch);
     if (value)
         watch = connect(value, &TControl::Destroying, this, [this](TControl* c) { ComponentDestroying(c); });
 }
 
 void TELCustomDesigner::SetDesignControl(TControl* value) {
-    if (value == m_designControl)
-        return;
-    CheckInactive();
-    m_designControl = value;
-    WatchControl(value, m_controlWatch);
+    SetWatched(m_designControl, value, m_controlWatch);
 }
 
 void TELCustomDesigner::SetDesignPanel(TELCustomDesignPanel* value) {
-    if (value == m_designPanel)
-        return;
-    CheckInactive();
-    m_designPanel = value;
-    WatchControl(value, m_panelWatch);
+    SetWatched(m_designPanel, value, m_panelWatch);
 }
 
 void TELCustomDesigner::SetPopupMenu(QMenu* value) {
@@ -195,29 +210,13 @@ void TELCustomDesigner::DeleteSelected() {
 bool TELCustomDesigner::CanCopy() const {
     if (!m_active || m_selection->Count() == 0)
         return false;
-    TControl* root = m_selection->Root();
-    if (m_selection->Count() == 1 && m_selection->Items(0) == root)
+    if (m_selection->Count() == 1 && m_selection->Items(0) == m_selection->Root())
         return false;
-    QWidget* parent = m_selection->LastSelected()->parentWidget();
-    for (int i = 0; i < m_selection->Count(); ++i) {
-        TControl* c = m_selection->Items(i);
-        if (c != root && c->parentWidget() == parent && (locksWithChildren(c) & dlCopy))
-            return false;
-    }
-    return true;
+    return !anyLocked(m_selection, dlCopy);
 }
 
 bool TELCustomDesigner::CanCut() const {
-    if (!CanCopy())
-        return false;
-    TControl* root = m_selection->Root();
-    QWidget* parent = m_selection->LastSelected()->parentWidget();
-    for (int i = 0; i < m_selection->Count(); ++i) {
-        TControl* c = m_selection->Items(i);
-        if (c != root && c->parentWidget() == parent && (locksWithChildren(c) & dlDelete))
-            return false;
-    }
-    return true;
+    return CanCopy() && !anyLocked(m_selection, dlDelete);
 }
 
 bool TELCustomDesigner::CanPaste() {
@@ -271,43 +270,35 @@ void TELCustomDesigner::Paste() {
 // --- events ----------------------------------------------------------------------------------------------
 
 void TELCustomDesigner::DoModified() {
-    if (OnModified)
-        OnModified(this);
+    callIfSet(OnModified, this);
 }
 
 void TELCustomDesigner::DoValidateName(const QString& name, bool& isValidName) {
-    if (OnValidateName)
-        OnValidateName(this, name, isValidName);
+    callIfSet(OnValidateName, this, name, isValidName);
 }
 
 void TELCustomDesigner::DoGetUniqueName(const QString& baseName, QString& uniqueName) {
-    if (OnGetUniqueName)
-        OnGetUniqueName(this, baseName, uniqueName);
+    callIfSet(OnGetUniqueName, this, baseName, uniqueName);
 }
 
 void TELCustomDesigner::DoChangeSelection() {
-    if (OnChangeSelection)
-        OnChangeSelection(this);
+    callIfSet(OnChangeSelection, this);
 }
 
 void TELCustomDesigner::DoControlInserting(const TControlClass*& controlClass) {
-    if (OnControlInserting)
-        OnControlInserting(this, controlClass);
+    callIfSet(OnControlInserting, this, controlClass);
 }
 
 void TELCustomDesigner::DoControlInserted() {
-    if (OnControlInserted)
-        OnControlInserted(this);
+    callIfSet(OnControlInserted, this);
 }
 
 void TELCustomDesigner::DoNotification(QObject* object, TOperation operation) {
-    if (OnNotification)
-        OnNotification(this, object, operation);
+    callIfSet(OnNotification, this, object, operation);
 }
 
 void TELCustomDesigner::DoControlHint(TControl* control, QString& hint) {
-    if (OnControlHint)
-        OnControlHint(this, control, hint);
+    callIfSet(OnControlHint, this, control, hint);
 }
 
 void TELCustomDesigner::DoContextPopup(const QPoint& mousePos) {
@@ -323,28 +314,23 @@ void TELCustomDesigner::DoContextPopup(const QPoint& mousePos) {
 }
 
 void TELCustomDesigner::DoDesignFormClose(TCloseAction& action) {
-    if (OnDesignFormClose)
-        OnDesignFormClose(this, action);
+    callIfSet(OnDesignFormClose, this, action);
 }
 
 void TELCustomDesigner::DoKeyDown(int& key, Qt::KeyboardModifiers shift) {
-    if (OnKeyDown)
-        OnKeyDown(this, key, shift);
+    callIfSet(OnKeyDown, this, key, shift);
 }
 
 void TELCustomDesigner::DoKeyPress(QChar& key) {
-    if (OnKeyPress)
-        OnKeyPress(this, key);
+    callIfSet(OnKeyPress, this, key);
 }
 
 void TELCustomDesigner::DoKeyUp(int& key, Qt::KeyboardModifiers shift) {
-    if (OnKeyUp)
-        OnKeyUp(this, key, shift);
+    callIfSet(OnKeyUp, this, key, shift);
 }
 
 void TELCustomDesigner::DoDblClick() {
-    if (OnDblClick)
-        OnDblClick(this);
+    callIfSet(OnDblClick, this);
 }
 
 void TELCustomDesigner::DoDragOver(QObject* source, QObject* target, int x, int y, TDragState state,
@@ -355,6 +341,5 @@ void TELCustomDesigner::DoDragOver(QObject* source, QObject* target, int x, int 
 }
 
 void TELCustomDesigner::DoDragDrop(QObject* source, QObject* target, int x, int y) {
-    if (OnDragDrop)
-        OnDragDrop(this, source, target, x, y);
+    callIfSet(OnDragDrop, this, source, target, x, y);
 }

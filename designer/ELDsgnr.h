@@ -63,6 +63,14 @@ enum TCloseAction { caNone, caHide, caFree, caMinimize };
 // Phase of a toolkit drag-and-drop passing over a designed control.
 enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
 
+// Stores value in field; whether that changed it. Setters use it to act only on a change.
+template <class T> bool StoreChanged(T& field, const T& value) {
+    if (field == value)
+        return false;
+    field = value;
+    return true;
+}
+
 // --- grid settings -----------------------------------------------------------------------------------------
 
 class TELDesignerGrid : public QObject {
@@ -95,10 +103,8 @@ public:
 private:
     // Stores a value that differs from the one held and has the designer show the grid again.
     template <class T> void Store(T& field, T value) {
-        if (field == value)
-            return;
-        field = value;
-        Changed();
+        if (StoreChanged(field, value))
+            Changed();
     }
     void Changed();
     TELCustomDesigner* m_designer;
@@ -280,14 +286,14 @@ public:
 
     // A component the designer refers to is being destroyed (the free notification).
     void ComponentDestroying(QObject* component);
-    // Replaces the connection that reports a watched control's destruction.
-    void WatchControl(TControl* value, QMetaObject::Connection& watch);
 
 private:
     friend class TELDesignerGrid;
     void GridChanged();
     void HandleColorsChanged();
     void CheckInactive() const;
+    // Sets the design control or panel while inactive and watches it for its destruction.
+    template <class T> void SetWatched(T*& field, T* value, QMetaObject::Connection& watch);
     void Activate();
     void Deactivate();
 

@@ -110,10 +110,8 @@ QRect TELCustomDesignPanel::SurfaceRect() const {
 }
 
 void TELCustomDesignPanel::SetAutoScroll(bool value) {
-    if (value == m_autoScroll)
-        return;
-    m_autoScroll = value;
-    UpdateScrollBars();
+    if (StoreChanged(m_autoScroll, value))
+        UpdateScrollBars();
 }
 
 void TELCustomDesignPanel::UpdateScrollBars() {

@@ -14,14 +14,6 @@ void flushHandles(const TELCustomDesigner* designer) {
             overlay->Flush();
 }
 
-// Stores value in field; whether that changed it.
-template <class T> bool storeChanged(T& field, T value) {
-    if (field == value)
-        return false;
-    field = value;
-    return true;
-}
-
 } // namespace
 
 // --- grid --------------------------------------------------------------------------------------------------
@@ -227,18 +219,16 @@ void TELDesignerSelectedControls::UpdateHandlesOf(TControl* control) {
 }
 
 void TELDesignerSelectedControls::SetHandlesVisible(bool value) {
-    if (storeChanged(m_handlesVisible, value))
+    if (StoreChanged(m_handlesVisible, value))
         UpdateModes();
 }
 
 void TELDesignerSelectedControls::SetFocused(bool value) {
-    if (storeChanged(m_focused, value))
+    if (StoreChanged(m_focused, value))
         UpdateHandles();
 }
 
 void TELDesignerSelectedControls::SetRoot(TControl* value) {
-    if (value == m_root)
-        return;
-    m_root = value;
-    UpdateModes();
+    if (StoreChanged(m_root, value))
+        UpdateModes();
 }
