@@ -24,13 +24,13 @@ namespace KvdSys {
 namespace {
 
 // Winsock is started once per process, by the first socket made (thread-safe static initialisation);
-// it stays up until the process ends.
-bool Started() {
-    static const bool started = [] {
+// it stays up until the process ends. The code of a failed start, or 0.
+int StartError() {
+    static const int error = [] {
         WSADATA data;
-        return ::WSAStartup(MAKEWORD(2, 2), &data) == 0;
+        return ::WSAStartup(MAKEWORD(2, 2), &data);
     }();
-    return started;
+    return error;
 }
 
 SOCKET Native(SocketHandle socket) {
@@ -58,8 +58,10 @@ bool ParseAddress(const QByteArray& address, in_addr& result) {
 } // namespace
 
 SocketHandle OpenTcpSocket() {
-    if (!Started())
+    if (const int error = StartError()) {
+        ::WSASetLastError(error);
         return InvalidSocket;
+    }
     const SOCKET socket = ::WSASocketW(AF_INET, SOCK_STREAM, IPPROTO_TCP, nullptr, 0,
                                        WSA_FLAG_OVERLAPPED | WSA_FLAG_NO_HANDLE_INHERIT);
     return socket == INVALID_SOCKET ? InvalidSocket : SocketHandle(socket);

@@ -19,12 +19,42 @@ namespace {
 constexpr qint64 ReadWindow = 16384;
 } // namespace
 
+// The peer's object on its thread: hands every event to the peer first.
+class PeerContext : public QObject {
+public:
+    explicit PeerContext(std::function<bool(QEvent*)> handle) : m_handle(std::move(handle)) {}
+    // From now on the peer is not asked: it is going away while the thread winds down.
+    void Detach() { m_detached = true; }
+
+protected:
+    bool event(QEvent* event) override { return (!m_detached && m_handle(event)) || QObject::event(event); }
+
+private:
+    const std::function<bool(QEvent*)> m_handle;
+    bool m_detached = false;
+};
+
+constexpr QEvent::Type RunCallsEvent = QEvent::User;
+
 TestPeer::TestPeer() : m_thread(std::make_unique<QThread>()) {
-    m_context = new QObject;
+    m_context = new PeerContext([this](QEvent* event) { return RunCalls(event); });
     m_context->moveToThread(m_thread.get());
     // What is left of the peer's objects goes with the context when the thread ends.
     QObject::connect(m_thread.get(), &QThread::finished, m_context, &QObject::deleteLater);
+    // The thread's event dispatcher exists once it has started; nothing is posted to it before.
+    QObject::connect(
+        m_thread.get(), &QThread::started, m_context,
+        [this] {
+            std::lock_guard lock(m_callMutex);
+            m_started = true;
+            m_callDone.notify_all();
+        },
+        Qt::DirectConnection);
     m_thread->start();
+    {
+        std::unique_lock lock(m_callMutex);
+        m_callDone.wait(lock, [this] { return m_started; });
+    }
     OnPeerThread([this] {
         m_server = new QTcpServer(m_context);
         m_server->setMaxPendingConnections(1000);
@@ -44,28 +74,40 @@ TestPeer::~TestPeer() {
             QObject::disconnect(connection->Socket, nullptr, m_context, nullptr);
             connection->Socket->abort();
         }
+        static_cast<PeerContext*>(m_context)->Detach();
     });
     m_thread->quit();
     m_thread->wait();
 }
 
+// The call and its completion pass through m_callMutex rather than through Qt's own queue, so that race
+// checkers, which cannot see inside Qt, see the hand-over both ways.
 void TestPeer::OnPeerThread(const std::function<void()>& call) {
-    // Waits on a mutex of its own rather than Qt's blocking connection, so that race checkers see the
-    // hand-over both ways: the peer's thread runs the call only once this thread waits, under the lock.
-    std::mutex mutex;
-    std::condition_variable ran;
-    bool done = false;
-    std::unique_lock lock(mutex);
-    QMetaObject::invokeMethod(
-        m_context,
-        [&] {
-            std::lock_guard peerLock(mutex);
-            call();
-            done = true;
-            ran.notify_all();
-        },
-        Qt::QueuedConnection);
-    ran.wait(lock, [&] { return done; });
+    PendingCall pending{&call};
+    std::unique_lock lock(m_callMutex);
+    m_calls.push_back(&pending);
+    QCoreApplication::postEvent(m_context, new QEvent(RunCallsEvent));
+    m_callDone.wait(lock, [&] { return pending.Done; });
+}
+
+bool TestPeer::RunCalls(QEvent* event) {
+    // Events a call sends to the context meanwhile (a child added, say) are not ours.
+    if (m_runningCalls)
+        return false;
+    // The event was made under the lock, so it is looked at only under the lock.
+    std::lock_guard lock(m_callMutex);
+    if (event->type() != RunCallsEvent)
+        return false;
+    m_runningCalls = true;
+    while (!m_calls.empty()) {
+        PendingCall* pending = m_calls.front();
+        m_calls.pop_front();
+        (*pending->Call)();
+        pending->Done = true;
+    }
+    m_runningCalls = false;
+    m_callDone.notify_all();
+    return true;
 }
 
 void TestPeer::Accept() {

@@ -10,11 +10,13 @@
 #include <QString>
 
 #include <condition_variable>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <vector>
 
+class QEvent;
 class QObject;
 class QTcpServer;
 class QTcpSocket;
@@ -82,8 +84,15 @@ private:
         bool Ended = false;
     };
 
+    struct PendingCall {
+        const std::function<void()>* Call;
+        bool Done = false;
+    };
+
     // Runs the call on the peer's thread and returns when it has run.
     void OnPeerThread(const std::function<void()>& call);
+    // The peer's thread: runs the calls handed over when the event is the one that announces them.
+    bool RunCalls(QEvent* event);
     template <typename Condition> bool WaitUntil(int timeoutMs, Condition condition) const;
     // The handlers of the peer's thread.
     void Accept();
@@ -103,6 +112,12 @@ private:
     bool m_closeOnInit = false;
     bool m_recording = true;
     std::vector<std::unique_ptr<Connection>> m_connections; // peer's thread only
+
+    std::mutex m_callMutex; // guards the hand-over of calls to the peer's thread
+    std::condition_variable m_callDone;
+    std::deque<PendingCall*> m_calls;
+    bool m_started = false;
+    bool m_runningCalls = false; // peer's thread only
 
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_changed;
