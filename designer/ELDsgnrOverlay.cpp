@@ -136,9 +136,10 @@ void TDEngOverlay::Flush() {
     // What a handle now covers needs nothing under it repainted. The rest is repainted with what lies under
     // it. Qt repaints an area in one pass that takes every opaque control out of the region left for the
     // controls below it, which costs the square of the number of areas it crosses, so many areas are
-    // repainted band by band at once rather than together from the event loop.
+    // repainted band by band at once rather than together from the event loop, unless the whole overlay
+    // waits to be repainted anyway.
     const QList<QRegion> dirty = BandsOf(m_dirty);
-    const bool inBands = dirty.size() > 1 && isVisible();
+    const bool inBands = dirty.size() > 1 && isVisible() && !m_wholePending;
     for (const QRegion& band : dirty) {
         const QRegion uncovered = band - covered;
         if (uncovered.isEmpty())
@@ -275,6 +276,7 @@ void TDEngOverlay::EndFigures() {
         // What changed under the picture was not repainted while it covered the surface.
         m_picture = QPixmap();
         setAttribute(Qt::WA_OpaquePaintEvent, false);
+        m_wholePending = true;
         update();
     } else {
         update(before);
@@ -303,6 +305,8 @@ void TDEngOverlay::PaintFigures(QPainter& painter) {
 }
 
 void TDEngOverlay::paintEvent(QPaintEvent* event) {
+    if (m_wholePending && (QRegion(rect()) - event->region()).isEmpty())
+        m_wholePending = false;
     QPainter painter(this);
     painter.setClipRegion(event->region());
     if (!m_picture.isNull())

@@ -88,6 +88,9 @@ private:
     QList<TArea> m_dirty;
     QList<TArea> m_covered;
     bool m_flushQueued = false;
+    // The whole overlay waits to be repainted from the event loop (a drag's picture is gone), which
+    // repaints any handle areas with it.
+    bool m_wholePending = false;
     QPixmap m_picture;
     QList<TDFigure> m_figures;
     // The figures' container in overlay coordinates; figures are clipped to it.
