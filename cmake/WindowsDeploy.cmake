@@ -37,6 +37,8 @@ set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY "KvdUIBuilder")
 set(CPACK_PACKAGE_EXECUTABLES KvdUIBuilder "Korvadia UI Builder")
 set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_SOURCE_DIR}/dist/windows/installer-notes.txt)
 set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
+# A 64-bit installer, as the programs are (and as a 64-bit-only Wine can run).
+set(CPACK_NSIS_DEFINES "Target amd64-unicode")
 set(CPACK_NSIS_PACKAGE_NAME "Korvadia UI Builder")
 set(CPACK_NSIS_DISPLAY_NAME "Korvadia UI Builder ${PROJECT_VERSION}")
 set(CPACK_NSIS_MUI_ICON ${CMAKE_SOURCE_DIR}/dist/windows/KvdUIBuilder.ico)

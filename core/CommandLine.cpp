@@ -63,7 +63,7 @@ int FinishStandardOutput(const QString& program) {
         g_outputError = errno;
     if (!std::ferror(stdout) && !g_outputError)
         return 0;
-    const QString reason = g_outputError ? qt_error_string(g_outputError) : QStringLiteral("write error");
+    const QString reason = g_outputError ? ErrnoText(g_outputError) : QStringLiteral("write error");
     Print(stderr, QStringLiteral("%1: cannot write to standard output: %2\n").arg(program, reason));
     return 1;
 }

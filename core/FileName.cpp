@@ -3,7 +3,17 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cstring>
 #include <optional>
+
+// qt_error_string takes a Windows error code on Windows; errno values need the C library's own table.
+QString ErrnoText(int code) {
+#ifdef Q_OS_WIN
+    return QString::fromLocal8Bit(std::strerror(code));
+#else
+    return qt_error_string(code);
+#endif
+}
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
@@ -193,7 +203,7 @@ QString OpenForReading(const TFileName& name, QFile& file, TFileFacts& facts) {
     const int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDONLY | _O_BINARY);
     if (fd < 0) {
         ::CloseHandle(handle);
-        return qt_error_string(errno);
+        return ErrnoText(errno);
     }
     if (!file.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
         ::_close(fd);

@@ -41,6 +41,10 @@ private:
 #endif
 };
 
+// The system's message for an errno value (on Windows, qt_error_string would read it as a Windows error
+// code).
+QString ErrnoText(int code);
+
 // A command-line argument as text. An argument that is not valid UTF-8 keeps every byte: ASCII bytes as
 // they are, the others as the code units U+DC80 to U+DCFF, which no decoded text contains. So two
 // different arguments never give the same text, and TFileName takes the bytes back from it.

@@ -8,6 +8,7 @@
 #include "layout/KvdUIElement.h"
 #include "layout/KvdUILayoutSource.h"
 
+#include <QDir>
 #include <QSaveFile>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
@@ -174,8 +175,8 @@ QString WriteLayout(TControl* surface, const QString& fileName) {
         const QByteArray bytes = text.toUtf8();
         if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || !WriteAll(file, bytes) ||
             !file.commit())
-            throw Exception(
-                QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, file.errorString()));
+            throw Exception(QStringLiteral("Cannot create file \"%1\". %2")
+                                .arg(QDir::toNativeSeparators(fileName), file.errorString()));
     }
     return text;
 }

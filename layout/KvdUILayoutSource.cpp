@@ -2,13 +2,15 @@
 
 #include "core/Exceptions.h"
 
+#include <QDir>
 #include <QFile>
 #include <QStringConverter>
 
 namespace {
 
 Exception CannotOpen(const TFileName& fileName, const QString& reason) {
-    return Exception(QStringLiteral("Cannot open file \"%1\". %2").arg(fileName.Text(), reason));
+    return Exception(
+        QStringLiteral("Cannot open file \"%1\". %2").arg(QDir::toNativeSeparators(fileName.Text()), reason));
 }
 
 template <typename Char> bool At(const Char* p, const Char* end, const char* literal) {

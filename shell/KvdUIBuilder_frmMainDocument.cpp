@@ -11,6 +11,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -89,7 +90,8 @@ void TfrmMain::SetDocument(TDocumentState state, const QString& fileName) {
         palette.setColor(QPalette::Window, QApplication::palette().color(QPalette::Midlight));
         ELDesignPanel1->setPalette(palette);
     }
-    setWindowTitle(QStringLiteral("%1 - [%2]").arg(QApplication::applicationName(), DocumentName()));
+    setWindowTitle(QStringLiteral("%1 - [%2]")
+                       .arg(QApplication::applicationName(), QDir::toNativeSeparators(DocumentName())));
 }
 
 bool TfrmMain::QuerySaveChanges() {
@@ -172,10 +174,11 @@ void TfrmMain::LoadLayout(const TFileName& file, const QString& text) {
 
 void TfrmMain::actSaveExecute() {
     if (m_nameNotText)
-        QMessageBox::information(this, QApplication::applicationName(),
-                                 QStringLiteral("The file name \"%1\" is not valid UTF-8, so the layout cannot "
-                                                "be saved under it. Choose a name to save it as.")
-                                     .arg(DocumentName()));
+        QMessageBox::information(
+            this, QApplication::applicationName(),
+            QStringLiteral("The file name \"%1\" is not valid UTF-8, so the layout cannot "
+                           "be saved under it. Choose a name to save it as.")
+                .arg(DocumentName()));
     if (m_documentState == TDocumentState::Unsaved || m_nameNotText) {
         Execute(actSaveAs);
         return;
@@ -310,8 +313,9 @@ void TfrmMain::RebuildRecentMenu() {
     qDeleteAll(m_recentItems);
     m_recentItems.clear();
     for (int i = 0; i < m_recentFiles.size(); ++i) {
-        auto* item =
-            new QAction(QString::asprintf("&%d %s", i + 1, qUtf8Printable(m_recentFiles.at(i))), this);
+        auto* item = new QAction(
+            QString::asprintf("&%d %s", i + 1, qUtf8Printable(QDir::toNativeSeparators(m_recentFiles.at(i)))),
+            this);
         item->setData(i);
         connect(item, &QAction::triggered, this,
                 [this, i] { RunGuarded([this, i] { RecentFileClick(i); }); });

@@ -53,9 +53,13 @@ if [ -n "$host_kvdui" ]; then
     echo "packets: $(wc -l < "$work/linux.txt") lines, the same as the Linux kvdui's"
 fi
 
-# _?= keeps the uninstaller in place, so that it finishes before Wine returns.
-"$wine" "$dir/Uninstall.exe" /S '_?=C:\Program Files\Korvadia UI Builder' || fail "the silent uninstall exited with $?"
-[ ! -e "$dir/bin" ] || fail "bin is left after uninstalling: $(ls "$dir/bin" | head)"
+# "_?=FOLDER" keeps the uninstaller in place, so that it finishes before Wine returns. It must reach the
+# uninstaller unquoted, which only a batch file's command line does.
+printf '@"C:\\Program Files\\Korvadia UI Builder\\Uninstall.exe" /S _?=C:\\Program Files\\Korvadia UI Builder\r\n@exit %%ERRORLEVEL%%\r\n' \
+    > "$work/uninstall.bat"
+"$wine" cmd /c "Z:${work//\//\\}\\uninstall.bat" || fail "the silent uninstall exited with $?"
+left=$(cd "$dir" && find . -mindepth 1 ! -name Uninstall.exe)
+[ -z "$left" ] || fail "left after uninstalling: $(echo "$left" | head)"
 [ ! -e "$menu" ] || fail "the Start-menu entry is left after uninstalling"
 if "$wine" reg query 'HKCR\Korvadia.KvdUILayout' >/dev/null 2>&1; then fail "the file type is left after uninstalling"; fi
 echo "installed, ran and uninstalled cleanly"

@@ -227,10 +227,19 @@ private Q_SLOTS:
         QTest::addColumn<bool>("tooLong");
         QTest::newRow("240 bytes") << QString(240, 'x') << QStringList() << QStringList() << false;
         QTest::newRow("241 bytes") << QString(241, 'x') << QStringList() << QStringList() << true;
-        QTest::newRow("120 two-byte letters")
-            << QString(120, QChar(0xE9)) << QStringList() << QStringList() << false;
-        QTest::newRow("121 two-byte letters")
-            << QString(121, QChar(0xE9)) << QStringList() << QStringList() << true;
+        // Captions go out in the system's code page: "\u00e9" is two bytes in UTF-8 (Linux), one in
+        // Windows-1252.
+        if (QString(QChar(0xE9)).toLocal8Bit().size() == 2) {
+            QTest::newRow("120 two-byte letters")
+                << QString(120, QChar(0xE9)) << QStringList() << QStringList() << false;
+            QTest::newRow("121 two-byte letters")
+                << QString(121, QChar(0xE9)) << QStringList() << QStringList() << true;
+        } else {
+            QTest::newRow("240 one-byte accented letters")
+                << QString(240, QChar(0xE9)) << QStringList() << QStringList() << false;
+            QTest::newRow("241 one-byte accented letters")
+                << QString(241, QChar(0xE9)) << QStringList() << QStringList() << true;
+        }
         QTest::newRow("filled in past the limit")
             << QString(230, 'x') + "{p}" << QStringList{"p"} << QStringList{"0123456789A"} << true;
         QTest::newRow("as written within it")

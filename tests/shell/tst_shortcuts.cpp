@@ -259,7 +259,7 @@ void TestShortcuts::documentKeys() {
     f.Main->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(f.Main.get()));
     QVERIFY(QFileInfo::exists(file));
-    QCOMPARE(f.Title(), QStringLiteral("Korvadia UI Builder - [%1]").arg(file));
+    QCOMPARE(f.Title(), QStringLiteral("Korvadia UI Builder - [%1]").arg(QDir::toNativeSeparators(file)));
     QVERIFY(!f.Main->Modified());
 
     Press(QKeySequence::Close);
