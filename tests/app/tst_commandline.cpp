@@ -156,7 +156,10 @@ private slots:
             },
             60000); // a bound only: a builder under Wine on a loaded machine takes seconds to start
         QVERIFY(StopChild(p));
-        QVERIFY(opened);
+        QFile ini(dir.filePath(QStringLiteral("KvdUIBuilder.ini")));
+        const QByteArray settings =
+            ini.open(QIODevice::ReadOnly) ? ini.readAll() : QByteArray("(no settings file)");
+        QVERIFY2(opened, (settings + "\n" + p.readAllStandardError()).constData());
     }
 };
 
