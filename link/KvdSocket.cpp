@@ -196,7 +196,9 @@ void TKvdSocket::GiveUp(TKvdConnection& connection, int code) {
         std::lock_guard lock(m_shared->Mutex);
         wasClosed = connection.Closed.exchange(true);
     }
-    if (!wasClosed)
+    // Once the link has gone inactive its connection is ending anyway: a send refused then (the peer
+    // has closed and resets what still arrives) is part of that ending, not news for the user.
+    if (!wasClosed && Active())
         ReportSystemError(code);
 }
 

@@ -129,7 +129,7 @@ private:
     void EndConnection(quint64 generation);
     void DetachReaders();
     // The writer's failure: marks the connection closed once no packet of it is being delivered, then
-    // reports the error, unless the connection had been closed already.
+    // reports the error, unless the connection had been closed already or the link is no longer active.
     void GiveUp(TKvdConnection& connection, int code);
     void Fatal(const QString& message);
     // The delivery test of DeliverPacket.

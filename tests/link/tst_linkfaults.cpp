@@ -57,6 +57,8 @@ private slots:
     void vanishesMidPacket();
     void silentPeerThenUserCloses_data() { AddThreadRows(); }
     void silentPeerThenUserCloses();
+    void peerClosesAndRefusesWhatFollows_data() { AddThreadRows(); }
+    void peerClosesAndRefusesWhatFollows();
     void peerThatNeverReads_data() { AddThreadRows(); }
     void peerThatNeverReads();
     void connectThatNeverCompletes();
@@ -169,6 +171,30 @@ void TestLinkFaults::silentPeerThenUserCloses() {
     QTest::qWait(50); // the reader's end changes nothing more
     QCOMPARE(client.log.Lines().size(), 2);
     QVERIFY(peer.WaitForEnded(1, Timeout));
+}
+
+void TestLinkFaults::peerClosesAndRefusesWhatFollows() {
+    // The peer closes; what the client still sends meets a reset. Those sends fail while the link is
+    // going down, and that ending is reported once as a disconnection, never as an error after it.
+    QFETCH(bool, synchronized);
+    TestPeer peer;
+    Client client(peer, synchronized);
+    client.dromo.OnDisconnect = [&client](QObject*) {
+        client.log.Append(QStringLiteral("disconnect"));
+        // The connection is not released yet: these reach the writer, the second after the reset.
+        const QByteArray tiny = TestPeer::Tiny(0);
+        for (int i = 0; i < 2; ++i) {
+            client.dromo.SendRaw(tiny.constData(), int(tiny.size()));
+            QThread::msleep(150);
+        }
+    };
+    client.dromo.SetActive(true);
+    QVERIFY(client.WaitFor([&] { return client.log.Count(QStringLiteral("connect")) == 1; }));
+    peer.CloseConnection();
+    QVERIFY(client.WaitInactive());
+    QTest::qWait(100);
+    QCOMPARE(client.errors.Lines(), QStringList());
+    QCOMPARE(client.log.Count(QStringLiteral("disconnect")), 1);
 }
 
 void TestLinkFaults::peerThatNeverReads() {
