@@ -194,12 +194,16 @@ void TKvdSocket::GiveUp(TKvdConnection& connection, int code) {
     bool wasClosed;
     {
         std::lock_guard lock(m_shared->Mutex);
-        wasClosed = connection.Closed.exchange(true);
+        wasClosed = connection.Closed;
     }
     // Once the link has gone inactive its connection is ending anyway: a send refused then (the peer
     // has closed and resets what still arrives) is part of that ending, not news for the user.
     if (!wasClosed && Active())
         ReportSystemError(code);
+    // Marked only after the report: a reader that finds its connection closed takes the link down at
+    // once, and the disconnection must not overtake the error.
+    std::lock_guard lock(m_shared->Mutex);
+    connection.Closed = true;
 }
 
 void TKvdSocket::ReportError(const QString& message) {

@@ -128,8 +128,9 @@ private:
     // The reader thread's end: takes the link down when its connection is still the current one.
     void EndConnection(quint64 generation);
     void DetachReaders();
-    // The writer's failure: marks the connection closed once no packet of it is being delivered, then
-    // reports the error, unless the connection had been closed already or the link is no longer active.
+    // The writer's failure: reports the error once no packet of the connection is being delivered,
+    // unless the connection had been closed already or the link is no longer active, then marks the
+    // connection closed.
     void GiveUp(TKvdConnection& connection, int code);
     void Fatal(const QString& message);
     // The delivery test of DeliverPacket.
