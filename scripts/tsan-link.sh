@@ -6,9 +6,6 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build="${KVD_BUILD_DIR:-$root/build-tsan}"
 tests=(tst_linkrecords tst_kvddromo tst_linkfaults tst_linkstress test_kvdui_link)
 opts=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DKVD_TSAN=ON -DKVD_BENCH=OFF)
-if command -v ccache >/dev/null; then
-    opts+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-fi
 cmake -S "$root" -B "$build" -G Ninja "${opts[@]}" >/dev/null
 cmake --build "$build" --target "${tests[@]}" kvdui
 cd "$build"
