@@ -15,8 +15,14 @@ enum TKvdSimStyleBit : quint8 {
     sbRight = 0x80,
 };
 
-// Offsets in the button packet; the text starts at Size, right after the head.
+// The type byte of a button packet, and the longest packet (its size byte counts 4-byte units).
+constexpr quint8 ButtonPacketType = 45;
+constexpr int MaxButtonPacketBytes = 256;
+
+// Offsets in the button packet; the size byte at 0, the type at 1, the text at Size, right after the head.
 namespace ButtonHead {
+constexpr int SizeByte = 0;
+constexpr int Type = 1;
 constexpr int Target = 3;
 constexpr int ClickID = 4;
 constexpr int BStyle = 6;

@@ -26,5 +26,7 @@ inline const QString BStyle = QStringLiteral("bstyle");
 // Absolute position on the surface: written for the button reader, ignored by the layout reader.
 inline const QString Left = QStringLiteral("left");
 inline const QString Top = QStringLiteral("top");
+// The element's name, written after the thirteen above and only when the element has one.
+inline const QString Name = QStringLiteral("name");
 
 } // namespace LayoutAttr

@@ -6,6 +6,7 @@
 
 #include "layout/KvdUIElement.h"
 
+#include <QHash>
 #include <QPointer>
 
 #include <array>
@@ -31,5 +32,7 @@ private:
     void ElementChanged(TKvdUIElement* element, TKvdUIElementChange kind);
     // How many elements hold each ID.
     std::array<int, 256> m_idCount{};
+    // The element of each name in use.
+    QHash<QString, TKvdUIElement*> m_names;
     QPointer<TControl> m_root;
 };

@@ -1,9 +1,12 @@
 #include "layout/KvdUIElement.h"
 
+#include "core/Exceptions.h"
+#include "core/LayoutElements.h"
 #include "layout/KvdUIDocument.h"
 #include "layout/KvdUIElementKinds.h"
 
 #include <QEvent>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -40,13 +43,19 @@ TKvdUIElement::~TKvdUIElement() {
 // so that the ID rule costs the same for a layout of ten elements as for one of ten thousand.
 void TKvdUIElement::CensusAdd() {
     m_document = TKvdUIDocument::Of(Owner());
-    if (m_document)
+    if (m_document) {
         ++m_document->m_idCount[m_id];
+        if (!m_name.isEmpty())
+            m_document->m_names.insert(m_name, this);
+    }
 }
 
 void TKvdUIElement::CensusRemove() {
-    if (m_document)
+    if (m_document) {
         --m_document->m_idCount[m_id];
+        if (!m_name.isEmpty())
+            m_document->m_names.remove(m_name);
+    }
     m_document = nullptr;
 }
 
@@ -89,6 +98,59 @@ void TKvdUIElement::SetText(const QString& value) {
     m_text = value;
     update();
     Changed(ecChanged);
+}
+
+void TKvdUIElement::SetElementName(const QString& value) {
+    if (value == m_name)
+        return;
+    if (!value.isEmpty() && !IsElementName(value))
+        throw EConvertError(QStringLiteral("'%1' is not a valid element name: a name starts with a letter or "
+                                           "\"_\", goes on with letters, digits and \"_\" and is at most %2 "
+                                           "characters long")
+                                .arg(value)
+                                .arg(MaxElementNameBytes));
+    if (m_document && !value.isEmpty())
+        if (const TKvdUIElement* other = m_document->m_names.value(value); other && other != this)
+            throw EComponentError(QStringLiteral("The name %1 is already used by the element with ID %2")
+                                      .arg(value)
+                                      .arg(other->ID()));
+    if (m_document) {
+        m_document->m_names.remove(m_name);
+        if (!value.isEmpty())
+            m_document->m_names.insert(value, this);
+    }
+    m_name = value;
+    Changed(ecChanged);
+}
+
+QString TKvdUIElement::FreeElementName(const QString& base) const {
+    if (base.isEmpty() || !m_document)
+        return base;
+    const auto taken = [this](const QString& name) {
+        const TKvdUIElement* other = m_document->m_names.value(name);
+        return other && other != this;
+    };
+    if (!taken(base))
+        return base;
+    // A base that already ends in _N counts on from it: fuel_plus_2 -> fuel_plus_3.
+    QString stem = base;
+    int number = 2;
+    if (const qsizetype cut = base.lastIndexOf(QLatin1Char('_')); cut > 0) {
+        const QStringView digits = QStringView(base).mid(cut + 1);
+        const bool plain = !digits.isEmpty() && digits.size() <= 6 && digits.front() != QLatin1Char('0') &&
+                           std::all_of(digits.begin(), digits.end(), [](QChar c) { return c.isDigit(); });
+        const int n = plain ? digits.toInt() : 0;
+        if (n >= 2) {
+            stem = base.left(cut);
+            number = n + 1;
+        }
+    }
+    for (;; ++number) {
+        const QString suffix = QStringLiteral("_%1").arg(number);
+        const QString name = stem.left(MaxElementNameBytes - suffix.size()) + suffix;
+        if (!taken(name))
+            return name;
+    }
 }
 
 void TKvdUIElement::SetInputLength(quint8 value) {

@@ -57,6 +57,14 @@ public:
     void SetID(quint8 value);
     QString Text() const { return m_text; }
     void SetText(const QString& value);
+    // The name a program refers to the element by; empty for none. Names are unique in a layout.
+    QString ElementName() const { return m_name; }
+    // Raises EConvertError when value is neither empty nor an element name (IsElementName), and
+    // EComponentError when another element of the layout has it.
+    void SetElementName(const QString& value);
+    // base when no other element of the layout has it, else the first free of base_2, base_3 ...
+    // (shortened to stay a name); empty for an empty base.
+    QString FreeElementName(const QString& base) const;
     quint8 InputLength() const { return m_inputLength; }
     void SetInputLength(quint8 value);
     TAlignment Alignment() const { return m_alignment; }
@@ -117,6 +125,7 @@ private:
     QColor m_borderColor = Qt::black;
     QColor m_color = QColor(239, 239, 239);
     QString m_text;
+    QString m_name;
     // The caption as last cut to fit, with what it was cut for: laying it out again is the larger part of
     // repainting a small element.
     struct ElidedCaption {

@@ -1,14 +1,12 @@
 #include "layout/KvdUILayoutChecks.h"
 
 #include "core/ButtonFields.h"
-#include "core/KvdUIScan.h"
-#include "core/LayoutAttributes.h"
+#include "core/LayoutElements.h"
 #include "core/Placeholders.h"
 #include "layout/KvdUIElement.h"
 #include "simview/KvdSimPaint.h"
 
 #include <QRect>
-#include <QXmlStreamReader>
 #include <QtMath>
 
 #include <algorithm>
@@ -32,16 +30,10 @@ struct Element {
     qint64 Width = 0;
     qint64 Height = 0;
     QString Type;
+    QString Name;
     QString Text; // placeholders filled in, at most CaptionUnits characters
     TKvdSimButton Button;
 };
-
-// Decimal attribute text as a number; empty or non-numeric text reads as 0, as the preview sends it.
-qint64 Number(QStringView text) {
-    bool ok = false;
-    const qint64 value = text.trimmed().toLongLong(&ok);
-    return ok ? value : 0;
-}
 
 // Design pixels to the units a button packet carries: halved toward zero, low 8 bits.
 quint8 PacketUnits(qint64 pixels) {
@@ -63,28 +55,22 @@ bool FitsPacket(qint64 pixels) {
     return units >= 0 && units <= 255;
 }
 
-struct Origin {
-    qint64 Left = 0;
-    qint64 Top = 0;
-};
-
-// The element of a node inside an element placed at parent on the surface; value gives the text of an
-// attribute by name. Its place comes from its position relative to its parent, as the layout reader
-// places it; in the writer's text that is the absolute position the preview sends, and a hand-made file
-// may hold other values there.
-template <typename Attributes>
-Element ReadElement(const Attributes& value, const Origin& parent, const QStringList& values) {
+// The element of a node as the checks see it. Its place is where the layout reader puts it (its position
+// relative to its parent): in the writer's text that is the absolute position the preview sends, and a
+// hand-made file may hold other values there.
+Element CheckedElement(const TLayoutElement& node, const QStringList& values) {
     Element e;
-    e.Left = parent.Left + Number(value(LayoutAttr::RelLeft));
-    e.Top = parent.Top + Number(value(LayoutAttr::RelTop));
-    e.Width = Number(value(LayoutAttr::Width));
-    e.Height = Number(value(LayoutAttr::Height));
-    e.Type = value(LayoutAttr::Type).toString();
-    e.Text = ReplacePlaceholders(value(LayoutAttr::Text).toString(), values, CaptionUnits);
+    e.Left = node.PlacedLeft;
+    e.Top = node.PlacedTop;
+    e.Width = node.Width;
+    e.Height = node.Height;
+    e.Type = node.Kind;
+    e.Name = node.Name;
+    e.Text = ReplacePlaceholders(node.Text, values, CaptionUnits);
     TKvdSimButton& b = e.Button;
-    b.ClickID = quint8(Number(value(LayoutAttr::ID)) & 0xFF);
-    b.BStyle = quint8(Number(value(LayoutAttr::BStyle)) & 0xFF);
-    b.TypeIn = quint8(Number(value(LayoutAttr::TypeIn)) & 0xFF);
+    b.ClickID = quint8(node.ID & 0xFF);
+    b.BStyle = quint8(node.BStyle & 0xFF);
+    b.TypeIn = quint8(node.TypeIn & 0xFF);
     b.Left = PacketUnits(e.Left);
     b.Top = PacketUnits(e.Top);
     b.Width = PacketUnits(e.Width);
@@ -130,6 +116,7 @@ public:
                     "new ID")
                     .arg(id));
         m_ids.set(size_t(id));
+        CheckName(e);
         CheckPlace(e);
         CheckOverlap(b);
         CheckCaption(e);
@@ -139,6 +126,31 @@ public:
 private:
     void Add(int id, const QString& rule, TKvdCheckSeverity severity, const QString& message) {
         m_findings.append({id, rule, severity, message});
+    }
+
+    void CheckName(const Element& e) {
+        if (e.Name.isEmpty())
+            return;
+        const int id = e.Button.ClickID;
+        if (!IsElementName(e.Name)) {
+            Add(id, QStringLiteral("invalid-name"), csError,
+                QStringLiteral(
+                    "\"%1\" is not a valid element name (a letter or \"_\", then letters, digits or "
+                    "\"_\", at most %2 characters): reading the layout leaves it out")
+                    .arg(e.Name)
+                    .arg(MaxElementNameBytes));
+            return;
+        }
+        const auto earlier = m_names.constFind(e.Name);
+        if (earlier != m_names.constEnd()) {
+            Add(id, QStringLiteral("duplicate-name"), csError,
+                QStringLiteral("the name %1 is also used by the element with ID %2: programs cannot tell the "
+                               "two apart, and reading the layout gives this one another name")
+                    .arg(e.Name)
+                    .arg(*earlier));
+            return;
+        }
+        m_names.insert(e.Name, id);
     }
 
     void CheckPlace(const Element& e) {
@@ -242,6 +254,7 @@ private:
     QList<TKvdCheckFinding>& m_findings;
     std::vector<Target> m_targets; // checked so far, in document order
     std::bitset<256> m_ids;
+    QHash<QString, int> m_names; // the ID of the first element of each name
 };
 
 // The values as placeholder pairs, in the order of their names so that the result never depends on the
@@ -255,78 +268,35 @@ QStringList PlaceholderPairs(const QHash<QString, QString>& values) {
     return pairs;
 }
 
-// Checks the elements in document order; each comes with its depth, the number of nodes around it.
-class Walk {
-public:
-    explicit Walk(const QStringList& values) : m_values(values), m_checker(m_findings) {}
-
-    template <typename Attributes> void Visit(const Attributes& value, int depth) {
-        m_origins.resize(size_t(depth) + 1);
-        const Element e = ReadElement(value, depth > 0 ? m_origins[size_t(depth) - 1] : Origin(), m_values);
-        m_origins[size_t(depth)] = {e.Left, e.Top};
-        m_checker.Check(e);
-    }
-    QList<TKvdCheckFinding> Findings() const { return m_findings; }
-
-private:
-    const QStringList& m_values;
-    QList<TKvdCheckFinding> m_findings;
-    Checker m_checker;
-    std::vector<Origin> m_origins; // of the element open at each depth
-};
-
-// The full XML reader, for any text: what the quick scanner leaves and the bytes of files.
-QList<TKvdCheckFinding> CheckXml(QXmlStreamReader& xml, const QStringList& values) {
-    Walk walk(values);
-    int depth = 0;
-    while (!xml.atEnd()) {
-        const QXmlStreamReader::TokenType token = xml.readNext();
-        if (token == QXmlStreamReader::StartElement) {
-            if (xml.name() == LayoutAttr::Element) {
-                const QXmlStreamAttributes attributes = xml.attributes();
-                walk.Visit([&attributes](const QString& name) { return attributes.value(name); }, depth);
-            }
-            ++depth;
-        } else if (token == QXmlStreamReader::EndElement) {
-            --depth;
-        }
-    }
-    if (xml.hasError()) {
-        // Nothing of a layout that cannot be read reaches the simulator.
-        return {{-1, QStringLiteral("unreadable"), csError,
-                 QStringLiteral("%1 (line %2, column %3)")
-                     .arg(xml.errorString())
-                     .arg(xml.lineNumber())
-                     .arg(xml.columnNumber())}};
-    }
-    return walk.Findings();
+// The findings of the elements read, or the one "unreadable" error when the text did not read: nothing of a
+// layout that cannot be read reaches the simulator.
+QList<TKvdCheckFinding> CheckElements(bool read, const std::vector<TLayoutElement>& elements,
+                                      const QString& error, const QHash<QString, QString>& values) {
+    if (!read)
+        return {{-1, QStringLiteral("unreadable"), csError, error}};
+    const QStringList pairs = PlaceholderPairs(values);
+    QList<TKvdCheckFinding> findings;
+    Checker checker(findings);
+    for (const TLayoutElement& node : elements)
+        checker.Check(CheckedElement(node, pairs));
+    return findings;
 }
 
 } // namespace
 
 QList<TKvdCheckFinding> CheckLayoutText(const QString& layoutText, const QHash<QString, QString>& values) {
-    if (TrimControls(layoutText).isEmpty())
-        return {};
-    const QStringList pairs = PlaceholderPairs(values);
-    // Text as the writer makes it goes through the quick scanner, as for the preview.
-    Walk walk(pairs);
-    const bool scanned =
-        KvdUIScan::Elements(layoutText, LayoutAttr::Element, [&walk](const KvdUIScan::Tag& tag) {
-            walk.Visit([&tag](const QString& name) { return tag.Value(name); }, tag.Depth());
-        });
-    if (scanned)
-        return walk.Findings();
-    QXmlStreamReader xml(layoutText);
-    return CheckXml(xml, pairs);
+    std::vector<TLayoutElement> elements;
+    QString error;
+    const bool read = ReadLayoutElements(layoutText, elements, error);
+    return CheckElements(read, elements, error, values);
 }
 
 QList<TKvdCheckFinding> CheckLayoutBytes(const QByteArray& bytes, const QHash<QString, QString>& values) {
-    if (bytes.trimmed().isEmpty())
-        return {};
-    QXmlStreamReader xml(bytes);
-    return CheckXml(xml, PlaceholderPairs(values));
+    std::vector<TLayoutElement> elements;
+    QString error;
+    const bool read = ReadLayoutElements(bytes, elements, error);
+    return CheckElements(read, elements, error, values);
 }
-
 QString CheckSeverityName(TKvdCheckSeverity severity) {
     switch (severity) {
     case csInformation:

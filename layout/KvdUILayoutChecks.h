@@ -1,8 +1,9 @@
 #pragma once
 // Checks a layout for what the simulator would show differently from what the designer meant: elements
 // outside the button area or sent to another place, clickable buttons covering each other, captions cut
-// off or shortened, buttons the driver can do nothing with or can hardly hit, IDs used twice. The builder
-// shows the findings after each refresh and `kvdui lint` prints them; both take the rules from here.
+// off or shortened, buttons the driver can do nothing with or can hardly hit, IDs used twice, names that
+// are not names or are used twice. The builder shows the findings after each refresh and `kvdui lint` prints
+// them; both take the rules from here.
 
 #include <QByteArray>
 #include <QHash>
@@ -14,7 +15,8 @@ enum TKvdCheckSeverity { csInformation, csWarning, csError };
 struct TKvdCheckFinding {
     int ID;       // the element's ID, -1 for the layout as a whole
     QString Rule; // short rule name: "outside", "wraps", "overlap", "caption-cut", "caption-too-long",
-                  // "no-input", "small-target", "duplicate-id", "unreadable"
+                  // "no-input", "small-target", "duplicate-id", "invalid-name", "duplicate-name",
+                  // "unreadable"
     TKvdCheckSeverity Severity;
     QString Message; // one line a user understands
 };

@@ -4,6 +4,7 @@
 #include "core/Control.h"
 #include "core/Exceptions.h"
 #include "core/LayoutAttributes.h"
+#include "core/LayoutElements.h"
 #include "core/PropInfo.h"
 #include "layout/KvdUIElement.h"
 #include "layout/KvdUILayoutSource.h"
@@ -45,6 +46,8 @@ void WriteElement(TControl* surface, TKvdUIElement* element, QXmlStreamWriter& x
     xml.writeAttribute(LayoutAttr::BStyle, QString::number(element->EncodeBStyle()));
     xml.writeAttribute(LayoutAttr::Left, QString::number(left));
     xml.writeAttribute(LayoutAttr::Top, QString::number(top));
+    if (!element->ElementName().isEmpty())
+        xml.writeAttribute(LayoutAttr::Name, element->ElementName());
     for (TControl* child : element->ChildControls())
         if (auto* e = qobject_cast<TKvdUIElement*>(child))
             WriteElement(surface, e, xml);
@@ -139,6 +142,10 @@ void ReadElement(TControl* owner, const Node& node, QWidget* parent) {
     element->SetInputLength(quint8(IntAttribute(node, LayoutAttr::TypeIn)));
     element->DecodeBStyle(quint8(IntAttribute(node, LayoutAttr::BStyle)));
     element->SetText(Attribute(node, LayoutAttr::Text));
+    // A name that is not one is left out, and one used by an earlier element gets a free one, as IDs do;
+    // kvdui lint reports both.
+    if (const QString name = node.attributes.value(LayoutAttr::Name).toString(); IsElementName(name))
+        element->SetElementName(element->FreeElementName(name));
     for (const auto& child : node.children)
         ReadElement(owner, *child, element);
 }

@@ -12,8 +12,8 @@
 // that a wrong file is refused before it fills the memory.
 constexpr qint64 MaxLayoutFileSize = 64 * 1024 * 1024;
 
-// Most attributes one element may carry; a layout element has 13. The XML reader compares every attribute
-// of a tag with all those before it, so a tag with tens of thousands of them takes seconds.
+// Most attributes one element may carry; a layout element has 13, or 14 with a name. The XML reader compares
+// every attribute of a tag with all those before it, so a tag with tens of thousands of them takes seconds.
 constexpr int MaxElementAttributes = 256;
 
 // The content of a layout file, opened by the name's own spelling (also one that is not valid UTF-8).

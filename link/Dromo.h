@@ -24,7 +24,7 @@ enum : quint8 {
     DR_SMALL = 4,
     DR_CONSOLE = 11,
     DR_BTN_DEL = 42,
-    DR_BTN = 45,
+    DR_BTN = ButtonPacketType,
     DR_BTN_CLICK = 46,
     DR_BTN_TYPE = 47,
 };
@@ -115,7 +115,7 @@ constexpr int DeletePacketSize = 8;
 constexpr int VersionRecordSize = 20;
 constexpr int ButtonHeadSize = ButtonHead::Size;
 constexpr int MaxButtonText = MaxButtonTextBytes;
-constexpr int MaxButtonPacketSize = 256;
+constexpr int MaxButtonPacketSize = MaxButtonPacketBytes;
 constexpr int ConsoleTextOffset = 8;
 constexpr int ConsoleTextSize = 128;
 constexpr int TypedTextOffset = 8;

@@ -1,21 +1,10 @@
 #include "link/KvdUI.h"
 
-#include "core/LayoutAttributes.h"
-#include "core/KvdUIScan.h"
 #include "core/Placeholders.h"
-
-#include <QXmlStreamReader>
 
 #include <memory>
 
 namespace {
-
-// Decimal attribute text as a number; empty or non-numeric text reads as 0.
-qint64 Number(QStringView text) {
-    bool ok = false;
-    const qint64 value = text.trimmed().toLongLong(&ok);
-    return ok ? value : 0;
-}
 
 quint8 Low8(qint64 value) {
     return quint8(value & 0xFF);
@@ -30,21 +19,20 @@ quint8 HalfLow8(qint64 value) {
 // of surrogates at the cut still converts as a whole.
 constexpr qsizetype ButtonTextUnits = Dromo::MaxButtonText + 1;
 
-// The button of one "element" node; value gives the text of an attribute by name.
-template <typename Attributes> TKvdButton ButtonOf(const Attributes& value, const QStringList& Args) {
+} // namespace
+
+TKvdButton ButtonOf(const TLayoutElement& element, const QStringList& Args) {
     TKvdButton button(true);
-    button.ClickID = Low8(Number(value(LayoutAttr::ID)));
-    button.Text = ExpandPlaceholders(value(LayoutAttr::Text).toString(), Args, ButtonTextUnits);
-    button.TypeIn = Low8(Number(value(LayoutAttr::TypeIn)));
-    button.Left = HalfLow8(Number(value(LayoutAttr::Left)));
-    button.Top = HalfLow8(Number(value(LayoutAttr::Top)));
-    button.Width = HalfLow8(Number(value(LayoutAttr::Width)));
-    button.Height = HalfLow8(Number(value(LayoutAttr::Height)));
-    button.BStyle = Low8(Number(value(LayoutAttr::BStyle)));
+    button.ClickID = Low8(element.ID);
+    button.Text = ExpandPlaceholders(element.Text, Args, ButtonTextUnits);
+    button.TypeIn = Low8(element.TypeIn);
+    button.Left = HalfLow8(element.Left);
+    button.Top = HalfLow8(element.Top);
+    button.Width = HalfLow8(element.Width);
+    button.Height = HalfLow8(element.Height);
+    button.BStyle = Low8(element.BStyle);
     return button;
 }
-
-} // namespace
 
 QString ExpandPlaceholders(const QString& Text, const QStringList& Args, qsizetype Limit) {
     if (Args.size() % 2 != 0)
@@ -73,29 +61,14 @@ TKvdUI::~TKvdUI() {
 }
 
 QList<TKvdButton> TKvdUI::ReadButtons(const QString& XML, const QStringList& Args) {
+    std::vector<TLayoutElement> elements;
+    QString error;
+    if (!ReadLayoutElements(XML, elements, error))
+        throw EKvdLink(error);
     QList<TKvdButton> buttons;
-    // An empty text is an empty layout, as for the layout reader.
-    if (TrimControls(XML).isEmpty())
-        return buttons;
-    // Text as the writer makes it goes through the quick scanner; the XML reader takes everything else.
-    const bool scanned = KvdUIScan::Elements(XML, LayoutAttr::Element, [&](const KvdUIScan::Tag& tag) {
-        buttons.append(ButtonOf([&tag](const QString& name) { return tag.Value(name); }, Args));
-    });
-    if (scanned)
-        return buttons;
-    buttons.clear();
-    QXmlStreamReader reader(XML);
-    while (!reader.atEnd()) {
-        if (reader.readNext() != QXmlStreamReader::StartElement || reader.name() != LayoutAttr::Element)
-            continue;
-        const QXmlStreamAttributes attributes = reader.attributes();
-        buttons.append(ButtonOf([&attributes](const QString& name) { return attributes.value(name); }, Args));
-    }
-    if (reader.hasError())
-        throw EKvdLink(QStringLiteral("%1 (line %2, column %3)")
-                           .arg(reader.errorString())
-                           .arg(reader.lineNumber())
-                           .arg(reader.columnNumber()));
+    buttons.reserve(qsizetype(elements.size()));
+    for (const TLayoutElement& element : elements)
+        buttons.append(ButtonOf(element, Args));
     return buttons;
 }
 

@@ -3,6 +3,7 @@
 // node, in document order) and the simulator's button reports back into OnEvent. It keeps no record of
 // what it sent: every call describes the complete wanted state of the buttons it names.
 
+#include "core/LayoutElements.h"
 #include "link/KvdDromo.h"
 
 #include <QStringList>
@@ -25,6 +26,10 @@ struct TKvdButton {
     quint8 BStyle = 0;
     QString Text;
 };
+
+// The button of one element: its numbers in 8 bits, position and size halved into simulator units, the
+// text with Args filled in and cut to what a packet can carry. An odd number of Args raises EKvdLink.
+TKvdButton ButtonOf(const TLayoutElement& element, const QStringList& Args);
 
 // The wire values of Button's packet: the text in the local 8-bit encoding, Target at offset 3.
 Dromo::ButtonRecord ButtonRecordOf(const TKvdButton& Button, quint8 Target);

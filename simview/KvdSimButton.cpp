@@ -1,16 +1,12 @@
 #include "simview/KvdSimButton.h"
 
-namespace {
-constexpr int ButtonType = 45;
-constexpr int MaxPacket = 256;
-} // namespace
-
 std::optional<TKvdSimButton> TKvdSimButton::FromPacket(const QByteArray& packet, int sizeUnit) {
     const qsizetype length = packet.size();
-    if (length < ButtonHead::Size || length > MaxPacket || sizeUnit < 1)
+    if (length < ButtonHead::Size || length > MaxButtonPacketBytes || sizeUnit < 1)
         return std::nullopt;
     const auto byte = [&packet](int offset) { return quint8(packet.at(offset)); };
-    if (byte(1) != ButtonType || qsizetype(byte(0)) * sizeUnit != length)
+    if (byte(ButtonHead::Type) != ButtonPacketType ||
+        qsizetype(byte(ButtonHead::SizeByte)) * sizeUnit != length)
         return std::nullopt;
     TKvdSimButton b;
     static_cast<TKvdButtonFields&>(b) =
