@@ -1,0 +1,105 @@
+#include "runtime/KvduiLayout.h"
+
+#include "runtime/KvduiFailure.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QStringList>
+
+#include <memory>
+
+namespace {
+
+// Larger files are refused before they are read, as the builder refuses them.
+constexpr qint64 MaxFileBytes = 64 * 1024 * 1024;
+
+std::unique_ptr<kvdui_layout> Read(bool read, std::vector<TLayoutElement>&& elements, const QString& error) {
+    if (!read)
+        throw TKvduiFailure(KVDUI_ERR_LAYOUT, QStringLiteral("The layout cannot be read: %1").arg(error));
+    auto layout = std::make_unique<kvdui_layout>();
+    layout->Elements = std::move(elements);
+    return layout;
+}
+
+} // namespace
+
+void kvdui_layout::Index() {
+    IndexOfID.fill(-1);
+    Names.reserve(Elements.size());
+    HasPlaceholders.reserve(Elements.size());
+    QStringList twice;
+    for (int i = 0; i < int(Elements.size()); ++i) {
+        const TLayoutElement& e = Elements[size_t(i)];
+        if (e.ID < 0 || e.ID > 255)
+            throw TKvduiFailure(KVDUI_ERR_LAYOUT,
+                                QStringLiteral("The element ID %1 is outside 0 to 255").arg(e.ID));
+        if (IndexOfID[size_t(e.ID)] >= 0)
+            twice << QString::number(e.ID);
+        IndexOfID[size_t(e.ID)] = i;
+        if (!e.Name.isEmpty()) {
+            if (!IsElementName(e.Name))
+                throw TKvduiFailure(
+                    KVDUI_ERR_LAYOUT,
+                    QStringLiteral("\"%1\" (ID %2) is not a valid element name: a name is a letter "
+                                   "or \"_\", then letters, digits or \"_\", at most %3 in all")
+                        .arg(e.Name)
+                        .arg(e.ID)
+                        .arg(MaxElementNameBytes));
+            if (const auto other = IndexOfName.constFind(e.Name); other != IndexOfName.constEnd())
+                throw TKvduiFailure(KVDUI_ERR_LAYOUT,
+                                    QStringLiteral("The name %1 is used by the elements with IDs %2 and %3")
+                                        .arg(e.Name)
+                                        .arg(Elements[size_t(*other)].ID)
+                                        .arg(e.ID));
+            IndexOfName.insert(e.Name, i);
+        }
+        Names.push_back(e.Name.toUtf8());
+        HasPlaceholders.push_back(e.Text.contains(QLatin1Char('{')));
+    }
+    if (!twice.isEmpty())
+        throw TKvduiFailure(
+            KVDUI_ERR_LAYOUT,
+            QStringLiteral("The layout uses IDs more than once (%1); open and save it in the builder, "
+                           "which gives them new IDs")
+                .arg(twice.join(QStringLiteral(", "))));
+}
+
+kvdui_layout* kvdui_layout::FromText(QStringView text) {
+    std::vector<TLayoutElement> elements;
+    QString error;
+    const bool read = ReadLayoutElements(text, elements, error);
+    auto layout = Read(read, std::move(elements), error);
+    layout->Index();
+    return layout.release();
+}
+
+kvdui_layout* kvdui_layout::FromBytes(const QByteArray& bytes) {
+    std::vector<TLayoutElement> elements;
+    QString error;
+    const bool read = ReadLayoutElements(bytes, elements, error);
+    auto layout = Read(read, std::move(elements), error);
+    layout->Index();
+    return layout.release();
+}
+
+kvdui_layout* kvdui_layout::Open(const QString& path) {
+    const auto cannot = [&path](const QString& reason) {
+        return TKvduiFailure(KVDUI_ERR_FILE, QStringLiteral("Cannot open file \"%1\". %2").arg(path, reason));
+    };
+    const QFileInfo info(path);
+    if (!info.exists())
+        throw cannot(QStringLiteral("No such file or directory"));
+    // A FIFO or a device would block the reader or never end.
+    if (!info.isFile())
+        throw cannot(QStringLiteral("It is not a regular file"));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw cannot(file.errorString());
+    // At most the limit is read, whatever the size said when the file was looked at.
+    const QByteArray bytes = file.read(MaxFileBytes + 1);
+    if (bytes.size() > MaxFileBytes)
+        throw cannot(QStringLiteral("It is larger than %1 MB").arg(MaxFileBytes >> 20));
+    if (file.error() != QFileDevice::NoError)
+        throw cannot(file.errorString());
+    return FromBytes(bytes);
+}
