@@ -138,6 +138,45 @@ private Q_SLOTS:
         QCOMPARE(qobject_cast<TKvdUIPanel*>(copy->parentWidget())->Left(), 40);
     }
 
+    // A name is written after the thirteen attributes, only where an element has one, and read back; a
+    // duplicate read gets a free name and one that is not a name is left out.
+    void elementNames() {
+        Surface s;
+        auto* button = place<TKvdUIButton>(s, s.Root(), 10, 10);
+        auto* other = place<TKvdUIButton>(s, s.Root(), 100, 10);
+        const QString unnamed = WriteLayout(s.Root());
+        QVERIFY(!unnamed.contains(QStringLiteral("name=")));
+        button->SetElementName(QStringLiteral("fuel_plus"));
+        const QString text = WriteLayout(s.Root());
+        QVERIFY(text.contains(QStringLiteral("left=\"10\" top=\"10\" name=\"fuel_plus\"/>")));
+        QCOMPARE(QString(text).remove(QStringLiteral(" name=\"fuel_plus\"")), unnamed);
+
+        QCOMPARE(other->FreeElementName(QStringLiteral("fuel_plus")), QStringLiteral("fuel_plus_2"));
+        QCOMPARE(button->FreeElementName(QStringLiteral("fuel_plus")), QStringLiteral("fuel_plus"));
+        QVERIFY_THROWS_EXCEPTION(EComponentError, other->SetElementName(QStringLiteral("fuel_plus")));
+        QVERIFY_THROWS_EXCEPTION(EConvertError, other->SetElementName(QStringLiteral("2fast")));
+        QVERIFY_THROWS_EXCEPTION(EConvertError, other->SetElementName(QString(64, QLatin1Char('a'))));
+        other->SetElementName(QString(63, QLatin1Char('a')));
+        other->SetElementName(QStringLiteral("fuel_plus_2"));
+        QCOMPARE(button->FreeElementName(QStringLiteral("fuel_plus_2")), QStringLiteral("fuel_plus_3"));
+        QCOMPARE(s.Root()->findChildren<TKvdUIButton*>().size(), 2);
+        QCOMPARE(other->FreeElementName(QStringLiteral("fuel_plus")), QStringLiteral("fuel_plus_2")); // its own
+        // A freed name can be taken again.
+        delete button;
+        other->SetElementName(QStringLiteral("fuel_plus"));
+
+        Surface t;
+        ReadLayout(
+            t.Root(), QString(),
+            doc(element(attrs("TKvdUIButton", 0, 0, 40, 20, 1) + QStringLiteral(" name=\"go\"")) +
+                element(attrs("TKvdUIButton", 60, 0, 40, 20, 2) + QStringLiteral(" name=\"go\"")) +
+                element(attrs("TKvdUIButton", 120, 0, 40, 20, 3) + QStringLiteral(" name=\"no way\""))));
+        QStringList names;
+        for (auto* e : t.Root()->findChildren<TKvdUIButton*>())
+            names << e->ElementName();
+        QCOMPARE(names, QStringList({"go", "go_2", ""}));
+    }
+
     void fileRoundTripKeepsOldFileOnFailure() {
         QTemporaryDir dir;
         Surface s;

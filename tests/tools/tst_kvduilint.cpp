@@ -65,6 +65,24 @@ private Q_SLOTS:
         QVERIFY2(lines.first().contains("button ID 3"), lines.first().constData());
     }
 
+    // Names in a hand-edited file: one used twice and one that is not a name are errors.
+    void names() {
+        QByteArray first = button(3, 20, 20, "A"), second = button(4, 200, 20, "B"),
+                   third = button(5, 20, 200, "C");
+        first.replace("/>", " name=\"go\"/>");
+        second.replace("/>", " name=\"go\"/>");
+        third.replace("/>", " name=\"1st\"/>");
+        const KvduiResult r =
+            RunKvdui({QStringLiteral("lint"), file(QStringLiteral("names.kvdui"), first + second + third)});
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.out.contains(
+                     ": ID 4: duplicate-name: error: the name go is also used by the element with ID 3"),
+                 r.out.constData());
+        QVERIFY2(r.out.contains(": ID 5: invalid-name: error: \"1st\" is not a valid element name"),
+                 r.out.constData());
+        QCOMPARE(r.out.trimmed().split('\n').size(), 2); // nothing about the first "go"
+    }
+
     // Exit status 1 for an error, and for a warning under --strict; information never fails.
     void exitStatus_data() {
         QTest::addColumn<QByteArray>("body");
