@@ -1,0 +1,100 @@
+#!/usr/bin/env bash
+# The SDK as a user's program meets it: the project installed into a fresh prefix, the C and C++ pit-stop
+# examples built there as separate projects (find_package(KvdUI), and the C one also with pkg-config), each
+# run against kvdsim --headless with a click and a typed text sent from the stand-in's standard input.
+# The button packets the stand-in receives must equal what kvdui packets gives for the same values.
+#
+#   sdk_examples.sh BUILD_DIR SOURCE_DIR CMAKE KVDUI KVDSIM
+set -euo pipefail
+build=$1 source=$2 cmake=$3 kvdui=$4 kvdsim=$5
+layout=$source/docs/pit-stop.kvdui
+work=$(mktemp -d)
+sim_pid=
+cleanup() {
+    [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null || true
+    exec 9>&- 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+    echo "FAIL: $*" >&2
+    for f in "$work"/*.log; do
+        [ -f "$f" ] && { echo "--- $f" >&2; cat "$f" >&2; }
+    done
+    exit 1
+}
+
+prefix=$work/prefix
+"$cmake" --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 || fail "cmake --install"
+libdir=$(dirname "$(find "$prefix" -name 'libkvdui.so.1' -print -quit)")
+[ -f "$libdir/pkgconfig/kvdui.pc" ] || fail "no kvdui.pc beside $libdir"
+
+for lang in c cpp; do
+    "$cmake" -S "$source/examples/$lang" -B "$work/$lang" -DCMAKE_PREFIX_PATH="$prefix" \
+        -DCMAKE_BUILD_TYPE=Release >"$work/configure-$lang.log" 2>&1 || fail "configuring examples/$lang"
+    "$cmake" --build "$work/$lang" >"$work/build-$lang.log" 2>&1 || fail "building examples/$lang"
+done
+PKG_CONFIG_PATH=$libdir/pkgconfig
+export PKG_CONFIG_PATH
+mkdir -p "$work/pc"
+# shellcheck disable=SC2046 # pkg-config's flags are meant to split
+cc -std=c99 -Wall -Werror -o "$work/pc/pit_stop" "$source/examples/c/pit_stop.c" $(pkg-config --cflags --libs kvdui) \
+    2>"$work/pkgconfig.log" || fail "building examples/c with pkg-config"
+
+# What the board's first show must send: kvdui packets for lap 1 of 57, one hex line per packet.
+"$kvdui" packets "$layout" --set lap=1 --set laps=57 >"$work/expected.txt" 2>"$work/packets.log" ||
+    fail "kvdui packets"
+expected_count=$(wc -l <"$work/expected.txt")
+[ "$expected_count" -gt 0 ] || fail "kvdui packets gave nothing"
+
+# Waits up to 10 s until file has at least count lines matching pattern.
+wait_lines() {
+    local pattern=$1 count=$2 file=$3 round
+    for round in $(seq 1 100); do
+        [ "$(grep -c -E "$pattern" "$file" 2>/dev/null || true)" -ge "$count" ] && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+run_example() {
+    local name=$1 program=$2
+    local out=$work/sim-$name.log fifo=$work/sim-$name.in
+    mkfifo "$fifo"
+    QT_QPA_PLATFORM=offscreen "$kvdsim" --headless --port 0 <"$fifo" >"$out" 2>&1 &
+    sim_pid=$!
+    exec 9>"$fifo"
+    wait_lines '^listening ' 1 "$out" || fail "$name: kvdsim did not start"
+    local port
+    port=$(sed -n 's/^listening .*:\([0-9]*\)$/\1/p' "$out" | head -1)
+
+    LD_LIBRARY_PATH=$libdir "$program" "$layout" "$port" 3 >"$work/example-$name.log" 2>&1 &
+    local example=$!
+    # The stand-in only clicks buttons it has: wait for the whole first show.
+    wait_lines '^1 < .. 2d ' "$expected_count" "$out" || fail "$name: the board's buttons did not arrive"
+    echo "click 1 3" >&9
+    echo "type 1 8 Max Power" >&9
+    wait "$example" || fail "$name: the example failed"
+    echo quit >&9
+    exec 9>&-
+    wait "$sim_pid" || true
+    sim_pid=
+
+    grep -q '^click fuel_plus: fuel +5 L$' "$work/example-$name.log" || fail "$name: no click reported"
+    grep -q '^typed into driver: Max Power$' "$work/example-$name.log" || fail "$name: no typed text reported"
+    sed -n 's/^1 < //p' "$out" | grep -E '^.. 2d ' | head -n "$expected_count" >"$work/received-$name.txt"
+    diff "$work/expected.txt" "$work/received-$name.txt" >"$work/diff-$name.log" ||
+        fail "$name: the packets differ from kvdui packets"
+    # Each second moves the lap on, and only the lap counter's text changes with it.
+    local laps
+    laps=$(sed -n 's/^1 < //p' "$out" | grep -c -E '^.. 2d ' || true)
+    [ "$laps" -gt "$expected_count" ] || fail "$name: no lap update arrived"
+    # On exit the board is hidden: a delete of its IDs.
+    grep -q -E '^1 < .. 2a ' "$out" || fail "$name: the board was not hidden"
+    rm -f "$work/sim-$name.log"
+    echo "$name: ok"
+}
+
+run_example c "$work/c/pit_stop"
+run_example cpp "$work/cpp/pit_stop"
+run_example c-pkgconfig "$work/pc/pit_stop"
