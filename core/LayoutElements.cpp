@@ -3,6 +3,8 @@
 #include "core/KvdUIScan.h"
 #include "core/LayoutAttributes.h"
 
+#include <QHash>
+#include <QStringList>
 #include <QXmlStreamReader>
 
 namespace {
@@ -117,4 +119,51 @@ bool IsElementName(QStringView name) {
             return false;
     }
     return true;
+}
+
+QString ProgramLayoutProblem(const std::vector<TLayoutElement>& elements) {
+    std::array<bool, 256> used{};
+    QHash<QString, qint64> idOfName;
+    QStringList twice;
+    for (const TLayoutElement& e : elements) {
+        if (e.ID < 0 || e.ID > 255)
+            return QStringLiteral("The element ID %1 is outside 0 to 255").arg(e.ID);
+        if (used[size_t(e.ID)] && !twice.contains(QString::number(e.ID)))
+            twice << QString::number(e.ID);
+        used[size_t(e.ID)] = true;
+        if (e.Name.isEmpty())
+            continue;
+        if (!IsElementName(e.Name))
+            return QStringLiteral("\"%1\" (ID %2) is not a valid element name: a name is a letter or \"_\", "
+                                  "then letters, digits or \"_\", at most %3 in all")
+                .arg(e.Name)
+                .arg(e.ID)
+                .arg(MaxElementNameBytes);
+        if (const auto other = idOfName.constFind(e.Name); other != idOfName.constEnd())
+            return QStringLiteral("The name %1 is used by the elements with IDs %2 and %3")
+                .arg(e.Name)
+                .arg(*other)
+                .arg(e.ID);
+        idOfName.insert(e.Name, e.ID);
+    }
+    if (!twice.isEmpty())
+        return QStringLiteral(
+                   "The layout uses IDs more than once (%1); open and save it in the builder, which "
+                   "gives them new IDs")
+            .arg(twice.join(QStringLiteral(", ")));
+    return {};
+}
+
+quint8 FreeElementID(quint8 value, const std::array<int, 256>& count) {
+    if (count[value] == 0)
+        return value;
+    int highest = 255;
+    while (highest > 0 && count[size_t(highest)] == 0)
+        --highest;
+    if (highest < 255)
+        return quint8(highest + 1);
+    for (int id = 0; id < 256; ++id)
+        if (count[size_t(id)] == 0)
+            return quint8(id);
+    return value;
 }

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringView>
 
+#include <array>
 #include <vector>
 
 struct TLayoutElement {
@@ -40,3 +41,14 @@ constexpr int MaxElementNameBytes = 63;
 // Whether name may name an element: an ASCII letter or "_" first, then letters, digits and "_", at most
 // MaxElementNameBytes long. Programs use it as an identifier in their own language.
 bool IsElementName(QStringView name);
+
+// Why a program cannot refer to this layout's elements by ID and name: an ID outside 0 to 255 or used by
+// more than one element, a name that is not one, or one used twice. Empty when there is nothing wrong.
+// The builder gives such elements new IDs and names when it reads the layout; a program takes the file
+// as it is, so the runtime library and the generated headers refuse it with this message.
+QString ProgramLayoutProblem(const std::vector<TLayoutElement>& elements);
+
+// The ID an element asking for value gets when count says how many other elements hold each ID: value when
+// it is free, else the highest in use plus one, else (past 255) the lowest free one. When all 256 are taken
+// the element keeps value and shares it; the layout checks report that as an error.
+quint8 FreeElementID(quint8 value, const std::array<int, 256>& count);

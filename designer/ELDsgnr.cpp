@@ -293,6 +293,10 @@ void TELCustomDesigner::DoControlInserted() {
     callIfSet(OnControlInserted, this);
 }
 
+void TELCustomDesigner::DoControlsAdding(const QList<TControl*>& controls, TControl* container) {
+    callIfSet(OnControlsAdding, this, controls, container);
+}
+
 void TELCustomDesigner::DoNotification(QObject* object, TOperation operation) {
     callIfSet(OnNotification, this, object, operation);
 }

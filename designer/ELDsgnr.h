@@ -251,6 +251,10 @@ public:
     std::function<void(QObject* Sender, const QString& ABaseName, QString& AUniqueName)> OnGetUniqueName;
     std::function<void(QObject* Sender, const TControlClass*& AControlClass)> OnControlInserting;
     std::function<void(QObject* Sender)> OnControlInserted;
+    // Paste and Duplicate have read AControls (the top-level ones) into AContainer. An exception raised
+    // here takes them all out again and refuses the whole addition; the designer passes it on.
+    std::function<void(QObject* Sender, const QList<TControl*>& AControls, TControl* AContainer)>
+        OnControlsAdding;
     std::function<void(QObject* Sender, QObject* AnObject, TOperation Operation)> OnNotification;
     std::function<void(QObject* Sender)> OnChangeSelection;
     std::function<void(QObject* Sender, TControl* AControl, QString& AHint)> OnControlHint;
@@ -272,6 +276,7 @@ public:
     virtual void DoChangeSelection();
     virtual void DoControlInserting(const TControlClass*& controlClass);
     virtual void DoControlInserted();
+    virtual void DoControlsAdding(const QList<TControl*>& controls, TControl* container);
     virtual void DoNotification(QObject* object, TOperation operation);
     virtual void DoControlHint(TControl* control, QString& hint);
     virtual void DoContextPopup(const QPoint& mousePos);

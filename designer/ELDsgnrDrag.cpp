@@ -318,6 +318,7 @@ void TDEng::TInsertDrag::Committed(const QPoint& pos) {
         made->SetBounds(r.left, r.top, made->Width(), made->Height());
     made->SetName(m_eng.MakeUniqueName(QString::fromLatin1(made->metaObject()->className())));
     made->SetParentControl(container);
+    m_eng.m_designer->DoControlsAdding({made.get()}, container);
     TControl* c = made.release();
     m_eng.m_selection->SelectOnly(c);
     m_eng.m_designer->DoControlInserted();

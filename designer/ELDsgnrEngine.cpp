@@ -201,7 +201,14 @@ void TDEng::ReadControls(const QByteArray& data, TControl* container) {
             m_selection->Add(c);
         };
         const auto dropNames = qScopeGuard([this] { m_names.reset(); });
-        reader.ReadComponents();
+        const QList<TControl*> read = reader.ReadComponents();
+        try {
+            m_designer->DoControlsAdding(read, container);
+        } catch (...) {
+            m_selection->Clear();
+            qDeleteAll(read);
+            throw;
+        }
     });
     NotifyModified();
 }

@@ -1,5 +1,7 @@
 #include "layout/KvdUIDocument.h"
 
+#include <algorithm>
+
 namespace {
 
 // The root control knows its document, which is how elements reach it through their owner.
@@ -29,4 +31,8 @@ void TKvdUIDocument::ElementChanged(TKvdUIElement* element, TKvdUIElementChange 
         element->SetID(element->ID());
     if (OnElementChange)
         OnElementChange(element, kind);
+}
+
+int TKvdUIDocument::FreeIDCount() const {
+    return int(std::count(m_idCount.begin(), m_idCount.end(), 0));
 }

@@ -25,6 +25,11 @@ public:
     // The document whose root control is owner; nullptr for any other control.
     static TKvdUIDocument* Of(const TControl* owner);
 
+    // How many of the 256 IDs no element holds: an element added beyond them would share one.
+    int FreeIDCount() const;
+    // How many elements hold id.
+    int IDHolderCount(quint8 id) const { return m_idCount[id]; }
+
     TKvdUIElementChangeEvent OnElementChange;
 
 private:

@@ -65,8 +65,6 @@ void TKvdUIElement::Changed(TKvdUIElementChange kind) {
 }
 
 void TKvdUIElement::SetID(quint8 value) {
-    bool taken = false;
-    int highest = 0;
     if (TKvdUIDocument::Of(Owner()) != m_document) {
         CensusRemove();
         CensusAdd();
@@ -74,21 +72,15 @@ void TKvdUIElement::SetID(quint8 value) {
     if (m_document) {
         std::array<int, 256>& count = m_document->m_idCount;
         --count[m_id]; // the element itself does not count
-        taken = count[value] > 0;
-        for (int id = 255; id > 0 && highest == 0; --id)
-            if (count[id] > 0)
-                highest = id;
-        m_id = taken ? quint8(highest + 1) : value;
+        m_id = FreeElementID(value, count);
         ++count[m_id];
     } else {
         // Not part of a document: compare with the elements in the same window.
-        for (const TKvdUIElement* e : window()->findChildren<TKvdUIElement*>()) {
-            if (e == this || e->IsDestroying())
-                continue;
-            taken = taken || e->m_id == value;
-            highest = std::max(highest, int(e->m_id));
-        }
-        m_id = taken ? quint8(highest + 1) : value;
+        std::array<int, 256> count{};
+        for (const TKvdUIElement* e : window()->findChildren<TKvdUIElement*>())
+            if (e != this && !e->IsDestroying())
+                ++count[e->m_id];
+        m_id = FreeElementID(value, count);
     }
     update();
     Changed(ecChanged);

@@ -109,12 +109,22 @@ public:
     void Check(const Element& e) {
         const TKvdSimButton& b = e.Button;
         const int id = b.ClickID;
-        if (m_ids.test(size_t(id)))
+        // A clash with an earlier element's ID in the file; the reader's ID rule, followed element by
+        // element, says whether a free ID is left to move it to.
+        const quint8 given = FreeElementID(quint8(id), m_idCount);
+        if (given == id && m_idCount[size_t(id)] > 0)
+            Add(id, QStringLiteral("duplicate-id"), csError,
+                QStringLiteral(
+                    "ID %1 is also used by an earlier element, and every ID from 0 to 255 is in use: "
+                    "both keep it, and the simulator shows only one of them")
+                    .arg(id));
+        else if (m_ids.test(size_t(id)))
             Add(id, QStringLiteral("duplicate-id"), csInformation,
                 QStringLiteral(
                     "ID %1 is also used by an earlier element: reading the layout gives this one a "
                     "new ID")
                     .arg(id));
+        ++m_idCount[given];
         m_ids.set(size_t(id));
         CheckName(e);
         CheckPlace(e);
@@ -252,9 +262,10 @@ private:
     };
 
     QList<TKvdCheckFinding>& m_findings;
-    std::vector<Target> m_targets; // checked so far, in document order
-    std::bitset<256> m_ids;
-    QHash<QString, int> m_names; // the ID of the first element of each name
+    std::vector<Target> m_targets;    // checked so far, in document order
+    std::bitset<256> m_ids;           // the IDs as the file gives them
+    std::array<int, 256> m_idCount{}; // elements holding each ID as the reader gives them
+    QHash<QString, int> m_names;      // the ID of the first element of each name
 };
 
 // The values as placeholder pairs, in the order of their names so that the result never depends on the

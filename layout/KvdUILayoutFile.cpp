@@ -3,6 +3,7 @@
 #include "core/ClassRegistry.h"
 #include "core/Control.h"
 #include "core/Exceptions.h"
+#include "core/FileWrite.h"
 #include "core/LayoutAttributes.h"
 #include "core/LayoutElements.h"
 #include "core/PropInfo.h"
@@ -10,9 +11,9 @@
 #include "layout/KvdUILayoutSource.h"
 
 #include <QDir>
-#include <QSaveFile>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -130,10 +131,10 @@ void ReadElement(TControl* owner, const Node& node, QWidget* parent) {
     auto* element = static_cast<TKvdUIElement*>(cls->Create(owner));
     element->SetParentControl(parent);
     element->SetID(quint8(IntAttribute(node, LayoutAttr::ID)));
-    element->SetLeft(IntAttribute(node, LayoutAttr::RelLeft));
-    element->SetTop(IntAttribute(node, LayoutAttr::RelTop));
-    element->SetWidth(IntAttribute(node, LayoutAttr::Width));
-    element->SetHeight(IntAttribute(node, LayoutAttr::Height));
+    // Size and position together: a position checked against the kind's default size first would move an
+    // element saved at its parent's edge, so that opening a layout changed it.
+    element->SetBounds(IntAttribute(node, LayoutAttr::RelLeft), IntAttribute(node, LayoutAttr::RelTop),
+                       IntAttribute(node, LayoutAttr::Width), IntAttribute(node, LayoutAttr::Height));
     const int align = IntAttribute(node, LayoutAttr::Align);
     // Values outside the known alignments are ignored rather than stored as an undefined alignment.
     if (align >= alNone && align <= alCustom)
@@ -150,19 +151,34 @@ void ReadElement(TControl* owner, const Node& node, QWidget* parent) {
         ReadElement(owner, *child, element);
 }
 
-// A write that fills the disk returns short without an error; writing the rest then fails with the
-// system's reason (no space, file too large), which the error message passes on to the user.
-bool WriteAll(QSaveFile& file, const QByteArray& bytes) {
-    for (qint64 done = 0; done < bytes.size();) {
-        const qint64 written = file.write(bytes.constData() + done, bytes.size() - done);
-        if (written <= 0)
-            return false;
-        done += written;
-    }
-    return true;
+// A file Open would refuse, or one that lost characters on the way, is not saved: the user keeps the
+// document and the old file, and learns why.
+void CheckReadable(const QWidget* surface, const QXmlStreamWriter& xml, const QByteArray& bytes,
+                   const QString& fileName) {
+    const auto refuse = [&fileName](const QString& reason) {
+        throw Exception(
+            QStringLiteral("Cannot save \"%1\". %2").arg(QDir::toNativeSeparators(fileName), reason));
+    };
+    if (xml.hasError())
+        refuse(QStringLiteral("A text holds a control character, which a layout file cannot store; remove it "
+                              "and save again"));
+    if (ElementDepth(surface) > MaxLayoutDepth)
+        refuse(QStringLiteral("The layout is nested more than %1 levels deep, which Open refuses")
+                   .arg(MaxLayoutDepth));
+    if (bytes.size() > MaxLayoutFileSize)
+        refuse(QStringLiteral("The layout would be larger than %1 MB, which Open refuses")
+                   .arg(MaxLayoutFileSize >> 20));
 }
 
 } // namespace
+
+int ElementDepth(const QWidget* control) {
+    int deepest = 0;
+    for (const QObject* child : control->children())
+        if (const auto* e = qobject_cast<const TKvdUIElement*>(child))
+            deepest = std::max(deepest, 1 + ElementDepth(e));
+    return deepest;
+}
 
 QString WriteLayout(TControl* surface, const QString& fileName) {
     QString text;
@@ -177,13 +193,11 @@ QString WriteLayout(TControl* surface, const QString& fileName) {
     xml.writeEndElement();
     xml.writeEndDocument();
     if (!fileName.isEmpty()) {
-        // QSaveFile writes beside the target and renames at the end, so a failed save leaves the old file.
-        QSaveFile file(fileName);
         const QByteArray bytes = text.toUtf8();
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || !WriteAll(file, bytes) ||
-            !file.commit())
+        CheckReadable(surface, xml, bytes, fileName);
+        if (const QString reason = WriteWholeFile(fileName, bytes); !reason.isEmpty())
             throw Exception(QStringLiteral("Cannot create file \"%1\". %2")
-                                .arg(QDir::toNativeSeparators(fileName), file.errorString()));
+                                .arg(QDir::toNativeSeparators(fileName), reason));
     }
     return text;
 }

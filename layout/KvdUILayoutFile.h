@@ -26,8 +26,13 @@ constexpr int LayoutSurfaceHeight = 400;
 // exhausting the stack.
 constexpr int MaxLayoutDepth = 100;
 
+// How deep the elements below control nest: 0 with none, 1 when none of them holds another.
+int ElementDepth(const QWidget* control);
+
 // Builds the layout text of the elements on the surface; saves it to fileName when that is not empty
-// (replacing the file only once the new content is complete on disk). Returns the text.
+// (replacing the file only once the new content is complete on disk). Returns the text. Saving raises
+// Exception, and leaves the file alone, when the text is one the reader would refuse (nested more than
+// MaxLayoutDepth levels, larger than MaxLayoutFileSize) or when the writer had to leave a character out.
 QString WriteLayout(TControl* surface, const QString& fileName = QString());
 
 // Creates the elements of a layout on the surface, from the file when fileName is not empty, else from

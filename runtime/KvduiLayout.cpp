@@ -4,7 +4,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QStringList>
 
 #include <memory>
 
@@ -24,44 +23,19 @@ std::unique_ptr<kvdui_layout> Read(bool read, std::vector<TLayoutElement>&& elem
 } // namespace
 
 void kvdui_layout::Index() {
+    if (const QString problem = ProgramLayoutProblem(Elements); !problem.isEmpty())
+        throw TKvduiFailure(KVDUI_ERR_LAYOUT, problem);
     IndexOfID.fill(-1);
     Names.reserve(Elements.size());
     HasPlaceholders.reserve(Elements.size());
-    QStringList twice;
     for (int i = 0; i < int(Elements.size()); ++i) {
         const TLayoutElement& e = Elements[size_t(i)];
-        if (e.ID < 0 || e.ID > 255)
-            throw TKvduiFailure(KVDUI_ERR_LAYOUT,
-                                QStringLiteral("The element ID %1 is outside 0 to 255").arg(e.ID));
-        if (IndexOfID[size_t(e.ID)] >= 0)
-            twice << QString::number(e.ID);
         IndexOfID[size_t(e.ID)] = i;
-        if (!e.Name.isEmpty()) {
-            if (!IsElementName(e.Name))
-                throw TKvduiFailure(
-                    KVDUI_ERR_LAYOUT,
-                    QStringLiteral("\"%1\" (ID %2) is not a valid element name: a name is a letter "
-                                   "or \"_\", then letters, digits or \"_\", at most %3 in all")
-                        .arg(e.Name)
-                        .arg(e.ID)
-                        .arg(MaxElementNameBytes));
-            if (const auto other = IndexOfName.constFind(e.Name); other != IndexOfName.constEnd())
-                throw TKvduiFailure(KVDUI_ERR_LAYOUT,
-                                    QStringLiteral("The name %1 is used by the elements with IDs %2 and %3")
-                                        .arg(e.Name)
-                                        .arg(Elements[size_t(*other)].ID)
-                                        .arg(e.ID));
+        if (!e.Name.isEmpty())
             IndexOfName.insert(e.Name, i);
-        }
         Names.push_back(e.Name.toUtf8());
         HasPlaceholders.push_back(e.Text.contains(QLatin1Char('{')));
     }
-    if (!twice.isEmpty())
-        throw TKvduiFailure(
-            KVDUI_ERR_LAYOUT,
-            QStringLiteral("The layout uses IDs more than once (%1); open and save it in the builder, "
-                           "which gives them new IDs")
-                .arg(twice.join(QStringLiteral(", "))));
 }
 
 kvdui_layout* kvdui_layout::FromText(QStringView text) {

@@ -1,5 +1,6 @@
 #include "shell/KvdUIBuilder_Recovery.h"
 
+#include "core/FileWrite.h"
 #include "layout/KvdUILayoutSource.h"
 
 #include <QCoreApplication>
@@ -10,7 +11,6 @@
 #include <QJsonObject>
 #include <QLockFile>
 #include <QRandomGenerator>
-#include <QSaveFile>
 
 #include <condition_variable>
 #include <mutex>
@@ -115,11 +115,7 @@ private:
             QFile::remove(job.Path);
             return QString();
         }
-        const QByteArray json = CopyJson(job.Layout, job.FileName, job.Stamp);
-        QSaveFile file(job.Path);
-        if (file.open(QIODevice::WriteOnly) && file.write(json) == json.size() && file.commit())
-            return QString();
-        return file.errorString();
+        return WriteWholeFile(job.Path, CopyJson(job.Layout, job.FileName, job.Stamp));
     }
 
     std::function<void(const QString&)> m_onError;

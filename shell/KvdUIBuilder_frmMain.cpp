@@ -504,6 +504,10 @@ void TfrmMain::ConfigureComponents() {
         ELDesigner1ControlInserting(sender, controlClass);
     };
     ELDesigner1->OnControlInserted = [this](QObject* sender) { ELDesigner1ControlInserted(sender); };
+    ELDesigner1->OnControlsAdding = [this](QObject* sender, const QList<TControl*>& controls,
+                                           TControl* container) {
+        ELDesigner1ControlsAdding(sender, controls, container);
+    };
     ELDesigner1->OnChangeSelection = [this](QObject* sender) { ELDesigner1ChangeSelection(sender); };
 
     ELPropertyInspector1->SetGridLines(false);

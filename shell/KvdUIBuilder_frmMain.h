@@ -206,6 +206,7 @@ private:
     void actToolPointerExecute(QAction* sender);
     void ELDesigner1ControlInserting(QObject* sender, const TControlClass*& controlClass);
     void ELDesigner1ControlInserted(QObject* sender);
+    void ELDesigner1ControlsAdding(QObject* sender, const QList<TControl*>& controls, TControl* container);
     void ELDesigner1ChangeSelection(QObject* sender);
     void ELDesigner1Modified(QObject* sender);
     void ELPropertyInspector1FilterProp(QObject* sender, QObject* instance, const TPropInfo* propInfo,
@@ -221,6 +222,7 @@ private:
     void actClearExecute();
     void actUndoExecute();
     void actRedoExecute();
+    void LoadHistoryState(const QString& text);
     QTreeWidgetItem* NewNode(TKvdUIElement* element);
     void RemoveNode(TKvdUIElement* element);
     void DropElementNodes();
@@ -305,6 +307,9 @@ private:
     TDocumentState m_documentState = TDocumentState::None;
     QString m_fileName;
     bool m_modified = false;
+    // The layout text as last opened or saved (null when unknown, as after a restore): Undo and Redo that
+    // come back to it leave the document unmodified, any other state is a change to save.
+    QString m_storedLayout;
     // The document's file name is not valid UTF-8: it opened by its bytes, but Save cannot write it back
     // under that name and asks for another.
     bool m_nameNotText = false;

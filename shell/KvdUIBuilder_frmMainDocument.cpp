@@ -114,6 +114,7 @@ void TfrmMain::actNewExecute() {
     ClearElements(true);
     m_history->Clear();
     m_modified = false;
+    m_storedLayout = WriteLayout(m_root);
     SetDocument(TDocumentState::Unsaved);
     DocumentDropped();
 }
@@ -161,6 +162,7 @@ void TfrmMain::LoadLayout(const TFileName& file, const QString& text) {
         if (!m_nameNotText)
             AddRecentFile(DocumentName());
         m_modified = false;
+        m_storedLayout = WriteLayout(m_root);
         m_history->Clear();
         DocumentStored();
     }
@@ -186,7 +188,7 @@ void TfrmMain::actSaveExecute() {
     Execute(actToolPointer);
     if (!ConfirmSaveOverFile())
         return;
-    WriteLayout(m_root, DocumentName());
+    m_storedLayout = WriteLayout(m_root, DocumentName());
     m_modified = false;
     DocumentStored();
 }
@@ -195,7 +197,7 @@ void TfrmMain::actSaveAsExecute() {
     const QString chosen = RunFileDialog(this, true, m_savePreset);
     if (chosen.isEmpty())
         return;
-    WriteLayout(m_root, chosen);
+    m_storedLayout = WriteLayout(m_root, chosen);
     m_modified = false;
     Execute(actToolPointer);
     SetDocument(TDocumentState::Stored, chosen);

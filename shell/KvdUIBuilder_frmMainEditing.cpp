@@ -3,8 +3,11 @@
 
 #include "shell/KvdUIBuilder_frmMain.h"
 
+#include "core/Exceptions.h"
 #include "designer/ELDsgnr.h"
 #include "inspector/ELPropInspInspector.h"
+#include "layout/KvdUIDocument.h"
+#include "layout/KvdUILayoutFile.h"
 #include "link/KvdUI.h"
 #include "shell/KvdUIBuilder_Application.h"
 #include "shell/KvdUIBuilder_Icons.h"
@@ -12,6 +15,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QTreeWidget>
+
+#include <algorithm>
 
 QAction* TfrmMain::ToolAction(const TKvdUIElementKind& kind) const {
     return m_kindTools.value(int(&kind - ElementKinds().data()));
@@ -115,7 +120,9 @@ void TfrmMain::ElementChange(TKvdUIElement* element, TKvdUIElementChange kind) {
         break;
     case ecDestroying:
         RemoveNode(element);
-        KvdUI1->DeleteButtons(Dromo::BTN_DEL_ONE, element->ID(), element->ID(), 0);
+        // An ID another element still holds (a refused paste's copy, a file's clash) stays on the screen.
+        if (!m_document || m_document->IDHolderCount(element->ID()) <= 1)
+            KvdUI1->DeleteButtons(Dromo::BTN_DEL_ONE, element->ID(), element->ID(), 0);
         break;
     case ecChanged:
         UpdateNode(element);
@@ -143,6 +150,34 @@ void TfrmMain::ELDesigner1ControlInserting(QObject*, const TControlClass*& contr
 
 void TfrmMain::ELDesigner1ControlInserted(QObject*) {
     Execute(actToolPointer);
+}
+
+// An insert, paste or duplicate is refused as a whole when its elements would share IDs (all 256 are
+// taken) or nest deeper than a layout is read back.
+void TfrmMain::ELDesigner1ControlsAdding(QObject*, const QList<TControl*>& controls, TControl* container) {
+    QList<const TKvdUIElement*> added;
+    int depth = 0;
+    for (TControl* c : controls)
+        if (const auto* e = qobject_cast<const TKvdUIElement*>(c)) {
+            added << e;
+            for (const TKvdUIElement* inner : e->findChildren<const TKvdUIElement*>())
+                added << inner;
+            depth = std::max(depth, 1 + ElementDepth(e));
+        }
+    if (m_document->FreeIDCount() == 0)
+        for (const TKvdUIElement* e : std::as_const(added))
+            if (m_document->IDHolderCount(e->ID()) > 1)
+                throw Exception(QStringLiteral("Every ID from 0 to 255 is in use, so a layout holds no more "
+                                               "than 256 elements: delete some before adding more"));
+    for (const QWidget* w = container; w && w != m_root; w = w->parentWidget())
+        if (qobject_cast<const TKvdUIElement*>(w))
+            ++depth;
+    if (depth > MaxLayoutDepth)
+        throw Exception(
+            QStringLiteral("This would nest elements %1 levels deep; a layout nested more than %2 "
+                           "levels deep cannot be opened again")
+                .arg(depth)
+                .arg(MaxLayoutDepth));
 }
 
 void TfrmMain::AttachTreeChange(bool attach) {
@@ -298,12 +333,16 @@ void TfrmMain::actClearExecute() {
 
 void TfrmMain::actUndoExecute() {
     m_skipSnapshot = true;
-    const QString text = m_history->Undo();
-    LoadLayout(QString(), text);
+    LoadHistoryState(m_history->Undo());
 }
 
 void TfrmMain::actRedoExecute() {
     m_skipSnapshot = true;
-    const QString text = m_history->Redo();
+    LoadHistoryState(m_history->Redo());
+}
+
+// A state from the history is a change to save unless it is the layout as last opened or saved.
+void TfrmMain::LoadHistoryState(const QString& text) {
     LoadLayout(QString(), text);
+    m_modified = m_storedLayout.isNull() || WriteLayout(m_root) != m_storedLayout;
 }

@@ -96,6 +96,7 @@ void TfrmMain::RestoreRecoveryCopy(const TRecoveryCopy& copy) {
     // are not overwritten without a question.
     m_fileStamp = copy.Stamp;
     m_modified = true;
+    m_storedLayout = QString();
     if (!copy.FileName.isEmpty())
         AddRecentFile(copy.FileName);
     Log("Restored unsaved changes to %s", qUtf8Printable(DocumentName()));

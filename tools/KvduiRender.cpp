@@ -3,6 +3,7 @@
 
 #include "core/Exceptions.h"
 #include "core/FileName.h"
+#include "core/FileWrite.h"
 #include "link/KvdUI.h"
 #include "simview/KvdSimPaint.h"
 #include "tools/KvduiLinkArgs.h"
@@ -10,10 +11,8 @@
 #include "tools/Verbs.h"
 
 #include <QBuffer>
-#include <QFileInfo>
 #include <QImage>
 #include <QPainter>
-#include <QSaveFile>
 #include <cstdio>
 
 namespace {
@@ -28,25 +27,13 @@ int Usage(const QString& problem) {
 }
 
 // Writes the picture as PNG; returns the reason when that failed. The picture is encoded in memory first,
-// so that only writing can fail. A file is replaced only once the whole new picture is on disk, so a
-// failure leaves the old one as it was. What is not a file (a pipe, /dev/stdout, a device) is written as
-// it stands: there is nothing to replace.
+// so that only writing can fail.
 QString WritePng(const QImage& image, const QString& fileName) {
     QByteArray png;
     QBuffer buffer(&png);
     if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG"))
         return QStringLiteral("the picture could not be encoded");
-    const QFileInfo info(fileName);
-    if (info.exists() && !info.isFile() && !info.isDir()) {
-        QFile file(fileName);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || file.write(png) != png.size())
-            return file.errorString();
-        return QString();
-    }
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(png) != png.size() || !file.commit())
-        return file.errorString();
-    return QString();
+    return WriteWholeFile(fileName, png);
 }
 
 } // namespace

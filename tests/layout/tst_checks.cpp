@@ -281,6 +281,12 @@ private Q_SLOTS:
         QCOMPARE(check({{3, 0, 0}, {3, 100, 0}, {4, 200, 0}, {259, 300, 0}}),
                  QStringList({"3 duplicate-id information", "3 duplicate-id information"}));
         QCOMPARE(check({{3, 0, 0}, {4, 100, 0}}), QStringList());
+        // With every ID in use, a clash stays one: an error, not a move to a new ID.
+        QList<El> full;
+        for (int id = 0; id < 257; ++id)
+            full << El{id % 256, (id % 16) * 24, (id / 16) * 22, 20, 20};
+        const QStringList clashes = check(full).filter(QStringLiteral("duplicate-id"));
+        QCOMPARE(clashes, QStringList({"0 duplicate-id error"}));
     }
 
     // Findings come element by element in document order; a nested element is placed by its position in

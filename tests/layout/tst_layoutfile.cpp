@@ -160,7 +160,8 @@ private Q_SLOTS:
         other->SetElementName(QStringLiteral("fuel_plus_2"));
         QCOMPARE(button->FreeElementName(QStringLiteral("fuel_plus_2")), QStringLiteral("fuel_plus_3"));
         QCOMPARE(s.Root()->findChildren<TKvdUIButton*>().size(), 2);
-        QCOMPARE(other->FreeElementName(QStringLiteral("fuel_plus")), QStringLiteral("fuel_plus_2")); // its own
+        QCOMPARE(other->FreeElementName(QStringLiteral("fuel_plus")),
+                 QStringLiteral("fuel_plus_2")); // its own
         // A freed name can be taken again.
         delete button;
         other->SetElementName(QStringLiteral("fuel_plus"));
@@ -175,6 +176,28 @@ private Q_SLOTS:
         for (auto* e : t.Root()->findChildren<TKvdUIButton*>())
             names << e->ElementName();
         QCOMPARE(names, QStringList({"go", "go_2", ""}));
+    }
+
+    void edgePositionsReadBackWhereSaved() {
+        // A 16-column grid of 20-pixel buttons whose last column and row touch the surface's edges, and a
+        // panel at the corner with a child at its own corner: reading changes nothing of any of them.
+        QString body;
+        int id = 0;
+        for (int row = 0; row < 2; ++row)
+            for (int column = 0; column < 16; ++column)
+                body += element(attrs("TKvdUIButton", 20 + column * 24, row == 0 ? 0 : 380, 20, 20, id++));
+        body += element(attrs("TKvdUIButton", 378, 378, 20, 20, id++));
+        body += element(attrs("TKvdUIPanel", 300, 300, 100, 100, id),
+                        element(attrs("TKvdUIButton", 80, 90, 20, 10, id + 1)));
+        Surface s;
+        ReadLayout(s.Root(), QString(), doc(body));
+        const QString once = WriteLayout(s.Root());
+        QVERIFY(once.contains(QStringLiteral("rel_left=\"380\" rel_top=\"380\" width=\"20\" height=\"20\"")));
+        QVERIFY(once.contains(QStringLiteral("rel_left=\"378\" rel_top=\"378\" width=\"20\" height=\"20\"")));
+        QVERIFY(once.contains(QStringLiteral("rel_left=\"80\" rel_top=\"90\" width=\"20\" height=\"10\"")));
+        Surface t;
+        ReadLayout(t.Root(), QString(), once);
+        QCOMPARE(WriteLayout(t.Root()), once);
     }
 
     void fileRoundTripKeepsOldFileOnFailure() {
@@ -220,8 +243,8 @@ private Q_SLOTS:
         QCOMPARE(elements[1]->Anchors(), TAnchors(akRight | akBottom));
         QCOMPARE(elements[1]->Text(), QStringLiteral("Hi"));
         QCOMPARE(elements[1]->Alignment(), taLeftJustify);
-        // Applied while still 60 wide: 350 + 60 > 400 pulls it to 340, then the width shrinks to 40.
-        QCOMPARE(elements[2]->BoundsRect(), QRect(340, 0, 40, 30));
+        // Size and position are applied together: 350 + 40 fits the 400-pixel surface, so it stays at 350.
+        QCOMPARE(elements[2]->BoundsRect(), QRect(350, 0, 40, 30));
         QCOMPARE(elements[2]->Anchors(), TAnchors());
         // A large id keeps its low 8 bits.
         Surface t;
