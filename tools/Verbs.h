@@ -10,3 +10,4 @@ int RunPackets(const QStringList& args);
 int RunShow(const QStringList& args);
 int RunRender(const QStringList& args);
 int RunLint(const QStringList& args);
+int RunGen(const QStringList& args);

@@ -35,6 +35,10 @@ const Verb verbs[] = {
      "lint FILE [--set NAME=VALUE]... [--strict] [--format text|json]\n"
      "                           print what FILE's buttons would show amiss in the simulator",
      RunLint},
+    {"gen",
+     "gen FILE --lang c|cpp [--embed] [--prefix NAME] [--namespace NAME] [-o OUT]\n"
+     "                           write a header with the IDs of FILE's named elements and its placeholders",
+     RunGen},
 };
 
 // The verbs and their synopses, printed after the options in the usage.

@@ -3,11 +3,15 @@
  *
  *   pit_stop LAYOUT [PORT [SECONDS]]
  *
+ * LAYOUT "-" shows the layout built into the program by kvdui_add_layout(... EMBED ...).
  * Ends after SECONDS (default 10), or when the simulator closes the connection. */
+#include "pit-stop.kvdui.h"
+
 #include <kvdui/kvdui.h>
 
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 #include <time.h>
 
 static int fail(const char* what, const kvdui_error* err) {
@@ -21,11 +25,11 @@ int main(int argc, char** argv) {
         return 2;
     }
     kvdui_error err;
-    kvdui_layout* board = kvdui_layout_open(argv[1], &err);
+    kvdui_layout* board = strcmp(argv[1], "-") == 0
+                              ? kvdui_layout_from_text(PIT_STOP_LAYOUT, PIT_STOP_LAYOUT_LENGTH, &err)
+                              : kvdui_layout_open(argv[1], &err);
     if (!board)
         return fail("cannot open the layout", &err);
-    const int fuel_plus = kvdui_layout_id(board, "fuel_plus");
-    const int fuel_minus = kvdui_layout_id(board, "fuel_minus");
 
     kvdui_options options = {0};
     options.port = argc > 2 ? atoi(argv[2]) : 0;
@@ -35,9 +39,12 @@ int main(int argc, char** argv) {
         kvdui_layout_free(board);
         return fail("cannot connect", &err);
     }
-    const char* values[] = {"lap", "1", "laps", "57", NULL};
-    if (kvdui_show(sim, board, values, 0, &err) < 0)
+    const char* values[] = {PIT_STOP_PLACEHOLDER_LAP, "1", PIT_STOP_PLACEHOLDER_LAPS, "57", NULL};
+    if (kvdui_show(sim, board, values, 0, &err) < 0) {
+        kvdui_close(sim);
+        kvdui_layout_free(board);
         return fail("cannot show the board", &err);
+    }
 
     const int seconds = argc > 3 ? atoi(argv[3]) : 10;
     int fuel = 0;
@@ -51,8 +58,9 @@ int main(int argc, char** argv) {
         if (got < 0)
             break;
         if (got == 1) {
-            if (event.kind == KVDUI_EVENT_CLICK && (event.id == fuel_plus || event.id == fuel_minus)) {
-                fuel += event.id == fuel_plus ? 5 : -5;
+            if (event.kind == KVDUI_EVENT_CLICK &&
+                (event.id == PIT_STOP_FUEL_PLUS || event.id == PIT_STOP_FUEL_MINUS)) {
+                fuel += event.id == PIT_STOP_FUEL_PLUS ? 5 : -5;
                 printf("click %s: fuel %+d L\n", event.name, fuel);
             } else if (event.kind == KVDUI_EVENT_CLICK) {
                 printf("click %s (ID %d)\n", event.name, event.id);
@@ -67,7 +75,7 @@ int main(int argc, char** argv) {
         if (running && time(NULL) >= next_lap) {
             char text[16];
             snprintf(text, sizeof text, "%d", ++lap);
-            if (kvdui_set(sim, board, "lap", text, &err) < 0)
+            if (kvdui_set(sim, board, PIT_STOP_PLACEHOLDER_LAP, text, &err) < 0)
                 running = 0;
             next_lap = time(NULL) + 1;
         }

@@ -2,6 +2,8 @@
 // buttons, echoes what the driver types, moves the lap on each second and hides the board on exit.
 //
 //   pit_stop LAYOUT [PORT [SECONDS]]
+#include "pit-stop.kvdui.h"
+
 #include <kvdui/kvdui.hpp>
 
 #include <chrono>
@@ -17,15 +19,13 @@ int main(int argc, char** argv) {
     using clock = std::chrono::steady_clock;
     try {
         const kvdui::Layout board = kvdui::Layout::open(argv[1]);
-        const int fuel_plus = board.id("fuel_plus");
-        const int fuel_minus = board.id("fuel_minus");
 
         kvdui::Options options;
         if (argc > 2)
             options.port = std::atoi(argv[2]);
         options.program_name = "Pit wall (C++)";
         kvdui::Client sim = kvdui::Client::connect(options);
-        sim.show(board, {{"lap", "1"}, {"laps", "57"}});
+        sim.show(board, {{pit_stop::placeholder::lap, "1"}, {pit_stop::placeholder::laps, "57"}});
 
         const auto end = clock::now() + std::chrono::seconds(argc > 3 ? std::atoi(argv[3]) : 10);
         auto next_lap = clock::now() + std::chrono::seconds(1);
@@ -37,10 +37,11 @@ int main(int argc, char** argv) {
                     std::cout << "disconnected: " << event->text << std::endl;
                     return 0;
                 }
-                if (event->is_click() && (event->id == fuel_plus || event->id == fuel_minus)) {
-                    fuel += event->id == fuel_plus ? 5 : -5;
-                    std::cout << "click " << event->name << ": fuel " << (fuel >= 0 ? "+" : "") << fuel << " L"
-                              << std::endl;
+                if (event->is_click() &&
+                    (event->id == pit_stop::fuel_plus || event->id == pit_stop::fuel_minus)) {
+                    fuel += event->id == pit_stop::fuel_plus ? 5 : -5;
+                    std::cout << "click " << event->name << ": fuel " << (fuel >= 0 ? "+" : "") << fuel
+                              << " L" << std::endl;
                 } else if (event->is_click()) {
                     std::cout << "click " << event->name << " (ID " << event->id << ")" << std::endl;
                 } else if (event->is_text()) {
@@ -48,7 +49,7 @@ int main(int argc, char** argv) {
                 }
             }
             if (clock::now() >= next_lap) {
-                sim.set(board, "lap", std::to_string(++lap));
+                sim.set(board, pit_stop::placeholder::lap, std::to_string(++lap));
                 next_lap = clock::now() + std::chrono::seconds(1);
             }
         }

@@ -38,8 +38,45 @@ PKG_CONFIG_PATH=$libdir/pkgconfig
 export PKG_CONFIG_PATH
 mkdir -p "$work/pc"
 # shellcheck disable=SC2046 # pkg-config's flags are meant to split
-cc -std=c99 -Wall -Werror -o "$work/pc/pit_stop" "$source/examples/c/pit_stop.c" $(pkg-config --cflags --libs kvdui) \
-    2>"$work/pkgconfig.log" || fail "building examples/c with pkg-config"
+"$prefix/bin/kvdui" gen "$layout" --lang c --embed -o "$work/pc/pit-stop.kvdui.h" 2>"$work/gen.log" ||
+    fail "kvdui gen"
+cc -std=c99 -Wall -Wextra -Werror -I"$work/pc" -o "$work/pc/pit_stop" "$source/examples/c/pit_stop.c" \
+    $(pkg-config --cflags --libs kvdui) 2>"$work/pkgconfig.log" || fail "building examples/c with pkg-config"
+
+# Generated headers compile in C and C++ and carry a layout with awkward text byte for byte.
+mkdir -p "$work/gen"
+printf '%s\n' '<?xml version="1.0" encoding="UTF-8"?>' '<ui>' \
+    '  <element type="TKvdUIButton" id="7" name="class" text="a &quot;b&quot; \ ??= caf&#233; {lap} {Lap} {not one}"/>' \
+    "  <element type=\"TKvdUIText\" id=\"9\" name=\"go\" text=\"tab\there Ã©\"/>" '</ui>' >"$work/gen/odd.kvdui"
+"$kvdui" gen "$work/gen/odd.kvdui" --lang c --embed --prefix ODD -o "$work/gen/odd.h" || fail "kvdui gen --lang c"
+"$kvdui" gen "$work/gen/odd.kvdui" --lang cpp --embed --namespace boards::odd -o "$work/gen/odd.hpp" ||
+    fail "kvdui gen --lang cpp"
+cat >"$work/gen/c.c" <<'C'
+#include "odd.h"
+#include <stdio.h>
+int main(void) {
+    printf("%d %d %s\n", ODD_CLASS, ODD_GO, ODD_PLACEHOLDER_LAP);
+    fwrite(ODD_LAYOUT, 1, ODD_LAYOUT_LENGTH, stdout);
+    return 0;
+}
+C
+cat >"$work/gen/cpp.cpp" <<'CPP'
+#include "odd.hpp"
+#include <iostream>
+int main() {
+    std::cout << boards::odd::class_ << ' ' << boards::odd::go << ' ' << boards::odd::placeholder::lap << '\n'
+              << boards::odd::layout;
+}
+CPP
+cc -std=c99 -Wall -Wextra -pedantic -Werror -I"$work/gen" -o "$work/gen/c" "$work/gen/c.c" 2>"$work/gen-c.log" ||
+    fail "the generated C header does not compile"
+c++ -std=c++17 -Wall -Wextra -pedantic -Werror -I"$work/gen" -o "$work/gen/cpp" "$work/gen/cpp.cpp" \
+    2>"$work/gen-cpp.log" || fail "the generated C++ header does not compile"
+for program in c cpp; do
+    "$work/gen/$program" >"$work/gen/$program.out"
+    [ "$(head -1 "$work/gen/$program.out")" = "7 9 lap" ] || fail "$program: wrong constants"
+    tail -n +2 "$work/gen/$program.out" | cmp -s - "$work/gen/odd.kvdui" || fail "$program: the embedded layout differs"
+done
 
 # What the board's first show must send: kvdui packets for lap 1 of 57, one hex line per packet.
 "$kvdui" packets "$layout" --set lap=1 --set laps=57 >"$work/expected.txt" 2>"$work/packets.log" ||
@@ -58,7 +95,7 @@ wait_lines() {
 }
 
 run_example() {
-    local name=$1 program=$2
+    local name=$1 program=$2 board=$3
     local out=$work/sim-$name.log fifo=$work/sim-$name.in
     mkfifo "$fifo"
     QT_QPA_PLATFORM=offscreen "$kvdsim" --headless --port 0 <"$fifo" >"$out" 2>&1 &
@@ -68,7 +105,7 @@ run_example() {
     local port
     port=$(sed -n 's/^listening .*:\([0-9]*\)$/\1/p' "$out" | head -1)
 
-    LD_LIBRARY_PATH=$libdir "$program" "$layout" "$port" 3 >"$work/example-$name.log" 2>&1 &
+    LD_LIBRARY_PATH=$libdir "$program" "$board" "$port" 3 >"$work/example-$name.log" 2>&1 &
     local example=$!
     # The stand-in only clicks buttons it has: wait for the whole first show.
     wait_lines '^1 < .. 2d ' "$expected_count" "$out" || fail "$name: the board's buttons did not arrive"
@@ -95,6 +132,7 @@ run_example() {
     echo "$name: ok"
 }
 
-run_example c "$work/c/pit_stop"
-run_example cpp "$work/cpp/pit_stop"
-run_example c-pkgconfig "$work/pc/pit_stop"
+run_example c "$work/c/pit_stop" "$layout"
+run_example cpp "$work/cpp/pit_stop" "$layout"
+# The layout built into the program by --embed, with no file at run time.
+run_example c-pkgconfig "$work/pc/pit_stop" -

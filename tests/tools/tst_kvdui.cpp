@@ -335,6 +335,39 @@ private Q_SLOTS:
         QCOMPARE(run({QStringLiteral("cat")}).status, 2);
         QCOMPARE(run({QStringLiteral("frobnicate")}).status, 2);
     }
+
+    // gen takes the file as a program takes it: a layout the runtime refuses gives no header, and the
+    // names it writes are the layout's own, prefixed or namespaced as asked.
+    void genNamesAndRefusals() {
+        const QString named = dir.filePath(QStringLiteral("2 laps-board.kvdui"));
+        WriteFile(named, "<ui><element id=\"3\" name=\"fuel_plus\" text=\"Lap {lap}\"/>"
+                         "<element id=\"4\" name=\"delete\"/><element id=\"5\"/></ui>");
+        const Result c = run({QStringLiteral("gen"), named, QStringLiteral("--lang"), QStringLiteral("c")});
+        QCOMPARE(c.status, 0);
+        QVERIFY2(c.out.contains("#ifndef _2_LAPS_BOARD_KVDUI_H\n"), c.out.constData());
+        QVERIFY(c.out.contains("    _2_LAPS_BOARD_FUEL_PLUS = 3,\n    _2_LAPS_BOARD_DELETE = 4,\n};"));
+        QVERIFY(c.out.contains("#define _2_LAPS_BOARD_PLACEHOLDER_LAP \"lap\"\n"));
+        QVERIFY(!c.out.contains("LAYOUT"));
+        const Result cpp = run({QStringLiteral("gen"), named, QStringLiteral("--lang"), QStringLiteral("cpp"),
+                                QStringLiteral("--namespace"), QStringLiteral("pit")});
+        QCOMPARE(cpp.status, 0);
+        QVERIFY(cpp.out.contains("namespace pit {\n"));
+        QVERIFY(cpp.out.contains("inline constexpr int delete_ = 4;\n"));
+
+        const QString twice = dir.filePath(QStringLiteral("twice.kvdui"));
+        WriteFile(twice, "<ui><element id=\"3\" name=\"go\"/><element id=\"4\" name=\"go\"/></ui>");
+        const Result refused =
+            run({QStringLiteral("gen"), twice, QStringLiteral("--lang"), QStringLiteral("c")});
+        QCOMPARE(refused.status, 1);
+        QVERIFY2(refused.err.contains("The name go is used by the elements with IDs 3 and 4"),
+                 refused.err.constData());
+        QVERIFY(refused.out.isEmpty());
+        QCOMPARE(run({QStringLiteral("gen"), named}).status, 2);
+        QCOMPARE(run({QStringLiteral("gen"), named, QStringLiteral("--lang"), QStringLiteral("c"),
+                      QStringLiteral("--prefix"), QStringLiteral("no way")})
+                     .status,
+                 2);
+    }
 };
 
 QTEST_GUILESS_MAIN(TstKvdui)
