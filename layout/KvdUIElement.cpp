@@ -115,6 +115,10 @@ void TKvdUIElement::SetElementName(const QString& value) {
     Changed(ecChanged);
 }
 
+void TKvdUIElement::TakeElementName(const QString& value) {
+    SetElementName(IsElementName(value) ? FreeElementName(value) : QString());
+}
+
 QString TKvdUIElement::FreeElementName(const QString& base) const {
     if (base.isEmpty() || !m_document)
         return base;

@@ -46,14 +46,17 @@ class TKvdUIElement : public TControl {
     Q_CLASSINFO("default:Anchors", "akLeft,akTop")
     Q_PROPERTY(KvdUI::TKvdUIStyle Style READ Style WRITE SetStyle)
     Q_PROPERTY(quint8 ID READ ID WRITE SetID)
+    // Carried through the clipboard, so that a copy is named after its original; the inspector does not
+    // list it (the window's Name row edits it).
+    Q_PROPERTY(QString ElementName READ ElementName WRITE TakeElementName)
 
 public:
     explicit TKvdUIElement(TControl* owner = nullptr);
     ~TKvdUIElement() override;
 
     quint8 ID() const { return m_id; }
-    // Applies the ID rule: a value held by another element of the layout becomes the highest ID in use
-    // plus one (after 255 comes 0).
+    // Applies the ID rule (FreeElementID): a value held by another element of the layout becomes the
+    // highest ID in use plus one, or past 255 the lowest free one.
     void SetID(quint8 value);
     QString Text() const { return m_text; }
     void SetText(const QString& value);
@@ -65,6 +68,9 @@ public:
     // base when no other element of the layout has it, else the first free of base_2, base_3 ...
     // (shortened to stay a name); empty for an empty base.
     QString FreeElementName(const QString& base) const;
+    // The name for a copy or a read element: value when free, else a free one made from it; a value that
+    // is not a name leaves the element unnamed. Never raises.
+    void TakeElementName(const QString& value);
     quint8 InputLength() const { return m_inputLength; }
     void SetInputLength(quint8 value);
     TAlignment Alignment() const { return m_alignment; }

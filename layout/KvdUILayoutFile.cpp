@@ -145,8 +145,7 @@ void ReadElement(TControl* owner, const Node& node, QWidget* parent) {
     element->SetText(Attribute(node, LayoutAttr::Text));
     // A name that is not one is left out, and one used by an earlier element gets a free one, as IDs do;
     // kvdui lint reports both.
-    if (const QString name = node.attributes.value(LayoutAttr::Name).toString(); IsElementName(name))
-        element->SetElementName(element->FreeElementName(name));
+    element->TakeElementName(node.attributes.value(LayoutAttr::Name).toString());
     for (const auto& child : node.children)
         ReadElement(owner, *child, element);
 }

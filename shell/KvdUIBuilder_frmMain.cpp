@@ -272,8 +272,17 @@ void TfrmMain::CreatePanes() {
     TreeView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     TreeView1->setSelectionMode(QAbstractItemView::SingleSelection);
     TreeView1->setIconSize(QSize(16, 16));
-    ELPropertyInspector1 = new TELPropertyInspector(Splitter2);
+    // The inspector with the Name row above it, which only the View option "Element names" shows.
+    auto* inspectorPane = new QWidget(Splitter2);
+    inspectorPane->setObjectName(QStringLiteral("InspectorPane"));
+    auto* inspectorLayout = new QVBoxLayout(inspectorPane);
+    inspectorLayout->setContentsMargins(0, 0, 0, 0);
+    inspectorLayout->setSpacing(0);
+    CreateNameRow(inspectorPane);
+    inspectorLayout->addWidget(NameRow);
+    ELPropertyInspector1 = new TELPropertyInspector(inspectorPane);
     ELPropertyInspector1->setObjectName(QStringLiteral("ELPropertyInspector1"));
+    inspectorLayout->addWidget(ELPropertyInspector1);
     Splitter2->setStretchFactor(0, 1);
     Splitter2->setStretchFactor(1, 0);
 

@@ -27,6 +27,7 @@
 class QAction;
 class QActionGroup;
 class QFileSystemWatcher;
+class QLineEdit;
 class QMenu;
 class QMenuBar;
 class QMimeData;
@@ -109,6 +110,11 @@ public:
     QAction *actBringToFront, *actSendToBack, *actPaste, *actCut, *actCopy, *actSelectAll, *actUndo, *actRedo;
     // View menu: draws the elements as the simulator does; kept in the settings file.
     QAction* actSimulatorLook = nullptr;
+    // View menu: element names in the tree and a Name row above the inspector; off by default, kept in the
+    // settings file (KvdUIBuilder_frmMainNames.cpp).
+    QAction* actElementNames = nullptr;
+    QWidget* NameRow = nullptr;
+    QLineEdit* edtElementName = nullptr;
     // Help menu: opens the illustrated user guide.
     QAction* actUserGuide = nullptr;
     // The installed guide, or the one in the sources for a program run from its build; empty when neither.
@@ -173,7 +179,7 @@ private:
     void EndBulkUpdate();
     void ClearElements(bool bracket);
     void ElementChange(TKvdUIElement* element, TKvdUIElementChange kind);
-    void UpdateNode(TKvdUIElement* element);
+    void UpdateNode(const TKvdUIElement* element);
     void Panel3Resize();
 
     void FormCreate();
@@ -267,6 +273,11 @@ private:
     void CreateViewMenu(QMenu* before);
     void CreateHelpMenu(QMenu* help);
     void ApplySimulatorLook(bool on);
+    void ApplyElementNames(bool on);
+    void CreateNameRow(QWidget* parent);
+    // The Name row shows the one selected element's name; empty and disabled for none or several.
+    void UpdateNameRow();
+    void NameRowEdited();
     void LoadViewSettings(QSettings& ini);
     void SaveViewSettings(QSettings& ini) const;
 

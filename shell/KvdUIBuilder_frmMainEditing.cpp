@@ -14,6 +14,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QLineEdit>
 #include <QTreeWidget>
 
 #include <algorithm>
@@ -98,13 +99,16 @@ void TfrmMain::RebuildTree() {
     m_rootNode->addChildren(nodesIn(m_root));
 }
 
-void TfrmMain::UpdateNode(TKvdUIElement* element) {
+void TfrmMain::UpdateNode(const TKvdUIElement* element) {
     QTreeWidgetItem* node = m_nodes.value(element);
     if (!node)
         return;
     const TKvdUIElementKind* kind = ElementKindOf(element);
     node->setIcon(0, kind ? KindImage(*kind) : ImageList1.at(KvdIcons::imgElement));
-    node->setText(0, QString::asprintf("ID = %d", int(element->ID())));
+    QString text = QString::asprintf("ID = %d", int(element->ID()));
+    if (actElementNames && actElementNames->isChecked() && !element->ElementName().isEmpty())
+        text += QLatin1Char(' ') + element->ElementName();
+    node->setText(0, text);
 }
 
 void TfrmMain::ElementChange(TKvdUIElement* element, TKvdUIElementChange kind) {
@@ -126,6 +130,8 @@ void TfrmMain::ElementChange(TKvdUIElement* element, TKvdUIElementChange kind) {
         break;
     case ecChanged:
         UpdateNode(element);
+        if (!m_bulkUpdate && !edtElementName->hasFocus())
+            UpdateNameRow();
         break;
     }
     // A bulk update schedules one refresh at its end and leaves the modified flag alone.
@@ -217,6 +223,7 @@ void TfrmMain::ELDesigner1ChangeSelection(QObject*) {
     }
     ELPropertyInspector1->EndUpdate();
     AttachTreeChange(true);
+    UpdateNameRow();
 }
 
 void TfrmMain::ELDesigner1Modified(QObject*) {

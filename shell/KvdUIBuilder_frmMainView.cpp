@@ -1,4 +1,4 @@
-// The View menu: the simulator look of the design surface, kept in the settings file.
+// The View menu: the simulator look of the design surface and the element names, kept in the settings file.
 
 #include "shell/KvdUIBuilder_frmMain.h"
 
@@ -14,6 +14,7 @@
 namespace {
 const QString ViewGroup = QStringLiteral("view");
 const QString SimulatorLookKey = QStringLiteral("SimulatorLook");
+const QString ElementNamesKey = QStringLiteral("ElementNames");
 } // namespace
 
 void TfrmMain::CreateViewMenu(QMenu* before) {
@@ -25,6 +26,12 @@ void TfrmMain::CreateViewMenu(QMenu* before) {
     QMenu* view = new QMenu(QStringLiteral("View"), MainMenu1);
     view->setObjectName(QStringLiteral("View1"));
     view->addAction(actSimulatorLook);
+    actElementNames = new QAction(QStringLiteral("Element names"), this);
+    actElementNames->setObjectName(QStringLiteral("actElementNames"));
+    actElementNames->setToolTip(QStringLiteral("Show the names programs use for the elements, and name them"));
+    actElementNames->setCheckable(true);
+    connect(actElementNames, &QAction::toggled, this, &TfrmMain::ApplyElementNames);
+    view->addAction(actElementNames);
     MainMenu1->insertMenu(before->menuAction(), view);
 }
 
@@ -44,8 +51,14 @@ void TfrmMain::LoadViewSettings(QSettings& ini) {
     actSimulatorLook->setChecked(on);
     // Applied also when unchanged: the look is shared by every element of the program.
     ApplySimulatorLook(on);
+    actElementNames->setChecked(ini.value(ViewGroup + QLatin1Char('/') + ElementNamesKey, false).toBool());
 }
 
 void TfrmMain::SaveViewSettings(QSettings& ini) const {
     ini.setValue(ViewGroup + QLatin1Char('/') + SimulatorLookKey, actSimulatorLook->isChecked());
+    // Written only when on, so that the settings file of someone who never turns names on stays as it was.
+    if (actElementNames->isChecked())
+        ini.setValue(ViewGroup + QLatin1Char('/') + ElementNamesKey, true);
+    else
+        ini.remove(ViewGroup + QLatin1Char('/') + ElementNamesKey);
 }

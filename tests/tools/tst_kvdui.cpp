@@ -354,6 +354,15 @@ private Q_SLOTS:
         QVERIFY(cpp.out.contains("namespace pit {\n"));
         QVERIFY(cpp.out.contains("inline constexpr int delete_ = 4;\n"));
 
+        // cat keeps the names, as Save does.
+        const QString full = dir.filePath(QStringLiteral("full.kvdui"));
+        WriteFile(full, "<ui>" +
+                            QByteArray(kButton).replace("%1", "20").replace("/>", " name=\"fuel_plus\"/>") +
+                            "</ui>");
+        const Result cat = run({QStringLiteral("cat"), full});
+        QCOMPARE(cat.status, 0);
+        QVERIFY2(cat.out.contains("top=\"12\" name=\"fuel_plus\"/>"), cat.out.constData());
+
         const QString twice = dir.filePath(QStringLiteral("twice.kvdui"));
         WriteFile(twice, "<ui><element id=\"3\" name=\"go\"/><element id=\"4\" name=\"go\"/></ui>");
         const Result refused =
