@@ -121,8 +121,16 @@ void kvdui_client::CheckConnected() {
                                 .arg(m_endReason.isEmpty() ? QStringLiteral("closed") : m_endReason));
 }
 
-void kvdui_client::Send(quint8 type, QByteArray packet, bool more) {
-    const int sent = m_dromo.Send(type, packet.data(), int(packet.size()), more);
+QByteArray kvdui_client::Send(quint8 type, QByteArray packet, bool more) {
+    CheckSent(m_dromo.Send(type, packet.data(), int(packet.size()), more));
+    return packet;
+}
+
+void kvdui_client::SendRun(const QByteArray& packets) {
+    CheckSent(m_dromo.SendRaw(packets.constData(), int(packets.size())));
+}
+
+void kvdui_client::CheckSent(int sent) {
     if (sent > 0)
         return;
     if (sent == 0)
@@ -191,11 +199,17 @@ int kvdui_client::Show(const kvdui_layout* layout, const QStringList& values, in
     }
     same->Values = values;
     same->Sent.assign(layout->Elements.size(), QByteArray());
+    // The packets come stamped from Packet and go out as one run: one hand-over to the writer thread
+    // instead of one per button.
     const size_t count = layout->Elements.size();
+    QByteArray run;
+    run.reserve(qsizetype(count) * 48);
     for (size_t i = 0; i < count; ++i) {
         same->Sent[i] = Packet(*same, i);
-        Send(Dromo::DR_BTN, same->Sent[i], i + 1 < count);
+        run += same->Sent[i];
     }
+    if (!run.isEmpty())
+        SendRun(run);
     return int(count);
 }
 
@@ -231,8 +245,7 @@ int kvdui_client::Set(const kvdui_layout* layout, const QString& name, const QSt
             QByteArray packet = Packet(shown, i);
             if (packet == shown.Sent[i])
                 continue;
-            shown.Sent[i] = packet;
-            Send(Dromo::DR_BTN, packet, false);
+            shown.Sent[i] = Send(Dromo::DR_BTN, std::move(packet), false);
             ++sent;
         }
     }

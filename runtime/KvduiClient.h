@@ -60,8 +60,13 @@ private:
     void CheckConnected();
     // The packet of element index of shown with its current values.
     QByteArray Packet(const Shown& shown, size_t index) const;
-    // Sends one packet; raises KVDUI_ERR_SEND or KVDUI_ERR_DISCONNECTED when it cannot go.
-    void Send(quint8 type, QByteArray packet, bool more);
+    // Sends one packet and hands it back, so that a caller keeps it without another copy; raises
+    // KVDUI_ERR_SEND or KVDUI_ERR_DISCONNECTED when it cannot go.
+    QByteArray Send(quint8 type, QByteArray packet, bool more);
+    // Sends packets that are stamped already, back to back.
+    void SendRun(const QByteArray& packets);
+    // Raises the error of a send that returned sent.
+    void CheckSent(int sent);
     QString LastError();
     QString Peer() const;
 

@@ -1,0 +1,171 @@
+// The runtime library through its C interface, as a user's program calls it: opening a 256-element
+// layout (against the reading the builder's preview does for it), showing it to a connected stand-in,
+// setting one placeholder that one button uses, and the time from kvdui_show to the stand-in's last byte.
+// Counters give the memory an opened and shown layout costs.
+
+#include "../tests/link/TestPeer.h"
+#include "link/KvdUI.h"
+
+#include <kvdui/kvdui.h>
+
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThread>
+
+#include <malloc.h>
+
+namespace {
+
+// 256 buttons, the first of which shows the placeholder {v}; the same shape as the link benchmark's.
+QByteArray Layout256() {
+    QByteArray xml = "<?xml version=\"1.0\"?>\n<ui>\n";
+    for (int i = 0; i < 256; ++i) {
+        const int left = (i % 16) * 24, top = (i / 16) * 24;
+        xml += QStringLiteral(
+                   "  <element type=\"TKvdUIButton\" align=\"0\" anchors=\"akLeft,akTop\" rel_left=\"%1\" "
+                   "rel_top=\"%2\" width=\"22\" height=\"22\" id=\"%3\" text=\"%4\" typein=\"0\" "
+                   "bstyle=\"40\" left=\"%1\" top=\"%2\"/>\n")
+                   .arg(left)
+                   .arg(top)
+                   .arg(i)
+                   .arg(i == 0 ? QStringLiteral("Lap {v}") : QStringLiteral("Button %1").arg(i))
+                   .toUtf8();
+    }
+    return xml + "</ui>\n";
+}
+
+size_t HeapInUse() {
+    return mallinfo2().uordblks;
+}
+
+// A stand-in that reads and drops everything once the connection is made.
+struct Session {
+    TestPeer Peer;
+    kvdui_client* Client = nullptr;
+    Session() {
+        const kvdui_options options{"127.0.0.1", Peer.Port(), "bench", nullptr, 5000};
+        Client = kvdui_connect(&options, nullptr);
+        Peer.SetRecording(false);
+    }
+    ~Session() { kvdui_close(Client); }
+};
+
+void BM_RuntimeOpen256(benchmark::State& state) {
+    const QByteArray xml = Layout256();
+    for (auto _ : state) {
+        kvdui_layout* layout = kvdui_layout_from_text(xml.constData(), size_t(xml.size()), nullptr);
+        benchmark::DoNotOptimize(layout);
+        kvdui_layout_free(layout);
+    }
+    const size_t before = HeapInUse();
+    kvdui_layout* layout = kvdui_layout_from_text(xml.constData(), size_t(xml.size()), nullptr);
+    state.counters["layout_bytes"] = double(HeapInUse() - before);
+    kvdui_layout_free(layout);
+}
+BENCHMARK(BM_RuntimeOpen256)->Unit(benchmark::kMicrosecond);
+
+// What the builder's preview reads for every show: the layout text into button packets.
+void BM_PreviewReading256(benchmark::State& state) {
+    const QString xml = QString::fromUtf8(Layout256());
+    for (auto _ : state)
+        benchmark::DoNotOptimize(TKvdUI::LayoutPackets(xml, {}, 0, 4));
+}
+BENCHMARK(BM_PreviewReading256)->Unit(benchmark::kMicrosecond);
+
+void BM_RuntimeShow256(benchmark::State& state) {
+    const QByteArray xml = Layout256();
+    kvdui_layout* layout = kvdui_layout_from_text(xml.constData(), size_t(xml.size()), nullptr);
+    Session s;
+    if (!s.Client || !layout) {
+        state.SkipWithError("no connection or no layout");
+        kvdui_layout_free(layout);
+        return;
+    }
+    const char* values[] = {"v", "1", nullptr};
+    const size_t before = HeapInUse();
+    int sent = kvdui_show(s.Client, layout, values, 0, nullptr);
+    state.counters["shown_bytes"] = double(HeapInUse() - before);
+    for (auto _ : state)
+        sent = kvdui_show(s.Client, layout, values, 0, nullptr);
+    if (sent != 256)
+        state.SkipWithError("the show failed");
+    state.SetItemsProcessed(state.iterations() * 256);
+    kvdui_layout_free(layout);
+}
+BENCHMARK(BM_RuntimeShow256)->Unit(benchmark::kMicrosecond);
+
+// One placeholder used by one button of 256, set to a new value each time: one packet.
+void BM_RuntimeSet1of256(benchmark::State& state) {
+    const QByteArray xml = Layout256();
+    kvdui_layout* layout = kvdui_layout_from_text(xml.constData(), size_t(xml.size()), nullptr);
+    Session s;
+    if (!s.Client || !layout || kvdui_show(s.Client, layout, nullptr, 0, nullptr) != 256) {
+        state.SkipWithError("no connection or no show");
+        kvdui_layout_free(layout);
+        return;
+    }
+    const char* lapValues[] = {"1", "2"};
+    int lap = 0;
+    int packets = 0;
+    for (auto _ : state)
+        packets += kvdui_set(s.Client, layout, "v", lapValues[++lap % 2], nullptr);
+    state.counters["packets_per_set"] = double(packets) / double(state.iterations());
+    kvdui_layout_free(layout);
+}
+BENCHMARK(BM_RuntimeSet1of256)->Unit(benchmark::kMicrosecond);
+
+// From the call to the stand-in's last byte of a 256-button show, on loopback.
+void BM_RuntimeShowToLastByte256(benchmark::State& state) {
+    const QByteArray xml = Layout256();
+    kvdui_layout* layout = kvdui_layout_from_text(xml.constData(), size_t(xml.size()), nullptr);
+    Session s;
+    if (!s.Client || !layout) {
+        state.SkipWithError("no connection or no layout");
+        kvdui_layout_free(layout);
+        return;
+    }
+    // The bytes received once they stop growing for 50 ms (at most 2 s).
+    const auto settled = [&s] {
+        QElapsedTimer wait;
+        wait.start();
+        qint64 last = -1;
+        while (wait.elapsed() < 2000 && s.Peer.BytesReceived() != last) {
+            last = s.Peer.BytesReceived();
+            QThread::msleep(50);
+        }
+        return last;
+    };
+    kvdui_show(s.Client, layout, nullptr, 0, nullptr);
+    const qint64 before = settled();
+    kvdui_show(s.Client, layout, nullptr, 0, nullptr);
+    const qint64 perShow = settled() - before;
+    for (auto _ : state) {
+        const qint64 target = s.Peer.BytesReceived() + perShow;
+        QElapsedTimer timer;
+        timer.start();
+        kvdui_show(s.Client, layout, nullptr, 0, nullptr);
+        while (s.Peer.BytesReceived() < target && timer.elapsed() < 2000) {
+        }
+        state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9);
+    }
+    state.counters["bytes_per_show"] = double(perShow);
+    kvdui_layout_free(layout);
+}
+BENCHMARK(BM_RuntimeShowToLastByte256)
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
+} // namespace
+
+// The stand-in's sockets need an application object.
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
