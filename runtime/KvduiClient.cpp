@@ -216,11 +216,11 @@ int kvdui_client::Show(const kvdui_layout* layout, const QStringList& values, in
 int kvdui_client::Set(const kvdui_layout* layout, const QString& name, const QString& value) {
     CheckConnected();
     const QString placeholder = PlaceholderDetail::PlaceholderName(name);
-    const bool used =
-        !placeholder.isEmpty() &&
-        std::any_of(layout->Elements.begin(), layout->Elements.end(), [&](const TLayoutElement& e) {
-            return e.Text.contains(placeholder, Qt::CaseInsensitive);
-        });
+    // Only texts with a brace can hold it.
+    bool used = false;
+    for (size_t i = 0; i < layout->Elements.size() && !used && !placeholder.isEmpty(); ++i)
+        used =
+            layout->HasPlaceholders[i] && layout->Elements[i].Text.contains(placeholder, Qt::CaseInsensitive);
     if (!used)
         throw TKvduiFailure(KVDUI_ERR_NAME,
                             QStringLiteral("No text of the layout holds the placeholder %1")
