@@ -71,6 +71,16 @@ xdotool mousemove 93 7 click 1
 sleep 0.4
 xdotool mousemove 130 30 click 1
 shot builder-simlook
+# Back to the plain look, then View -> Element names with the Fuel +5 L button selected.
+xdotool mousemove 93 7 click 1
+sleep 0.4
+xdotool mousemove 130 30 click 1
+xdotool mousemove 93 7 click 1
+sleep 0.4
+xdotool mousemove 130 52 click 1
+sleep 0.3
+xdotool mousemove $((surface_x + 70)) $((surface_y + 66)) click 1
+shot builder-names
 kill "$builder" 2>/dev/null || true
 
 # kvdsim showing the layout as a client sends it.
