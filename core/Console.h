@@ -12,6 +12,12 @@
 constexpr int StandardInput = 0;
 constexpr int StandardOutput = 1;
 
+// Before anything else opens a file: a standard stream the program was started without is opened on the
+// null device, so that no later file or socket takes its number and receives what is meant for it, and a
+// reader that goes away no longer ends the program (SIGPIPE is ignored; the write fails instead). Returns
+// whether standard output was closed at start.
+bool GuardStandardStreams();
+
 // Reads a file descriptor (standard input) without ever blocking the event loop: Received for each chunk
 // of bytes as it arrives, then Ended once at the end of input or when it can no longer be read.
 class TConsoleInput : public QObject {

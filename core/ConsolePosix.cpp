@@ -14,6 +14,23 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+bool GuardStandardStreams() {
+    ::signal(SIGPIPE, SIG_IGN);
+    bool outputClosed = false;
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF)
+            continue;
+        outputClosed = outputClosed || fd == StandardOutput;
+        // The lowest free number is fd itself, as the ones below it are open by now.
+        const int null = ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+        if (null >= 0 && null != fd) {
+            ::dup2(null, fd);
+            ::close(null);
+        }
+    }
+    return outputClosed;
+}
+
 // ---- input ----
 
 struct TConsoleInput::Impl {

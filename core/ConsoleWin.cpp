@@ -11,6 +11,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
+#include <fcntl.h>
 #include <functional>
 #include <io.h>
 #include <mutex>
@@ -50,6 +51,23 @@ HANDLE OwnThreadHandle() {
 }
 
 } // namespace
+
+// A program started without a stream has no valid handle behind its C runtime descriptor; there is no
+// SIGPIPE to ignore.
+bool GuardStandardStreams() {
+    bool outputClosed = false;
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (_get_osfhandle(fd) != -1)
+            continue;
+        outputClosed = outputClosed || fd == StandardOutput;
+        const int null = _open("NUL", fd == 0 ? _O_RDONLY : _O_WRONLY);
+        if (null >= 0 && null != fd) {
+            _dup2(null, fd);
+            _close(null);
+        }
+    }
+    return outputClosed;
+}
 
 // ---- input ----
 

@@ -165,6 +165,12 @@ void TSimServer::Accept() {
 }
 
 void TSimServer::Read(Connection& c) {
+    // A half packet past its time is not completed by what comes now: those bytes belong to later packets
+    // (keep-alive answers, say), and taking them in would cut the stream in the wrong places.
+    if (c.PendingSince >= 0 && Now() - c.PendingSince > m_limits.StallMs) {
+        Drop(c, HalfPacketTimedOut(c));
+        return;
+    }
     char chunk[TSimFramer::ChunkSize];
     QByteArray packet;
     bool received = false;
@@ -220,6 +226,13 @@ void TSimServer::Read(Connection& c) {
         if (!problem.isEmpty())
             Drop(c, problem);
     }
+}
+
+QString TSimServer::HalfPacketTimedOut(const Connection& c) const {
+    const QString how = Now() - c.LastBytes > m_limits.StallMs
+                            ? QStringLiteral("incomplete packet (%1 of %2 bytes), then nothing for %3 ms")
+                            : QStringLiteral("incomplete packet (%1 of %2 bytes) not completed within %3 ms");
+    return how.arg(c.Framer.Pending()).arg(c.Framer.Expected()).arg(m_limits.StallMs);
 }
 
 QString TSimServer::CheckType(const Connection& c, quint8 type) const {
@@ -338,11 +351,7 @@ void TSimServer::Housekeeping() {
             continue;
         }
         if (c->PendingSince >= 0 && now - c->PendingSince > m_limits.StallMs) {
-            const QString how =
-                now - c->LastBytes > m_limits.StallMs
-                    ? QStringLiteral("incomplete packet (%1 of %2 bytes), then nothing for %3 ms")
-                    : QStringLiteral("incomplete packet (%1 of %2 bytes) not completed within %3 ms");
-            Drop(*c, how.arg(c->Framer.Pending()).arg(c->Framer.Expected()).arg(m_limits.StallMs));
+            Drop(*c, HalfPacketTimedOut(*c));
             continue;
         }
         if (!c->Info.Initialised)

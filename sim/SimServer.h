@@ -94,6 +94,8 @@ private:
     void Accept();
     void Read(Connection& c);
     void HandlePacket(Connection& c, const QByteArray& packet);
+    // Why a client whose half packet is past StallMs is dropped.
+    QString HalfPacketTimedOut(const Connection& c) const;
     QString CheckType(const Connection& c, quint8 type) const;
     QString CheckPacket(const Connection& c, const QByteArray& packet) const;
     void Send(Connection& c, const QByteArray& packet);

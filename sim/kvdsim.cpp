@@ -90,6 +90,8 @@ bool ParseOptions(const QStringList& arguments, Options& options) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Before anything opens a file or socket, which could otherwise take a closed stream's number.
+    const bool outputClosed = GuardStandardStreams();
     // The options are read before the application object exists, so that --help, --version, a wrong
     // option and the headless stand-in work without a display.
     QStringList arguments;
@@ -118,6 +120,9 @@ int main(int argc, char** argv) {
     if (!options.Headless)
         return RunSimWindow(server);
 
+    // Its lines are its whole use: say once, where someone may read it, that they go nowhere.
+    if (outputClosed)
+        std::fprintf(stderr, "kvdsim: standard output is closed; the received packets are not shown\n");
     TSimHeadless lines(server, StandardOutput, StandardInput);
     QObject::connect(&lines, &TSimHeadless::QuitRequested, app.get(), [&server] {
         server.CloseAll(QStringLiteral("kvdsim quits"));

@@ -1,6 +1,7 @@
 // kvdui: the command-line companion of Korvadia UI Builder, for people who script their layouts.
 
 #include "core/CommandLine.h"
+#include "core/Console.h"
 #include "tools/Verbs.h"
 
 #include <QApplication>
@@ -52,6 +53,8 @@ QString verbHelp() {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Before anything opens a file or socket, which could otherwise take a closed stream's number.
+    GuardStandardStreams();
     QCoreApplication::setApplicationName(QStringLiteral("kvdui"));
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Reads, checks and sends Korvadia UI layouts."));

@@ -133,6 +133,7 @@ private slots:
     void brokenClientsAndCommandErrors();
     void optionsAndBusyPort();
     void endOfInputKeepsServing();
+    void startedWithoutItsStreams();
     void unreadOutputHoldsNothingUp();
     void slowReaderLearnsWhatWasDropped();
 
@@ -271,6 +272,30 @@ void TestSimHeadless::brokenClientsAndCommandErrors() {
     QVERIFY(sim.Finished());
     QCOMPARE(sim.Process.exitCode(), 0);
     QTRY_VERIFY_WITH_TIMEOUT(builder.Disconnected->load(), 5000);
+}
+
+void TestSimHeadless::startedWithoutItsStreams() {
+#ifdef Q_OS_UNIX
+    // Started with standard input and output closed, as from a careless service script: it says so on
+    // standard error, keeps serving, and neither dies of a closed pipe nor writes into whatever file took
+    // descriptor 1.
+    QProcess sim;
+    sim.start(QStringLiteral("/bin/sh"),
+              {QStringLiteral("-c"), QStringLiteral("exec \"$0\" --headless --port 0 <&- >&-"),
+               ChildProgram(KVDSIM_PATH)});
+    QVERIFY(sim.waitForStarted(5000));
+    QByteArray errors;
+    QTRY_VERIFY_WITH_TIMEOUT((errors += sim.readAllStandardError()).contains("standard output is closed"),
+                             5000);
+    QTest::qWait(1000);
+    QVERIFY2(sim.state() == QProcess::Running, errors.constData());
+    sim.terminate();
+    QVERIFY(sim.waitForFinished(5000));
+    QVERIFY2(sim.exitStatus() == QProcess::NormalExit || sim.exitCode() != 141,
+             qPrintable(QString::number(sim.exitCode())));
+#else
+    QSKIP("closing a child's streams is a Unix shell's trick");
+#endif
 }
 
 void TestSimHeadless::optionsAndBusyPort() {

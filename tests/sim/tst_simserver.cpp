@@ -26,6 +26,7 @@ private slots:
     void tooManyClients();
     void silentClientsGiveWayToANewcomer();
     void halfPacketIsTimedFromItsFirstByte();
+    void lateBytesDoNotCompleteATimedOutHalfPacket();
     void unsentDataIsCapped();
 
 private:
@@ -321,6 +322,32 @@ void TestSimServer::halfPacketIsTimedFromItsFirstByte() {
     QVERIFY2(trickled < MostBytes, "still held while bytes trickled in");
     QVERIFY2(left.at(0).at(1).toString().contains(QRegularExpression(
                  QStringLiteral("^incomplete packet \\(\\d+ of 64 bytes\\) not completed within 300 ms$"))),
+             qPrintable(left.at(0).at(1).toString()));
+}
+
+void TestSimServer::lateBytesDoNotCompleteATimedOutHalfPacket() {
+    // The housekeeping runs every 250 ms here. Keep-alive answers arriving just after the half packet's
+    // time ran out, before the housekeeping has seen it, must not complete it: the stream would then be cut
+    // in the wrong places and the client dropped for a garbage "packet type".
+    TSimLimits limits;
+    limits.KeepAliveMs = 1000;
+    limits.SilentMs = 5000;
+    limits.StallMs = 1000;
+    limits.InitMs = 5000;
+    TSimServer server(9, limits);
+    QVERIFY(server.Listen(QHostAddress::LocalHost, 0));
+    QSignalSpy left(&server, &TSimServer::ClientLeft);
+    RawClient client(server.Port());
+    QVERIFY(client.WaitConnected());
+    client.Send(RawClient::Init() + QByteArray("\x10\x2d", 2)); // a 64-byte packet's first two bytes
+    QTest::qWait(1020);
+    QByteArray answers;
+    for (int i = 0; i < 20; ++i)
+        answers += QByteArray("\x01\x03\x00\x00", 4); // tiny packets, as a keep-alive is answered
+    if (left.isEmpty())
+        client.Send(answers);
+    QTRY_COMPARE_WITH_TIMEOUT(left.size(), 1, 5000);
+    QVERIFY2(left.at(0).at(1).toString().startsWith(QStringLiteral("incomplete packet (2 of 64 bytes)")),
              qPrintable(left.at(0).at(1).toString()));
 }
 
