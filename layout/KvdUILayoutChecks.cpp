@@ -102,6 +102,9 @@ qreal CaptionWidth(const QString& text, int heightUnits) {
     return *it;
 }
 
+// Overlaps of one element reported one by one; the rest are summed up in one finding.
+constexpr int MaxOverlapFindings = 8;
+
 class Checker {
 public:
     explicit Checker(QList<TKvdCheckFinding>& findings) : m_findings(findings) {}
@@ -199,12 +202,30 @@ private:
         if (!TakesClicks(b) || b.Width == 0 || b.Height == 0) // nothing to click on an empty area
             return;
         const Target area{b.Left, b.Top, b.Left + b.Width, b.Top + b.Height, b.ClickID};
-        for (const Target& earlier : std::as_const(m_targets))
-            if (area.Overlaps(earlier))
+        // The first few overlaps are reported one by one, the rest in one summary, so that a pile of
+        // buttons gives findings in proportion to the buttons, not to their pairs.
+        int overlaps = 0;
+        QStringList more;
+        for (const Target& earlier : std::as_const(m_targets)) {
+            if (!area.Overlaps(earlier))
+                continue;
+            if (++overlaps <= MaxOverlapFindings)
                 Add(b.ClickID, QStringLiteral("overlap"), csWarning,
                     QStringLiteral("overlaps clickable button ID %1: which of the two a click on the shared "
                                    "part reaches depends on their order")
                         .arg(earlier.ID));
+            else if (more.size() < MaxOverlapFindings)
+                more << QString::number(earlier.ID);
+        }
+        if (overlaps > MaxOverlapFindings) {
+            const int rest = overlaps - MaxOverlapFindings;
+            Add(b.ClickID, QStringLiteral("overlap"), csWarning,
+                QStringLiteral("overlaps %1 more clickable buttons (IDs %2%3): which of them a click on the "
+                               "shared part reaches depends on their order")
+                    .arg(rest)
+                    .arg(more.join(QStringLiteral(", ")),
+                         rest > more.size() ? QStringLiteral(" …") : QString()));
+        }
         m_targets.push_back(area);
     }
 

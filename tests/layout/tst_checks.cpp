@@ -158,6 +158,25 @@ private Q_SLOTS:
         QCOMPARE(check(elements), expected);
     }
 
+    // A pile of 2 000 clickable buttons: findings grow with the buttons, not with their pairs; the
+    // overlaps past the first eight of an element are one finding that counts them.
+    void pileOfButtons() {
+        QList<El> pile;
+        for (int i = 0; i < 2000; ++i)
+            pile << El{i % 256, 100, 100};
+        const QList<TKvdCheckFinding> findings = CheckLayoutText(layout(pile));
+        qsizetype overlaps = 0;
+        for (const TKvdCheckFinding& f : findings)
+            overlaps += f.Rule == QStringLiteral("overlap");
+        QCOMPARE(overlaps, qsizetype(8 * 9 / 2 + 8 * (2000 - 9) + (2000 - 9)));
+        const TKvdCheckFinding& last = findings.constLast();
+        QCOMPARE(last.Rule, QStringLiteral("overlap"));
+        QVERIFY2(last.Message.startsWith(
+                     QStringLiteral("overlaps 1991 more clickable buttons (IDs 8, 9, 10, 11, 12, "
+                                    "13, 14, 15 …)")),
+                 qPrintable(last.Message));
+    }
+
     // The messages name what the user must look at: the other button, the value the simulator gets.
     void messages() {
         const auto findings = CheckLayoutText(
