@@ -28,6 +28,8 @@ prefix=$work/prefix
 "$cmake" --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 || fail "cmake --install"
 libdir=$(dirname "$(find "$prefix" -name 'libkvdui.so.1' -print -quit)")
 [ -f "$libdir/pkgconfig/kvdui.pc" ] || fail "no kvdui.pc beside $libdir"
+# A library of a sanitizer build needs the sanitizer's runtime loaded first, which a plain program does not do.
+preload=$(ldd "$libdir/libkvdui.so.1" | awk '/libasan/ { print $3 }')
 
 for lang in c cpp; do
     "$cmake" -S "$source/examples/$lang" -B "$work/$lang" -DCMAKE_PREFIX_PATH="$prefix" \
@@ -105,7 +107,7 @@ run_example() {
     local port
     port=$(sed -n 's/^listening .*:\([0-9]*\)$/\1/p' "$out" | head -1)
 
-    LD_LIBRARY_PATH=$libdir "$program" "$board" "$port" 3 >"$work/example-$name.log" 2>&1 &
+    LD_PRELOAD=$preload LD_LIBRARY_PATH=$libdir "$program" "$board" "$port" 3 >"$work/example-$name.log" 2>&1 &
     local example=$!
     # The stand-in only clicks buttons it has: wait for the whole first show.
     wait_lines '^1 < .. 2d ' "$expected_count" "$out" || fail "$name: the board's buttons did not arrive"
