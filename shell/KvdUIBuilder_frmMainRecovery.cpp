@@ -3,6 +3,9 @@
 
 #include "shell/KvdUIBuilder_frmMain.h"
 
+#include "core/Exceptions.h"
+#include "layout/KvdUIDocument.h"
+#include "layout/KvdUILayoutFile.h"
 #include "shell/KvdUIBuilder_Application.h"
 #include "shell/KvdUIBuilder_Recovery.h"
 
@@ -53,6 +56,22 @@ void TfrmMain::KeepRecoveryCopy(const QString& text) {
         m_recovery->Update(text, m_fileName, m_fileStamp);
 }
 
+namespace {
+
+// Why the layout text does not read; empty when it does.
+QString UnreadableLayout(const QString& layout) {
+    TKvdUIDocument scratch;
+    scratch.Root()->SetBounds(0, 0, LayoutSurfaceWidth, LayoutSurfaceHeight);
+    try {
+        ReadLayout(scratch.Root(), TFileName(), layout);
+    } catch (const Exception& e) {
+        return e.Message();
+    }
+    return QString();
+}
+
+} // namespace
+
 bool TfrmMain::OfferRecovery() {
     const QList<TRecoveryCopy> copies = m_recovery->TakeOrphans();
     bool restored = false;
@@ -77,6 +96,15 @@ bool TfrmMain::OfferRecovery() {
         box.setDefaultButton(restore);
         box.exec();
         if (box.clickedButton() == restore) {
+            // A copy that does not read is not restored at all: the document keeps neither its name nor
+            // an empty layout that Save would write over the file, and the copy stays for a later start.
+            if (const QString problem = UnreadableLayout(copy.Layout); !problem.isEmpty()) {
+                m_recovery->ReleaseOrphans();
+                throw Exception(
+                    QStringLiteral("The unsaved changes to %1 cannot be restored: %2. The copy is "
+                                   "kept in %3, and the next start offers it again.")
+                        .arg(name, problem, QDir::toNativeSeparators(m_recovery->Folder())));
+            }
             RestoreRecoveryCopy(copy);
             restored = true;
         } else if (box.clickedButton() == discard) {

@@ -65,6 +65,7 @@ private slots:
     void copyFollowsUnsavedChanges();
     void killedBuilderIsOfferedBack_data();
     void killedBuilderIsOfferedBack();
+    void copyThatDoesNotReadStays();
     void saveAsksWhenFileChangedElsewhere_data();
     void saveAsksWhenFileChangedElsewhere();
     void unchangedDocumentOffersReload();
@@ -177,6 +178,54 @@ void TestRecovery::killedBuilderIsOfferedBack() {
     QCOMPARE(QDir(dir.filePath(QStringLiteral("recovery"))).entryList({QStringLiteral("*.json")}),
              QStringList());
     QVERIFY(ShellFixture::App()->ShownErrors.isEmpty());
+}
+
+void TestRecovery::copyThatDoesNotReadStays() {
+    QTemporaryDir dir;
+    const QString pit = dir.filePath(QStringLiteral("pit.kvdui"));
+    const QByteArray original = Layout(QStringLiteral("Pit")).toUtf8();
+    WriteFile(pit, original);
+    const QString folder = dir.filePath(QStringLiteral("recovery"));
+    // A copy left by a builder that is gone, of a layout nested deeper than the reader takes.
+    QString deep = QStringLiteral("<element type=\"TKvdUIButton\"/>");
+    for (int level = 0; level < 101; ++level)
+        deep = QStringLiteral("<element type=\"TKvdUIPanel\">%1</element>").arg(deep);
+    {
+        TRecoveryStore store(folder, [](const QString&) {});
+        store.Update(QStringLiteral("<ui>%1</ui>").arg(deep), pit, TFileStamp());
+        store.Flush();
+    }
+    QCOMPARE(QDir(folder).entryList({QStringLiteral("*.json")}).size(), 1);
+
+    ShellFixture f(false);
+    TfrmMain::SetRecoveryFolderOverride(folder);
+    const auto offered = AnswerModal([](QWidget* modal) { ClickNamed(modal, "restore"); });
+    // The error box comes once the offer has gone; it is closed when it is up.
+    QTimer closeError;
+    QObject::connect(&closeError, &QTimer::timeout, [&f] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box && box->isVisible() && box->objectName() != QLatin1String("recoveryOffer") &&
+            box->button(QMessageBox::Ok)) {
+            box->button(QMessageBox::Ok)->click();
+            // The offscreen platform gives the window no focus back by itself.
+            QTimer::singleShot(0, f.Main.get(), [&f] { f.Main->activateWindow(); });
+        }
+    });
+    closeError.start(20);
+    f.Start();
+    QTRY_VERIFY_WITH_TIMEOUT(*offered, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(f.App()->ShownErrors.size(), 1, 5000);
+    QVERIFY2(
+        f.App()->ShownErrors.first().contains(QStringLiteral("cannot be restored: The layout is nested more "
+                                                             "than 100 levels deep")),
+        qPrintable(f.App()->ShownErrors.first()));
+    f.Settle();
+    // Not the file's document: Save cannot write an empty layout over it.
+    QVERIFY(f.Main->FileName() != pit);
+    QVERIFY(!f.Main->Modified());
+    f.Stop();
+    QCOMPARE(ReadFile(pit), original);
+    QCOMPARE(QDir(folder).entryList({QStringLiteral("*.json")}).size(), 1);
 }
 
 void TestRecovery::saveAsksWhenFileChangedElsewhere_data() {
