@@ -28,6 +28,9 @@ endforeach()
 # cpack -G NSIS: KvdUIBuilder-<version>-win64.exe installs under Program Files, adds a Start-menu entry,
 # registers .kvdui layouts to open in the builder, and removes all of it again when uninstalled.
 set(CPACK_GENERATOR NSIS)
+# One installer with everything: the programs and the runtime library's SDK (kvdui.dll, its import library
+# and the headers), not a choice of components.
+set(CPACK_MONOLITHIC_INSTALL ON)
 set(CPACK_PACKAGE_NAME KvdUIBuilder)
 set(CPACK_PACKAGE_VENDOR Korvadia)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Designer for the on-screen button layouts of the Korvadia simulator")

@@ -378,6 +378,33 @@ private slots:
         kvdui_layout_free(board);
     }
 
+    // The C pit-stop example, built in the tree from examples/c with its layout embedded (cross-built and
+    // run under Wine on Windows), at the stand-in with a click and typed text from its standard input.
+    void cExampleAtTheStandIn() {
+#ifndef PIT_STOP_C_EXAMPLE
+        QSKIP("the C example is built only where kvdui gen can run at build time");
+#else
+        Sim sim;
+        QProcess example;
+        example.start(QString::fromLocal8Bit(PIT_STOP_C_EXAMPLE),
+                      {QStringLiteral("-"), QString::number(sim.Port), QStringLiteral("3")});
+        QVERIFY(example.waitForStarted(10000));
+        QVERIFY2(sim.WaitReceived("2d", 9), sim.Lines().constData());
+        QCOMPARE(sim.Received("2d").mid(0, 9),
+                 KvduiPackets({QStringLiteral("lap=1"), QStringLiteral("laps=57")}));
+        sim.Command("click 1 3");
+        sim.Command("type 1 8 Max Power");
+        QVERIFY(example.waitForFinished(15000));
+        QCOMPARE(example.exitCode(), 0);
+        const QByteArray out = example.readAllStandardOutput().replace("\r\n", "\n");
+        QVERIFY2(out.contains("click fuel_plus: fuel +5 L\n"), out.constData());
+        QVERIFY2(out.contains("typed into driver: Max Power\n"), out.constData());
+        // The lap moved on at least once, and the board was hidden at the end.
+        QVERIFY(sim.Received("2d", 0).size() > 9);
+        QVERIFY(!sim.Received("2a", 0).isEmpty());
+#endif
+    }
+
     // Clients on different threads at the same time, each with its own stand-in connection.
     void clientsOnTwoThreads() {
         Sim sim;
