@@ -1,5 +1,6 @@
 #include "shell/KvdUIBuilder_Recovery.h"
 
+#include "core/FileName.h"
 #include "core/FileWrite.h"
 #include "layout/KvdUILayoutSource.h"
 
@@ -41,10 +42,18 @@ QByteArray CopyJson(const QString& layout, const QString& fileName, const TFileS
 }
 
 std::optional<TRecoveryCopy> ReadCopy(const QString& path, const QString& id) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > 2 * MaxLayoutFileSize)
+    // Opened without waiting (a FIFO would block the start) and read only when it is a regular file, and
+    // then at most up to the limit whatever its size said (a link to a device reports 0).
+    constexpr qint64 MaxCopyBytes = 2 * MaxLayoutFileSize;
+    QFile file;
+    TFileFacts facts;
+    if (!OpenForReading(TFileName(path), file, facts).isEmpty() || !facts.Regular ||
+        facts.Size > MaxCopyBytes)
         return std::nullopt;
-    const QJsonObject o = QJsonDocument::fromJson(file.readAll()).object();
+    const QByteArray bytes = file.read(MaxCopyBytes + 1);
+    if (bytes.size() > MaxCopyBytes)
+        return std::nullopt;
+    const QJsonObject o = QJsonDocument::fromJson(bytes).object();
     if (o.value(QStringLiteral("format")).toString() != FormatName)
         return std::nullopt;
     TRecoveryCopy copy;

@@ -8,11 +8,16 @@
 
 #include "shell/KvdUIBuilder_Recovery.h"
 
+#include <QElapsedTimer>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 
 #include <filesystem>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 namespace {
 const char* const ChildFlag = "--recovery-child";
@@ -66,6 +71,7 @@ private slots:
     void killedBuilderIsOfferedBack_data();
     void killedBuilderIsOfferedBack();
     void copyThatDoesNotReadStays();
+    void strangeEntriesAreLeftAlone();
     void saveAsksWhenFileChangedElsewhere_data();
     void saveAsksWhenFileChangedElsewhere();
     void unchangedDocumentOffersReload();
@@ -226,6 +232,32 @@ void TestRecovery::copyThatDoesNotReadStays() {
     f.Stop();
     QCOMPARE(ReadFile(pit), original);
     QCOMPARE(QDir(folder).entryList({QStringLiteral("*.json")}).size(), 1);
+}
+
+void TestRecovery::strangeEntriesAreLeftAlone() {
+#ifdef Q_OS_UNIX
+    // A FIFO would block the start in open(), a link to /dev/zero would be read until memory ran out; a
+    // real copy beside them is still offered.
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("recovery"));
+    {
+        TRecoveryStore store(folder, [](const QString&) {});
+        store.Update(QStringLiteral("<ui/>"), QString(), TFileStamp());
+        store.Flush();
+    }
+    const QByteArray fifo = QFile::encodeName(QDir(folder).filePath(QStringLiteral("fifo.json")));
+    QCOMPARE(::mkfifo(fifo.constData(), 0600), 0);
+    QVERIFY(QFile::link(QStringLiteral("/dev/zero"), QDir(folder).filePath(QStringLiteral("zero.json"))));
+    TRecoveryStore store(folder, [](const QString&) {});
+    QElapsedTimer timer;
+    timer.start();
+    const QList<TRecoveryCopy> copies = store.TakeOrphans();
+    QVERIFY2(timer.elapsed() < 5000, "the strange entries held the start up");
+    QCOMPARE(copies.size(), 1);
+    store.ReleaseOrphans();
+#else
+    QSKIP("FIFOs and /dev/zero are Unix's");
+#endif
 }
 
 void TestRecovery::saveAsksWhenFileChangedElsewhere_data() {
