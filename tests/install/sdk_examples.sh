@@ -80,6 +80,14 @@ for program in c cpp; do
     tail -n +2 "$work/gen/$program.out" | cmp -s - "$work/gen/odd.kvdui" || fail "$program: the embedded layout differs"
 done
 
+# The installed Python binding finds the library of its own install, with no settings.
+if [ -x /usr/bin/python3 ]; then
+    found=$(cd "$work" && env -u KVDUI_LIBRARY LD_PRELOAD=$preload PYTHONDONTWRITEBYTECODE=1 \
+        PYTHONPATH="$libdir/python3/dist-packages" /usr/bin/python3 -c 'import kvdui; print(kvdui.version())' 2>&1) ||
+        fail "the installed Python binding: $found"
+    [ "$found" = "1.0.0" ] || fail "the installed Python binding gave version $found"
+fi
+
 # What the board's first show must send: kvdui packets for lap 1 of 57, one hex line per packet.
 "$kvdui" packets "$layout" --set lap=1 --set laps=57 >"$work/expected.txt" 2>"$work/packets.log" ||
     fail "kvdui packets"
