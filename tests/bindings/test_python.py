@@ -177,3 +177,29 @@ def test_no_simulator_listening():
         kvdui.connect(port=port, timeout=2.0)
     assert e.value.code == kvdui.ERR_CONNECT
     assert time.monotonic() - started < 5.0
+
+
+def test_lifetime_and_non_ascii_text(sim):
+    board = kvdui.Layout.open(PIT_STOP)
+    client = kvdui.connect(port=sim.port)
+    # A layout the script drops while it is shown stays with the client until it is hidden.
+    shown = kvdui.Layout.open(PIT_STOP)
+    assert client.show(shown, {"lap": "Zwölf", "laps": "57"}) == 9
+    assert sim.packets("2d", 9) == kvdui_packets("lap=Zwölf", "laps=57")
+    del shown
+    import gc
+    gc.collect()
+    sim.command("click 1 3")
+    assert client.wait_event(5.0) == kvdui.Click(3, "fuel_plus", kvdui.CLICK_LEFT)
+    sim.command("type 1 8 Grüße")
+    assert client.wait_event(5.0) == kvdui.Text(8, "driver", "Grüße")
+    # Objects used after close give an error, never a crash.
+    board.close()
+    with pytest.raises(kvdui.Error):
+        board.id("fuel_plus")
+    with pytest.raises(kvdui.Error):
+        client.show(board)
+    client.close()
+    with pytest.raises(kvdui.Error) as e:
+        client.wait_event(0.1)
+    assert e.value.code == kvdui.ERR_DISCONNECTED
