@@ -28,7 +28,8 @@ void TfrmMain::CreateViewMenu(QMenu* before) {
     view->addAction(actSimulatorLook);
     actElementNames = new QAction(QStringLiteral("Element names"), this);
     actElementNames->setObjectName(QStringLiteral("actElementNames"));
-    actElementNames->setToolTip(QStringLiteral("Show the names programs use for the elements, and name them"));
+    actElementNames->setToolTip(
+        QStringLiteral("Show the names programs use for the elements, and name them"));
     actElementNames->setCheckable(true);
     connect(actElementNames, &QAction::toggled, this, &TfrmMain::ApplyElementNames);
     view->addAction(actElementNames);
