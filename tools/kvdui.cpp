@@ -37,8 +37,9 @@ const Verb verbs[] = {
      "                           print what FILE's buttons would show amiss in the simulator",
      RunLint},
     {"gen",
-     "gen FILE --lang c|cpp [--embed] [--prefix NAME] [--namespace NAME] [-o OUT]\n"
-     "                           write a header with the IDs of FILE's named elements and its placeholders",
+     "gen FILE --lang c|cpp|python|csharp|typescript [--embed] [--prefix NAME] [--namespace NAME] [-o OUT]\n"
+     "                           write a header or module with the IDs of FILE's named elements and its\n"
+     "                           placeholders",
      RunGen},
 };
 

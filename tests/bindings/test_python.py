@@ -203,3 +203,17 @@ def test_lifetime_and_non_ascii_text(sim):
     with pytest.raises(kvdui.Error) as e:
         client.wait_event(0.1)
     assert e.value.code == kvdui.ERR_DISCONNECTED
+
+
+def test_generated_module(tmp_path):
+    # kvdui gen --lang python --embed: the names as module constants and the layout built in.
+    module = tmp_path / "pit_stop.py"
+    subprocess.run([os.environ["KVDUI"], "gen", PIT_STOP, "--lang", "python", "--embed", "-o", str(module)],
+                   check=True, timeout=30)
+    names = {}
+    exec(compile(module.read_text(encoding="utf-8"), str(module), "exec"), names)
+    assert names["fuel_plus"] == 3 and names["lap_counter"] == 9
+    assert names["placeholder"].lap == "lap" and names["placeholder"].laps == "laps"
+    with kvdui.Layout.from_text(names["layout"]) as board:
+        assert board.id("fuel_plus") == names["fuel_plus"]
+        assert board.id("driver") == names["driver"]

@@ -354,6 +354,25 @@ private Q_SLOTS:
         QVERIFY(cpp.out.contains("namespace pit {\n"));
         QVERIFY(cpp.out.contains("inline constexpr int delete_ = 4;\n"));
 
+        // The other languages follow the same names, each in its own idiom.
+        const auto gen = [&](const char* lang) {
+            return run({QStringLiteral("gen"), named, QStringLiteral("--lang"), QString::fromLatin1(lang)});
+        };
+        const Result python = gen("python");
+        QCOMPARE(python.status, 0);
+        QVERIFY(python.out.contains("\nfuel_plus = 3\ndelete = 4\n"));
+        QVERIFY(python.out.contains("class placeholder:") && python.out.contains("    lap = \"lap\"\n"));
+        const Result csharp = gen("csharp");
+        QCOMPARE(csharp.status, 0);
+        QVERIFY2(csharp.out.contains("public static class _2LapsBoard\n"), csharp.out.constData());
+        QVERIFY(csharp.out.contains("public const int FuelPlus = 3;\n") &&
+                csharp.out.contains("public const int Delete = 4;\n"));
+        QVERIFY(csharp.out.contains("public const string Lap = \"lap\";\n"));
+        const Result typescript = gen("typescript");
+        QCOMPARE(typescript.status, 0);
+        QVERIFY(typescript.out.contains("export const fuel_plus = 3;\nexport const delete_ = 4;\n"));
+        QVERIFY(typescript.out.contains("    lap: \"lap\",\n} as const;"));
+
         // cat keeps the names, as Save does.
         const QString full = dir.filePath(QStringLiteral("full.kvdui"));
         WriteFile(full, "<ui>" +
