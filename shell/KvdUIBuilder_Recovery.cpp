@@ -224,19 +224,35 @@ void TRecoveryStore::Flush() {
 
 QList<TRecoveryCopy> TRecoveryStore::TakeOrphans() {
     QList<TRecoveryCopy> copies;
+    m_orphans.clear();
+    // One lock for the whole offer, so that no other builder offers the same copies meanwhile; none is
+    // held per copy, so that any number of them fits within the open-file limit.
+    m_offerLock = TryLock(QDir(m_folder).filePath(QStringLiteral("offer.lock")));
+    if (!m_offerLock)
+        return copies; // another builder is offering them right now
     const QDir dir(m_folder);
+    for (const QString& name : dir.entryList({QStringLiteral("*.lock")}, QDir::Files)) {
+        // A lock whose builder is gone and whose copy is gone too is only litter: taking it removes it.
+        const QString id = QFileInfo(name).completeBaseName();
+        if (id != m_id && id != QLatin1String("offer") && !dir.exists(id + QStringLiteral(".json")))
+            if (const std::shared_ptr<QLockFile> stale = TryLock(dir.filePath(name)))
+                stale->unlock();
+    }
     const QStringList names = dir.entryList({QStringLiteral("*.json")}, QDir::Files, QDir::Time);
     for (const QString& name : names) {
         const QString id = QFileInfo(name).completeBaseName();
         if (id == m_id)
             continue;
-        std::shared_ptr<QLockFile> lock = TryLock(PathOf(id, ".lock"));
+        const std::shared_ptr<QLockFile> lock = TryLock(PathOf(id, ".lock"));
         if (!lock)
             continue; // its builder is still running
+        // Let go at once (which also removes the dead owner's lock file); the offer lock keeps other
+        // builders away until this one has decided.
+        lock->unlock();
         std::optional<TRecoveryCopy> copy = ReadCopy(dir.filePath(name), id);
         if (!copy)
             continue; // not ours to offer or unreadable: left as it is
-        m_orphanLocks.append({id, lock});
+        m_orphans << id;
         copies.append(*copy);
     }
     std::stable_sort(copies.begin(), copies.end(),
@@ -244,35 +260,29 @@ QList<TRecoveryCopy> TRecoveryStore::TakeOrphans() {
     return copies;
 }
 
-int TRecoveryStore::OrphanIndex(const QString& id) const {
-    for (int i = 0; i < m_orphanLocks.size(); ++i)
-        if (m_orphanLocks.at(i).first == id)
-            return i;
-    return -1;
-}
-
 void TRecoveryStore::Adopt(const TRecoveryCopy& copy) {
-    const int i = OrphanIndex(copy.Id);
-    if (i < 0)
+    if (!m_orphans.contains(copy.Id))
         return;
+    std::shared_ptr<QLockFile> lock = TryLock(PathOf(copy.Id, ".lock"));
+    if (!lock)
+        return;
+    m_orphans.removeAll(copy.Id);
     m_throttle.stop();
     m_pending = false;
     m_writer->WaitIdle();
     if (m_lock)
         QFile::remove(CopyPath());
-    // The orphan's lock becomes this builder's own, held without a moment's gap.
-    m_lock = m_orphanLocks.takeAt(i).second;
+    m_lock = std::move(lock);
     m_id = copy.Id;
 }
 
 void TRecoveryStore::DropOrphan(const TRecoveryCopy& copy) {
-    const int i = OrphanIndex(copy.Id);
-    if (i < 0)
+    if (!m_orphans.removeAll(copy.Id))
         return;
     QFile::remove(PathOf(copy.Id, ".json"));
-    m_orphanLocks.removeAt(i);
 }
 
 void TRecoveryStore::ReleaseOrphans() {
-    m_orphanLocks.clear();
+    m_orphans.clear();
+    m_offerLock.reset();
 }

@@ -53,8 +53,9 @@ public:
     // Writes what is pending now and waits until it is on disk (or removed).
     void Flush();
 
-    // Copies left by builders that are no longer running, newest first. This store holds their locks
-    // until each is adopted or dropped, or ReleaseOrphans is called, so no other builder offers them too.
+    // Copies left by builders that are no longer running, newest first. Until ReleaseOrphans, this store
+    // holds one lock for the folder's offer, so that no other builder offers them too; no file stays open
+    // per copy. Lock files of dead builders are removed on the way.
     QList<TRecoveryCopy> TakeOrphans();
     // Goes on writing into that copy (it was restored); until the next write it keeps what it holds.
     void Adopt(const TRecoveryCopy& copy);
@@ -69,13 +70,14 @@ private:
     void WritePending();
     bool EnsureLocked();
     QString PathOf(const QString& id, const char* suffix) const;
-    // Where that copy's lock is among the orphans this store holds; -1 when it holds none of it.
-    int OrphanIndex(const QString& id) const;
 
     QString m_folder;
     QString m_id;
     std::shared_ptr<QLockFile> m_lock;
-    QList<std::pair<QString, std::shared_ptr<QLockFile>>> m_orphanLocks;
+    // The copies TakeOrphans found, while this store holds the offer lock that keeps other builders from
+    // offering them too.
+    QStringList m_orphans;
+    std::shared_ptr<QLockFile> m_offerLock;
     std::unique_ptr<TWriter> m_writer;
     std::function<void(const QString&)> m_onError;
     QTimer m_throttle;

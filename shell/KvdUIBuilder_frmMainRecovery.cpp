@@ -16,6 +16,7 @@
 #include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTimer>
 
@@ -74,45 +75,74 @@ QString UnreadableLayout(const QString& layout) {
 
 bool TfrmMain::OfferRecovery() {
     const QList<TRecoveryCopy> copies = m_recovery->TakeOrphans();
-    bool restored = false;
-    for (const TRecoveryCopy& copy : copies) {
-        if (restored)
-            break;
-        const QString name = copy.FileName.isEmpty() ? QStringLiteral("a new layout that was never saved")
-                                                     : QDir::toNativeSeparators(copy.FileName);
-        QMessageBox box(QMessageBox::Warning, QApplication::applicationName(),
-                        QStringLiteral("Korvadia UI Builder did not exit cleanly. Unsaved changes to %1 were "
-                                       "kept.")
-                            .arg(name),
-                        QMessageBox::NoButton, this);
-        box.setObjectName(QStringLiteral("recoveryOffer"));
+    // Left for a later start unless restored or discarded here, whatever the way out of this function.
+    const auto release = qScopeGuard([this] { m_recovery->ReleaseOrphans(); });
+    if (copies.isEmpty())
+        return false;
+    const auto nameOf = [](const TRecoveryCopy& copy) {
+        return copy.FileName.isEmpty() ? QStringLiteral("a new layout that was never saved")
+                                       : QDir::toNativeSeparators(copy.FileName);
+    };
+    const auto when = [](const TRecoveryCopy& copy) {
+        return QLocale().toString(copy.Written.toLocalTime(), QLocale::LongFormat);
+    };
+    // One question, however many copies there are: the newest can be restored, all discarded, or all kept.
+    QMessageBox box(QMessageBox::Warning, QApplication::applicationName(), QString(), QMessageBox::NoButton,
+                    this);
+    box.setObjectName(QStringLiteral("recoveryOffer"));
+    if (copies.size() == 1) {
+        box.setText(
+            QStringLiteral("Korvadia UI Builder did not exit cleanly. Unsaved changes to %1 were kept.")
+                .arg(nameOf(copies.first())));
         box.setInformativeText(
             QStringLiteral("The copy was written %1. Restore it to go on where you left off, or discard it.")
-                .arg(QLocale().toString(copy.Written.toLocalTime(), QLocale::LongFormat)));
-        QPushButton* restore = box.addButton(QStringLiteral("&Restore"), QMessageBox::AcceptRole);
-        QPushButton* discard = box.addButton(QStringLiteral("&Discard"), QMessageBox::DestructiveRole);
-        restore->setObjectName(QStringLiteral("restore"));
-        discard->setObjectName(QStringLiteral("discard"));
-        box.setDefaultButton(restore);
-        box.exec();
-        if (box.clickedButton() == restore) {
-            // A copy that does not read is not restored at all: the document keeps neither its name nor
-            // an empty layout that Save would write over the file, and the copy stays for a later start.
-            if (const QString problem = UnreadableLayout(copy.Layout); !problem.isEmpty()) {
-                m_recovery->ReleaseOrphans();
-                throw Exception(
-                    QStringLiteral("The unsaved changes to %1 cannot be restored: %2. The copy is "
-                                   "kept in %3, and the next start offers it again.")
-                        .arg(name, problem, QDir::toNativeSeparators(m_recovery->Folder())));
-            }
-            RestoreRecoveryCopy(copy);
-            restored = true;
-        } else if (box.clickedButton() == discard) {
-            m_recovery->DropOrphan(copy);
-        }
+                .arg(when(copies.first())));
+    } else {
+        constexpr int Listed = 10;
+        QStringList lines;
+        for (const TRecoveryCopy& copy : copies.mid(0, Listed))
+            lines << QStringLiteral("%1 (%2)").arg(nameOf(copy), when(copy));
+        if (copies.size() > Listed)
+            lines << QStringLiteral("and %1 more").arg(copies.size() - Listed);
+        box.setText(
+            QStringLiteral("Korvadia UI Builder did not exit cleanly. Unsaved changes to %1 layouts were "
+                           "kept.")
+                .arg(copies.size()));
+        box.setInformativeText(
+            QStringLiteral("Restore the newest, %1, discard them all, or keep them for a later "
+                           "start:\n%2")
+                .arg(nameOf(copies.first()), lines.join(QLatin1Char('\n'))));
     }
-    m_recovery->ReleaseOrphans();
-    return restored;
+    QPushButton* restore = box.addButton(QStringLiteral("&Restore"), QMessageBox::AcceptRole);
+    QPushButton* discard =
+        box.addButton(copies.size() == 1 ? QStringLiteral("&Discard") : QStringLiteral("&Discard all"),
+                      QMessageBox::DestructiveRole);
+    QPushButton* keep = nullptr;
+    if (copies.size() > 1)
+        keep = box.addButton(QStringLiteral("&Keep for later"), QMessageBox::RejectRole);
+    restore->setObjectName(QStringLiteral("restore"));
+    discard->setObjectName(QStringLiteral("discard"));
+    if (keep)
+        keep->setObjectName(QStringLiteral("keep"));
+    box.setDefaultButton(restore);
+    box.exec();
+    if (box.clickedButton() == discard) {
+        for (const TRecoveryCopy& copy : copies)
+            m_recovery->DropOrphan(copy);
+        return false;
+    }
+    if (box.clickedButton() != restore)
+        return false;
+    const TRecoveryCopy& newest = copies.first();
+    // A copy that does not read is not restored at all: the document keeps neither its name nor an empty
+    // layout that Save would write over the file, and the copy stays for a later start.
+    if (const QString problem = UnreadableLayout(newest.Layout); !problem.isEmpty())
+        throw Exception(
+            QStringLiteral("The unsaved changes to %1 cannot be restored: %2. The copy is kept in %3, "
+                           "and the next start offers it again.")
+                .arg(nameOf(newest), problem, QDir::toNativeSeparators(m_recovery->Folder())));
+    RestoreRecoveryCopy(newest);
+    return true;
 }
 
 void TfrmMain::RestoreRecoveryCopy(const TRecoveryCopy& copy) {

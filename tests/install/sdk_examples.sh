@@ -125,6 +125,8 @@ run_example() {
     echo "click 1 3" >&9
     echo "type 1 8 Max Power" >&9
     wait "$example" || fail "$name: the example failed"
+    # On exit the board is hidden: a delete of its IDs, which the stand-in must have logged before it quits.
+    wait_lines '^1 < .. 2a ' 1 "$out" || fail "$name: the board was not hidden"
     echo quit >&9
     exec 9>&-
     wait "$sim_pid" || true
@@ -139,8 +141,6 @@ run_example() {
     local laps
     laps=$(sed -n 's/^1 < //p' "$out" | grep -c -E '^.. 2d ' || true)
     [ "$laps" -gt "$expected_count" ] || fail "$name: no lap update arrived"
-    # On exit the board is hidden: a delete of its IDs.
-    grep -q -E '^1 < .. 2a ' "$out" || fail "$name: the board was not hidden"
     rm -f "$work/sim-$name.log"
     echo "$name: ok"
 }

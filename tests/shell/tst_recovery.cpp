@@ -16,6 +16,7 @@
 #include <filesystem>
 
 #ifdef Q_OS_UNIX
+#include <sys/resource.h>
 #include <sys/stat.h>
 #endif
 
@@ -72,6 +73,7 @@ private slots:
     void killedBuilderIsOfferedBack();
     void copyThatDoesNotReadStays();
     void strangeEntriesAreLeftAlone();
+    void manyCopiesOneQuestion();
     void saveAsksWhenFileChangedElsewhere_data();
     void saveAsksWhenFileChangedElsewhere();
     void unchangedDocumentOffersReload();
@@ -257,6 +259,53 @@ void TestRecovery::strangeEntriesAreLeftAlone() {
     store.ReleaseOrphans();
 #else
     QSKIP("FIFOs and /dev/zero are Unix's");
+#endif
+}
+
+void TestRecovery::manyCopiesOneQuestion() {
+#ifdef Q_OS_UNIX
+    // 1 100 copies of builders that are gone, under the usual limit of 1 024 open files: one question
+    // lists them, nothing is held open per copy, and "Keep for later" leaves every one.
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("recovery"));
+    {
+        TRecoveryStore store(folder, [](const QString&) {});
+        store.Update(QStringLiteral("<ui/>"), QString(), TFileStamp());
+        store.Flush();
+    }
+    const QStringList written = QDir(folder).entryList({QStringLiteral("*.json")});
+    QCOMPARE(written.size(), 1);
+    const QByteArray copy = ReadFile(QDir(folder).filePath(written.first()));
+    for (int i = 1; i < 1100; ++i)
+        WriteFile(QDir(folder).filePath(QStringLiteral("gone-%1.json").arg(i)), copy);
+    rlimit before{};
+    QCOMPARE(::getrlimit(RLIMIT_NOFILE, &before), 0);
+    rlimit limited = before;
+    limited.rlim_cur = std::min<rlim_t>(before.rlim_cur, 1024);
+    QCOMPARE(::setrlimit(RLIMIT_NOFILE, &limited), 0);
+    const auto restoreLimit = qScopeGuard([&before] { ::setrlimit(RLIMIT_NOFILE, &before); });
+
+    ShellFixture f(false);
+    TfrmMain::SetRecoveryFolderOverride(folder);
+    int questions = 0;
+    QString offer;
+    const auto answered = AnswerModal([&](QWidget* modal) {
+        ++questions;
+        offer = qobject_cast<QMessageBox*>(modal)->text();
+        ClickNamed(modal, "keep");
+    });
+    f.Start();
+    QTRY_VERIFY_WITH_TIMEOUT(*answered, 10000);
+    f.Settle();
+    QCOMPARE(questions, 1);
+    QCOMPARE(offer,
+             QStringLiteral("Korvadia UI Builder did not exit cleanly. Unsaved changes to 1100 layouts were "
+                            "kept."));
+    QVERIFY(QApplication::activeModalWidget() == nullptr);
+    f.Stop();
+    QCOMPARE(QDir(folder).entryList({QStringLiteral("*.json")}).size(), 1100);
+#else
+    QSKIP("the open-file limit is set the Unix way");
 #endif
 }
 
