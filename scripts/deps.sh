@@ -4,9 +4,10 @@
 set -euo pipefail
 # xdotool drives the builder on Xvfb in the desktop tests; desktop-file-utils, shared-mime-info and
 # dpkg-dev check the installation and build its Debian package; pkgconf builds the C example against
-# the installed kvdui.pc; python3-pytest tests the Python binding.
+# the installed kvdui.pc; python3-pytest tests the Python binding, Mono builds and runs the C# one.
 packages=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libgl-dev libbenchmark-dev xvfb xauth xdotool
-          desktop-file-utils shared-mime-info dpkg-dev file pkgconf python3 python3-setuptools python3-pytest)
+          desktop-file-utils shared-mime-info dpkg-dev file pkgconf python3 python3-setuptools python3-pytest
+          mono-mcs mono-runtime)
 # "deps.sh windows": also the cross compiler, Wine to run the tests, NSIS for the installer and the fonts
 # Qt's offscreen platform draws with on Windows.
 if [ "${1:-}" = windows ]; then

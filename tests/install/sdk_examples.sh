@@ -91,6 +91,18 @@ if [ -x /usr/bin/python3 ]; then
     [ "$found" = "1.0.0" ] || fail "the installed Python binding gave version $found"
 fi
 
+# The installed C# assembly finds the library of its own install too (Mono).
+if command -v mcs >/dev/null && command -v mono >/dev/null; then
+    assembly=$(find "$prefix" -name Kvdui.dll -print -quit)
+    [ -n "$assembly" ] || fail "no Kvdui.dll installed"
+    mkdir -p "$work/cs"
+    printf 'class P { static void Main() { System.Console.WriteLine(Korvadia.Kvdui.Kvdui.Version); } }\n' >"$work/cs/p.cs"
+    mcs -nologo -r:"$assembly" -out:"$work/cs/p.exe" "$work/cs/p.cs" >"$work/mcs.log" 2>&1 || fail "compiling against Kvdui.dll"
+    found=$(LD_PRELOAD=$preload ASAN_OPTIONS=detect_leaks=0 MONO_PATH=$(dirname "$assembly") mono "$work/cs/p.exe" 2>&1) ||
+        fail "the installed C# assembly: $found"
+    [ "$found" = "1.0.0" ] || fail "the installed C# assembly gave version $found"
+fi
+
 # What the board's first show must send: kvdui packets for lap 1 of 57, one hex line per packet.
 "$kvdui" packets "$layout" --set lap=1 --set laps=57 >"$work/expected.txt" 2>"$work/packets.log" ||
     fail "kvdui packets"
