@@ -1,16 +1,14 @@
 // What the C# binding costs over C: a show of 256 buttons and one set through Kvdui.dll (P/Invoke), against a
-// loopback stand-in of its own that answers the initialise packet and drops the rest; compare with
+// loopback stand-in (tests/bindings/StandIn.cs) that answers the initialise packet and drops the rest; compare with
 // bench_runtime's BM_RuntimeShow256 and BM_RuntimeSet1of256, which show the same layout through C.
 //
-//   mcs -r:build/bindings/dotnet/Kvdui.dll -out:build/bindings/dotnet/bench_dotnet.exe bench/bench_dotnet.cs
+//   mcs -r:build/bindings/dotnet/Kvdui.dll -out:build/bindings/dotnet/bench_dotnet.exe bench/bench_dotnet.cs \
+//       tests/bindings/StandIn.cs
 //   mono build/bindings/dotnet/bench_dotnet.exe
 using System;
 using System.Collections.Generic;
 using System.Diagnostics;
-using System.Net;
-using System.Net.Sockets;
 using System.Text;
-using System.Threading;
 using Korvadia.Kvdui;
 
 static class BenchDotnet
@@ -29,25 +27,6 @@ static class BenchDotnet
         return xml.Append("</ui>\n").ToString();
     }
 
-    static void StandIn(TcpListener listener)
-    {
-        using (var client = listener.AcceptTcpClient())
-        using (var stream = client.GetStream())
-        {
-            var buffer = new byte[1 << 16];
-            int got = stream.Read(buffer, 0, buffer.Length);
-            byte protocol = got > 8 ? buffer[8] : (byte)9;
-            int unit = protocol > 8 ? 4 : 1;
-            var version = new byte[20];
-            version[0] = (byte)(20 / unit);
-            version[1] = 2;
-            version[3] = protocol;
-            Encoding.ASCII.GetBytes("0.9").CopyTo(version, 4);
-            stream.Write(version, 0, version.Length);
-            while (stream.Read(buffer, 0, buffer.Length) > 0) { }
-        }
-    }
-
     // The fastest of five timings of repeat calls, per call, in microseconds.
     static double BestOf(int repeat, Action work)
     {
@@ -64,11 +43,8 @@ static class BenchDotnet
 
     static void Main()
     {
-        var listener = new TcpListener(IPAddress.Loopback, 0);
-        listener.Start();
-        new Thread(() => StandIn(listener)) { IsBackground = true }.Start();
         using (var board = Layout.FromText(Layout256()))
-        using (var sim = Kvdui.Connect(port: ((IPEndPoint)listener.LocalEndpoint).Port, name: "bench"))
+        using (var sim = Kvdui.Connect(port: LoopbackStandIn.Start(), name: "bench"))
         {
             var values = new Dictionary<string, string> { { "v", "1" } };
             double show = BestOf(2000, () => sim.Show(board, values));

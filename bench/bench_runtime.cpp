@@ -40,16 +40,30 @@ size_t HeapInUse() {
     return mallinfo2().uordblks;
 }
 
-// A stand-in that reads and drops everything once the connection is made.
+// The 256-button layout opened and shown to nobody yet, at a stand-in that reads and drops everything
+// once the connection is made.
 struct Session {
     TestPeer Peer;
     kvdui_client* Client = nullptr;
+    kvdui_layout* Layout = nullptr;
     Session() {
+        const QByteArray xml = Layout256();
+        Layout = kvdui_layout_from_text(xml.constData(), size_t(xml.size()), nullptr);
         const kvdui_options options{"127.0.0.1", Peer.Port(), "bench", nullptr, 5000};
         Client = kvdui_connect(&options, nullptr);
         Peer.SetRecording(false);
     }
-    ~Session() { kvdui_close(Client); }
+    ~Session() {
+        kvdui_close(Client);
+        kvdui_layout_free(Layout);
+    }
+    // False, with the benchmark marked as failed, when the layout did not read or the connection failed.
+    bool Ready(benchmark::State& state) const {
+        if (Client && Layout)
+            return true;
+        state.SkipWithError("no connection or no layout");
+        return false;
+    }
 };
 
 void BM_RuntimeOpen256(benchmark::State& state) {
@@ -75,57 +89,44 @@ void BM_PreviewReading256(benchmark::State& state) {
 BENCHMARK(BM_PreviewReading256)->Unit(benchmark::kMicrosecond);
 
 void BM_RuntimeShow256(benchmark::State& state) {
-    const QByteArray xml = Layout256();
-    kvdui_layout* layout = kvdui_layout_from_text(xml.constData(), size_t(xml.size()), nullptr);
     Session s;
-    if (!s.Client || !layout) {
-        state.SkipWithError("no connection or no layout");
-        kvdui_layout_free(layout);
+    if (!s.Ready(state))
         return;
-    }
     const char* values[] = {"v", "1", nullptr};
     const size_t before = HeapInUse();
-    int sent = kvdui_show(s.Client, layout, values, 0, nullptr);
+    int sent = kvdui_show(s.Client, s.Layout, values, 0, nullptr);
     state.counters["shown_bytes"] = double(HeapInUse() - before);
     for (auto _ : state)
-        sent = kvdui_show(s.Client, layout, values, 0, nullptr);
+        sent = kvdui_show(s.Client, s.Layout, values, 0, nullptr);
     if (sent != 256)
         state.SkipWithError("the show failed");
     state.SetItemsProcessed(state.iterations() * 256);
-    kvdui_layout_free(layout);
 }
 BENCHMARK(BM_RuntimeShow256)->Unit(benchmark::kMicrosecond);
 
 // One placeholder used by one button of 256, set to a new value each time: one packet.
 void BM_RuntimeSet1of256(benchmark::State& state) {
-    const QByteArray xml = Layout256();
-    kvdui_layout* layout = kvdui_layout_from_text(xml.constData(), size_t(xml.size()), nullptr);
     Session s;
-    if (!s.Client || !layout || kvdui_show(s.Client, layout, nullptr, 0, nullptr) != 256) {
-        state.SkipWithError("no connection or no show");
-        kvdui_layout_free(layout);
+    if (!s.Ready(state))
+        return;
+    if (kvdui_show(s.Client, s.Layout, nullptr, 0, nullptr) != 256) {
+        state.SkipWithError("the show failed");
         return;
     }
     const char* lapValues[] = {"1", "2"};
     int lap = 0;
     int packets = 0;
     for (auto _ : state)
-        packets += kvdui_set(s.Client, layout, "v", lapValues[++lap % 2], nullptr);
+        packets += kvdui_set(s.Client, s.Layout, "v", lapValues[++lap % 2], nullptr);
     state.counters["packets_per_set"] = double(packets) / double(state.iterations());
-    kvdui_layout_free(layout);
 }
 BENCHMARK(BM_RuntimeSet1of256)->Unit(benchmark::kMicrosecond);
 
 // From the call to the stand-in's last byte of a 256-button show, on loopback.
 void BM_RuntimeShowToLastByte256(benchmark::State& state) {
-    const QByteArray xml = Layout256();
-    kvdui_layout* layout = kvdui_layout_from_text(xml.constData(), size_t(xml.size()), nullptr);
     Session s;
-    if (!s.Client || !layout) {
-        state.SkipWithError("no connection or no layout");
-        kvdui_layout_free(layout);
+    if (!s.Ready(state))
         return;
-    }
     // The bytes received once they stop growing for 50 ms (at most 2 s).
     const auto settled = [&s] {
         QElapsedTimer wait;
@@ -137,21 +138,20 @@ void BM_RuntimeShowToLastByte256(benchmark::State& state) {
         }
         return last;
     };
-    kvdui_show(s.Client, layout, nullptr, 0, nullptr);
+    kvdui_show(s.Client, s.Layout, nullptr, 0, nullptr);
     const qint64 before = settled();
-    kvdui_show(s.Client, layout, nullptr, 0, nullptr);
+    kvdui_show(s.Client, s.Layout, nullptr, 0, nullptr);
     const qint64 perShow = settled() - before;
     for (auto _ : state) {
         const qint64 target = s.Peer.BytesReceived() + perShow;
         QElapsedTimer timer;
         timer.start();
-        kvdui_show(s.Client, layout, nullptr, 0, nullptr);
+        kvdui_show(s.Client, s.Layout, nullptr, 0, nullptr);
         while (s.Peer.BytesReceived() < target && timer.elapsed() < 2000) {
         }
         state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9);
     }
     state.counters["bytes_per_show"] = double(perShow);
-    kvdui_layout_free(layout);
 }
 BENCHMARK(BM_RuntimeShowToLastByte256)
     ->UseManualTime()

@@ -1,12 +1,9 @@
 // The C# binding's own checks, beside the conformance session: objects used after Dispose throw instead of
 // crashing, a layout the program lets go while it is shown stays usable for the client, and text with
-// non-ASCII characters goes through. The stand-in is a loopback listener of the test's own that answers
-// the initialise packet and records the rest. Exit status 0 when every check holds.
+// non-ASCII characters goes through, at the loopback stand-in of StandIn.cs. Exit status 0 when every check holds.
 using System;
 using System.Collections.Generic;
 using System.IO;
-using System.Net;
-using System.Net.Sockets;
 using System.Text;
 using System.Threading;
 using Korvadia.Kvdui;
@@ -32,25 +29,6 @@ static class TestDotnet
 
     static readonly MemoryStream received = new MemoryStream();
 
-    static void StandIn(TcpListener listener)
-    {
-        using (var client = listener.AcceptTcpClient())
-        using (var stream = client.GetStream())
-        {
-            var buffer = new byte[1 << 16];
-            int got = stream.Read(buffer, 0, buffer.Length);
-            byte protocol = got > 8 ? buffer[8] : (byte)9;
-            var version = new byte[20];
-            version[0] = (byte)(20 / (protocol > 8 ? 4 : 1));
-            version[1] = 2;
-            version[3] = protocol;
-            stream.Write(version, 0, version.Length);
-            while ((got = stream.Read(buffer, 0, buffer.Length)) > 0)
-                lock (received)
-                    received.Write(buffer, 0, got);
-        }
-    }
-
     static int Main(string[] args)
     {
         string layoutFile = args[0];
@@ -62,10 +40,7 @@ static class TestDotnet
         Check(CodeOf(() => Layout.FromText("<ui><element id='4'/><element id='4'/></ui>")) == ErrorCode.Layout,
               "IDs used twice");
 
-        var listener = new TcpListener(IPAddress.Loopback, 0);
-        listener.Start();
-        new Thread(() => StandIn(listener)) { IsBackground = true }.Start();
-        var sim = Kvdui.Connect(port: ((IPEndPoint)listener.LocalEndpoint).Port, name: "dotnet test");
+        var sim = Kvdui.Connect(port: LoopbackStandIn.Start(received), name: "dotnet test");
         var shown = Layout.Open(layoutFile);
         Check(sim.Show(shown, new Dictionary<string, string> { { "lap", "Zwölf" }, { "laps", "57" } }) == 9, "show");
         // The program lets go of the shown layout; the client keeps what it needs.

@@ -8,45 +8,17 @@
 set -euo pipefail
 kvdsim=$1 layout=$2
 shift 2
-work=$(mktemp -d)
-sim_pid=
-cleanup() {
-    [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null || true
-    exec 9>&- 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-    echo "FAIL: $*" >&2
-    for f in "$work"/*; do
-        [ -f "$f" ] && { echo "--- $f" >&2; cat "$f" >&2; }
-    done
-    exit 1
-}
+# shellcheck source=../StandIn.sh
+. "$(dirname "$0")/../StandIn.sh"
 printf 'this is not a layout' >"$work/bad.kvdui"
-
-# Waits up to 10 s until file has at least count lines matching pattern.
-wait_lines() {
-    local pattern=$1 count=$2 file=$3 round
-    for round in $(seq 1 100); do
-        [ "$(grep -c -E "$pattern" "$file" 2>/dev/null || true)" -ge "$count" ] && return 0
-        sleep 0.1
-    done
-    return 1
-}
 
 first=
 for entry in "$@"; do
     name=${entry%%=*}
     read -r -a command <<<"${entry#*=}"
-    log=$work/sim-$name.log fifo=$work/sim-$name.in
-    mkfifo "$fifo"
-    QT_QPA_PLATFORM=offscreen "$kvdsim" --headless --port 0 <"$fifo" >"$log" 2>&1 &
-    sim_pid=$!
-    exec 9>"$fifo"
-    wait_lines '^listening ' 1 "$log" || fail "$name: kvdsim did not start"
-    port=$(sed -n 's/^listening .*:\([0-9]*\)$/\1/p' "$log" | head -1)
-    "${command[@]}" "$layout" "$port" "$work/bad.kvdui" >"$work/out-$name.txt" 2>"$work/err-$name.txt" &
+    start_sim "$name"
+    log=$sim_log
+    "${command[@]}" "$layout" "$sim_port" "$work/bad.kvdui" >"$work/out-$name.txt" 2>"$work/err-$name.txt" &
     session=$!
     wait_lines '^1 < .. 2d ' 10 "$log" || fail "$name: the show and the set did not arrive"
     echo "click 1 3" >&9
@@ -54,10 +26,7 @@ for entry in "$@"; do
     wait_lines '^1 < .. 2a ' 1 "$log" || fail "$name: the hide did not arrive"
     echo "close 1" >&9
     wait "$session" || fail "$name: the session failed"
-    echo quit >&9
-    exec 9>&-
-    wait "$sim_pid" || true
-    sim_pid=
+    stop_sim
     sed -n 's/^1 < //p' "$log" | grep -E '^.. (2d|2a) ' >"$work/packets-$name.txt" || true
     tr -d '\r' <"$work/out-$name.txt" >"$work/lines-$name.txt"
     if [ -z "$first" ]; then

@@ -8,21 +8,9 @@
 set -euo pipefail
 build=$1 source=$2 cmake=$3 kvdui=$4 kvdsim=$5
 layout=$source/docs/pit-stop.kvdui
-work=$(mktemp -d)
-sim_pid=
-cleanup() {
-    [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null || true
-    exec 9>&- 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-    echo "FAIL: $*" >&2
-    for f in "$work"/*.log; do
-        [ -f "$f" ] && { echo "--- $f" >&2; cat "$f" >&2; }
-    done
-    exit 1
-}
+# shellcheck source=../StandIn.sh
+. "$(dirname "$0")/../StandIn.sh"
+fail_logs='*.log'
 
 prefix=$work/prefix
 "$cmake" --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 || fail "cmake --install"
@@ -109,28 +97,12 @@ fi
 expected_count=$(wc -l <"$work/expected.txt")
 [ "$expected_count" -gt 0 ] || fail "kvdui packets gave nothing"
 
-# Waits up to 10 s until file has at least count lines matching pattern.
-wait_lines() {
-    local pattern=$1 count=$2 file=$3 round
-    for round in $(seq 1 100); do
-        [ "$(grep -c -E "$pattern" "$file" 2>/dev/null || true)" -ge "$count" ] && return 0
-        sleep 0.1
-    done
-    return 1
-}
-
 run_example() {
     local name=$1 program=$2 board=$3
-    local out=$work/sim-$name.log fifo=$work/sim-$name.in
-    mkfifo "$fifo"
-    QT_QPA_PLATFORM=offscreen "$kvdsim" --headless --port 0 <"$fifo" >"$out" 2>&1 &
-    sim_pid=$!
-    exec 9>"$fifo"
-    wait_lines '^listening ' 1 "$out" || fail "$name: kvdsim did not start"
-    local port
-    port=$(sed -n 's/^listening .*:\([0-9]*\)$/\1/p' "$out" | head -1)
+    start_sim "$name"
+    local out=$sim_log
 
-    LD_PRELOAD=$preload LD_LIBRARY_PATH=$libdir "$program" "$board" "$port" 3 >"$work/example-$name.log" 2>&1 &
+    LD_PRELOAD=$preload LD_LIBRARY_PATH=$libdir "$program" "$board" "$sim_port" 3 >"$work/example-$name.log" 2>&1 &
     local example=$!
     # The stand-in only clicks buttons it has: wait for the whole first show.
     wait_lines '^1 < .. 2d ' "$expected_count" "$out" || fail "$name: the board's buttons did not arrive"
@@ -139,10 +111,7 @@ run_example() {
     wait "$example" || fail "$name: the example failed"
     # On exit the board is hidden: a delete of its IDs, which the stand-in must have logged before it quits.
     wait_lines '^1 < .. 2a ' 1 "$out" || fail "$name: the board was not hidden"
-    echo quit >&9
-    exec 9>&-
-    wait "$sim_pid" || true
-    sim_pid=
+    stop_sim
 
     grep -q '^click fuel_plus: fuel +5 L$' "$work/example-$name.log" || fail "$name: no click reported"
     grep -q '^typed into driver: Max Power$' "$work/example-$name.log" || fail "$name: no typed text reported"

@@ -31,6 +31,13 @@ QString Layout(const QString& text) {
 }
 
 // Clicks the button of that object name in the modal box.
+// A copy in folder as a builder that has gone leaves it: written by a store that no longer runs.
+void LeaveOrphan(const QString& folder, const QString& layout, const QString& fileName = QString()) {
+    TRecoveryStore store(folder, [](const QString&) {});
+    store.Update(layout, fileName, TFileStamp());
+    store.Flush();
+}
+
 void ClickNamed(QWidget* modal, const char* name) {
     auto* button = modal->findChild<QPushButton*>(QLatin1String(name));
     QVERIFY2(button, name);
@@ -198,11 +205,7 @@ void TestRecovery::copyThatDoesNotReadStays() {
     QString deep = QStringLiteral("<element type=\"TKvdUIButton\"/>");
     for (int level = 0; level < 101; ++level)
         deep = QStringLiteral("<element type=\"TKvdUIPanel\">%1</element>").arg(deep);
-    {
-        TRecoveryStore store(folder, [](const QString&) {});
-        store.Update(QStringLiteral("<ui>%1</ui>").arg(deep), pit, TFileStamp());
-        store.Flush();
-    }
+    LeaveOrphan(folder, QStringLiteral("<ui>%1</ui>").arg(deep), pit);
     QCOMPARE(QDir(folder).entryList({QStringLiteral("*.json")}).size(), 1);
 
     ShellFixture f(false);
@@ -242,11 +245,7 @@ void TestRecovery::strangeEntriesAreLeftAlone() {
     // real copy beside them is still offered.
     QTemporaryDir dir;
     const QString folder = dir.filePath(QStringLiteral("recovery"));
-    {
-        TRecoveryStore store(folder, [](const QString&) {});
-        store.Update(QStringLiteral("<ui/>"), QString(), TFileStamp());
-        store.Flush();
-    }
+    LeaveOrphan(folder, QStringLiteral("<ui/>"));
     const QByteArray fifo = QFile::encodeName(QDir(folder).filePath(QStringLiteral("fifo.json")));
     QCOMPARE(::mkfifo(fifo.constData(), 0600), 0);
     QVERIFY(QFile::link(QStringLiteral("/dev/zero"), QDir(folder).filePath(QStringLiteral("zero.json"))));
@@ -268,11 +267,7 @@ void TestRecovery::manyCopiesOneQuestion() {
     // lists them, nothing is held open per copy, and "Keep for later" leaves every one.
     QTemporaryDir dir;
     const QString folder = dir.filePath(QStringLiteral("recovery"));
-    {
-        TRecoveryStore store(folder, [](const QString&) {});
-        store.Update(QStringLiteral("<ui/>"), QString(), TFileStamp());
-        store.Flush();
-    }
+    LeaveOrphan(folder, QStringLiteral("<ui/>"));
     const QStringList written = QDir(folder).entryList({QStringLiteral("*.json")});
     QCOMPARE(written.size(), 1);
     const QByteArray copy = ReadFile(QDir(folder).filePath(written.first()));

@@ -199,7 +199,26 @@ def _raise(err: _CError) -> None:
     raise Error(err.code, err.message.decode("utf-8", "replace"))
 
 
-class Layout:
+class _Closing:
+    """close() as a with block and the garbage collector call it."""
+
+    def close(self) -> None:
+        raise NotImplementedError
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc: object) -> None:
+        self.close()
+
+    def __del__(self) -> None:
+        try:
+            self.close()
+        except Exception:
+            pass
+
+
+class Layout(_Closing):
     """A layout read once into the buttons it shows. Free it with close() or a with block; a layout that is
     shown stays valid for its clients until they hide it or close."""
 
@@ -253,18 +272,6 @@ class Layout:
             _lib.kvdui_layout_free(self._handle)
             self._handle = None
 
-    def __enter__(self) -> "Layout":
-        return self
-
-    def __exit__(self, *exc: object) -> None:
-        self.close()
-
-    def __del__(self) -> None:
-        try:
-            self.close()
-        except Exception:
-            pass
-
 
 def _values(values: Optional[Mapping[str, str]]):
     if values is None:
@@ -278,7 +285,7 @@ def _values(values: Optional[Mapping[str, str]]):
     return array, encoded
 
 
-class Client:
+class Client(_Closing):
     """One connection to the simulator. Close it with close() or a with block. The library answers the
     simulator's keep-alives itself, so a program that is busy for a while stays connected."""
 
@@ -370,18 +377,6 @@ class Client:
             _lib.kvdui_close(self._handle)
             self._handle = None
             self._shown.clear()
-
-    def __enter__(self) -> "Client":
-        return self
-
-    def __exit__(self, *exc: object) -> None:
-        self.close()
-
-    def __del__(self) -> None:
-        try:
-            self.close()
-        except Exception:
-            pass
 
 
 def connect(address: Optional[str] = None, port: int = 0, name: Optional[str] = None,
