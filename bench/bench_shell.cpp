@@ -168,6 +168,36 @@ void BM_ProblemsPane256(benchmark::State& state) {
 }
 BENCHMARK(BM_ProblemsPane256)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
+// The Problems pane over a pile of 2 000 clickable buttons at one place (every pair overlaps): the checks
+// and all rows built again, as after an edit that changes the findings; the memory the pane's rows add.
+void BM_ProblemsPanePile2000(benchmark::State& state) {
+    QTemporaryDir dir;
+    TfrmMain::SetSettingsFileOverride(dir.filePath(QStringLiteral("KvdUIBuilder.ini")));
+    TControl root;
+    root.SetBounds(0, 0, LayoutSurfaceWidth, LayoutSurfaceHeight);
+    for (int i = 0; i < 2000; ++i) {
+        auto* b = new TKvdUIButton(&root);
+        b->SetParentControl(&root);
+        b->SetBounds(100, 100, 60, 30);
+        b->SetID(quint8(i % 256));
+        b->SetText(QStringLiteral("B%1").arg(i));
+    }
+    const QString text = WriteLayout(&root);
+    TfrmMain window;
+    window.Execute(window.actNew);
+    window.ProblemsPane->Show({});
+    const long before = ResidentKiB();
+    for (auto _ : state) {
+        state.PauseTiming();
+        window.ProblemsPane->Show({});
+        state.ResumeTiming();
+        window.ProblemsPane->Check(text);
+    }
+    state.counters["findings"] = benchmark::Counter(double(window.ProblemsPane->Findings().size()));
+    state.counters["added_MiB"] = benchmark::Counter(double(ResidentKiB() - before) / 1024.0);
+}
+BENCHMARK(BM_ProblemsPanePile2000)->Unit(benchmark::kMillisecond)->Iterations(5);
+
 void BM_MemoryWith256Elements(benchmark::State& state) {
     QTemporaryDir dir;
     TfrmMain::SetSettingsFileOverride(dir.filePath(QStringLiteral("KvdUIBuilder.ini")));

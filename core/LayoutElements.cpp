@@ -2,6 +2,7 @@
 
 #include "core/KvdUIScan.h"
 #include "core/LayoutAttributes.h"
+#include "core/XmlError.h"
 
 #include <QHash>
 #include <QStringList>
@@ -58,7 +59,8 @@ private:
     std::vector<Origin> m_placed; // of the element last seen at each depth
 };
 
-bool ReadXml(QXmlStreamReader& xml, std::vector<TLayoutElement>& elements, QString& error) {
+bool ReadXml(QXmlStreamReader& xml, std::vector<TLayoutElement>& elements, QString& error,
+             const QByteArray& bytes = QByteArray()) {
     Collector collector(elements);
     int depth = 0;
     while (!xml.atEnd()) {
@@ -76,10 +78,7 @@ bool ReadXml(QXmlStreamReader& xml, std::vector<TLayoutElement>& elements, QStri
     if (!xml.hasError())
         return true;
     elements.clear();
-    error = QStringLiteral("%1 (line %2, column %3)")
-                .arg(xml.errorString())
-                .arg(xml.lineNumber())
-                .arg(xml.columnNumber());
+    error = XmlErrorMessage(xml, bytes);
     return false;
 }
 
@@ -106,7 +105,7 @@ bool ReadLayoutElements(const QByteArray& bytes, std::vector<TLayoutElement>& el
     if (bytes.trimmed().isEmpty())
         return true;
     QXmlStreamReader xml(bytes);
-    return ReadXml(xml, elements, error);
+    return ReadXml(xml, elements, error, bytes);
 }
 
 bool IsElementName(QStringView name) {

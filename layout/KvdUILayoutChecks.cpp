@@ -3,6 +3,7 @@
 #include "core/ButtonFields.h"
 #include "core/LayoutElements.h"
 #include "core/Placeholders.h"
+#include "layout/KvdUIClickAreas.h"
 #include "layout/KvdUIElement.h"
 #include "simview/KvdSimPaint.h"
 
@@ -201,24 +202,21 @@ private:
     void CheckOverlap(const TKvdSimButton& b) {
         if (!TakesClicks(b) || b.Width == 0 || b.Height == 0) // nothing to click on an empty area
             return;
-        const Target area{b.Left, b.Top, b.Left + b.Width, b.Top + b.Height, b.ClickID};
         // The first few overlaps are reported one by one, the rest in one summary, so that a pile of
         // buttons gives findings in proportion to the buttons, not to their pairs.
-        int overlaps = 0;
-        QStringList more;
-        for (const Target& earlier : std::as_const(m_targets)) {
-            if (!area.Overlaps(earlier))
-                continue;
-            if (++overlaps <= MaxOverlapFindings)
-                Add(b.ClickID, QStringLiteral("overlap"), csWarning,
-                    QStringLiteral("overlaps clickable button ID %1: which of the two a click on the shared "
-                                   "part reaches depends on their order")
-                        .arg(earlier.ID));
-            else if (more.size() < MaxOverlapFindings)
-                more << QString::number(earlier.ID);
-        }
-        if (overlaps > MaxOverlapFindings) {
-            const int rest = overlaps - MaxOverlapFindings;
+        const TClickAreas::Overlap overlap = m_areas.Add(
+            {b.Left, b.Top, b.Left + b.Width, b.Top + b.Height, b.ClickID}, 2 * MaxOverlapFindings);
+        const qsizetype shown = std::min<qsizetype>(overlap.First.size(), MaxOverlapFindings);
+        for (qsizetype i = 0; i < shown; ++i)
+            Add(b.ClickID, QStringLiteral("overlap"), csWarning,
+                QStringLiteral("overlaps clickable button ID %1: which of the two a click on the shared "
+                               "part reaches depends on their order")
+                    .arg(overlap.First[size_t(i)]));
+        if (overlap.Count > MaxOverlapFindings) {
+            const int rest = overlap.Count - MaxOverlapFindings;
+            QStringList more;
+            for (size_t i = size_t(shown); i < overlap.First.size(); ++i)
+                more << QString::number(overlap.First[i]);
             Add(b.ClickID, QStringLiteral("overlap"), csWarning,
                 QStringLiteral("overlaps %1 more clickable buttons (IDs %2%3): which of them a click on the "
                                "shared part reaches depends on their order")
@@ -226,7 +224,6 @@ private:
                     .arg(more.join(QStringLiteral(", ")),
                          rest > more.size() ? QStringLiteral(" …") : QString()));
         }
-        m_targets.push_back(area);
     }
 
     void CheckCaption(const Element& e) {
@@ -274,16 +271,8 @@ private:
                     .arg(MinTargetUnits));
     }
 
-    // The area of a button that takes clicks, in units; right and bottom lie just outside it.
-    struct Target {
-        int Left, Top, Right, Bottom, ID;
-        bool Overlaps(const Target& o) const {
-            return Left < o.Right && o.Left < Right && Top < o.Bottom && o.Top < Bottom;
-        }
-    };
-
     QList<TKvdCheckFinding>& m_findings;
-    std::vector<Target> m_targets;    // checked so far, in document order
+    TClickAreas m_areas;              // of the buttons checked so far
     std::bitset<256> m_ids;           // the IDs as the file gives them
     std::array<int, 256> m_idCount{}; // elements holding each ID as the reader gives them
     QHash<QString, int> m_names;      // the ID of the first element of each name
@@ -314,6 +303,31 @@ QList<TKvdCheckFinding> CheckElements(bool read, const std::vector<TLayoutElemen
     return findings;
 }
 
+// Gives the elements of a file the numbers and the caption the builder's reader left them (asRead), keeping
+// their IDs and names as written. The reader leaves out elements of unknown kinds with everything inside
+// them, so asRead is the file's elements with those gaps; an element left out keeps what it says.
+void TakeReadNumbers(std::vector<TLayoutElement>& written, const std::vector<TLayoutElement>& asRead) {
+    size_t next = 0;
+    int leftOutDepth = -1; // of the element left out whose children are being passed over
+    for (TLayoutElement& e : written) {
+        if (leftOutDepth >= 0 && e.Depth > leftOutDepth)
+            continue;
+        leftOutDepth = -1;
+        if (next >= asRead.size() || asRead[next].Kind != e.Kind || asRead[next].Depth != e.Depth) {
+            leftOutDepth = e.Depth;
+            continue;
+        }
+        const TLayoutElement& r = asRead[next++];
+        e.PlacedLeft = r.PlacedLeft;
+        e.PlacedTop = r.PlacedTop;
+        e.Width = r.Width;
+        e.Height = r.Height;
+        e.BStyle = r.BStyle;
+        e.TypeIn = r.TypeIn;
+        e.Text = r.Text;
+    }
+}
+
 } // namespace
 
 QList<TKvdCheckFinding> CheckLayoutText(const QString& layoutText, const QHash<QString, QString>& values) {
@@ -323,10 +337,16 @@ QList<TKvdCheckFinding> CheckLayoutText(const QString& layoutText, const QHash<Q
     return CheckElements(read, elements, error, values);
 }
 
-QList<TKvdCheckFinding> CheckLayoutBytes(const QByteArray& bytes, const QHash<QString, QString>& values) {
+QList<TKvdCheckFinding> CheckLayoutBytes(const QByteArray& bytes, const QHash<QString, QString>& values,
+                                         const QString& readText) {
     std::vector<TLayoutElement> elements;
     QString error;
-    const bool read = ReadLayoutElements(bytes, elements, error);
+    bool read = ReadLayoutElements(bytes, elements, error);
+    if (read && !readText.isEmpty()) {
+        std::vector<TLayoutElement> asRead;
+        read = ReadLayoutElements(readText, asRead, error);
+        TakeReadNumbers(elements, asRead);
+    }
     return CheckElements(read, elements, error, values);
 }
 QString CheckSeverityName(TKvdCheckSeverity severity) {

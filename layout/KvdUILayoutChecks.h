@@ -34,8 +34,12 @@ QList<TKvdCheckFinding> CheckLayoutText(const QString& layoutText,
                                         const QHash<QString, QString>& values = {});
 
 // The same for the bytes of a layout file, decoded as the layout reader decodes them (by the XML
-// declaration or the byte order mark), so that IDs used twice are seen before reading renumbers them.
-QList<TKvdCheckFinding> CheckLayoutBytes(const QByteArray& bytes, const QHash<QString, QString>& values = {});
+// declaration or the byte order mark), so that IDs and names used twice are seen before reading gives
+// them new ones. readText, when given, is the text the builder's reader makes of the same bytes (what
+// Save would write): places, sizes, styles and captions are then checked as it leaves them, which is
+// what the simulator is sent (a width of -60 is sent as 0).
+QList<TKvdCheckFinding> CheckLayoutBytes(const QByteArray& bytes, const QHash<QString, QString>& values = {},
+                                         const QString& readText = QString());
 
 // "information", "warning", "error".
 QString CheckSeverityName(TKvdCheckSeverity severity);

@@ -7,6 +7,7 @@
 #include "core/LayoutAttributes.h"
 #include "core/LayoutElements.h"
 #include "core/PropInfo.h"
+#include "core/XmlError.h"
 #include "layout/KvdUIElement.h"
 #include "layout/KvdUILayoutSource.h"
 
@@ -68,14 +69,8 @@ struct Document {
     Node root;
 };
 
-QString xmlError(const QXmlStreamReader& xml) {
-    return QStringLiteral("%1 (line %2, column %3)")
-        .arg(xml.errorString())
-        .arg(xml.lineNumber())
-        .arg(xml.columnNumber());
-}
-
-Document Parse(QXmlStreamReader& xml) {
+// bytes: what xml reads, when it reads bytes, for the place of an encoding error.
+Document Parse(QXmlStreamReader& xml, const QByteArray& bytes = QByteArray()) {
     Document doc;
     std::vector<Node*> stack;
     while (!xml.atEnd()) {
@@ -104,7 +99,7 @@ Document Parse(QXmlStreamReader& xml) {
         }
     }
     if (xml.hasError())
-        throw Exception(xmlError(xml));
+        throw Exception(XmlErrorMessage(xml, bytes));
     return doc;
 }
 
@@ -207,7 +202,7 @@ void ReadLayout(TControl* surface, const TFileName& fileName, const QString& xml
         const QByteArray bytes = ReadLayoutFileBytes(fileName);
         CheckAttributeCounts(bytes);
         QXmlStreamReader xml(bytes);
-        doc = Parse(xml);
+        doc = Parse(xml, bytes);
     } else {
         if (xmlText.isEmpty())
             return;

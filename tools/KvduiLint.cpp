@@ -84,9 +84,10 @@ int RunLint(const QStringList& args) {
     QList<TKvdCheckFinding> findings;
     try {
         // A file that does not read as the builder reads it fails as kvdui check does; the rules then see
-        // its own text, before the reader gives IDs used twice new ones.
-        LoadLayoutText(file);
-        findings = CheckLayoutBytes(ReadLayoutFileBytes(file), values);
+        // its IDs and names as written, before the reader gives those used twice new ones, and its
+        // numbers as the reader leaves them, which are what the packets carry.
+        const QString asRead = LoadLayoutText(file);
+        findings = CheckLayoutBytes(ReadLayoutFileBytes(file), values, asRead);
     } catch (const Exception& e) {
         std::fprintf(stderr, "%s\n", e.Message().toLocal8Bit().constData());
         return 1;

@@ -2,12 +2,14 @@
 // filled in or measured as written, and the builder's own layout text.
 
 #include "core/ButtonFields.h"
+#include "layout/KvdUIClickAreas.h"
 #include "layout/KvdUIDocument.h"
 #include "layout/KvdUIElement.h"
 #include "layout/KvdUILayoutChecks.h"
 #include "layout/KvdUILayoutFile.h"
 #include "simview/KvdSimPaint.h"
 
+#include <QRandomGenerator>
 #include <QTest>
 
 #include <optional>
@@ -175,6 +177,33 @@ private Q_SLOTS:
                      QStringLiteral("overlaps 1991 more clickable buttons (IDs 8, 9, 10, 11, 12, "
                                     "13, 14, 15 …)")),
                  qPrintable(last.Message));
+    }
+
+    // The click areas find the same overlaps as comparing every pair: the count, and the first IDs in
+    // document order, for scattered buttons, piles at a few places (where the count comes from the corner
+    // trees) and buttons over the whole area reaching the last coordinates.
+    void clickAreasAgreeWithEveryPair() {
+        QRandomGenerator random(2026);
+        for (const int places : {1, 3, 40, 100000}) {
+            TClickAreas areas;
+            std::vector<TClickArea> earlier;
+            for (int i = 0; i < 600; ++i) {
+                const int spot = int(random.bounded(places));
+                const int left = spot % 256, top = (spot / 7) % 256;
+                const int width = 1 + int(random.bounded(places == 1 ? 1 : 255));
+                const int height = 1 + int(random.bounded(places == 1 ? 1 : 255));
+                const TClickArea area{left, top, left + width, top + height, i % 256};
+                std::vector<int> ids;
+                for (const TClickArea& e : earlier)
+                    if (area.Overlaps(e))
+                        ids.push_back(e.ID);
+                const TClickAreas::Overlap found = areas.Add(area, 16);
+                QCOMPARE(found.Count, int(ids.size()));
+                ids.resize(std::min<size_t>(ids.size(), 16));
+                QCOMPARE(found.First, ids);
+                earlier.push_back(area);
+            }
+        }
     }
 
     // The messages name what the user must look at: the other button, the value the simulator gets.

@@ -193,6 +193,45 @@ private Q_SLOTS:
         QCOMPARE(r.out, QByteArray());
         QVERIFY2(r.err.contains(message), r.err.constData());
     }
+
+    // Lint reads the numbers as the builder's reader leaves them, which is what kvdui packets sends: a
+    // width of -60 is sent as 0 and lint says so rather than "sent as 226"; a button past the surface's
+    // edge is moved inside it. IDs used twice are still seen as the file gives them.
+    void numbersAsThePacketsSendThem() {
+        const QString path =
+            file(QStringLiteral("numbers.kvdui"),
+                 button(1, 10, 10, "A", -60) + button(2, 390, 10, "B") + button(2, 10, 60, "C"));
+        const KvduiResult lint = RunKvdui({QStringLiteral("lint"), path});
+        QVERIFY2(!lint.out.contains("226") && !lint.out.contains("wraps"), lint.out.constData());
+        QVERIFY2(lint.out.contains(
+                     "ID 1: caption-cut: warning: the button has no room for its caption: it is 0 x 15"),
+                 lint.out.constData());
+        QVERIFY2(lint.out.contains("ID 2: duplicate-id: information"), lint.out.constData());
+        const KvduiResult packets = RunKvdui({QStringLiteral("packets"), path});
+        QCOMPARE(packets.status, 0);
+        const QList<QByteArray> lines = packets.out.split('\n');
+        QVERIFY2(lines.size() >= 3, packets.out.constData());
+        // Width (offset 10) 0 for the first button; the second placed at 340 / 2 = 170 = 0xaa across.
+        QVERIFY2(lines.at(0).startsWith("04 2d 01 00 01 00 28 00 05 05 00 0f"), lines.at(0).constData());
+        QVERIFY2(lines.at(1).startsWith("04 2d 01 00 02 00 28 00 aa 05 1e 0f"), lines.at(1).constData());
+    }
+
+    // A byte that is not UTF-8 is reported on its own line, not on the line where decoding began.
+    void badByteOnItsLine() {
+        const QString path = dir.filePath(QStringLiteral("latin.kvdui"));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        QByteArray bytes = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<ui>\n" + button(1, 0, 0, "A") +
+                           "\n\n" + button(2, 0, 40, "cafe") + "\n</ui>\n";
+        f.write(bytes.replace("cafe", "caf\xe9"));
+        f.close();
+        for (const char* verb : {"lint", "check"}) {
+            const KvduiResult r = RunKvdui({QString::fromLatin1(verb), path});
+            QCOMPARE(r.status, 1);
+            QVERIFY2(r.err.contains("Encountered incorrectly encoded content. (line 5, column "),
+                     r.err.constData());
+        }
+    }
 };
 
 QTEST_MAIN(TstKvduiLint)
