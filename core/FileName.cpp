@@ -70,6 +70,10 @@ QString TFileName::Text() const {
     return QFile::decodeName(m_bytes);
 }
 
+QString TFileName::KeptText() const {
+    return IsText() ? Text() : ArgumentText(m_bytes.constData());
+}
+
 bool operator==(const TFileName& a, const TFileName& b) {
     return a.m_bytes == b.m_bytes;
 }
@@ -162,6 +166,10 @@ bool TFileName::IsText() const {
 }
 
 QString TFileName::Text() const {
+    return m_name;
+}
+
+QString TFileName::KeptText() const {
     return m_name;
 }
 

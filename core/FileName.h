@@ -30,6 +30,9 @@ public:
     // The name as text: the name itself when IsText(), else with the invalid bytes shown as U+FFFD
     // (good for messages and titles, not for opening).
     QString Text() const;
+    // The name as text that gives back this name as TFileName(text) does: Text() when IsText(), else the
+    // form ArgumentText gives (for storing the name where only text goes).
+    QString KeptText() const;
 
     friend bool operator==(const TFileName& a, const TFileName& b);
 

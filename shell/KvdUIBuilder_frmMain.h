@@ -321,9 +321,9 @@ private:
     // The layout text as last opened or saved (null when unknown, as after a restore): Undo and Redo that
     // come back to it leave the document unmodified, any other state is a change to save.
     QString m_storedLayout;
-    // The document's file name is not valid UTF-8: it opened by its bytes, but Save cannot write it back
-    // under that name and asks for another.
-    bool m_nameNotText = false;
+    // Set when the document's file name is not valid UTF-8: the name by its bytes. The file opened by
+    // them, but Save cannot write it back under that name and asks for another; a recovery copy keeps it.
+    TFileName m_oddName;
     QStringList m_recentFiles;
     std::unique_ptr<TUndoRedoManager> m_history;
     std::unique_ptr<TRecoveryStore> m_recovery;

@@ -69,7 +69,7 @@ QString TfrmMain::DocumentName() const {
 
 void TfrmMain::SetDocument(TDocumentState state, const QString& fileName) {
     m_documentState = state;
-    m_nameNotText = false;
+    m_oddName = TFileName();
     m_fileName = state == TDocumentState::Stored ? fileName : QString();
     if (state != TDocumentState::None) {
         if (TreeView1->topLevelItemCount() == 0) {
@@ -135,7 +135,7 @@ void TfrmMain::LoadLayout(const TFileName& file, const QString& text) {
     // it was instead of a partial layout under the new name (which Save would then write over the file).
     const TDocumentState previousState = m_documentState;
     const QString previousName = m_fileName;
-    const bool previousNotText = m_nameNotText;
+    const TFileName previousOddName = m_oddName;
     const bool previousModified = m_modified;
     const QString previousLayout = fileName.isEmpty() ? QString() : WriteLayout(m_root);
 
@@ -151,15 +151,15 @@ void TfrmMain::LoadLayout(const TFileName& file, const QString& text) {
             throw;
         ClearElements(false);
         SetDocument(previousState, previousName);
-        m_nameNotText = previousNotText;
+        m_oddName = previousOddName;
         ReadLayout(m_root, QString(), previousLayout);
         m_modified = previousModified;
         throw;
     }
     if (!fileName.isEmpty()) {
         // A recent-file entry holds text; the mangled name would not open again.
-        m_nameNotText = !file.IsText();
-        if (!m_nameNotText)
+        m_oddName = file.IsText() ? TFileName() : file;
+        if (m_oddName.IsEmpty())
             AddRecentFile(DocumentName());
         m_modified = false;
         m_storedLayout = WriteLayout(m_root);
@@ -175,13 +175,13 @@ void TfrmMain::LoadLayout(const TFileName& file, const QString& text) {
 }
 
 void TfrmMain::actSaveExecute() {
-    if (m_nameNotText)
+    if (!m_oddName.IsEmpty())
         QMessageBox::information(
             this, QApplication::applicationName(),
             QStringLiteral("The file name \"%1\" is not valid UTF-8, so the layout cannot "
                            "be saved under it. Choose a name to save it as.")
                 .arg(DocumentName()));
-    if (m_documentState == TDocumentState::Unsaved || m_nameNotText) {
+    if (m_documentState == TDocumentState::Unsaved || !m_oddName.IsEmpty()) {
         Execute(actSaveAs);
         return;
     }

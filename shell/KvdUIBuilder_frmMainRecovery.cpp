@@ -4,6 +4,7 @@
 #include "shell/KvdUIBuilder_frmMain.h"
 
 #include "core/Exceptions.h"
+#include "core/FileName.h"
 #include "layout/KvdUIDocument.h"
 #include "layout/KvdUILayoutFile.h"
 #include "shell/KvdUIBuilder_Application.h"
@@ -54,7 +55,7 @@ void TfrmMain::CreateRecovery() {
 
 void TfrmMain::KeepRecoveryCopy(const QString& text) {
     if (m_recovery && m_modified && DocumentOpen())
-        m_recovery->Update(text, m_fileName, m_fileStamp);
+        m_recovery->Update(text, m_oddName.IsEmpty() ? m_fileName : m_oddName.KeptText(), m_fileStamp);
 }
 
 namespace {
@@ -147,7 +148,8 @@ bool TfrmMain::OfferRecovery() {
 
 void TfrmMain::RestoreRecoveryCopy(const TRecoveryCopy& copy) {
     m_recovery->Adopt(copy);
-    SetDocument(copy.FileName.isEmpty() ? TDocumentState::Unsaved : TDocumentState::Stored, copy.FileName);
+    const TFileName file(copy.FileName);
+    SetDocument(copy.FileName.isEmpty() ? TDocumentState::Unsaved : TDocumentState::Stored, file.Text());
     LoadLayout(QString(), copy.Layout);
     m_history->Clear();
     // Save compares the file with what the crashed builder had read, so changes made by others since
@@ -155,7 +157,9 @@ void TfrmMain::RestoreRecoveryCopy(const TRecoveryCopy& copy) {
     m_fileStamp = copy.Stamp;
     m_modified = true;
     m_storedLayout = QString();
-    if (!copy.FileName.isEmpty())
+    // A name that is not valid UTF-8 still names the file, but Save cannot write under it (as after Open).
+    m_oddName = file.IsText() ? TFileName() : file;
+    if (!copy.FileName.isEmpty() && m_oddName.IsEmpty())
         AddRecentFile(copy.FileName);
     Log("Restored unsaved changes to %s", qUtf8Printable(DocumentName()));
 }

@@ -4,6 +4,7 @@
 
 #include "core/CommandLine.h"
 #include "core/FileName.h"
+#include "shell/KvdUIBuilder_Recovery.h"
 #include "tests/TestFiles.h"
 #include "tests/shell/ShellFixture.h"
 
@@ -121,6 +122,64 @@ private slots:
         }
         QCOMPARE(message, QStringLiteral("Cannot open file \"%1\". The file name is not valid UTF-8")
                               .arg(QFile::decodeName(there)));
+    }
+
+    // A recovery copy of such a document keeps the name's bytes: Restore names the real file (not one with
+    // U+FFFD in its name), and Save explains and asks for a name rather than making another file.
+    void restoredCopyKeepsTheNamesBytes() {
+        const QByteArray name = QFile::encodeName(QDir::tempPath()) + "/kvd-caf\xe9-" +
+                                QByteArray::number(QCoreApplication::applicationPid()) + ".kvdui";
+        QVERIFY(WriteByName(name, Layout));
+        const auto remove = qScopeGuard([&name] { ::unlink(name.constData()); });
+        QTemporaryDir kept;
+        {
+            // A builder with a change to the file, whose copy is taken as a builder that has gone leaves it.
+            ShellFixture gone(false);
+            gone.Start(TFileName(ArgumentText(name.constData())));
+            gone.Settle();
+            gone.Insert("TKvdUIText", QRect(100, 100, 60, 20));
+            gone.Settle();
+            gone.Main->Recovery()->Flush();
+            const QStringList copies =
+                QDir(gone.Main->Recovery()->Folder()).entryList({QStringLiteral("*.json")});
+            QCOMPARE(copies.size(), 1);
+            QVERIFY(QFile::copy(QDir(gone.Main->Recovery()->Folder()).filePath(copies.first()),
+                                kept.filePath(copies.first())));
+        }
+        ShellFixture f(false);
+        TfrmMain::SetRecoveryFolderOverride(kept.path());
+        const auto offered = AnswerModal([](QWidget* modal) {
+            auto* restore = modal->findChild<QPushButton*>(QStringLiteral("restore"));
+            QVERIFY(restore);
+            restore->click();
+        });
+        f.Start();
+        QTRY_VERIFY_WITH_TIMEOUT(*offered, 5000);
+        f.Settle();
+        QCOMPARE(f.App()->ShownErrors, QStringList());
+        QCOMPARE(f.Elements().size(), 2);
+        QVERIFY(f.Main->Modified());
+        QCOMPARE(f.Title(), QStringLiteral("Korvadia UI Builder - [%1]").arg(QFile::decodeName(name)));
+        QCOMPARE(f.Main->RecentFiles(), QStringList());
+
+        QString explained;
+        const auto cancelled = std::make_shared<bool>(false);
+        AnswerModal([&](QWidget* modal) {
+            explained =
+                qobject_cast<QMessageBox*>(modal) ? qobject_cast<QMessageBox*>(modal)->text() : QString();
+            AnswerModal([cancelled](QWidget* dialog) {
+                *cancelled = qobject_cast<QFileDialog*>(dialog) != nullptr;
+                qobject_cast<QDialog*>(dialog)->reject();
+            });
+            ClickBox(modal, QMessageBox::Ok);
+        });
+        f.Click(f.Main->actSave);
+        QTRY_VERIFY_WITH_TIMEOUT(*cancelled, 5000);
+        f.Settle();
+        QVERIFY2(explained.contains(QStringLiteral("is not valid UTF-8")), qPrintable(explained));
+        QVERIFY(f.Main->Modified());
+        QCOMPARE(ReadByName(name), Layout);
+        QVERIFY(!QFile::exists(QFile::decodeName(name)));
     }
 };
 
