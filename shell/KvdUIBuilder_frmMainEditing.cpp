@@ -8,6 +8,7 @@
 #include "inspector/ELPropInspInspector.h"
 #include "layout/KvdUIDocument.h"
 #include "layout/KvdUILayoutFile.h"
+#include "layout/KvdUILayoutSource.h"
 #include "link/KvdUI.h"
 #include "shell/KvdUIBuilder_Application.h"
 #include "shell/KvdUIBuilder_Icons.h"
@@ -159,7 +160,7 @@ void TfrmMain::ELDesigner1ControlInserted(QObject*) {
 }
 
 // An insert, paste or duplicate is refused as a whole when its elements would share IDs (all 256 are
-// taken) or nest deeper than a layout is read back.
+// taken), nest deeper than a layout is read back, or make a layout larger than Open reads.
 void TfrmMain::ELDesigner1ControlsAdding(QObject*, const QList<TControl*>& controls, TControl* container) {
     QList<const TKvdUIElement*> added;
     int depth = 0;
@@ -184,6 +185,10 @@ void TfrmMain::ELDesigner1ControlsAdding(QObject*, const QList<TControl*>& contr
                            "levels deep cannot be opened again")
                 .arg(depth)
                 .arg(MaxLayoutDepth));
+    // The added elements are in place already: the text Save would write is the whole measure.
+    if (WriteLayout(m_root).toUtf8().size() > MaxLayoutFileSize)
+        throw Exception(QStringLiteral("This would make the layout larger than %1 MB, which Open refuses")
+                            .arg(MaxLayoutFileSize >> 20));
 }
 
 void TfrmMain::AttachTreeChange(bool attach) {

@@ -55,6 +55,7 @@ private slots:
     void everyIdInUseRefusesAdding();
     void nestingAsDeepAsOpenReads();
     void saveRefusesWhatOpenWouldRefuse();
+    void duplicateRefusedPastTheSizeOpenReads();
     void undoAcrossSaveIsAChange();
 };
 
@@ -193,6 +194,31 @@ void TestLimits::saveRefusesWhatOpenWouldRefuse() {
     QVERIFY(f.Main->Modified());
     QVERIFY(saved.open(QIODevice::ReadOnly));
     QCOMPARE(saved.readAll(), before);
+}
+
+// Two buttons with 20-MB captions: one duplicate (60 MB) is taken, the next would pass the 64 MB Open
+// reads and is refused as a whole, before the layout is one Save would refuse.
+void TestLimits::duplicateRefusedPastTheSizeOpenReads() {
+    ShellFixture f;
+    const QList<TKvdUIElement*> e = f.NewWithButtonsAt({QRect(20, 20, 40, 20), QRect(100, 20, 40, 20)});
+    const QString caption(20 * 1024 * 1024, QLatin1Char('x'));
+    for (TKvdUIElement* element : e)
+        element->SetText(caption);
+    f.Settle();
+    Select(f, e[0]);
+    f.Main->Execute(f.Main->actDuplicate);
+    f.Settle();
+    QCOMPARE(f.Elements().size(), 3);
+    QVERIFY(f.App()->ShownErrors.isEmpty());
+    const int undoCount = f.Main->History()->UndoCount();
+    Select(f, e[1]);
+    Refused([&] { f.Main->Execute(f.Main->actDuplicate); });
+    f.Settle();
+    QCOMPARE(f.Elements().size(), 3);
+    QCOMPARE(f.App()->ShownErrors.size(), 1);
+    QVERIFY2(f.App()->ShownErrors.first().contains(QStringLiteral("larger than 64 MB, which Open refuses")),
+             qPrintable(f.App()->ShownErrors.first()));
+    QCOMPARE(f.Main->History()->UndoCount(), undoCount);
 }
 
 void TestLimits::undoAcrossSaveIsAChange() {
