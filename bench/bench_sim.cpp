@@ -11,6 +11,9 @@
 #include "sim/SimScreen.h"
 #include "sim/SimServer.h"
 #include "sim/SimWindow.h"
+#ifdef KVD_BENCH_X11
+#include "bench/XProbe.h"
+#endif
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -269,10 +272,12 @@ QByteArray GridButton(int client, int id, int change, quint8 style) {
 
 // Many clients on one thread of their own: each shows a full screen of buttons, then changes one of them
 // every period, the clients spread evenly over the period; every click report they receive is noted.
+// With answer set, the load leaves button 0 alone and a client answers a click by changing the clicked
+// button's text at once, as a program showing that the click was taken.
 class GridClients {
 public:
-    GridClients(quint16 port, int clients, quint8 style, int periodMs)
-        : m_port(port), m_clients(clients), m_style(style), m_period(periodMs) {
+    GridClients(quint16 port, int clients, quint8 style, int periodMs, bool answer = false)
+        : m_port(port), m_clients(clients), m_style(style), m_period(periodMs), m_answer(answer) {
         m_thread = std::thread([this] { Run(); });
     }
     ~GridClients() {
@@ -284,7 +289,8 @@ public:
     }
     bool Ok() const { return m_ok; }
     std::atomic<int> Clicks{0};
-    std::atomic<qint64> LastClickNs{0}; // steady clock of the latest click report
+    std::atomic<qint64> LastClickNs{0};  // steady clock of the latest click report
+    std::atomic<qint64> LastAnswerNs{0}; // and of the answer to it sent
 
 private:
     static qint64 NowNs() {
@@ -327,7 +333,8 @@ private:
                 continue;
             const int c = int(step % long(m_fds.size()));
             const int change = int(step / long(m_fds.size()));
-            m_ok = SendAll(m_fds[size_t(c)], GridButton(c, (change * 37) % ButtonCount, change + 1, m_style));
+            const int id = m_answer ? 1 + (change * 37) % (ButtonCount - 1) : (change * 37) % ButtonCount;
+            m_ok = SendAll(m_fds[size_t(c)], GridButton(c, id, change + 1, m_style));
             ++step;
         }
     }
@@ -343,6 +350,11 @@ private:
         while (framer.Next(packet) == TSimFramer::Step::Packet)
             if (quint8(packet.at(1)) == Dromo::DR_BTN_CLICK) {
                 LastClickNs = NowNs();
+                if (m_answer) {
+                    m_ok = SendAll(m_fds[c], GridButton(int(c), quint8(packet.at(Dromo::ReportClickIdOffset)),
+                                                        -1 - Clicks, m_style));
+                    LastAnswerNs = NowNs();
+                }
                 ++Clicks;
             }
     }
@@ -351,6 +363,7 @@ private:
     int m_clients;
     quint8 m_style;
     int m_period;
+    bool m_answer;
     std::vector<int> m_fds;
     std::vector<std::unique_ptr<TSimFramer>> m_framers;
     std::atomic<bool> m_ok{true};
@@ -362,6 +375,22 @@ qint64 ThreadCpuNs() {
     timespec t{};
     ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
     return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
+
+// Runs the event loop for ms, or until done() holds (checked every millisecond), blocking in between as
+// the program's own loop does.
+void RunEventsFor(int ms, const std::function<bool()>& done = {}) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    QTimer check;
+    if (done) {
+        QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+            if (done())
+                loop.quit();
+        });
+        check.start(1);
+    }
+    loop.exec();
 }
 
 // 64 clients, each showing 256 buttons with texts of 200 bytes and changing one every 200 ms, in the
@@ -390,26 +419,12 @@ void BM_SimWindowClickUnder64Clients(benchmark::State& state) {
     // The middle of a button of the topmost client.
     TSimScreen* screen = window->Screen();
     const QPointF at = screen->PixelRect(screen->Entries().constLast().Button).center();
-    // Runs the event loop for ms, or until done() holds (checked every millisecond), blocking in between.
-    auto runFor = [](int ms, const std::function<bool()>& done = {}) {
-        QEventLoop loop;
-        QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-        QTimer check;
-        if (done) {
-            QObject::connect(&check, &QTimer::timeout, &loop, [&] {
-                if (done())
-                    loop.quit();
-            });
-            check.start(1);
-        }
-        loop.exec();
-    };
     // The backlog of the first screens is worked off; then the steady load alone, and the clicks in it.
-    runFor(2000);
+    RunEventsFor(2000);
     const qint64 cpuStart = ThreadCpuNs();
     QElapsedTimer steady;
     steady.start();
-    runFor(2000); // may overrun by what the event loop was busy with
+    RunEventsFor(2000); // may overrun by what the event loop was busy with
     state.counters["gui_cpu_share"] = double(ThreadCpuNs() - cpuStart) / double(steady.nsecsElapsed());
     double clickCpuNs = 0;
     for (auto _ : state) {
@@ -424,7 +439,7 @@ void BM_SimWindowClickUnder64Clients(benchmark::State& state) {
         QCoreApplication::postEvent(screen,
                                     new QMouseEvent(QEvent::MouseButtonRelease, at, screen->mapToGlobal(at),
                                                     Qt::LeftButton, Qt::NoButton, Qt::NoModifier));
-        runFor(60000, [&] { return clients.Clicks != before; });
+        RunEventsFor(60000, [&] { return clients.Clicks != before; });
         if (clients.Clicks == before) {
             state.SkipWithError("no click report within 60 s");
             break;
@@ -432,7 +447,7 @@ void BM_SimWindowClickUnder64Clients(benchmark::State& state) {
         state.SetIterationTime(double(clients.LastClickNs - pressed) / 1e9);
         clickCpuNs += double(ThreadCpuNs() - cpuBefore);
         state.PauseTiming();
-        runFor(300);
+        RunEventsFor(300);
         state.ResumeTiming();
     }
     state.counters["click_cpu_ms"] = benchmark::Counter(clickCpuNs / 1e6, benchmark::Counter::kAvgIterations);
@@ -444,6 +459,87 @@ BENCHMARK(BM_SimWindowClickUnder64Clients)
     ->UseManualTime()
     ->Iterations(8)
     ->Unit(benchmark::kMillisecond);
+
+#ifdef KVD_BENCH_X11
+// The same load on a real X server (skipped on any other platform): a click made through XTest on button 0
+// of the topmost client, which answers it by changing that button's text; the time from the click until
+// the X server reports new pixels on that button after the answer was sent (manual time, its median and
+// worst as counters), and until the report reached the client (report_ms). Argument: the clients.
+void BM_SimWindowClickOnX(benchmark::State& state) {
+    if (QGuiApplication::platformName() != QLatin1String("xcb")) {
+        state.SkipWithError("needs an X server: run under xvfb-run with QT_QPA_PLATFORM=xcb");
+        return;
+    }
+    const int clientCount = int(state.range(0));
+    TSimServer server;
+    const std::unique_ptr<TSimWindow> window = ListenAndShow(state, server);
+    if (!window)
+        return;
+    Counter counter(server);
+    GridClients clients(server.Port(), clientCount, 0x28, 200, true);
+    QElapsedTimer arriving;
+    arriving.start();
+    while (counter.Buttons < long(clientCount) * ButtonCount && clients.Ok() && arriving.elapsed() < 300000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+    if (counter.Buttons < long(clientCount) * ButtonCount || !clients.Ok()) {
+        state.SkipWithError("the clients' buttons did not arrive");
+        return;
+    }
+    TSimScreen* screen = window->Screen();
+    const TKvdSimButton* target = nullptr;
+    for (const TSimScreen::Entry& entry : screen->Entries())
+        if (entry.Button.ClickID == 0)
+            target = &entry.Button; // the last one is the topmost client's
+    if (!target) {
+        state.SkipWithError("no button 0 on the screen");
+        return;
+    }
+    const QRect pixels = screen->PixelRect(*target).toAlignedRect();
+    const QRect inWindow(screen->mapTo(window.get(), pixels.topLeft()), pixels.size());
+    const QPoint onScreen = screen->mapToGlobal(pixels.center());
+    TXProbe probe(window->winId(), inWindow.adjusted(2, 2, -2, -2));
+    if (!probe.Ok()) {
+        state.SkipWithError("the X server lacks XTest or Damage");
+        return;
+    }
+    RunEventsFor(2000); // the first screens' backlog
+    std::vector<double> shown;
+    double reportMs = 0;
+    for (auto _ : state) {
+        const int before = clients.Clicks;
+        const qint64 pressed = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                   std::chrono::steady_clock::now().time_since_epoch())
+                                   .count();
+        probe.Click(onScreen.x(), onScreen.y());
+        RunEventsFor(10000, [&] {
+            return clients.Clicks != before && clients.LastAnswerNs > pressed &&
+                   probe.LastDamageNs() > clients.LastAnswerNs;
+        });
+        if (clients.Clicks == before || probe.LastDamageNs() <= clients.LastAnswerNs) {
+            state.SkipWithError("the click's answer did not reach the screen within 10 s");
+            break;
+        }
+        shown.push_back(double(probe.LastDamageNs() - pressed) / 1e6);
+        reportMs += double(clients.LastClickNs - pressed) / 1e6;
+        state.SetIterationTime(shown.back() / 1e3);
+        state.PauseTiming();
+        RunEventsFor(300);
+        state.ResumeTiming();
+    }
+    if (shown.empty())
+        return;
+    std::sort(shown.begin(), shown.end());
+    state.counters["median_ms"] = shown[shown.size() / 2];
+    state.counters["worst_ms"] = shown.back();
+    state.counters["report_ms"] = reportMs / double(shown.size());
+}
+BENCHMARK(BM_SimWindowClickOnX)
+    ->Arg(16)
+    ->Arg(64)
+    ->UseManualTime()
+    ->Iterations(15)
+    ->Unit(benchmark::kMillisecond);
+#endif
 
 } // namespace
 
