@@ -22,10 +22,6 @@ QString StreamReadError() {
 
 namespace {
 
-QString invalidValue() {
-    return QStringLiteral("Invalid property value");
-}
-
 bool isIntTag(quint8 tag) {
     return tag == vaInt8 || tag == vaInt16 || tag == vaInt32 || tag == vaInt64;
 }
@@ -33,7 +29,7 @@ bool isIntTag(quint8 tag) {
 // The range an ordinal property accepts; types without a declared range take what Qt can hold.
 void checkRange(const TTypeInfo* type, qint64 value) {
     if (type->MaxValue > type->MinValue && (value < type->MinValue || value > type->MaxValue))
-        throw EReadError(invalidValue());
+        throw EReadError(Messages::InvalidPropertyValue());
 }
 
 } // namespace
@@ -242,7 +238,7 @@ qint64 TReader::ReadIntValue(quint8 tag) {
     case vaInt64:
         return qFromLittleEndian<qint64>(ReadBytes(8).constData());
     default:
-        throw EReadError(invalidValue());
+        throw EReadError(Messages::InvalidPropertyValue());
     }
 }
 
@@ -312,19 +308,19 @@ void TReader::ReadProperty(TControl* component) {
         else if (tag == vaIdent)
             value = type->EnumValue(ReadName());
         if (value < 0)
-            throw EReadError(invalidValue());
+            throw EReadError(Messages::InvalidPropertyValue());
         Props::SetOrdProp(component, prop, value);
         return;
     }
     case TTypeKind::tkSet: {
         if (tag != vaSet)
-            throw EReadError(invalidValue());
+            throw EReadError(Messages::InvalidPropertyValue());
         const TTypeInfo* element = type->CompType ? type->CompType : type;
         qint64 value = 0;
         for (QString item = ReadName(); !item.isEmpty(); item = ReadName()) {
             const qint64 bit = element->EnumValue(item);
             if (bit < 0 || bit > 62)
-                throw EReadError(invalidValue());
+                throw EReadError(Messages::InvalidPropertyValue());
             value |= qint64(1) << bit;
         }
         Props::SetOrdProp(component, prop, value);
@@ -336,7 +332,7 @@ void TReader::ReadProperty(TControl* component) {
             return;
         }
         if (tag != vaDouble)
-            throw EReadError(invalidValue());
+            throw EReadError(Messages::InvalidPropertyValue());
         const quint64 bits = qFromLittleEndian<quint64>(ReadBytes(8).constData());
         double value;
         std::memcpy(&value, &bits, 8);
@@ -347,7 +343,7 @@ void TReader::ReadProperty(TControl* component) {
     case TTypeKind::tkLString:
     case TTypeKind::tkWString: {
         if (tag != vaUtf8)
-            throw EReadError(invalidValue());
+            throw EReadError(Messages::InvalidPropertyValue());
         const quint32 length = qFromLittleEndian<quint32>(ReadBytes(4).constData());
         Props::SetStrProp(component, prop, QString::fromUtf8(ReadBytes(qint64(length))));
         return;
@@ -358,7 +354,7 @@ void TReader::ReadProperty(TControl* component) {
             return;
         }
         if (tag != vaIdent)
-            throw EReadError(invalidValue());
+            throw EReadError(Messages::InvalidPropertyValue());
         m_fixups.append({component, prop, ReadName()});
         return;
     case TTypeKind::tkVariant: {
@@ -371,13 +367,13 @@ void TReader::ReadProperty(TControl* component) {
             const quint32 length = qFromLittleEndian<quint32>(ReadBytes(4).constData());
             value = QString::fromUtf8(ReadBytes(qint64(length)));
         } else if (tag != vaNil) {
-            throw EReadError(invalidValue());
+            throw EReadError(Messages::InvalidPropertyValue());
         }
         Props::SetVariantProp(component, prop, value);
         return;
     }
     default:
-        throw EReadError(invalidValue());
+        throw EReadError(Messages::InvalidPropertyValue());
     }
 }
 

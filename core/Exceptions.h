@@ -5,6 +5,18 @@
 #include <QString>
 #include <exception>
 
+// The messages that several parts give for the same failure, spelt once.
+namespace Messages {
+// Text that should have been a whole number.
+inline QString NotAnInteger(const QString& text) {
+    return QStringLiteral("'%1' is not a valid integer value").arg(text);
+}
+// A name or value that a property does not take.
+inline QString InvalidPropertyValue() {
+    return QStringLiteral("Invalid property value");
+}
+} // namespace Messages
+
 class Exception : public std::exception {
 public:
     explicit Exception(QString message) : m_message(std::move(message)), m_utf8(m_message.toUtf8()) {}

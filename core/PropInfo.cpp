@@ -82,7 +82,7 @@ QVariant parseText(const TTypeInfo* type, const QString& text) {
         bool ok = false;
         const qint64 v = text.trimmed().toLongLong(&ok);
         if (!ok)
-            throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(text));
+            throw EConvertError(Messages::NotAnInteger(text));
         return v;
     }
     case TTypeKind::tkEnumeration: {
@@ -91,7 +91,7 @@ QVariant parseText(const TTypeInfo* type, const QString& text) {
             bool ok = false;
             v = text.trimmed().toLongLong(&ok);
             if (!ok || v < type->MinValue || v > type->MaxValue)
-                throw EPropertyError(QStringLiteral("Invalid property value"));
+                throw EPropertyError(Messages::InvalidPropertyValue());
         }
         return v;
     }
@@ -100,7 +100,7 @@ QVariant parseText(const TTypeInfo* type, const QString& text) {
     case TTypeKind::tkChar:
     case TTypeKind::tkWChar:
         if (text.size() != 1)
-            throw EPropertyError(QStringLiteral("Invalid property value"));
+            throw EPropertyError(Messages::InvalidPropertyValue());
         return qint64(text.at(0).unicode());
     case TTypeKind::tkFloat: {
         bool ok = false;
@@ -149,9 +149,9 @@ void writeRaw(QObject* object, const TPropInfo* prop, QVariant value) {
     requireWritable(object, prop);
     const QMetaType target = prop->Meta.metaType();
     if (value.metaType() != target && target.id() != QMetaType::QVariant && !value.convert(target))
-        throw EPropertyError(QStringLiteral("Invalid property value"));
+        throw EPropertyError(Messages::InvalidPropertyValue());
     if (!prop->Meta.write(object, value))
-        throw EPropertyError(QStringLiteral("Invalid property value"));
+        throw EPropertyError(Messages::InvalidPropertyValue());
 }
 
 QVariant readRaw(const QObject* object, const TPropInfo* prop) {
@@ -259,13 +259,13 @@ QObject* GetObjectProp(const QObject* object, const TPropInfo* prop) {
 void SetObjectProp(QObject* object, const TPropInfo* prop, QObject* value) {
     requireWritable(object, prop);
     if (value && prop->PropType->ClassType && !value->metaObject()->inherits(prop->PropType->ClassType))
-        throw EPropertyError(QStringLiteral("Invalid property value"));
+        throw EPropertyError(Messages::InvalidPropertyValue());
     QVariant v = QVariant::fromValue(value);
     const QMetaType target = prop->Meta.metaType();
     if (!v.convert(target))
         v = QVariant(target, &value); // a null pointer of the property's own type
     if (!prop->Meta.write(object, v))
-        throw EPropertyError(QStringLiteral("Invalid property value"));
+        throw EPropertyError(Messages::InvalidPropertyValue());
 }
 
 QString GetEnumProp(const QObject* object, const TPropInfo* prop) {
@@ -275,7 +275,7 @@ QString GetEnumProp(const QObject* object, const TPropInfo* prop) {
 void SetEnumProp(QObject* object, const TPropInfo* prop, const QString& name) {
     const qint64 value = prop->PropType->EnumValue(name);
     if (value < 0)
-        throw EPropertyError(QStringLiteral("Invalid property value"));
+        throw EPropertyError(Messages::InvalidPropertyValue());
     SetOrdProp(object, prop, value);
 }
 
@@ -301,7 +301,7 @@ qint64 StringToSet(const TTypeInfo* setType, const QString& text) {
             continue;
         const qint64 bit = element->EnumValue(name);
         if (bit < 0)
-            throw EPropertyError(QStringLiteral("Invalid property value"));
+            throw EPropertyError(Messages::InvalidPropertyValue());
         result |= qint64(1) << bit;
     }
     return result;

@@ -10,8 +10,6 @@
 
 namespace {
 
-const QString InvalidValue = QStringLiteral("Invalid property value");
-
 [[noreturn]] void rangeError(const TTypeInfo* type) {
     throw EELPropEditor(
         QStringLiteral("Value must be between %1 and %2").arg(type->MinValue).arg(type->MaxValue));
@@ -21,7 +19,7 @@ qint64 parseInt64(const QString& text) {
     bool ok = false;
     const qint64 value = text.trimmed().toLongLong(&ok);
     if (!ok)
-        throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(text));
+        throw EConvertError(Messages::NotAnInteger(text));
     return value;
 }
 
@@ -168,7 +166,7 @@ void TELCharPropEditor::SetValue(const QString& value) {
     else if (value.startsWith(QLatin1Char('#')))
         code = parseInt64(value.mid(1));
     else if (!value.isEmpty())
-        throw EELPropEditor(InvalidValue);
+        throw EELPropEditor(Messages::InvalidPropertyValue());
     const TTypeInfo* type = GetPropType();
     if (code < type->MinValue || code > type->MaxValue)
         rangeError(type);
@@ -194,7 +192,7 @@ void TELEnumPropEditor::SetValue(const QString& value) {
             SetOrdValue(type->MinValue + i);
             return;
         }
-    throw EELPropEditor(InvalidValue);
+    throw EELPropEditor(Messages::InvalidPropertyValue());
 }
 
 void TELEnumPropEditor::GetValues(QStringList& values) {

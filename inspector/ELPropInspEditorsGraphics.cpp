@@ -180,7 +180,7 @@ void TELColorPropEditor::SetValue(const QString& value) {
         bool ok = false;
         const quint32 hex = text.mid(1).toUInt(&ok, 16);
         if (!ok)
-            throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(value));
+            throw EConvertError(Messages::NotAnInteger(value));
         SetOrdValue(qint32(hex));
         return;
     }

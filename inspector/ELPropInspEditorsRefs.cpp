@@ -10,8 +10,6 @@
 
 namespace {
 
-const QString InvalidValue = QStringLiteral("Invalid property value");
-
 const QStringList& ModalResultNames() {
     static const QStringList names{"mrNone", "mrOk", "mrCancel", "mrAbort",   "mrRetry",   "mrIgnore",
                                    "mrYes",  "mrNo", "mrAll",    "mrNoToAll", "mrYesToAll"};
@@ -48,7 +46,7 @@ void TELComponentPropEditor::SetValue(const QString& value) {
             OnGetComponent(value, component);
         const QMetaObject* cls = GetPropType()->ClassType;
         if (!component || (cls && !component->metaObject()->inherits(cls)))
-            throw EPropertyError(InvalidValue);
+            throw EPropertyError(Messages::InvalidPropertyValue());
     }
     SetObjectValue(component);
 }
@@ -175,7 +173,7 @@ void TELShortCutPropEditor::SetValue(const QString& value) {
     }
     const int shortCut = ELTables::TextToShortCut(value);
     if (!shortCut)
-        throw EELPropEditor(InvalidValue);
+        throw EELPropEditor(Messages::InvalidPropertyValue());
     SetOrdValue(shortCut);
 }
 

@@ -115,7 +115,7 @@ int IntAttribute(const Node& node, const QString& name) {
     bool ok = false;
     const int value = text.trimmed().toInt(&ok);
     if (!ok)
-        throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(text));
+        throw EConvertError(Messages::NotAnInteger(text));
     return value;
 }
 

@@ -40,7 +40,7 @@ void TfrmMain::actPreviewExecute() {
     if (!ok) {
         // Nothing is connected, so the mark must not say otherwise.
         actPreview->setChecked(KvdDromo1->Active());
-        throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(dialog.edPort->text()));
+        throw EConvertError(Messages::NotAnInteger(dialog.edPort->text()));
     }
     KvdDromo1->SetPort(port);
     SetScreenCursor(Qt::WaitCursor);

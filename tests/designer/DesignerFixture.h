@@ -9,6 +9,7 @@
 #include "designer/ELDsgnr.h"
 #include "designer/ELDsgnrEngine.h"
 #include "designer/ELDsgnrHandles.h"
+#include "tests/Screenshot.h"
 #include "tests/TestApplication.h"
 #include "tests/designer/DesignerScene.h"
 
@@ -182,12 +183,6 @@ struct DesignerFixture {
         return item->ParentOfHandles()->mapToGlobal(item->HandleRect(p).center());
     }
 
-    static void SaveImage(const QImage& image, const QString& name) {
-        QDir().mkpath(QStringLiteral("screenshots"));
-        const QString path =
-            QDir::current().filePath(QStringLiteral("screenshots/") + name + QStringLiteral(".png"));
-        QVERIFY(image.save(path));
-        qInfo("screenshot: %s", qPrintable(path));
-    }
-    static void SaveShot(QWidget* w, const QString& name) { SaveImage(w->grab().toImage(), name); }
+    static void SaveImage(const QImage& image, const QString& name) { SaveScreenshot(image, name); }
+    static void SaveShot(QWidget* w, const QString& name) { SaveScreenshot(w, name); }
 };

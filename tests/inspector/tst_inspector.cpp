@@ -4,6 +4,7 @@
 #include "InspectorDriver.h"
 #include "InspectorTestObjects.h"
 #include "inspector/ELPropInsp.h"
+#include "tests/Screenshot.h"
 #include "tests/TestApplication.h"
 
 #include <QApplication>
@@ -553,11 +554,7 @@ private Q_SLOTS:
 
     // Pictures of what a user sees, written next to the test program for a look.
     void screenshots() {
-        QDir().mkpath(QStringLiteral("screenshots"));
-        auto save = [](const QImage& image, const char* name) {
-            QVERIFY(!image.isNull());
-            QVERIFY(image.save(QStringLiteral("screenshots/%1.png").arg(QLatin1String(name))));
-        };
+        auto save = [](const QImage& image, const char* name) { SaveScreenshot(image, QLatin1String(name)); };
         TTestA a;
         TTestB b;
         a.SetCaption(QStringLiteral("Start"));

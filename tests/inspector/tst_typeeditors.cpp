@@ -6,6 +6,7 @@
 #include "core/Graphics.h"
 #include "core/Strings.h"
 #include "inspector/ELPropInsp.h"
+#include "tests/Screenshot.h"
 #include "tests/TestApplication.h"
 
 #include <QColorDialog>
@@ -561,14 +562,13 @@ private Q_SLOTS:
         QVERIFY(list->isVisible());
         QCOMPARE(list->visualItemRect(list->item(0)).height(), entryHeight);
         QCOMPARE(list->height(), qMin(8, list->count()) * entryHeight + 4);
-        QDir().mkpath(QStringLiteral("screenshots"));
         QImage shot(insp->width(), insp->height() + list->height(), QImage::Format_ARGB32);
         shot.fill(Qt::white);
         QPainter painter(&shot);
         painter.drawPixmap(0, 0, insp->grab());
         painter.drawPixmap(insp->mapFromGlobal(list->pos()), list->grab());
         painter.end();
-        QVERIFY(shot.save(QStringLiteral("screenshots/dropdown-%1.png").arg(prop.toLower())));
+        SaveScreenshot(shot, QStringLiteral("dropdown-%1").arg(prop.toLower()));
         QTest::keyClick(list, Qt::Key_Escape);
     }
 };

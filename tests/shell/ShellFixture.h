@@ -10,6 +10,7 @@
 #include "layout/KvdUILayoutFile.h"
 #include "shell/KvdUIBuilder_Application.h"
 #include "shell/KvdUIBuilder_frmMain.h"
+#include "tests/Screenshot.h"
 
 #include <QAction>
 #include <QApplication>
@@ -231,8 +232,5 @@ struct ShellFixture {
     }
     QString Title() const { return Main->windowTitle(); }
 
-    static void SaveShot(QWidget* w, const QString& name) {
-        QDir().mkpath(QStringLiteral("screenshots"));
-        QVERIFY(w->grab().save(QStringLiteral("screenshots/") + name + QStringLiteral(".png")));
-    }
+    static void SaveShot(QWidget* w, const QString& name) { SaveScreenshot(w, name); }
 };

@@ -3,6 +3,7 @@
 #include "shell/KvdUIBuilder_frmAbout.h"
 #include "shell/KvdUIBuilder_frmConnect.h"
 #include "shell/KvdUIBuilder_frmTextEditor.h"
+#include "tests/Screenshot.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -36,10 +37,7 @@ private slots:
     void aboutShowsVersionAndOpensLink();
 
 private:
-    static void SaveShot(QWidget* w, const QString& name) {
-        QDir().mkpath(QStringLiteral("screenshots"));
-        QVERIFY(w->grab().save(QStringLiteral("screenshots/") + name + QStringLiteral(".png")));
-    }
+    static void SaveShot(QWidget* w, const QString& name) { SaveScreenshot(w, name); }
     // Runs the dialog modally and, once it is up, calls act on it; returns the dialog's result.
     static int RunModal(QDialog* dialog, const std::function<void()>& act) {
         QTimer::singleShot(0, dialog, [dialog, act] {
