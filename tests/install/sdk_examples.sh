@@ -91,6 +91,17 @@ if command -v mcs >/dev/null && command -v mono >/dev/null; then
     [ "$found" = "1.0.0" ] || fail "the installed C# assembly gave version $found"
 fi
 
+# The installed Node package finds the library of its own install too, with no settings.
+if command -v node >/dev/null && [ -f /usr/include/node/node_api.h ]; then
+    package=$libdir/node_modules/kvdui
+    [ -f "$package/kvdui.node" ] || fail "no Node package in $package"
+    found=$(cd "$work" && env -u KVDUI_LIBRARY -u KVDUI_NODE_ADDON LD_PRELOAD="$preload" ASAN_OPTIONS=detect_leaks=0 node -e \
+        'const kvdui = require(process.argv[1]);
+         console.log(kvdui.version(), kvdui.Layout.open(process.argv[2]).id("fuel_plus"), kvdui.load().library)' \
+        "$package" "$layout" 2>&1) || fail "the installed Node package: $found"
+    [ "$found" = "1.0.0 3 $(realpath "$libdir/libkvdui.so.1")" ] || fail "the installed Node package gave: $found"
+fi
+
 # What the board's first show must send: kvdui packets for lap 1 of 57, one hex line per packet.
 "$kvdui" packets "$layout" --set lap=1 --set laps=57 >"$work/expected.txt" 2>"$work/packets.log" ||
     fail "kvdui packets"
