@@ -4,11 +4,12 @@
 set -euo pipefail
 # xdotool drives the builder on Xvfb in the desktop tests; desktop-file-utils, shared-mime-info and
 # dpkg-dev check the installation and build its Debian package; pkgconf builds the C example against
-# the installed kvdui.pc; python3-pytest tests the Python binding, Mono builds and runs the C# one;
+# the installed kvdui.pc; python3-pytest tests the Python binding and pip with wheel builds and installs
+# its wheel, Mono builds and runs the C# one;
 # libxtst and libxdamage let a benchmark click the stand-in's window on Xvfb and see it change.
 packages=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libgl-dev libbenchmark-dev xvfb xauth xdotool
           desktop-file-utils shared-mime-info dpkg-dev file pkgconf python3 python3-setuptools python3-pytest
-          mono-mcs mono-runtime libxtst-dev libxdamage-dev)
+          python3-pip python3-wheel mono-mcs mono-runtime libxtst-dev libxdamage-dev)
 # "deps.sh windows": also the cross compiler, Wine to run the tests, NSIS for the installer and the fonts
 # Qt's offscreen platform draws with on Windows.
 if [ "${1:-}" = windows ]; then
