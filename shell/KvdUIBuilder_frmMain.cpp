@@ -270,6 +270,9 @@ void TfrmMain::CreatePanes() {
     TreeView1->setIndentation(19);
     TreeView1->setFrameShape(QFrame::NoFrame);
     TreeView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_tree = std::make_unique<TElementTree>(
+        TreeView1,
+        [this](const TKvdUIElement* element, QTreeWidgetItem* node) { DescribeNode(element, node); });
     TreeView1->setSelectionMode(QAbstractItemView::SingleSelection);
     TreeView1->setIconSize(QSize(16, 16));
     // The inspector with the Name row above it, which only the View option "Element names" shows.

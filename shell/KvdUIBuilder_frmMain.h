@@ -12,6 +12,7 @@
 #include "layout/KvdUIElement.h"
 #include "layout/KvdUIElementKinds.h"
 #include "link/Dromo.h"
+#include "shell/KvdUIBuilder_ElementTree.h"
 #include "shell/KvdUIBuilder_FileStamp.h"
 #include "shell/UndoRedoManager.h"
 
@@ -133,9 +134,9 @@ public:
     QIcon KindImage(const TKvdUIElementKind& kind) const;
     void Log(const char* format, ...) Q_ATTRIBUTE_FORMAT_PRINTF(2, 3);
     // The control a tree node stands for.
-    static TControl* NodeControl(const QTreeWidgetItem* node);
+    static TControl* NodeControl(const QTreeWidgetItem* node) { return TElementTree::NodeControl(node); }
     // The element tree's node of the root control or of an element; nullptr when it has none.
-    QTreeWidgetItem* NodeOf(const TControl* control) const;
+    QTreeWidgetItem* NodeOf(const TControl* control) const { return m_tree->NodeOf(control); }
 
     // Runs an action the way the program does: the enabled states are recomputed first, and a disabled
     // action does nothing.
@@ -179,7 +180,6 @@ private:
     void EndBulkUpdate();
     void ClearElements(bool bracket);
     void ElementChange(TKvdUIElement* element, TKvdUIElementChange kind);
-    void UpdateNode(const TKvdUIElement* element);
     void Panel3Resize();
 
     void FormCreate();
@@ -229,11 +229,8 @@ private:
     void actUndoExecute();
     void actRedoExecute();
     void LoadHistoryState(const QString& text);
-    QTreeWidgetItem* NewNode(TKvdUIElement* element);
-    void RemoveNode(TKvdUIElement* element);
-    void DropElementNodes();
-    // Builds the nodes of every element in one pass, in the order of the controls.
-    void RebuildTree();
+    // A tree node's icon and text for its element.
+    void DescribeNode(const TKvdUIElement* element, QTreeWidgetItem* node) const;
     // The tree's change signal is attached to TreeView1Change only while this is true.
     void AttachTreeChange(bool attach);
 
@@ -294,11 +291,7 @@ private:
     QList<QAction*> m_arrangeActions;
     std::unique_ptr<TKvdUIDocument> m_document;
     TControl* m_root = nullptr;
-    QTreeWidgetItem* m_rootNode = nullptr;
-    // The element tree's node of each element.
-    QHash<const TControl*, QTreeWidgetItem*> m_nodes;
-    // The tree lags behind the elements until the bulk update ends.
-    bool m_treeStale = false;
+    std::unique_ptr<TElementTree> m_tree;
     // The surface hidden for a bulk update, and the widget in it that had the focus.
     bool m_rootHidden = false;
     QPointer<QWidget> m_rootFocus;

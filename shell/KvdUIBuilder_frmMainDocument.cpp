@@ -72,20 +72,14 @@ void TfrmMain::SetDocument(TDocumentState state, const QString& fileName) {
     m_oddName = TFileName();
     m_fileName = state == TDocumentState::Stored ? fileName : QString();
     if (state != TDocumentState::None) {
-        if (TreeView1->topLevelItemCount() == 0) {
-            m_rootNode = new QTreeWidgetItem(TreeView1);
-            m_rootNode->setIcon(0, ImageList1.at(KvdIcons::imgDocument));
-            m_rootNode->setData(0, Qt::UserRole, QVariant::fromValue<QObject*>(m_root));
-        }
-        TreeView1->topLevelItem(0)->setText(0, QFileInfo(DocumentName()).completeBaseName());
+        m_tree->ShowDocument(m_root, ImageList1.at(KvdIcons::imgDocument),
+                             QFileInfo(DocumentName()).completeBaseName());
         Execute(actToolPointer);
         QPalette palette = ELDesignPanel1->palette();
         palette.setColor(QPalette::Window, Qt::white);
         ELDesignPanel1->setPalette(palette);
     } else {
-        TreeView1->clear();
-        m_rootNode = nullptr;
-        m_nodes.clear();
+        m_tree->Clear();
         QPalette palette = ELDesignPanel1->palette();
         palette.setColor(QPalette::Window, QApplication::palette().color(QPalette::Midlight));
         ELDesignPanel1->setPalette(palette);
@@ -166,7 +160,7 @@ void TfrmMain::LoadLayout(const TFileName& file, const QString& text) {
         m_history->Clear();
         DocumentStored();
     }
-    RebuildTree();
+    m_tree->Rebuild();
     QTreeWidgetItem* first = TreeView1->topLevelItem(0);
     if (!first)
         throw Exception(QStringLiteral("Invalid index"));

@@ -38,72 +38,7 @@ int TfrmMain::NameColumnWidth() const {
     return 13 + widest + 2 + metrics.averageCharWidth();
 }
 
-TControl* TfrmMain::NodeControl(const QTreeWidgetItem* node) {
-    if (!node)
-        return nullptr;
-    return qobject_cast<TControl*>(node->data(0, Qt::UserRole).value<QObject*>());
-}
-
-QTreeWidgetItem* TfrmMain::NodeOf(const TControl* control) const {
-    if (control && control == m_root)
-        return m_rootNode;
-    return m_nodes.value(control);
-}
-
-QTreeWidgetItem* TfrmMain::NewNode(TKvdUIElement* element) {
-    auto* node = new QTreeWidgetItem;
-    node->setData(0, Qt::UserRole, QVariant::fromValue<QObject*>(element));
-    m_nodes.insert(element, node);
-    UpdateNode(element);
-    return node;
-}
-
-void TfrmMain::RemoveNode(TKvdUIElement* element) {
-    QTreeWidgetItem* node = m_nodes.take(element);
-    if (!node)
-        return;
-    // A panel's node takes the nodes of the elements inside it along.
-    std::function<void(QTreeWidgetItem*)> forget = [&](QTreeWidgetItem* item) {
-        for (int i = 0; i < item->childCount(); ++i) {
-            m_nodes.remove(NodeControl(item->child(i)));
-            forget(item->child(i));
-        }
-    };
-    forget(node);
-    node->setData(0, Qt::UserRole, QVariant());
-    if (!m_destroying)
-        delete node;
-}
-
-void TfrmMain::DropElementNodes() {
-    if (m_rootNode)
-        qDeleteAll(m_rootNode->takeChildren());
-    m_nodes.clear();
-}
-
-void TfrmMain::RebuildTree() {
-    m_treeStale = false;
-    DropElementNodes();
-    if (!m_rootNode)
-        return;
-    std::function<QList<QTreeWidgetItem*>(const TControl*)> nodesIn = [&](const TControl* parent) {
-        QList<QTreeWidgetItem*> nodes;
-        for (TControl* child : parent->ChildControls()) {
-            if (auto* element = qobject_cast<TKvdUIElement*>(child)) {
-                QTreeWidgetItem* node = NewNode(element);
-                node->addChildren(nodesIn(element));
-                nodes << node;
-            }
-        }
-        return nodes;
-    };
-    m_rootNode->addChildren(nodesIn(m_root));
-}
-
-void TfrmMain::UpdateNode(const TKvdUIElement* element) {
-    QTreeWidgetItem* node = m_nodes.value(element);
-    if (!node)
-        return;
+void TfrmMain::DescribeNode(const TKvdUIElement* element, QTreeWidgetItem* node) const {
     const TKvdUIElementKind* kind = ElementKindOf(element);
     node->setIcon(0, kind ? KindImage(*kind) : ImageList1.at(KvdIcons::imgElement));
     QString text = QString::asprintf("ID = %d", int(element->ID()));
@@ -115,22 +50,17 @@ void TfrmMain::UpdateNode(const TKvdUIElement* element) {
 void TfrmMain::ElementChange(TKvdUIElement* element, TKvdUIElementChange kind) {
     switch (kind) {
     case ecCreated:
-        if (m_bulkUpdate) {
-            // The tree is built in one pass when the bulk update ends.
-            m_treeStale = true;
-        } else if (QTreeWidgetItem* parentNode = NodeOf(element->ParentControl())) {
-            // Without a document there is no root node to hang the element's node under.
-            parentNode->addChild(NewNode(element));
-        }
+        // During a bulk update the tree is built in one pass when it ends.
+        m_tree->Add(element, m_bulkUpdate);
         break;
     case ecDestroying:
-        RemoveNode(element);
+        m_tree->Remove(element, !m_destroying);
         // An ID another element still holds (a refused paste's copy, a file's clash) stays on the screen.
         if (!m_document || m_document->IDHolderCount(element->ID()) <= 1)
             KvdUI1->DeleteButtons(Dromo::BTN_DEL_ONE, element->ID(), element->ID(), 0);
         break;
     case ecChanged:
-        UpdateNode(element);
+        m_tree->Update(element);
         if (!m_bulkUpdate && !edtElementName->hasFocus())
             UpdateNameRow();
         break;
@@ -275,8 +205,7 @@ void TfrmMain::BeginBulkUpdate() {
 void TfrmMain::EndBulkUpdate() {
     ELPropertyInspector1->EndUpdate();
     if (--m_treeUpdate == 0) {
-        if (m_treeStale)
-            RebuildTree();
+        m_tree->Rebuild(false);
         if (m_rootHidden) {
             m_rootHidden = false;
             m_root->show();
@@ -295,7 +224,7 @@ void TfrmMain::ClearElements(bool bracket) {
     try {
         // The nodes go in one pass; the elements then find none to remove.
         if (m_bulkUpdate)
-            DropElementNodes();
+            m_tree->DropElementNodes();
         QList<TControl*> children = m_root->ChildControls();
         while (!children.isEmpty()) {
             delete children.first();

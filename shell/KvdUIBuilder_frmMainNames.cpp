@@ -50,9 +50,7 @@ void TfrmMain::ApplyElementNames(bool on) {
     // Lined up with the inspector's rows: the caption as wide as their name column.
     if (auto* label = NameRow->findChild<QLabel*>())
         label->setFixedWidth(std::max(0, ELPropertyInspector1->Splitter() - NameRowIndent));
-    for (auto it = m_nodes.constBegin(); it != m_nodes.constEnd(); ++it)
-        if (const auto* element = qobject_cast<const TKvdUIElement*>(it.key()))
-            UpdateNode(element);
+    m_tree->UpdateAll();
     UpdateNameRow();
 }
 
