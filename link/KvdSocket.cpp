@@ -7,8 +7,20 @@
 #include <QScopeGuard>
 
 #include <algorithm>
+#if defined(_MSC_VER)
+#include <xmmintrin.h>
+#endif
 
 namespace {
+
+// Asks for the cache line at the address ahead of its use; no compiler has one spelling for it.
+inline void Prefetch(quintptr address) {
+#if defined(_MSC_VER)
+    _mm_prefetch(reinterpret_cast<const char*>(address), _MM_HINT_T0);
+#else
+    __builtin_prefetch(reinterpret_cast<const void*>(address));
+#endif
+}
 
 // The message of an exception that escaped a handler.
 QString ExceptionMessage(const std::exception& e) {
@@ -299,7 +311,7 @@ template <int Shift> const quint8* TKvdSocket::CutWhole(const quint8* at, const 
     while (at < end) {
         fetched = std::max(fetched, quintptr(at) + Lead);
         for (quintptr line = 0; line < Span; line += 64)
-            __builtin_prefetch(reinterpret_cast<const void*>(fetched + line));
+            Prefetch(fetched + line);
         fetched = std::min(fetched + Span, quintptr(at) + MaxLead);
         const size_t n = size_t(at[0]) << Shift;
         if (n == 0)

@@ -210,7 +210,8 @@ void TfrmMain::FormCreate() {
     SetDocument(TDocumentState::None);
 
     if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance())
-        connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &TfrmMain::ActionList1Update);
+        connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this,
+                [this] { RunGuarded([this] { ActionList1Update(); }); });
     ActionList1Update();
 }
 

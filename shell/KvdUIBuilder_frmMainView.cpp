@@ -2,6 +2,7 @@
 
 #include "shell/KvdUIBuilder_frmMain.h"
 
+#include "core/DeferredError.h"
 #include "designer/ELDsgnr.h"
 #include "layout/KvdUIElement.h"
 #include "simview/KvdSimPaint.h"
@@ -22,7 +23,8 @@ void TfrmMain::CreateViewMenu(QMenu* before) {
     actSimulatorLook->setObjectName(QStringLiteral("actSimulatorLook"));
     actSimulatorLook->setToolTip(QStringLiteral("Show the elements as the simulator draws them"));
     actSimulatorLook->setCheckable(true);
-    connect(actSimulatorLook, &QAction::toggled, this, &TfrmMain::ApplySimulatorLook);
+    connect(actSimulatorLook, &QAction::toggled, this,
+            [this](bool on) { RunGuarded([this, on] { ApplySimulatorLook(on); }); });
     QMenu* view = new QMenu(QStringLiteral("View"), MainMenu1);
     view->setObjectName(QStringLiteral("View1"));
     view->addAction(actSimulatorLook);
@@ -31,7 +33,8 @@ void TfrmMain::CreateViewMenu(QMenu* before) {
     actElementNames->setToolTip(
         QStringLiteral("Show the names programs use for the elements, and name them"));
     actElementNames->setCheckable(true);
-    connect(actElementNames, &QAction::toggled, this, &TfrmMain::ApplyElementNames);
+    connect(actElementNames, &QAction::toggled, this,
+            [this](bool on) { RunGuarded([this, on] { ApplyElementNames(on); }); });
     view->addAction(actElementNames);
     MainMenu1->insertMenu(before->menuAction(), view);
 }
