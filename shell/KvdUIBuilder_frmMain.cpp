@@ -12,6 +12,7 @@
 #include "shell/KvdUIBuilder_LogPane.h"
 #include "shell/KvdUIBuilder_ProblemsPane.h"
 #include "shell/KvdUIBuilder_Recovery.h"
+#include "shell/KvdUIBuilder_Settings.h"
 
 #include <QAbstractEventDispatcher>
 #include <QActionGroup>
@@ -25,7 +26,6 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QScreen>
-#include <QSettings>
 #include <QSplitter>
 #include <QStandardPaths>
 #include <QStatusBar>
@@ -75,66 +75,10 @@ QFrame* Line(QWidget* parent, const QString& name, bool horizontal) {
     return line;
 }
 
-// Whether a file can be written at that path, found out by opening it for appending (which changes
-// nothing); a file created for the test is removed again. Permission bits alone do not tell, for
-// example on a read-only file system or for the superuser.
-bool CanWrite(const QString& fileName) {
-    const bool existed = QFileInfo::exists(fileName);
-    QFile probe(fileName);
-    if (!probe.open(QIODevice::WriteOnly | QIODevice::Append))
-        return false;
-    probe.close();
-    if (!existed)
-        probe.remove();
-    return true;
-}
-
-// A whole number from the settings file; a value that is missing or does not read as a number counts as
-// absent, so that the caller's default applies (a hand-edited "Width=wide" must not become 0).
-std::optional<int> IntSetting(const QSettings& ini, const QString& key) {
-    bool ok = false;
-    const int value = ini.value(key).toString().trimmed().toInt(&ok);
-    return ok ? std::optional<int>(value) : std::nullopt;
-}
-
-// True for a folder where the system installs programs for every user: /usr on Unix, the Program Files
-// folders on Windows (which ordinary users cannot write to).
-bool IsInstalledFolder(const QString& folder) {
-#ifdef Q_OS_WIN
-    for (const char* variable : {"ProgramFiles", "ProgramFiles(x86)", "ProgramW6432"}) {
-        const QString root = QDir::fromNativeSeparators(qEnvironmentVariable(variable));
-        if (!root.isEmpty() && (folder.compare(root, Qt::CaseInsensitive) == 0 ||
-                                folder.startsWith(root + QLatin1Char('/'), Qt::CaseInsensitive)))
-            return true;
-    }
-    return false;
-#else
-    return folder.startsWith(QLatin1String("/usr/"));
-#endif
-}
-
 } // namespace
 
-// The executable's path with the extension ".ini"; for a program installed for every user (under /usr,
-// or Program Files on Windows), or when that file cannot be written, the same name in the user's
-// configuration folder, so that every user keeps settings of their own and none are lost.
 QString TfrmMain::SettingsFileFor(const QString& executable) {
-    const QFileInfo exe(executable);
-    const QString besideExe =
-        exe.absolutePath() + QLatin1Char('/') + exe.completeBaseName() + QStringLiteral(".ini");
-    const bool installed = IsInstalledFolder(exe.absolutePath());
-    if (!installed && CanWrite(besideExe))
-        return besideExe;
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
-    if (folder.isEmpty())
-        return besideExe;
-    const QString perUser = folder + QLatin1Char('/') + exe.completeBaseName() + QStringLiteral(".ini");
-    // The first time, the settings beside the executable (if any) are taken over.
-    if (!QFileInfo::exists(perUser) && QFileInfo::exists(besideExe) && QDir().mkpath(folder) &&
-        QFile::copy(besideExe, perUser))
-        QFile::setPermissions(perUser, QFile::ReadOwner | QFile::WriteOwner);
-    QDir().mkpath(folder);
-    return perUser;
+    return TSettingsFile::FileFor(executable);
 }
 
 void TfrmMain::SetSettingsFileOverride(const QString& fileName) {
@@ -554,18 +498,16 @@ void TfrmMain::ConfigureComponents() {
 // ------------------------------------------------------------------------------------------------
 
 void TfrmMain::LoadSettings() {
-    QSettings ini(m_settingsFile, QSettings::IniFormat);
-    ini.beginGroup(QStringLiteral("frmMain"));
-    const std::optional<int> left = IntSetting(ini, QStringLiteral("Left"));
-    const std::optional<int> top = IntSetting(ini, QStringLiteral("Top"));
-    const std::optional<int> width = IntSetting(ini, QStringLiteral("Width"));
-    const std::optional<int> height = IntSetting(ini, QStringLiteral("Height"));
-    m_showCmd = IntSetting(ini, QStringLiteral("ShowCmd")).value_or(1);
+    const TSettingsFile ini(m_settingsFile);
+    const std::optional<int> left = ini.Number(TSetting::Left);
+    const std::optional<int> top = ini.Number(TSetting::Top);
+    const std::optional<int> width = ini.Number(TSetting::Width);
+    const std::optional<int> height = ini.Number(TSetting::Height);
+    m_showCmd = ini.Number(TSetting::ShowCmd).value_or(1);
     for (auto& [key, size] : PaneSizeSettings())
-        if (const std::optional<int> value = IntSetting(ini, key); value && *value > 0)
+        if (const std::optional<int> value = ini.Number(key); value && *value > 0)
             *size = *value;
-    m_nameColumn = IntSetting(ini, QStringLiteral("NameColumn"));
-    ini.endGroup();
+    m_nameColumn = ini.Number(TSetting::NameColumn);
     // A missing or non-positive size keeps the default one; a window without any position is centred,
     // one with only half of it stays at the edge for the other half.
     const int w = width.value_or(0) > 0 ? *width : this->width();
@@ -577,22 +519,19 @@ void TfrmMain::LoadSettings() {
         if (QScreen* screen = QGuiApplication::primaryScreen())
             move(screen->availableGeometry().center() - QPoint(w / 2, h / 2));
     }
-    ini.beginGroup(QStringLiteral("dromo"));
-    const QString address = ini.value(QStringLiteral("address")).toString().trimmed();
+    const QString address = ini.Text(TSetting::Address).trimmed();
     if (!address.isEmpty())
         KvdDromo1->SetAddress(address);
-    const int port = IntSetting(ini, QStringLiteral("port")).value_or(0);
+    const int port = ini.Number(TSetting::Port).value_or(0);
     if (port > 0 && port <= 65535)
         KvdDromo1->SetPort(port);
-    ini.endGroup();
     LoadViewSettings(ini);
 }
 
-bool TfrmMain::WriteSettings(const std::function<void(QSettings&)>& write) {
-    QSettings ini(m_settingsFile, QSettings::IniFormat);
+bool TfrmMain::WriteSettings(const std::function<void(TSettingsFile&)>& write) {
+    TSettingsFile ini(m_settingsFile);
     write(ini);
-    ini.sync();
-    if (ini.status() == QSettings::NoError && CanWrite(m_settingsFile))
+    if (ini.Commit())
         return true;
     if (!m_destroying)
         Log("Settings could not be saved to %s", qUtf8Printable(QDir::toNativeSeparators(m_settingsFile)));
@@ -600,39 +539,35 @@ bool TfrmMain::WriteSettings(const std::function<void(QSettings&)>& write) {
 }
 
 void TfrmMain::SaveSettings() {
-    WriteSettings([this](QSettings& ini) {
+    WriteSettings([this](TSettingsFile& ini) {
         const QRect normal = normalGeometry().isValid() ? normalGeometry() : geometry();
-        ini.beginGroup(QStringLiteral("frmMain"));
-        ini.setValue(QStringLiteral("Left"), normal.left());
-        ini.setValue(QStringLiteral("Top"), normal.top());
-        ini.setValue(QStringLiteral("Width"), normal.width());
-        ini.setValue(QStringLiteral("Height"), normal.height());
-        ini.setValue(QStringLiteral("ShowCmd"), isMaximized() ? 3 : isMinimized() ? 2 : 1);
+        ini.Set(TSetting::Left, normal.left());
+        ini.Set(TSetting::Top, normal.top());
+        ini.Set(TSetting::Width, normal.width());
+        ini.Set(TSetting::Height, normal.height());
+        ini.Set(TSetting::ShowCmd, isMaximized() ? 3 : isMinimized() ? 2 : 1);
         if (m_shown) {
             m_treeWidth = Splitter1->sizes().value(0);
             m_inspectorHeight = Splitter2->sizes().value(1);
             m_logHeight = Splitter3->sizes().value(1);
             for (auto& [key, size] : PaneSizeSettings())
-                ini.setValue(key, *size);
+                ini.Set(key, *size);
             // Only a width the user chose is kept; the default follows the font.
             if (ELPropertyInspector1->Splitter() != NameColumnWidth())
-                ini.setValue(QStringLiteral("NameColumn"), ELPropertyInspector1->Splitter());
+                ini.Set(TSetting::NameColumn, ELPropertyInspector1->Splitter());
             else
-                ini.remove(QStringLiteral("NameColumn"));
+                ini.Remove(TSetting::NameColumn);
         }
-        ini.endGroup();
-        ini.beginGroup(QStringLiteral("dromo"));
-        ini.setValue(QStringLiteral("address"), KvdDromo1->Address());
-        ini.setValue(QStringLiteral("port"), KvdDromo1->Port());
-        ini.endGroup();
+        ini.Set(TSetting::Address, KvdDromo1->Address());
+        ini.Set(TSetting::Port, KvdDromo1->Port());
         SaveViewSettings(ini);
     });
 }
 
-QList<std::pair<QString, int*>> TfrmMain::PaneSizeSettings() {
-    return {{QStringLiteral("TreeWidth"), &m_treeWidth},
-            {QStringLiteral("InspectorHeight"), &m_inspectorHeight},
-            {QStringLiteral("LogHeight"), &m_logHeight}};
+QList<std::pair<TSetting, int*>> TfrmMain::PaneSizeSettings() {
+    return {{TSetting::TreeWidth, &m_treeWidth},
+            {TSetting::InspectorHeight, &m_inspectorHeight},
+            {TSetting::LogHeight, &m_logHeight}};
 }
 
 // Sets the splitters once the window has its size: each one's fixed pane gets its size, the other pane

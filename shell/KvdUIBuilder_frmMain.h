@@ -14,6 +14,7 @@
 #include "link/Dromo.h"
 #include "shell/KvdUIBuilder_ElementTree.h"
 #include "shell/KvdUIBuilder_FileStamp.h"
+#include "shell/KvdUIBuilder_Settings.h"
 #include "shell/UndoRedoManager.h"
 
 #include <QHash>
@@ -33,7 +34,6 @@ class QMenu;
 class QMenuBar;
 class QMimeData;
 class QPlainTextEdit;
-class QSettings;
 class QSplitter;
 class QStatusBar;
 class QTabWidget;
@@ -192,11 +192,11 @@ private:
     void ConfigureComponents();
     void LoadSettings();
     // The settings keys of the three splitter positions and the members that hold them.
-    QList<std::pair<QString, int*>> PaneSizeSettings();
+    QList<std::pair<TSetting, int*>> PaneSizeSettings();
     void ApplyPaneSizes();
     void SaveSettings();
     // Opens the settings file for writing; reports in the log pane when it cannot be written.
-    bool WriteSettings(const std::function<void(QSettings&)>& write);
+    bool WriteSettings(const std::function<void(TSettingsFile&)>& write);
 
     // Document commands.
     void actNewExecute();
@@ -275,8 +275,8 @@ private:
     // The Name row shows the one selected element's name; empty and disabled for none or several.
     void UpdateNameRow();
     void NameRowEdited();
-    void LoadViewSettings(QSettings& ini);
-    void SaveViewSettings(QSettings& ini) const;
+    void LoadViewSettings(const TSettingsFile& ini);
+    void SaveViewSettings(TSettingsFile& ini) const;
 
     static void SetScreenCursor(Qt::CursorShape shape);
     static QString DroppedLayout(const QMimeData* data);

@@ -19,7 +19,6 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QScopeGuard>
-#include <QSettings>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QUrl>
@@ -263,26 +262,13 @@ void TfrmMain::RecentFileClick(int index) {
 // --- recent files ------------------------------------------------------------------------------------------
 
 void TfrmMain::LoadRecentFiles() {
-    m_recentFiles.clear();
-    QSettings ini(m_settingsFile, QSettings::IniFormat);
-    ini.beginGroup(QStringLiteral("MRU"));
     // The file is user data: a hand-edited count must not make start-up build millions of entries. Lists
     // somewhat longer than the limit are still read as they stand.
-    const int count = std::clamp(ini.value(QStringLiteral("Count"), 0).toInt(), 0, RecentReadLimit);
-    for (int i = 0; i < count; ++i)
-        m_recentFiles.append(ini.value(QStringLiteral("File%1").arg(i), QString()).toString());
-    ini.endGroup();
+    m_recentFiles = TSettingsFile(m_settingsFile).RecentFiles(RecentReadLimit);
 }
 
 void TfrmMain::SaveRecentFiles() {
-    WriteSettings([this](QSettings& ini) {
-        ini.remove(QStringLiteral("MRU"));
-        ini.beginGroup(QStringLiteral("MRU"));
-        ini.setValue(QStringLiteral("Count"), int(m_recentFiles.size()));
-        for (int i = 0; i < m_recentFiles.size(); ++i)
-            ini.setValue(QStringLiteral("File%1").arg(i), m_recentFiles.at(i));
-        ini.endGroup();
-    });
+    WriteSettings([this](TSettingsFile& ini) { ini.SetRecentFiles(m_recentFiles); });
 }
 
 // Several builders may run at once: each change starts from the list in the settings file as it is now,

@@ -10,13 +10,6 @@
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
-#include <QSettings>
-
-namespace {
-const QString ViewGroup = QStringLiteral("view");
-const QString SimulatorLookKey = QStringLiteral("SimulatorLook");
-const QString ElementNamesKey = QStringLiteral("ElementNames");
-} // namespace
 
 void TfrmMain::CreateViewMenu(QMenu* before) {
     actSimulatorLook = new QAction(QStringLiteral("Simulator look"), this);
@@ -50,19 +43,19 @@ void TfrmMain::ApplySimulatorLook(bool on) {
     ELDesignPanel1->Surface()->update();
 }
 
-void TfrmMain::LoadViewSettings(QSettings& ini) {
-    const bool on = ini.value(ViewGroup + QLatin1Char('/') + SimulatorLookKey, false).toBool();
+void TfrmMain::LoadViewSettings(const TSettingsFile& ini) {
+    const bool on = ini.Flag(TSetting::SimulatorLook);
     actSimulatorLook->setChecked(on);
     // Applied also when unchanged: the look is shared by every element of the program.
     ApplySimulatorLook(on);
-    actElementNames->setChecked(ini.value(ViewGroup + QLatin1Char('/') + ElementNamesKey, false).toBool());
+    actElementNames->setChecked(ini.Flag(TSetting::ElementNames));
 }
 
-void TfrmMain::SaveViewSettings(QSettings& ini) const {
-    ini.setValue(ViewGroup + QLatin1Char('/') + SimulatorLookKey, actSimulatorLook->isChecked());
+void TfrmMain::SaveViewSettings(TSettingsFile& ini) const {
+    ini.SetFlag(TSetting::SimulatorLook, actSimulatorLook->isChecked());
     // Written only when on, so that the settings file of someone who never turns names on stays as it was.
     if (actElementNames->isChecked())
-        ini.setValue(ViewGroup + QLatin1Char('/') + ElementNamesKey, true);
+        ini.SetFlag(TSetting::ElementNames, true);
     else
-        ini.remove(ViewGroup + QLatin1Char('/') + ElementNamesKey);
+        ini.Remove(TSetting::ElementNames);
 }
