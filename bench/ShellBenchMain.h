@@ -8,6 +8,13 @@
 
 #include <QTemporaryDir>
 
+// The settings file of the windows a benchmark makes, in a temporary folder of its own for as long as this
+// lives, so that no run reads or changes the user's settings.
+struct BenchSettings {
+    QTemporaryDir Dir;
+    BenchSettings() { TfrmMain::SetSettingsFileOverride(Dir.filePath(QStringLiteral("KvdUIBuilder.ini"))); }
+};
+
 inline int RunShellBenchmarks(int argc, char** argv) {
     // The windows of a run keep their recovery copies to themselves: a copy a crashed builder left in the
     // user's folder would otherwise be offered in a dialog that holds the run up.

@@ -35,12 +35,11 @@ QString GridLayout(int count) {
 }
 
 struct MainWindow {
-    QTemporaryDir dir;
+    const BenchSettings settings;
     std::unique_ptr<TfrmMain> window;
     TELDesignerSelectedControls* selection = nullptr;
 
     explicit MainWindow(int count) {
-        TfrmMain::SetSettingsFileOverride(dir.filePath(QStringLiteral("KvdUIBuilder.ini")));
         window = std::make_unique<TfrmMain>();
         window->show();
         if (!QTest::qWaitForWindowExposed(window.get()))

@@ -53,8 +53,7 @@ bool ShowConnected(TfrmMain& window, TestPeer& peer, benchmark::State& state, co
 }
 
 void BM_StartupToShownWindow(benchmark::State& state) {
-    QTemporaryDir dir;
-    TfrmMain::SetSettingsFileOverride(dir.filePath(QStringLiteral("KvdUIBuilder.ini")));
+    const BenchSettings settings;
     for (auto _ : state) {
         QElapsedTimer clock;
         clock.start();
@@ -70,8 +69,7 @@ void BM_StartupToShownWindow(benchmark::State& state) {
 BENCHMARK(BM_StartupToShownWindow)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
 
 void BM_ChangeToLastButtonPacket(benchmark::State& state) {
-    QTemporaryDir dir;
-    TfrmMain::SetSettingsFileOverride(dir.filePath(QStringLiteral("KvdUIBuilder.ini")));
+    const BenchSettings settings;
     TestPeer peer;
     TfrmMain window;
     if (!ShowConnected(window, peer, state, FullScreenLayout()))
@@ -120,8 +118,7 @@ BENCHMARK(BM_ChangeToLastButtonPacket)->UseManualTime()->Unit(benchmark::kMillis
 // argument 1 the layout has unsaved changes, so the run also hands its text to the recovery copy; 0 is a
 // saved layout, which keeps no copy.
 void BM_RefreshRun256(benchmark::State& state) {
-    QTemporaryDir dir;
-    TfrmMain::SetSettingsFileOverride(dir.filePath(QStringLiteral("KvdUIBuilder.ini")));
+    const BenchSettings settings;
     TestPeer peer;
     TfrmMain window;
     window.Execute(window.actNew);
@@ -149,8 +146,7 @@ BENCHMARK(BM_RefreshRun256)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 // and the rows. With 0 the findings are those already shown (a change that neither adds nor removes one),
 // with 1 every row is built again.
 void BM_ProblemsPane256(benchmark::State& state) {
-    QTemporaryDir dir;
-    TfrmMain::SetSettingsFileOverride(dir.filePath(QStringLiteral("KvdUIBuilder.ini")));
+    const BenchSettings settings;
     TfrmMain window;
     window.Execute(window.actNew);
     window.LoadLayout(QString(), FullScreenLayout(true));
@@ -171,8 +167,7 @@ BENCHMARK(BM_ProblemsPane256)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 // The Problems pane over a pile of 2 000 clickable buttons at one place (every pair overlaps): the checks
 // and all rows built again, as after an edit that changes the findings; the memory the pane's rows add.
 void BM_ProblemsPanePile2000(benchmark::State& state) {
-    QTemporaryDir dir;
-    TfrmMain::SetSettingsFileOverride(dir.filePath(QStringLiteral("KvdUIBuilder.ini")));
+    const BenchSettings settings;
     TControl root;
     root.SetBounds(0, 0, LayoutSurfaceWidth, LayoutSurfaceHeight);
     for (int i = 0; i < 2000; ++i) {
@@ -199,8 +194,7 @@ void BM_ProblemsPanePile2000(benchmark::State& state) {
 BENCHMARK(BM_ProblemsPanePile2000)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 void BM_MemoryWith256Elements(benchmark::State& state) {
-    QTemporaryDir dir;
-    TfrmMain::SetSettingsFileOverride(dir.filePath(QStringLiteral("KvdUIBuilder.ini")));
+    const BenchSettings settings;
     const QString layout = FullScreenLayout();
     long before = 0, after = 0;
     for (auto _ : state) {
@@ -236,8 +230,7 @@ void BM_ClickFlood(benchmark::State& state) {
     constexpr int RatePerSecond = 100000;
     constexpr int Seconds = 10;
     constexpr int Burst = 1000;
-    QTemporaryDir dir;
-    TfrmMain::SetSettingsFileOverride(dir.filePath(QStringLiteral("KvdUIBuilder.ini")));
+    const BenchSettings settings;
     for (auto _ : state) {
         TestPeer peer;
         TfrmMain window;

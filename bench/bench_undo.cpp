@@ -26,11 +26,10 @@ using BenchCommon::ElementCount;
 
 // A shown main window whose history holds two full layouts, so that Undo and Redo each read 256 elements.
 struct UndoWindow {
-    QTemporaryDir dir;
+    const BenchSettings settings;
     TfrmMain* window = nullptr;
 
     bool Open() {
-        TfrmMain::SetSettingsFileOverride(dir.filePath(QStringLiteral("KvdUIBuilder.ini")));
         window = new TfrmMain;
         window->show();
         if (!QTest::qWaitForWindowExposed(window))
