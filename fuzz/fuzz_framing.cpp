@@ -8,6 +8,7 @@
 
 #include "link/KvdDromo.h"
 #include "link/KvdUI.h"
+#include "tests/link/RecordingSocket.h"
 
 #include <QByteArray>
 #include <QList>
@@ -18,28 +19,7 @@
 namespace {
 
 const QString ZeroLength = QStringLiteral("FATAL: Zero packet len detected!");
-const QString HandlerFailed = QStringLiteral("handler failed");
-
-class RecordingSocket : public TKvdSocket {
-public:
-    RecordingSocket() {
-        OnError = [this](QObject*, const QString& message) { Errors.append(message); };
-    }
-    ~RecordingSocket() override { ShutDown(); }
-
-    QList<QByteArray> Packets;
-    QStringList Errors;
-    int FailingType = -1;
-
-protected:
-    void HandlePacket(const TKvdPacket& packet) override {
-        Packets.append(QByteArray(reinterpret_cast<const char*>(packet.Data()), packet.Length()));
-        if (packet.Type() == FailingType)
-            throw EKvdLink(HandlerFailed);
-    }
-    void Open() override {}
-    void Close() override {}
-};
+const QString HandlerFailed = RecordingSocket::HandlerFailed();
 
 struct Reference {
     QList<QByteArray> Packets; // the packets that pass the delivery test, in stream order

@@ -1,6 +1,7 @@
 // Records, ring buffer, framing and button packets, without any socket.
 
 #include "LinkTestUtil.h"
+#include "RecordingSocket.h"
 #include "core/KvdUIScan.h"
 #include "link/KvdDromo.h"
 #include "link/KvdUI.h"
@@ -26,28 +27,6 @@ QByteArray Packet(int length, quint8 type, quint8 unit = 4) {
         packet[i] = char('a' + i % 26);
     return packet;
 }
-
-// A transport without a connection that records what the framing delivers.
-class FramingSocket : public TKvdSocket {
-public:
-    FramingSocket() {
-        OnError = [this](QObject*, const QString& message) { Errors.append(message); };
-    }
-    ~FramingSocket() override { ShutDown(); }
-
-    QList<QByteArray> Packets;
-    QStringList Errors;
-    int ThrowOnType = -1;
-
-protected:
-    void HandlePacket(const TKvdPacket& packet) override {
-        Packets.append(QByteArray(reinterpret_cast<const char*>(packet.Data()), packet.Length()));
-        if (packet.Type() == ThrowOnType)
-            throw EKvdLink(QStringLiteral("handler failed"));
-    }
-    void Open() override {}
-    void Close() override {}
-};
 
 class Recorder : public TKvdDromoSubscriber {
 public:
@@ -300,7 +279,7 @@ void TestLinkRecords::framing() {
     QFETCH(QList<QByteArray>, chunks);
     QFETCH(QList<QByteArray>, delivered);
     QFETCH(QStringList, errors);
-    FramingSocket socket;
+    RecordingSocket socket;
     socket.SetVersion(version);
     QCOMPARE(socket.SizeUnit(), Dromo::SizeUnitFor(version));
     for (const QByteArray& chunk : chunks)
@@ -323,7 +302,7 @@ void TestLinkRecords::framingLongStreamWraps() {
         sent.append(packet);
         stream += packet;
     }
-    FramingSocket socket;
+    RecordingSocket socket;
     for (qsizetype at = 0; at < stream.size();) {
         const int chunk = qMin<int>(random.bounded(1, 3000), int(stream.size() - at));
         socket.ProcessData(stream.constData() + at, chunk);
@@ -336,8 +315,8 @@ void TestLinkRecords::framingLongStreamWraps() {
 }
 
 void TestLinkRecords::framingHandlerException() {
-    FramingSocket socket;
-    socket.ThrowOnType = 46;
+    RecordingSocket socket;
+    socket.FailingType = 46;
     const QByteArray data = Bytes({1, 3, 0, 0, 2, 46, 0, 0, 7, 0, 0, 0, 1, 3, 0, 1});
     socket.ProcessData(data.constData(), int(data.size()));
     QCOMPARE(socket.Packets.size(), 3);
