@@ -1,5 +1,6 @@
 #include "shell/KvdUIBuilder_Icons.h"
 
+#include <QHash>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -258,8 +259,45 @@ QList<QIcon> ImageList() {
     return images;
 }
 
-QIcon Image16(void (*paint)(QPainter&)) {
-    return Draw(16, paint);
+namespace {
+
+const QColor IconInk(40, 40, 40);
+
+void PaintPanelIcon(QPainter& p) {
+    p.setPen(IconInk);
+    p.setBrush(QColor(90, 90, 96));
+    p.drawRect(1, 2, 13, 11);
+    p.setBrush(QColor(150, 150, 156));
+    p.drawRect(3, 4, 4, 3);
+}
+
+void PaintButtonIcon(QPainter& p) {
+    p.setPen(IconInk);
+    p.setBrush(QColor(200, 200, 205));
+    p.drawRect(1, 4, 13, 7);
+    p.setPen(Qt::white);
+    p.drawLine(2, 5, 13, 5);
+    p.setPen(IconInk);
+    p.drawLine(5, 8, 10, 8);
+}
+
+void PaintTextIcon(QPainter& p) {
+    p.setPen(QPen(IconInk, 2));
+    p.drawLine(3, 3, 12, 3);
+    p.drawLine(8, 3, 8, 13);
+    p.drawLine(6, 13, 10, 13);
+}
+
+} // namespace
+
+QIcon KindImage(const QString& className) {
+    static const QHash<QString, void (*)(QPainter&)> painters = {
+        {QStringLiteral("TKvdUIPanel"), PaintPanelIcon},
+        {QStringLiteral("TKvdUIButton"), PaintButtonIcon},
+        {QStringLiteral("TKvdUIText"), PaintTextIcon},
+    };
+    const auto paint = painters.value(className);
+    return paint ? Draw(16, paint) : ImageList().at(imgElement);
 }
 
 } // namespace KvdIcons

@@ -46,6 +46,7 @@ enum : int {
 QIcon AppIcon();
 // The images, in index order.
 QList<QIcon> ImageList();
-// A 16 x 16 image drawn by paint on a transparent background.
-QIcon Image16(void (*paint)(QPainter&));
+// The 16 x 16 picture of an element kind's tool button and tree nodes, by its class name; the element
+// picture for a kind without one of its own.
+QIcon KindImage(const QString& className);
 } // namespace KvdIcons

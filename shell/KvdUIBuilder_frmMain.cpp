@@ -304,8 +304,8 @@ void TfrmMain::CreateActions() {
          imgPointer);
     for (const TKvdUIElementKind& kind : ElementKinds()) {
         const QString caption = QStringLiteral("Add ") + kind.Caption;
-        m_kindImages << Image16(kind.PaintIcon);
-        m_kindTools << add(kind.ToolAction, caption, caption, m_kindImages.last());
+        m_kindImages << KvdIcons::KindImage(kind.Class.Name);
+        m_kindTools << add(QStringLiteral("actTool") + kind.Caption, caption, caption, m_kindImages.last());
     }
     make(actClose, "actClose", QStringLiteral("Close"), QString(), -1);
     make(actDelete, "actDelete", QStringLiteral("Delete"), QString(), imgDelete);
