@@ -27,6 +27,9 @@ enum class TSetting {
     ElementNames,
 };
 
+// The show state the file stores under ShowCmd, as the platform's window-placement record numbers it.
+enum TShowCmd : int { ShowNormal = 1, ShowMinimised = 2, ShowMaximised = 3 };
+
 // The settings file of one builder, read when made. Writes are gathered and go to the file at Commit.
 class TSettingsFile {
 public:

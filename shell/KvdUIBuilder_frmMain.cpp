@@ -42,6 +42,8 @@ constexpr int DesignWidth = 644;
 constexpr int DesignHeight = 611;
 constexpr int DesignPanelSize = 402;
 constexpr int HistoryLimit = 10;
+// The grid's dots: teal grey, as a colour number (0x00BBGGRR, red in the low byte).
+constexpr int GridColor = 0x808040;
 
 // Set before any main window is made (tests point it at a temporary file); read only while one is made.
 QString g_settingsOverride;
@@ -451,7 +453,7 @@ void TfrmMain::ConfigureComponents() {
     ELDesigner1->Grid()->SetXStep(2);
     ELDesigner1->Grid()->SetYStep(2);
     ELDesigner1->Grid()->SetVisible(false);
-    ELDesigner1->Grid()->SetColor(8421440);
+    ELDesigner1->Grid()->SetColor(GridColor);
     ELDesigner1->SetShowingHints(htSize | htMove | htInsert);
     ELDesigner1->SetPixelStep(2);
     ELDesigner1->SetPopupMenu(PopupMenu1);
@@ -503,7 +505,7 @@ void TfrmMain::LoadSettings() {
     const std::optional<int> top = ini.Number(TSetting::Top);
     const std::optional<int> width = ini.Number(TSetting::Width);
     const std::optional<int> height = ini.Number(TSetting::Height);
-    m_showCmd = ini.Number(TSetting::ShowCmd).value_or(1);
+    m_showCmd = ini.Number(TSetting::ShowCmd).value_or(ShowNormal);
     for (auto& [key, size] : PaneSizeSettings())
         if (const std::optional<int> value = ini.Number(key); value && *value > 0)
             *size = *value;
@@ -545,7 +547,9 @@ void TfrmMain::SaveSettings() {
         ini.Set(TSetting::Top, normal.top());
         ini.Set(TSetting::Width, normal.width());
         ini.Set(TSetting::Height, normal.height());
-        ini.Set(TSetting::ShowCmd, isMaximized() ? 3 : isMinimized() ? 2 : 1);
+        ini.Set(TSetting::ShowCmd, isMaximized()   ? ShowMaximised
+                                   : isMinimized() ? ShowMinimised
+                                                   : ShowNormal);
         if (m_shown) {
             m_treeWidth = Splitter1->sizes().value(0);
             m_inspectorHeight = Splitter2->sizes().value(1);
@@ -589,9 +593,9 @@ void TfrmMain::ApplyPaneSizes() {
 }
 
 void TfrmMain::ShowByPlacement() {
-    if (m_showCmd == 3)
+    if (m_showCmd == ShowMaximised)
         showMaximized();
-    else if (m_showCmd == 2)
+    else if (m_showCmd == ShowMinimised)
         showMinimized();
     else
         show();

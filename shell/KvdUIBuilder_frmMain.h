@@ -298,7 +298,7 @@ private:
     QString m_settingsFile;
     QString m_openPreset;
     QString m_savePreset;
-    int m_showCmd = 1;
+    int m_showCmd = ShowNormal;
     int m_treeWidth = 210;
     int m_inspectorHeight = 184;
     int m_logHeight = 89;
