@@ -224,6 +224,35 @@ bool Loaded(napi_env env) {
     return libHandle != nullptr;
 }
 
+// Opens the library by the directories dlopen would search from this module (LD_LIBRARY_PATH, its RUNPATH
+// with $ORIGIN worked out, the system's), each by its full path: a sanitizer's dlopen wrapper searches
+// from its own library instead, which knows nothing of this module's RUNPATH.
+void* OpenDefaultLibrary() {
+    static const char marker = 0;
+    Dl_info self{};
+    void* own = ::dladdr(&marker, &self) && self.dli_fname ? ::dlopen(self.dli_fname, RTLD_NOW | RTLD_NOLOAD)
+                                                           : nullptr;
+    Dl_serinfo size{};
+    if (own && ::dlinfo(own, RTLD_DI_SERINFOSIZE, &size) == 0 && size.dls_size > 0) {
+        std::vector<char> buffer(size.dls_size);
+        auto* paths = reinterpret_cast<Dl_serinfo*>(buffer.data());
+        *paths = size;
+        if (::dlinfo(own, RTLD_DI_SERINFO, paths) == 0)
+            for (unsigned i = 0; i < paths->dls_cnt; ++i) {
+                const std::string file = std::string(paths->dls_serpath[i].dls_name) + "/libkvdui.so.1";
+                if (::access(file.c_str(), F_OK) != 0)
+                    continue;
+                if (void* handle = ::dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL)) {
+                    ::dlclose(own);
+                    return handle;
+                }
+            }
+    }
+    if (own)
+        ::dlclose(own);
+    return ::dlopen("libkvdui.so.1", RTLD_NOW | RTLD_LOCAL); // the system's search, and its message
+}
+
 // load(KvduiError, path or null): takes the error class, opens the library once and returns the file it came
 // from. A later load names the same file or none.
 napi_value Load(napi_env env, napi_callback_info info) {
@@ -240,7 +269,7 @@ napi_value Load(napi_env env, napi_callback_info info) {
     std::lock_guard lock(libMutex);
     if (libHandle && !requested)
         return String(env, libPath.c_str());
-    void* handle = ::dlopen(requested ? requested : "libkvdui.so.1", RTLD_NOW | RTLD_LOCAL);
+    void* handle = requested ? ::dlopen(requested, RTLD_NOW | RTLD_LOCAL) : OpenDefaultLibrary();
     if (!handle)
         return Throw(
             env, KVDUI_ERR_FILE,
