@@ -117,13 +117,13 @@ public:
         // element, says whether a free ID is left to move it to.
         const quint8 given = FreeElementID(quint8(id), m_idCount);
         if (given == id && m_idCount[size_t(id)] > 0)
-            Add(id, QStringLiteral("duplicate-id"), csError,
+            Add(id, QStringLiteral("duplicate-id"), TKvdCheckSeverity::Error,
                 QStringLiteral(
                     "ID %1 is also used by an earlier element, and every ID from 0 to 255 is in use: "
                     "both keep it, and the simulator shows only one of them")
                     .arg(id));
         else if (m_ids.test(size_t(id)))
-            Add(id, QStringLiteral("duplicate-id"), csInformation,
+            Add(id, QStringLiteral("duplicate-id"), TKvdCheckSeverity::Information,
                 QStringLiteral(
                     "ID %1 is also used by an earlier element: reading the layout gives this one a "
                     "new ID")
@@ -147,7 +147,7 @@ private:
             return;
         const int id = e.Button.ClickID;
         if (!IsElementName(e.Name)) {
-            Add(id, QStringLiteral("invalid-name"), csError,
+            Add(id, QStringLiteral("invalid-name"), TKvdCheckSeverity::Error,
                 QStringLiteral(
                     "\"%1\" is not a valid element name (a letter or \"_\", then letters, digits or "
                     "\"_\", at most %2 characters): reading the layout leaves it out")
@@ -157,7 +157,7 @@ private:
         }
         const auto earlier = m_names.constFind(e.Name);
         if (earlier != m_names.constEnd()) {
-            Add(id, QStringLiteral("duplicate-name"), csError,
+            Add(id, QStringLiteral("duplicate-name"), TKvdCheckSeverity::Error,
                 QStringLiteral("the name %1 is also used by the element with ID %2: programs cannot tell the "
                                "two apart, and reading the layout gives this one another name")
                     .arg(e.Name)
@@ -180,7 +180,7 @@ private:
         wrap("width", e.Width, b.Width);
         wrap("height", e.Height, b.Height);
         if (!wrapped.isEmpty()) {
-            Add(b.ClickID, QStringLiteral("wraps"), csError,
+            Add(b.ClickID, QStringLiteral("wraps"), TKvdCheckSeverity::Error,
                 QStringLiteral("a button packet holds 0 to 255 units (0 to 511 design pixels): %1, so the "
                                "simulator shows the button elsewhere")
                     .arg(wrapped.join(QStringLiteral(", "))));
@@ -189,7 +189,7 @@ private:
         const int right = b.Left + b.Width;
         const int bottom = b.Top + b.Height;
         if (right > SimScreenUnits || bottom > SimScreenUnits)
-            Add(b.ClickID, QStringLiteral("outside"), csWarning,
+            Add(b.ClickID, QStringLiteral("outside"), TKvdCheckSeverity::Warning,
                 QStringLiteral("not wholly inside the %1 x %1 unit button area: it spans units %2 to %3 "
                                "across and %4 to %5 down")
                     .arg(SimScreenUnits)
@@ -208,7 +208,7 @@ private:
             {b.Left, b.Top, b.Left + b.Width, b.Top + b.Height, b.ClickID}, 2 * MaxOverlapFindings);
         const qsizetype shown = std::min<qsizetype>(overlap.First.size(), MaxOverlapFindings);
         for (qsizetype i = 0; i < shown; ++i)
-            Add(b.ClickID, QStringLiteral("overlap"), csWarning,
+            Add(b.ClickID, QStringLiteral("overlap"), TKvdCheckSeverity::Warning,
                 QStringLiteral("overlaps clickable button ID %1: which of the two a click on the shared "
                                "part reaches depends on their order")
                     .arg(overlap.First[size_t(i)]));
@@ -217,7 +217,7 @@ private:
             QStringList more;
             for (size_t i = size_t(shown); i < overlap.First.size(); ++i)
                 more << QString::number(overlap.First[i]);
-            Add(b.ClickID, QStringLiteral("overlap"), csWarning,
+            Add(b.ClickID, QStringLiteral("overlap"), TKvdCheckSeverity::Warning,
                 QStringLiteral("overlaps %1 more clickable buttons (IDs %2%3): which of them a click on the "
                                "shared part reaches depends on their order")
                     .arg(rest)
@@ -229,7 +229,7 @@ private:
     void CheckCaption(const Element& e) {
         const TKvdSimButton& b = e.Button;
         if (TextBytes(e.Text) > MaxButtonTextBytes)
-            Add(b.ClickID, QStringLiteral("caption-too-long"), csError,
+            Add(b.ClickID, QStringLiteral("caption-too-long"), TKvdCheckSeverity::Error,
                 QStringLiteral(
                     "the caption is longer than the %1 bytes a button packet carries: the simulator "
                     "shows only its first %1")
@@ -237,7 +237,7 @@ private:
         if (b.Text.isEmpty())
             return;
         if (b.Width == 0 || b.Height == 0) {
-            Add(b.ClickID, QStringLiteral("caption-cut"), csWarning,
+            Add(b.ClickID, QStringLiteral("caption-cut"), TKvdCheckSeverity::Warning,
                 QStringLiteral("the button has no room for its caption: it is %1 x %2 units")
                     .arg(b.Width)
                     .arg(b.Height));
@@ -247,7 +247,7 @@ private:
         const qreal width = CaptionWidth(b.Text, b.Height);
         const qreal start = SimTextStart(pixels, b, width, MeasureScale);
         if (start < pixels.left() - CutTolerance || start + width > pixels.right() + CutTolerance)
-            Add(b.ClickID, QStringLiteral("caption-cut"), csWarning,
+            Add(b.ClickID, QStringLiteral("caption-cut"), TKvdCheckSeverity::Warning,
                 QStringLiteral(
                     "the caption is %1 design pixels wide and does not fit its %2-pixel button: the "
                     "simulator cuts it off")
@@ -259,11 +259,11 @@ private:
         const TKvdSimButton& b = e.Button;
         static const QString ButtonType = QString::fromLatin1(TKvdUIButton::staticMetaObject.className());
         if (e.Type == ButtonType && !TakesClicks(b))
-            Add(b.ClickID, QStringLiteral("no-input"), csInformation,
+            Add(b.ClickID, QStringLiteral("no-input"), TKvdCheckSeverity::Information,
                 QStringLiteral("the button takes neither clicks nor typed text: its style byte lacks the "
                                "clickable bit and its type-in length is 0"));
         if (TakesClicks(b) && (b.Width < MinTargetUnits || b.Height < MinTargetUnits))
-            Add(b.ClickID, QStringLiteral("small-target"), csInformation,
+            Add(b.ClickID, QStringLiteral("small-target"), TKvdCheckSeverity::Information,
                 QStringLiteral("the button is %1 x %2 units, smaller than the %3 x %3 units a driver hits "
                                "comfortably")
                     .arg(b.Width)
@@ -294,7 +294,7 @@ QStringList PlaceholderPairs(const QHash<QString, QString>& values) {
 QList<TKvdCheckFinding> CheckElements(bool read, const std::vector<TLayoutElement>& elements,
                                       const QString& error, const QHash<QString, QString>& values) {
     if (!read)
-        return {{-1, QStringLiteral("unreadable"), csError, error}};
+        return {{-1, QStringLiteral("unreadable"), TKvdCheckSeverity::Error, error}};
     const QStringList pairs = PlaceholderPairs(values);
     QList<TKvdCheckFinding> findings;
     Checker checker(findings);
@@ -351,11 +351,11 @@ QList<TKvdCheckFinding> CheckLayoutBytes(const QByteArray& bytes, const QHash<QS
 }
 QString CheckSeverityName(TKvdCheckSeverity severity) {
     switch (severity) {
-    case csInformation:
+    case TKvdCheckSeverity::Information:
         return QStringLiteral("information");
-    case csWarning:
+    case TKvdCheckSeverity::Warning:
         return QStringLiteral("warning");
-    case csError:
+    case TKvdCheckSeverity::Error:
         return QStringLiteral("error");
     }
     return QString();

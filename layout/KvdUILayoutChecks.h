@@ -10,7 +10,7 @@
 #include <QList>
 #include <QString>
 
-enum TKvdCheckSeverity { csInformation, csWarning, csError };
+enum class TKvdCheckSeverity { Information, Warning, Error };
 
 struct TKvdCheckFinding {
     int ID;       // the element's ID, -1 for the layout as a whole

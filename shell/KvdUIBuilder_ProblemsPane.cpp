@@ -18,11 +18,11 @@ bool SameFindings(const QList<TKvdCheckFinding>& a, const QList<TKvdCheckFinding
 
 int SeverityImage(TKvdCheckSeverity severity) {
     switch (severity) {
-    case csError:
+    case TKvdCheckSeverity::Error:
         return KvdIcons::imgError;
-    case csWarning:
+    case TKvdCheckSeverity::Warning:
         return KvdIcons::imgWarning;
-    case csInformation:
+    case TKvdCheckSeverity::Information:
         break;
     }
     return KvdIcons::imgInformation;

@@ -96,7 +96,7 @@ int RunLint(const QStringList& args) {
     if (FinishStandardOutput(QStringLiteral("kvdui lint")) != 0)
         return 1;
     const auto fails = [strict](const TKvdCheckFinding& f) {
-        return f.Severity == csError || (strict && f.Severity == csWarning);
+        return f.Severity == TKvdCheckSeverity::Error || (strict && f.Severity == TKvdCheckSeverity::Warning);
     };
     return std::any_of(findings.begin(), findings.end(), fails) ? 1 : 0;
 }
