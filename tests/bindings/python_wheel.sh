@@ -12,7 +12,8 @@ pip=("$python" -m pip --disable-pip-version-check --no-input --no-cache-dir)
 "${pip[@]}" wheel --no-index --no-build-isolation --no-deps -w "$work/wheels" "$work/src" >"$work/wheel.log" 2>&1 ||
     { cat "$work/wheel.log" >&2; exit 1; }
 wheel=$(ls "$work"/wheels/kvdui-1.0.0-*.whl)
-"$python" -m zipfile -l "$wheel" | grep -q 'kvdui/py.typed' || { echo "the wheel lacks py.typed" >&2; exit 1; }
+"$python" -m zipfile -l "$wheel" >"$work/wheel.txt"
+grep -q 'kvdui/py.typed' "$work/wheel.txt" || { echo "the wheel lacks py.typed" >&2; exit 1; }
 "${pip[@]}" install --no-index --no-deps --target "$work/site" "$wheel" >"$work/install.log" 2>&1 ||
     { cat "$work/install.log" >&2; exit 1; }
 found=$(cd "$work" && PYTHONPATH="$work/site" "$python" -c '
