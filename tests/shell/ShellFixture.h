@@ -132,10 +132,17 @@ struct ShellFixture {
     }
 
     // Lets queued work run and waits (bounded) until a pending refresh has run, however loaded the machine.
-    void Settle(int ms = 80) {
-        QTest::qWait(ms);
-        for (int i = 0; i < 200 && Main && Main->Timer1->isActive(); ++i)
-            QTest::qWait(10);
+    // Runs what the last step left to do: the queued calls and deferred errors, then the refresh run once
+    // its timer fires; with ms, also a fixed wait first (for what arrives from outside, such as a peer).
+    void Settle(int ms = 0) {
+        if (ms > 0)
+            QTest::qWait(ms);
+        for (int round = 0; round < 2; ++round) {
+            QCoreApplication::sendPostedEvents();
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+            for (int i = 0; i < 400 && Main && Main->Timer1->isActive(); ++i)
+                QTest::qWait(5);
+        }
     }
 
     // Clicks the action's tool-bar button; actions without one are triggered from the event loop, so
