@@ -15,10 +15,13 @@ packages=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libgl-dev libben
 if [ "${1:-}" = windows ]; then
     packages+=(g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 nsis fonts-dejavu-core xz-utils)
 fi
-# Node and its headers build and test the Node binding: Debian's nodejs and libnode-dev unless a node is
-# installed already (NodeSource's, which brings its headers and cannot have libnode-dev beside it).
+# Node and its headers build and test the Node binding, and TypeScript checks its types: Debian's nodejs and
+# libnode-dev unless a node is installed already (NodeSource's, which brings its headers and cannot have
+# libnode-dev beside it); node-typescript goes with either package of nodejs.
 if ! command -v node >/dev/null; then
-    packages+=(nodejs libnode-dev)
+    packages+=(nodejs libnode-dev node-typescript)
+elif dpkg-query -W -f='${Status}' nodejs 2>/dev/null | grep -q "install ok installed"; then
+    packages+=(node-typescript)
 fi
 missing=()
 for p in "${packages[@]}"; do
