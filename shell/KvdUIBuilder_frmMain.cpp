@@ -62,7 +62,8 @@ protected:
     }
 };
 
-QFrame* Line(QWidget* parent, const QString& name, bool horizontal) {
+// A one-pixel rule between panes, in the scroll bars' colour.
+QFrame* MakeRule(QWidget* parent, const QString& name, bool horizontal) {
     auto* line = new QFrame(parent);
     line->setObjectName(name);
     line->setFrameShape(QFrame::NoFrame);
@@ -124,7 +125,7 @@ void TfrmMain::FormCreate() {
     CreatePanes();
     CreateActions();
     CreateMenus();
-    ConfigureComponents();
+    CreateComponents();
     resize(DesignWidth, DesignHeight);
     move(271, 92);
 
@@ -186,7 +187,7 @@ void TfrmMain::CreatePanes() {
     ToolBar1->setStyleSheet(QStringLiteral("QToolBar { border: 0px; background: transparent; }"));
     panel7Layout->addWidget(ToolBar1);
     clientLayout->addWidget(panel7);
-    clientLayout->addWidget(Line(client, QStringLiteral("Shape4"), true));
+    clientLayout->addWidget(MakeRule(client, QStringLiteral("Shape4"), true));
 
     auto* body = new QHBoxLayout;
     body->setSpacing(0);
@@ -194,7 +195,7 @@ void TfrmMain::CreatePanes() {
     auto* panel2 = new QWidget(client);
     panel2->setObjectName(QStringLiteral("Panel2"));
     body->addWidget(panel2, 1);
-    body->addWidget(Line(client, QStringLiteral("Shape1"), false));
+    body->addWidget(MakeRule(client, QStringLiteral("Shape1"), false));
     auto* panel2Layout = new QHBoxLayout(panel2);
     panel2Layout->setContentsMargins(5, 5, 5, 5);
     panel2Layout->setSpacing(0);
@@ -446,7 +447,7 @@ void TfrmMain::CreateMenus() {
     CreateArrangeMenus(edit);
 }
 
-void TfrmMain::ConfigureComponents() {
+void TfrmMain::CreateComponents() {
     ELDesigner1 = new TELDesigner(this);
     ELDesigner1->setObjectName(QStringLiteral("ELDesigner1"));
     ELDesigner1->SetDesignPanel(ELDesignPanel1);

@@ -189,7 +189,7 @@ private:
     void CreateShortcuts();
     void CreateMenus();
     void CreatePanes();
-    void ConfigureComponents();
+    void CreateComponents();
     void LoadSettings();
     // The settings keys of the three splitter positions and the members that hold them.
     QList<std::pair<TSetting, int*>> PaneSizeSettings();
