@@ -6,8 +6,8 @@
 
 #include "BenchCommon.h"
 #include "link/Dromo.h"
+#include "link/KvdFramer.h"
 #include "link/KvdUI.h"
-#include "sim/SimFramer.h"
 #include "sim/SimScreen.h"
 #include "sim/SimServer.h"
 #include "sim/SimWindow.h"
@@ -305,7 +305,7 @@ private:
             m_ok = fd >= 0;
             if (fd >= 0) {
                 m_fds.push_back(fd);
-                m_framers.push_back(std::make_unique<TSimFramer>(4));
+                m_framers.push_back(std::make_unique<TKvdFramer>(4));
             }
         }
         for (size_t c = 0; c < m_fds.size() && m_ok; ++c) {
@@ -339,15 +339,15 @@ private:
         }
     }
     void Receive(size_t c) {
-        char buffer[TSimFramer::ChunkSize];
-        TSimFramer& framer = *m_framers[c];
+        char buffer[TKvdFramer::ChunkSize];
+        TKvdFramer& framer = *m_framers[c];
         const ssize_t n =
             ::recv(m_fds[c], buffer, size_t(qMin(framer.FreeSpace(), int(sizeof buffer))), MSG_DONTWAIT);
         if (n <= 0)
             return;
         framer.Feed(buffer, int(n));
         QByteArray packet;
-        while (framer.Next(packet) == TSimFramer::Step::Packet)
+        while (framer.Next(packet) == TKvdFramer::Step::Packet)
             if (quint8(packet.at(1)) == Dromo::DR_BTN_CLICK) {
                 LastClickNs = NowNs();
                 if (m_answer) {
@@ -365,7 +365,7 @@ private:
     int m_period;
     bool m_answer;
     std::vector<int> m_fds;
-    std::vector<std::unique_ptr<TSimFramer>> m_framers;
+    std::vector<std::unique_ptr<TKvdFramer>> m_framers;
     std::atomic<bool> m_ok{true};
     std::atomic<bool> m_stop{false};
     std::thread m_thread;

@@ -7,20 +7,8 @@
 #include <QScopeGuard>
 
 #include <algorithm>
-#if defined(_MSC_VER)
-#include <xmmintrin.h>
-#endif
 
 namespace {
-
-// Asks for the cache line at the address ahead of its use; no compiler has one spelling for it.
-inline void Prefetch(quintptr address) {
-#if defined(_MSC_VER)
-    _mm_prefetch(reinterpret_cast<const char*>(address), _MM_HINT_T0);
-#else
-    __builtin_prefetch(reinterpret_cast<const void*>(address));
-#endif
-}
 
 // The message of an exception that escaped a handler.
 QString ExceptionMessage(const std::exception& e) {
@@ -232,14 +220,7 @@ void TKvdSocket::Fatal(const QString& message) {
     ReportError(message);
     CloseSocket();
     // The rest of the stream is abandoned.
-    m_buffer.Skip(m_buffer.Count());
-}
-
-void TKvdSocket::DeliverPacket(const quint8* packet, int areaLength) {
-    // A connection given up while its chunk is being handled delivers nothing more.
-    if (!Deliverable(packet, areaLength) || (m_framing && m_framing->Closed))
-        return;
-    Handle(packet, qMin(int(packet[Dromo::SizeOffset]) * SizeUnit(), areaLength));
+    m_framer.Clear();
 }
 
 inline bool TKvdSocket::Deliverable(const quint8* packet, int areaLength) {
@@ -261,74 +242,21 @@ inline void TKvdSocket::Handle(const quint8* packet, int length) {
 
 void TKvdSocket::ProcessData(const void* data, int length) {
     std::lock_guard lock(m_processLock);
-    const auto* input = static_cast<const quint8*>(data);
-    int remaining = qMax(0, length);
-    const int unit = SizeUnit();
-
-    // A packet begun in an earlier chunk is completed in the ring buffer first.
-    while (m_buffer.Count() > 0) {
-        quint8 sizeByte = 0;
-        m_buffer.Peek(&sizeByte, 1);
-        const int n = sizeByte * unit;
-        if (n == 0) {
-            Fatal(QStringLiteral("FATAL: Zero packet len detected!"));
-            return;
-        }
-        if (m_buffer.Count() < n) {
-            const int taken = qMax(0, m_buffer.Write(input, qMin(remaining, n - m_buffer.Count())));
-            input += taken;
-            remaining -= taken;
-            if (m_buffer.Count() < n)
-                return;
-        }
-        if (m_buffer.Read(m_packetArea.get(), n) < n) {
-            Fatal(QStringLiteral("FATAL: Failed to read complete packet from buffer!"));
-            return;
-        }
-        DeliverPacket(m_packetArea.get(), n);
-    }
-
-    // Whole packets are cut straight from the received bytes; only an incomplete tail is kept.
-    const quint8* const end = input + remaining;
-    const quint8* tail = unit == 4 ? CutWhole<2>(input, end) : CutWhole<0>(input, end);
-    if (!tail) {
-        Fatal(QStringLiteral("FATAL: Zero packet len detected!"));
-        return;
-    }
-    if (tail < end)
-        m_buffer.Write(tail, int(end - tail));
-}
-
-template <int Shift> const quint8* TKvdSocket::CutWhole(const quint8* at, const quint8* end) {
-    // Where the next packet starts depends on this one's size byte, so the loop is one chain of
-    // loads. A received chunk sits in the second-level cache at best; fetching the bytes ahead into
-    // the first level keeps each link of that chain short. Each packet asks for four lines a little
-    // ahead, without a branch (prefetching past the chunk is harmless and not worth a test).
-    constexpr quintptr Lead = 1024, Span = 256, MaxLead = 4096;
-    quintptr fetched = quintptr(at);
+    m_framer.SetSizeUnit(SizeUnit());
     static const std::atomic<bool> neverClosed{false};
     const std::atomic<bool>& closed = m_framing ? m_framing->Closed : neverClosed;
-    while (at < end) {
-        fetched = std::max(fetched, quintptr(at) + Lead);
-        for (quintptr line = 0; line < Span; line += 64)
-            Prefetch(fetched + line);
-        fetched = std::min(fetched + Span, quintptr(at) + MaxLead);
-        const size_t n = size_t(at[0]) << Shift;
-        if (n == 0)
-            return nullptr;
-        if (size_t(end - at) < n)
-            break;
-        if (Deliverable(at, int(n)) && !closed)
-            Handle(at, int(n));
-        at += n;
-    }
-    return at;
+    const bool framed = m_framer.Cut(static_cast<const quint8*>(data), length, m_packetArea.get(),
+                                     [this, &closed](const quint8* packet, int n) {
+                                         if (Deliverable(packet, n) && !closed)
+                                             Handle(packet, n);
+                                     });
+    if (!framed)
+        Fatal(QStringLiteral("FATAL: Zero packet len detected!"));
 }
 
 void TKvdSocket::DrainBuffer() {
     std::lock_guard lock(m_processLock);
-    while (m_buffer.Count() > 0)
-        m_buffer.Skip(qMin(m_buffer.Count(), BufferCapacity));
+    m_framer.Clear();
 }
 
 void TKvdSocket::BeginConnection(quint64 generation) {
@@ -368,7 +296,7 @@ void TKvdSocket::ProcessPending() {
         try {
             ProcessChunk(*chunk->Connection, chunk->RecvBuffer, chunk->RecvLength);
         } catch (...) {
-            // Handlers' exceptions are reported by DeliverPacket; nothing may cross the event loop.
+            // Handlers' exceptions are reported by ProcessData; nothing may cross the event loop.
         }
         {
             std::lock_guard lock(m_shared->Mutex);

@@ -13,6 +13,7 @@
 // waiting for the reader to return first. A handler must not destroy the component that called it
 // (deleteLater does it safely).
 
+#include "link/KvdFramer.h"
 #include "link/KvdSocketBuffer.h"
 #include "link/KvdSocketWriter.h"
 #include "link/KvdSysSocket.h"
@@ -92,14 +93,13 @@ public:
     void ReportError(const QString& message);
 
     // Appends received bytes and delivers every whole packet in stream order.
+    // Each packet the framer cuts goes to HandlePacket when it has at least 2 bytes, a size byte other
+    // than 0 and a type from 1 to 67, and is dropped silently otherwise. An exception escaping the handler
+    // is reported through OnError and the stream goes on.
     void ProcessData(const void* data, int length);
-    // Passes a cut packet to HandlePacket when it has at least 2 bytes, a size byte other than 0 and a
-    // type from 1 to 67; drops it silently otherwise. An exception escaping the handler is reported
-    // through OnError and the stream goes on.
-    void DeliverPacket(const quint8* packet, int areaLength);
     // Discards everything the buffer holds.
     void DrainBuffer();
-    const TKvdSocketBuffer& Buffer() const { return m_buffer; }
+    const TKvdSocketBuffer& Buffer() const { return m_framer.Buffer(); }
 
 protected:
     // One whole packet that passed the delivery test.
@@ -133,13 +133,10 @@ private:
     // connection closed.
     void GiveUp(TKvdConnection& connection, int code);
     void Fatal(const QString& message);
-    // The delivery test of DeliverPacket.
+    // The delivery test of ProcessData.
     static bool Deliverable(const quint8* packet, int areaLength);
     // Passes the packet to HandlePacket; an exception escaping the handler is reported.
     void Handle(const quint8* packet, int length);
-    // Cuts and delivers the whole packets of [at, end) (size byte shifted left by Shift); returns where
-    // the incomplete tail starts, or null at a zero size byte.
-    template <int Shift> const quint8* CutWhole(const quint8* at, const quint8* end);
     std::shared_ptr<TKvdConnection> CurrentConnection() const;
 
     std::shared_ptr<TKvdSocketShared> m_shared;
@@ -161,9 +158,9 @@ private:
     mutable std::mutex m_connectionMutex;
     std::shared_ptr<TKvdConnection> m_connection;
 
-    // Framing: the buffer and the packet area are used by one thread at a time.
+    // Framing: the framer and the packet area are used by one thread at a time.
     std::recursive_mutex m_processLock;
-    TKvdSocketBuffer m_buffer{BufferCapacity};
+    TKvdFramer m_framer{4, BufferCapacity};
     quint64 m_bufferGeneration = 0;
     std::unique_ptr<quint8[]> m_packetArea;
     bool m_detached = false;

@@ -88,7 +88,7 @@ bool TKvdSocketThread::ProcessReceived() {
         try {
             socket->ProcessChunk(*Connection, RecvBuffer, RecvLength);
         } catch (...) {
-            // Handlers' exceptions are reported by DeliverPacket; nothing may end the thread.
+            // Handlers' exceptions are reported by ProcessData; nothing may end the thread.
         }
         Shared->Release();
         return true;

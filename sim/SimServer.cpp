@@ -31,7 +31,7 @@ struct TSimServer::Connection {
 
     TSimClient Info;
     QTcpSocket* Socket = nullptr;
-    TSimFramer Framer;
+    TKvdFramer Framer;
     bool Dropped = false;
     qint64 ConnectedAt = 0;
     qint64 LastHeard = 0;
@@ -171,12 +171,12 @@ void TSimServer::Read(Connection& c) {
         Drop(c, HalfPacketTimedOut(c));
         return;
     }
-    char chunk[TSimFramer::ChunkSize];
+    char chunk[TKvdFramer::ChunkSize];
     QByteArray packet;
     bool received = false;
     bool completed = false; // a packet was taken out: what is still held began in this read
     while (!c.Dropped) {
-        const qint64 got = c.Socket->read(chunk, qMin(c.Framer.FreeSpace(), TSimFramer::ChunkSize));
+        const qint64 got = c.Socket->read(chunk, qMin(c.Framer.FreeSpace(), TKvdFramer::ChunkSize));
         if (got <= 0)
             break;
         received = true;
@@ -193,10 +193,10 @@ void TSimServer::Read(Connection& c) {
             return;
         }
         for (;;) {
-            const TSimFramer::Step step = c.Framer.Next(packet);
-            if (step == TSimFramer::Step::More)
+            const TKvdFramer::Step step = c.Framer.Next(packet);
+            if (step == TKvdFramer::Step::More)
                 break;
-            if (step == TSimFramer::Step::ZeroSize) {
+            if (step == TKvdFramer::Step::ZeroSize) {
                 Drop(c, QStringLiteral("bad size byte 0"));
                 return;
             }

@@ -5,7 +5,7 @@
 // buttons as the button and delete packets leave them, and sends clicks, typed text and console text
 // on request. A client that breaks the protocol or floods the stand-in is dropped with its reason.
 
-#include "sim/SimFramer.h"
+#include "link/KvdFramer.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>

@@ -3,8 +3,8 @@
 // raw socket that sends whatever a test asks, including what no real client would send.
 
 #include "link/KvdDromo.h"
+#include "link/KvdFramer.h"
 #include "link/KvdUI.h"
-#include "sim/SimFramer.h"
 #include "sim/SimServer.h"
 
 #include <QTcpSocket>
@@ -56,7 +56,7 @@ struct BuilderClient {
 
 struct RawClient {
     QTcpSocket Socket;
-    TSimFramer Framer{4};
+    TKvdFramer Framer{4};
     QList<QByteArray> Received;
 
     explicit RawClient(quint16 port) {
@@ -64,7 +64,7 @@ struct RawClient {
             const QByteArray bytes = Socket.readAll();
             Framer.Feed(bytes.constData(), int(bytes.size()));
             QByteArray packet;
-            while (Framer.Next(packet) == TSimFramer::Step::Packet)
+            while (Framer.Next(packet) == TKvdFramer::Step::Packet)
                 Received << packet;
         });
         Socket.connectToHost(QStringLiteral("127.0.0.1"), port);

@@ -2,9 +2,9 @@
 // the builder's own link reads them, and the script commands.
 
 #include "link/Dromo.h"
+#include "link/KvdFramer.h"
 #include "link/KvdUI.h"
 #include "sim/SimCommands.h"
-#include "sim/SimFramer.h"
 #include "sim/SimPackets.h"
 
 #include <QTest>
@@ -25,11 +25,11 @@ namespace {
 QByteArray Tiny(quint8 sub) {
     return QByteArray("\x01\x03\x00", 3) + char(sub);
 }
-QList<QByteArray> Drain(TSimFramer& framer, TSimFramer::Step* last = nullptr) {
+QList<QByteArray> Drain(TKvdFramer& framer, TKvdFramer::Step* last = nullptr) {
     QList<QByteArray> packets;
     QByteArray packet;
-    TSimFramer::Step step;
-    while ((step = framer.Next(packet)) == TSimFramer::Step::Packet)
+    TKvdFramer::Step step;
+    while ((step = framer.Next(packet)) == TKvdFramer::Step::Packet)
         packets << packet;
     if (last)
         *last = step;
@@ -38,7 +38,7 @@ QList<QByteArray> Drain(TSimFramer& framer, TSimFramer::Step* last = nullptr) {
 } // namespace
 
 void TestSimProtocol::framerCutsPacketsAcrossFeeds() {
-    TSimFramer framer(4);
+    TKvdFramer framer(4);
     // Two whole packets and the first half of a third in one feed.
     const QByteArray button =
         QByteArray("\x04\x2d\x01\x00\x07\x00\x08\x00\x01\x02\x03\x04", 12) + QByteArray("ok\0\0", 4);
@@ -55,16 +55,16 @@ void TestSimProtocol::framerCutsPacketsAcrossFeeds() {
 
 void TestSimProtocol::framerHoldsAtMostItsBuffer() {
     // A client that only ever announces a long packet cannot make the framer take more than its buffer.
-    TSimFramer framer(4);
+    TKvdFramer framer(4);
     const QByteArray flood(1 << 20, char(0xFF));
     int taken = 0;
     for (int i = 0; i < 100 && framer.FreeSpace() > 0; ++i)
-        taken += framer.Feed(flood.constData(), qMin(framer.FreeSpace(), TSimFramer::ChunkSize));
+        taken += framer.Feed(flood.constData(), qMin(framer.FreeSpace(), TKvdFramer::ChunkSize));
     QVERIFY(taken < 20000);
     QCOMPARE(framer.Feed(flood.constData(), 100), 0);
     // Whole 1020-byte packets come out of it, after which it takes bytes again.
     QVERIFY(!Drain(framer).isEmpty());
-    QVERIFY(framer.FreeSpace() >= TSimFramer::ChunkSize);
+    QVERIFY(framer.FreeSpace() >= TKvdFramer::ChunkSize);
 }
 
 void TestSimProtocol::packetsReadByTheBuildersLink() {

@@ -1,31 +1,26 @@
-#include "sim/SimFramer.h"
+#include "link/KvdFramer.h"
 
 #include "link/Dromo.h"
 
-namespace {
-// One receive chunk plus the longest packet a size byte can describe (255 units of 4 bytes).
-constexpr int BufferSize = TSimFramer::ChunkSize + 255 * 4;
-} // namespace
+TKvdFramer::TKvdFramer(quint8 sizeUnit, int capacity) : m_buffer(capacity), m_unit(sizeUnit ? sizeUnit : 1) {}
 
-TSimFramer::TSimFramer(quint8 sizeUnit) : m_buffer(BufferSize), m_unit(sizeUnit ? sizeUnit : 1) {}
-
-int TSimFramer::Expected() const {
+int TKvdFramer::Expected() const {
     quint8 sizeByte = 0;
     if (m_buffer.Peek(&sizeByte, 1) < 1)
         return 0;
     return sizeByte * m_unit;
 }
 
-int TSimFramer::HeadType() const {
+int TKvdFramer::HeadType() const {
     quint8 head[Dromo::MinPacketSize] = {};
     return m_buffer.Peek(head, Dromo::MinPacketSize) < Dromo::MinPacketSize ? -1 : head[Dromo::TypeOffset];
 }
 
-int TSimFramer::Feed(const char* data, int length) {
-    return qMax(0, m_buffer.Write(data, length));
+int TKvdFramer::Feed(const char* data, int length) {
+    return std::max(0, m_buffer.Write(data, length));
 }
 
-TSimFramer::Step TSimFramer::Next(QByteArray& packet) {
+TKvdFramer::Step TKvdFramer::Next(QByteArray& packet) {
     if (m_buffer.Count() == 0)
         return Step::More;
     const int n = Expected();
