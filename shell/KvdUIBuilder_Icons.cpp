@@ -113,8 +113,10 @@ QIcon AppIcon() {
     });
 }
 
-QList<QIcon> ImageList() {
-    QList<QIcon> images;
+namespace {
+
+// The pictures of the tree and of the File menu's commands, in index order from imgDocument.
+void AddFileImages(QList<QIcon>& images) {
     // document
     images << Draw(16, [](QPainter& p) {
         Page(p, 2, 1, 11, 14);
@@ -172,6 +174,10 @@ QList<QIcon> ImageList() {
         p.drawLine(5, 13, 10, 13);
         p.drawLine(7, 11, 7, 13);
     });
+}
+
+// The pictures of the Edit menu's commands and of Arrange, in index order from imgCut.
+void AddEditImages(QList<QIcon>& images) {
     // cut
     images << Draw(16, [](QPainter& p) {
         p.setPen(Ink);
@@ -225,6 +231,10 @@ QList<QIcon> ImageList() {
         Bar(p, 1, 1, 9, 7);
         Bar(p, 5, 6, 9, 7, Accent.lighter(160));
     });
+}
+
+// The pictures of the Problems pane's severities, in index order from imgInformation.
+void AddSeverityImages(QList<QIcon>& images) {
     // information
     images << Draw(16, [](QPainter& p) {
         p.setPen(Ink);
@@ -255,6 +265,17 @@ QList<QIcon> ImageList() {
         p.drawLine(5, 5, 10, 10);
         p.drawLine(10, 5, 5, 10);
     });
+}
+
+} // namespace
+
+QList<QIcon> ImageList() {
+    QList<QIcon> images;
+    AddFileImages(images);
+    Q_ASSERT(images.size() == imgCut);
+    AddEditImages(images);
+    Q_ASSERT(images.size() == imgInformation);
+    AddSeverityImages(images);
     Q_ASSERT(images.size() == ImageCount);
     return images;
 }

@@ -62,6 +62,15 @@ protected:
     }
 };
 
+// A splitter between panes whose handle the user drags; panes never collapse to nothing.
+QSplitter* MakeSplitter(QWidget* parent, const QString& name, Qt::Orientation orientation) {
+    auto* splitter = new QSplitter(orientation, parent);
+    splitter->setObjectName(name);
+    splitter->setHandleWidth(5);
+    splitter->setChildrenCollapsible(false);
+    return splitter;
+}
+
 // A one-pixel rule between panes, in the scroll bars' colour.
 QFrame* MakeRule(QWidget* parent, const QString& name, bool horizontal) {
     auto* line = new QFrame(parent);
@@ -202,55 +211,9 @@ void TfrmMain::CreatePanes() {
 
     // The tree, the inspector, the design surface and the log are separated by splitters whose positions
     // are kept in the settings; the surface takes whatever space the window gains.
-    auto splitter = [](QWidget* parent, const QString& name, Qt::Orientation orientation) {
-        auto* s = new QSplitter(orientation, parent);
-        s->setObjectName(name);
-        s->setHandleWidth(5);
-        s->setChildrenCollapsible(false);
-        return s;
-    };
-    Splitter1 = splitter(panel2, QStringLiteral("Splitter1"), Qt::Horizontal);
-    Splitter2 = splitter(Splitter1, QStringLiteral("Splitter2"), Qt::Vertical);
-    TreeView1 = new QTreeWidget(Splitter2);
-    TreeView1->setObjectName(QStringLiteral("TreeView1"));
-    TreeView1->setHeaderHidden(true);
-    TreeView1->setColumnCount(1);
-    TreeView1->setIndentation(19);
-    TreeView1->setFrameShape(QFrame::NoFrame);
-    TreeView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_tree = std::make_unique<TElementTree>(
-        TreeView1,
-        [this](const TKvdUIElement* element, QTreeWidgetItem* node) { DescribeNode(element, node); });
-    TreeView1->setSelectionMode(QAbstractItemView::SingleSelection);
-    TreeView1->setIconSize(QSize(16, 16));
-    // The inspector with the Name row above it, which only the View option "Element names" shows.
-    auto* inspectorPane = new QWidget(Splitter2);
-    inspectorPane->setObjectName(QStringLiteral("InspectorPane"));
-    auto* inspectorLayout = new QVBoxLayout(inspectorPane);
-    inspectorLayout->setContentsMargins(0, 0, 0, 0);
-    inspectorLayout->setSpacing(0);
-    CreateNameRow(inspectorPane);
-    inspectorLayout->addWidget(NameRow);
-    ELPropertyInspector1 = new TELPropertyInspector(inspectorPane);
-    ELPropertyInspector1->setObjectName(QStringLiteral("ELPropertyInspector1"));
-    inspectorLayout->addWidget(ELPropertyInspector1);
-    Splitter2->setStretchFactor(0, 1);
-    Splitter2->setStretchFactor(1, 0);
-
-    Splitter3 = splitter(Splitter1, QStringLiteral("Splitter3"), Qt::Vertical);
-    auto* panel3 = new TResizePanel(Splitter3);
-    Panel3 = panel3;
-    Panel3->setObjectName(QStringLiteral("Panel3"));
-    Panel3->setMinimumSize(DesignPanelSize, DesignPanelSize);
-    panel3->OnResize = [this] { Panel3Resize(); };
-    Memo1 = new QPlainTextEdit(Splitter3);
-    Memo1->setObjectName(QStringLiteral("Memo1"));
-    Memo1->setReadOnly(true);
-    Memo1->setFrameShape(QFrame::NoFrame);
-    m_log = new TLogPane(Memo1);
-    CreateProblemsPane();
-    Splitter3->setStretchFactor(0, 1);
-    Splitter3->setStretchFactor(1, 0);
+    Splitter1 = MakeSplitter(panel2, QStringLiteral("Splitter1"), Qt::Horizontal);
+    CreateTreePane();
+    CreateSurfacePane();
     Splitter1->setStretchFactor(0, 0);
     Splitter1->setStretchFactor(1, 1);
     panel2Layout->addWidget(Splitter1);
@@ -277,6 +240,54 @@ void TfrmMain::CreatePanes() {
     // A coarse timer may fire up to 5 % late; the preview should follow a change 50 ms after it.
     Timer1->setTimerType(Qt::PreciseTimer);
     connect(Timer1, &QTimer::timeout, this, [this] { RunGuarded([this] { Timer1Timer(); }); });
+}
+
+// The left column: the element tree over the inspector, with the Name row above the inspector.
+void TfrmMain::CreateTreePane() {
+    Splitter2 = MakeSplitter(Splitter1, QStringLiteral("Splitter2"), Qt::Vertical);
+    TreeView1 = new QTreeWidget(Splitter2);
+    TreeView1->setObjectName(QStringLiteral("TreeView1"));
+    TreeView1->setHeaderHidden(true);
+    TreeView1->setColumnCount(1);
+    TreeView1->setIndentation(19);
+    TreeView1->setFrameShape(QFrame::NoFrame);
+    TreeView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_tree = std::make_unique<TElementTree>(
+        TreeView1,
+        [this](const TKvdUIElement* element, QTreeWidgetItem* node) { DescribeNode(element, node); });
+    TreeView1->setSelectionMode(QAbstractItemView::SingleSelection);
+    TreeView1->setIconSize(QSize(16, 16));
+    // The inspector with the Name row above it, which only the View option "Element names" shows.
+    auto* inspectorPane = new QWidget(Splitter2);
+    inspectorPane->setObjectName(QStringLiteral("InspectorPane"));
+    auto* inspectorLayout = new QVBoxLayout(inspectorPane);
+    inspectorLayout->setContentsMargins(0, 0, 0, 0);
+    inspectorLayout->setSpacing(0);
+    CreateNameRow(inspectorPane);
+    inspectorLayout->addWidget(NameRow);
+    ELPropertyInspector1 = new TELPropertyInspector(inspectorPane);
+    ELPropertyInspector1->setObjectName(QStringLiteral("ELPropertyInspector1"));
+    inspectorLayout->addWidget(ELPropertyInspector1);
+    Splitter2->setStretchFactor(0, 1);
+    Splitter2->setStretchFactor(1, 0);
+}
+
+// The right column: the design surface's panel over the log and Problems tabs.
+void TfrmMain::CreateSurfacePane() {
+    Splitter3 = MakeSplitter(Splitter1, QStringLiteral("Splitter3"), Qt::Vertical);
+    auto* panel3 = new TResizePanel(Splitter3);
+    Panel3 = panel3;
+    Panel3->setObjectName(QStringLiteral("Panel3"));
+    Panel3->setMinimumSize(DesignPanelSize, DesignPanelSize);
+    panel3->OnResize = [this] { Panel3Resize(); };
+    Memo1 = new QPlainTextEdit(Splitter3);
+    Memo1->setObjectName(QStringLiteral("Memo1"));
+    Memo1->setReadOnly(true);
+    Memo1->setFrameShape(QFrame::NoFrame);
+    m_log = new TLogPane(Memo1);
+    CreateProblemsPane();
+    Splitter3->setStretchFactor(0, 1);
+    Splitter3->setStretchFactor(1, 0);
 }
 
 void TfrmMain::CreateActions() {

@@ -189,6 +189,8 @@ private:
     void CreateShortcuts();
     void CreateMenus();
     void CreatePanes();
+    void CreateTreePane();
+    void CreateSurfacePane();
     void CreateComponents();
     void LoadSettings();
     // The settings keys of the three splitter positions and the members that hold them.
