@@ -2,6 +2,7 @@
 // ShowLayout of 256 elements handed to a connected socket.
 
 #include "../tests/link/TestPeer.h"
+#include "bench/BenchMain.h"
 #include "link/KvdUI.h"
 
 #include <benchmark/benchmark.h>
@@ -127,9 +128,5 @@ BENCHMARK(BM_LayoutPackets256)->Unit(benchmark::kMicrosecond);
 
 // The test peer's sockets need an application object.
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks<QCoreApplication>(argc, argv);
 }

@@ -4,6 +4,7 @@
 // Counters give the memory an opened and shown layout costs.
 
 #include "../tests/link/TestPeer.h"
+#include "bench/BenchMain.h"
 #include "link/KvdUI.h"
 
 #include <kvdui/kvdui.h>
@@ -163,9 +164,5 @@ BENCHMARK(BM_RuntimeShowToLastByte256)
 
 // The stand-in's sockets need an application object.
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks<QCoreApplication>(argc, argv);
 }

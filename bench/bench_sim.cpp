@@ -5,6 +5,7 @@
 // its client while 64 clients of 256 buttons each change one button every 200 ms.
 
 #include "BenchCommon.h"
+#include "bench/BenchMain.h"
 #include "link/Dromo.h"
 #include "link/KvdFramer.h"
 #include "link/KvdUI.h"
@@ -544,11 +545,5 @@ BENCHMARK(BM_SimWindowClickOnX)
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM",
-            qEnvironmentVariableIsSet("QT_QPA_PLATFORM") ? qgetenv("QT_QPA_PLATFORM") : "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks(argc, argv);
 }
