@@ -34,6 +34,7 @@ fs.mkdirSync(path.dirname(output), { recursive: true });
 // The library is opened at run time by name; the RUNPATH lets that find the SDK's copy.
 const args = ['-std=c++17', '-O2', '-Wall', '-Wextra', '-shared', '-fPIC', '-fvisibility=hidden',
     '-DNAPI_VERSION=8', `-I${include}`, ...cflags, path.join(__dirname, 'src', 'kvdui_node.cpp'),
+    path.join(__dirname, 'src', 'KvduiNodeSystemPosix.cpp'),
     '-o', output, `-Wl,-rpath,${libdir}`, '-ldl'];
 try {
     execFileSync(compiler, args, { stdio: 'inherit' });

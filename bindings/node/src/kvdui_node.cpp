@@ -1,15 +1,12 @@
 // kvdui.node: the native half of the Node package. It opens libkvdui at run time (the path index.js
-// passes, else libkvdui.so.1 through this module's own RUNPATH), keeps layouts and clients in type-tagged
+// passes, else libkvdui.so.1 from the folders the loader searches from this module; the system calls are
+// in KvduiNodeSystemPosix.cpp), keeps layouts and clients in type-tagged
 // wrapped objects, and waits for events on Node's thread pool without calling the client there: a worker
 // only polls the client's wait handle, and the event is taken on the main thread.
 #include <kvdui/kvdui.h>
 #include <node_api.h>
 
-#include <dlfcn.h>
-#include <fcntl.h>
-#include <link.h>
-#include <poll.h>
-#include <unistd.h>
+#include "KvduiNodeSystem.h"
 
 #include <chrono>
 #include <climits>
@@ -224,35 +221,6 @@ bool Loaded(napi_env env) {
     return libHandle != nullptr;
 }
 
-// Opens the library by the directories dlopen would search from this module (LD_LIBRARY_PATH, its RUNPATH
-// with $ORIGIN worked out, the system's), each by its full path: a sanitizer's dlopen wrapper searches
-// from its own library instead, which knows nothing of this module's RUNPATH.
-void* OpenDefaultLibrary() {
-    static const char marker = 0;
-    Dl_info self{};
-    void* own = ::dladdr(&marker, &self) && self.dli_fname ? ::dlopen(self.dli_fname, RTLD_NOW | RTLD_NOLOAD)
-                                                           : nullptr;
-    Dl_serinfo size{};
-    if (own && ::dlinfo(own, RTLD_DI_SERINFOSIZE, &size) == 0 && size.dls_size > 0) {
-        std::vector<char> buffer(size.dls_size);
-        auto* paths = reinterpret_cast<Dl_serinfo*>(buffer.data());
-        *paths = size;
-        if (::dlinfo(own, RTLD_DI_SERINFO, paths) == 0)
-            for (unsigned i = 0; i < paths->dls_cnt; ++i) {
-                const std::string file = std::string(paths->dls_serpath[i].dls_name) + "/libkvdui.so.1";
-                if (::access(file.c_str(), F_OK) != 0)
-                    continue;
-                if (void* handle = ::dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL)) {
-                    ::dlclose(own);
-                    return handle;
-                }
-            }
-    }
-    if (own)
-        ::dlclose(own);
-    return ::dlopen("libkvdui.so.1", RTLD_NOW | RTLD_LOCAL); // the system's search, and its message
-}
-
 // load(KvduiError, path or null): takes the error class, opens the library once and returns the file it came
 // from. A later load names the same file or none.
 napi_value Load(napi_env env, napi_callback_info info) {
@@ -269,14 +237,16 @@ napi_value Load(napi_env env, napi_callback_info info) {
     std::lock_guard lock(libMutex);
     if (libHandle && !requested)
         return String(env, libPath.c_str());
-    void* handle = requested ? ::dlopen(requested, RTLD_NOW | RTLD_LOCAL) : OpenDefaultLibrary();
+    std::string reason;
+    void* handle = KvduiNodeSystem::OpenLibrary(requested, reason);
     if (!handle)
         return Throw(
             env, KVDUI_ERR_FILE,
-            std::string("Cannot load the runtime library: ") + ::dlerror() +
+            "Cannot load the runtime library: " + reason +
                 (requested ? "" : "; set KVDUI_LIBRARY to its path, or pass it to kvdui.load({ library })"));
     if (libHandle) {
-        ::dlclose(handle); // dlopen counts references: the same file gives the same handle
+        KvduiNodeSystem::CloseLibrary(
+            handle); // opening counts references: the same file gives the same handle
         if (handle == libHandle)
             return String(env, libPath.c_str());
         return Throw(env, KVDUI_ERR_ARGUMENT, "The runtime library is already loaded from " + libPath);
@@ -284,18 +254,15 @@ napi_value Load(napi_env env, napi_callback_info info) {
     Library found;
     const char* missing = nullptr;
 #define KVDUI_LOOKUP(name)                                                                                   \
-    found.name = reinterpret_cast<decltype(found.name)>(::dlsym(handle, "kvdui_" #name));                    \
+    found.name =                                                                                             \
+        reinterpret_cast<decltype(found.name)>(KvduiNodeSystem::LibrarySymbol(handle, "kvdui_" #name));      \
     if (!found.name && !missing)                                                                             \
         missing = "kvdui_" #name;
     KVDUI_FUNCTIONS(KVDUI_LOOKUP)
 #undef KVDUI_LOOKUP
-    link_map* map = nullptr;
-    ::dlinfo(handle, RTLD_DI_LINKMAP, &map);
-    char* real = map ? ::realpath(map->l_name, nullptr) : nullptr;
-    const std::string file = real ? real : map ? map->l_name : "libkvdui.so.1";
-    std::free(real);
+    const std::string file = KvduiNodeSystem::LibraryFile(handle, "libkvdui.so.1");
     if (missing || std::atoi(found.version()) != KVDUI_VERSION_MAJOR) {
-        ::dlclose(handle);
+        KvduiNodeSystem::CloseLibrary(handle);
         return Throw(env, KVDUI_ERR_FILE,
                      file + " is not libkvdui " + std::to_string(KVDUI_VERSION_MAJOR) + ".x" +
                          (missing ? std::string(" (no ") + missing + ")" : std::string()));
@@ -382,11 +349,8 @@ napi_value LayoutClose(napi_env env, napi_callback_info info) {
 void Finish(ClientBox* box) {
     lib.close(box->client);
     box->client = nullptr;
-    for (int& fd : box->wake) {
-        if (fd >= 0)
-            ::close(fd);
-        fd = -1;
-    }
+    for (int& fd : box->wake)
+        KvduiNodeSystem::CloseDescriptor(fd);
 }
 
 void FinalizeClient(napi_env, void* data, void*) {
@@ -411,7 +375,7 @@ napi_value Connect(napi_env env, napi_callback_info info) {
         !GetInt(env, args[4], "The timeout", options.timeout_ms))
         return nullptr;
     auto* box = new ClientBox;
-    if (::pipe2(box->wake, O_CLOEXEC | O_NONBLOCK) != 0) {
+    if (!KvduiNodeSystem::MakeWakePipe(box->wake)) {
         delete box;
         return Throw(env, KVDUI_ERR_INTERNAL, "Cannot make a pipe");
     }
@@ -432,10 +396,9 @@ napi_value Close(napi_env env, napi_callback_info info) {
     if (!box || box->closed)
         return box ? Undefined(env) : nullptr;
     box->closed = true;
-    const char byte = 1;
     if (box->waits == 0)
         Finish(box);
-    else if (::write(box->wake[1], &byte, 1) != 1)
+    else if (!KvduiNodeSystem::Wake(box->wake[1]))
         return Throw(env, KVDUI_ERR_INTERNAL, "Cannot wake the waits of the client");
     return Undefined(env);
 }
@@ -576,8 +539,7 @@ struct Wait {
 
 void Execute(napi_env, void* data) {
     auto* wait = static_cast<Wait*>(data);
-    pollfd fds[2] = {{wait->fds[0], POLLIN, 0}, {wait->fds[1], POLLIN, 0}};
-    ::poll(fds, 2, wait->Remaining());
+    KvduiNodeSystem::WaitReadable(wait->fds[0], wait->fds[1], wait->Remaining());
 }
 
 void Complete(napi_env env, napi_status status, void* data);
@@ -608,8 +570,7 @@ void Complete(napi_env env, napi_status, void* data) {
     } else if (!wait->take) {
         // Pending or not: the emitter looks for itself.
         if (wait->Remaining() != 0) {
-            pollfd fd = {wait->fds[0], POLLIN, 0};
-            if (::poll(&fd, 1, 0) == 0 && Queue(env, wait))
+            if (!KvduiNodeSystem::Readable(wait->fds[0]) && Queue(env, wait))
                 return;
         }
     } else if (!NextEvent(env, box, result, err)) {
