@@ -378,6 +378,21 @@ qint64 ThreadCpuNs() {
     return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
 }
 
+// Runs the event loop until every client's first screen of buttons has been taken in (at most 5 min);
+// false, with the benchmark stopped, when they did not arrive.
+bool FirstScreensArrived(benchmark::State& state, const Counter& counter, const GridClients& clients,
+                         int clientCount) {
+    const long expected = long(clientCount) * ButtonCount;
+    QElapsedTimer arriving;
+    arriving.start();
+    while (counter.Buttons < expected && clients.Ok() && arriving.elapsed() < 300000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+    if (counter.Buttons >= expected && clients.Ok())
+        return true;
+    state.SkipWithError("the clients' buttons did not arrive");
+    return false;
+}
+
 // Runs the event loop for ms, or until done() holds (checked every millisecond), blocking in between as
 // the program's own loop does.
 void RunEventsFor(int ms, const std::function<bool()>& done = {}) {
@@ -409,14 +424,8 @@ void BM_SimWindowClickUnder64Clients(benchmark::State& state) {
         return;
     Counter counter(server);
     GridClients clients(server.Port(), Clients, style, 200);
-    QElapsedTimer arriving;
-    arriving.start();
-    while (counter.Buttons < long(Clients) * ButtonCount && clients.Ok() && arriving.elapsed() < 300000)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
-    if (counter.Buttons < long(Clients) * ButtonCount || !clients.Ok()) {
-        state.SkipWithError("the clients' buttons did not arrive");
+    if (!FirstScreensArrived(state, counter, clients, Clients))
         return;
-    }
     // The middle of a button of the topmost client.
     TSimScreen* screen = window->Screen();
     const QPointF at = screen->PixelRect(screen->Entries().constLast().Button).center();
@@ -478,14 +487,8 @@ void BM_SimWindowClickOnX(benchmark::State& state) {
         return;
     Counter counter(server);
     GridClients clients(server.Port(), clientCount, 0x28, 200, true);
-    QElapsedTimer arriving;
-    arriving.start();
-    while (counter.Buttons < long(clientCount) * ButtonCount && clients.Ok() && arriving.elapsed() < 300000)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
-    if (counter.Buttons < long(clientCount) * ButtonCount || !clients.Ok()) {
-        state.SkipWithError("the clients' buttons did not arrive");
+    if (!FirstScreensArrived(state, counter, clients, clientCount))
         return;
-    }
     TSimScreen* screen = window->Screen();
     const TKvdSimButton* target = nullptr;
     for (const TSimScreen::Entry& entry : screen->Entries())
