@@ -13,6 +13,7 @@
 #include "shell/KvdUIBuilder_ProblemsPane.h"
 #include "shell/KvdUIBuilder_Recovery.h"
 #include "shell/KvdUIBuilder_Settings.h"
+#include "shell/UndoRedoManager.h"
 
 #include <QAbstractEventDispatcher>
 #include <QActionGroup>
@@ -41,7 +42,6 @@ namespace {
 constexpr int DesignWidth = 644;
 constexpr int DesignHeight = 611;
 constexpr int DesignPanelSize = 402;
-constexpr int HistoryLimit = 10;
 // The grid's dots: teal grey, as a colour number (0x00BBGGRR, red in the low byte).
 constexpr int GridColor = 0x808040;
 
@@ -110,7 +110,7 @@ TfrmMain::~TfrmMain() {
     // only then does the client go, closing the link without a log line.
     Timer1->stop();
     m_root = nullptr;
-    m_document.reset();
+    m_doc.reset();
     // The handlers stay assigned: the reader thread may be running one right now (the simulator closing
     // at this moment), and reassigning them would race with it. They only post to this window, and
     // deleting the client waits until no reader can call them any more.
@@ -144,18 +144,12 @@ void TfrmMain::FormCreate() {
     LoadRecentFiles();
     RebuildRecentMenu();
     KvdDromo1->SetIName(QStringLiteral("KvdUIBuilder"));
-    m_history = std::make_unique<TUndoRedoManager>(HistoryLimit);
-    CreateRecovery();
-    m_skipSnapshot = false;
-    m_bulkUpdate = false;
-    m_modified = false;
     ELPropertyInspector1->RegisterEditor(TypeInfo::TCaption(), nullptr,
                                          ELPropEditorClass<TKvdUIElementCaptionProperty>(),
                                          QStringLiteral("Text"));
 
-    m_document = std::make_unique<TKvdUIDocument>(
-        [this](TKvdUIElement* element, TKvdUIElementChange kind) { ElementChange(element, kind); });
-    m_root = m_document->Root();
+    CreateDocument();
+    m_root = m_doc->Root();
     m_root->setObjectName(QStringLiteral("Root"));
     m_root->SetParentControl(this);
     m_root->SetBounds(0, 0, LayoutSurfaceWidth, LayoutSurfaceHeight);
@@ -163,7 +157,7 @@ void TfrmMain::FormCreate() {
     m_root->SetAlign(alClient);
     ELDesigner1->SetDesignControl(m_root);
     ELDesigner1->SetActive(true);
-    SetDocument(TDocumentState::None);
+    ShowDocumentState();
 
     if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance())
         connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this,
@@ -647,7 +641,7 @@ void TfrmMain::FormShow() {
 void TfrmMain::closeEvent(QCloseEvent* event) {
     // FormCloseQuery: the window closes only when the unsaved changes may be dropped.
     bool canClose = false;
-    RunGuarded([&] { canClose = QuerySaveChanges(); });
+    RunGuarded([&] { canClose = m_doc->QuerySaveChanges(); });
     if (canClose)
         event->accept();
     else
@@ -656,12 +650,9 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
 
 void TfrmMain::FormDestroy() {
     ELDesigner1->SetActive(false);
-    m_history.reset();
     // A clean exit: the user has answered for the unsaved changes. The recent files were written as
     // they changed; writing the list again from memory would drop entries another builder added since.
-    if (m_recovery)
-        m_recovery->Discard();
-    m_recovery.reset();
+    m_doc->EndSession();
     SaveSettings();
     m_recentFiles.clear();
 }
@@ -695,7 +686,7 @@ void TfrmMain::ActionList1Update() {
     const bool hasChildren = !m_root->ChildControls().isEmpty();
     TELDesignerSelectedControls* selection = ELDesigner1->SelectedControls();
     const bool arrangeable = ELDesigner1->Active() && selection->Count() > 0 && selection->Items(0) != m_root;
-    actSave->setEnabled(open && m_modified);
+    actSave->setEnabled(open && m_doc->Modified());
     actSaveAs->setEnabled(actSave->isEnabled());
     actClear->setEnabled(hasChildren);
     actToolPointer->setEnabled(open);
@@ -704,8 +695,8 @@ void TfrmMain::ActionList1Update() {
     actBringToFront->setEnabled(arrangeable);
     actSendToBack->setEnabled(arrangeable);
     actDelete->setEnabled(arrangeable);
-    actUndo->setEnabled(m_history && m_history->CanUndo());
-    actRedo->setEnabled(m_history && m_history->CanRedo());
+    actUndo->setEnabled(History()->CanUndo());
+    actRedo->setEnabled(History()->CanRedo());
     actCut->setEnabled(open && ELDesigner1->CanCut());
     actCopy->setEnabled(open && ELDesigner1->CanCopy());
     actPaste->setEnabled(open && ELDesigner1->CanPaste());
@@ -724,12 +715,7 @@ void TfrmMain::Panel3Resize() {
 
 void TfrmMain::Timer1Timer() {
     Timer1->stop();
-    const QString text = WriteLayout(m_root);
-    if (m_skipSnapshot)
-        m_skipSnapshot = false;
-    else if (m_history)
-        m_history->Push(text);
-    KeepRecoveryCopy(text);
+    const QString text = m_doc->Snapshot();
     KvdUI1->ShowLayout(text, {}, 0);
     ProblemsPane->Check(text);
 }

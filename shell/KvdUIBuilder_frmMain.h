@@ -1,10 +1,11 @@
 #pragma once
-// TfrmMain: the builder's one main window. It owns the designer with its design panel, the property
-// inspector, the element tree, the log pane, the simulator client with its button presentation, the
-// undo/redo history, the recent-file list and the 50 ms refresh timer, and binds the user commands
-// (actions) to them. Every element reports its creation, destruction and changes to ElementChange; a
-// burst of changes ends, 50 ms after its last change, in one Timer1Timer run that records an undo
-// snapshot and sends the layout to the simulator.
+// TfrmMain: the builder's one main window. It shows the document (TBuilderDocument) and owns the designer
+// with its design panel, the property inspector, the element tree, the log pane, the simulator client
+// with its button presentation, the recent-file list and the 50 ms refresh timer, and binds the user
+// commands (actions) to them. The window answers the document's questions with its dialogs. Every
+// element reports its creation, destruction and changes to ElementChange; a burst of changes ends, 50 ms
+// after its last change, in one Timer1Timer run that records an undo snapshot and sends the layout to the
+// simulator.
 
 #include "core/ClassRegistry.h"
 #include "core/FileName.h"
@@ -12,10 +13,9 @@
 #include "layout/KvdUIElement.h"
 #include "layout/KvdUIElementKinds.h"
 #include "link/Dromo.h"
+#include "shell/KvdUIBuilder_Document.h"
 #include "shell/KvdUIBuilder_ElementTree.h"
-#include "shell/KvdUIBuilder_FileStamp.h"
 #include "shell/KvdUIBuilder_Settings.h"
-#include "shell/UndoRedoManager.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -28,7 +28,6 @@
 
 class QAction;
 class QActionGroup;
-class QFileSystemWatcher;
 class QLineEdit;
 class QMenu;
 class QMenuBar;
@@ -45,15 +44,13 @@ class QWidget;
 class TELDesigner;
 class TELDesignPanel;
 class TELPropertyInspector;
-class TKvdUIDocument;
 class TKvdDromo;
 class TKvdUI;
 class TLogPane;
 class TProblemsPane;
 class TRecoveryStore;
-struct TRecoveryCopy;
 
-class TfrmMain : public QMainWindow {
+class TfrmMain : public QMainWindow, private TDocumentQuestions {
     Q_OBJECT
 
 public:
@@ -69,7 +66,7 @@ public:
     // folder tests choose before creating the window.
     static void SetRecoveryFolderOverride(const QString& folder);
     static QString RecoveryFolder();
-    TRecoveryStore* Recovery() const { return m_recovery.get(); }
+    TRecoveryStore* Recovery() const { return m_doc->Recovery(); }
     // The layout file opened when the window is first shown (the program's file argument, whose name may
     // be bytes that are not valid UTF-8).
     TFileName StartupFile;
@@ -77,11 +74,12 @@ public:
     void ShowByPlacement();
 
     // --- state ---------------------------------------------------------------------------------------
+    TBuilderDocument* Document() const { return m_doc.get(); }
     // The file of a stored document; empty otherwise.
-    QString FileName() const { return m_fileName; }
-    bool Modified() const { return m_modified; }
+    QString FileName() const { return m_doc->FileName(); }
+    bool Modified() const { return m_doc->Modified(); }
     const QStringList& RecentFiles() const { return m_recentFiles; }
-    TUndoRedoManager* History() const { return m_history.get(); }
+    TUndoRedoManager* History() const { return m_doc->History(); }
     TControl* RootControl() const { return m_root; }
 
     // --- components ------------------------------------------------------------------------------------
@@ -143,7 +141,8 @@ public:
     void Execute(QAction* action);
 
     // --- operations shared by the commands ----------------------------------------------------------------
-    QString DocumentName() const;
+    QString DocumentName() const { return m_doc->Name(); }
+    // Reads a layout into the document (see TBuilderDocument::Load) and shows its first node.
     void LoadLayout(const TFileName& fileName, const QString& text);
     void AddRecentFile(const QString& name);
 
@@ -162,23 +161,26 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    // No document, a new one not saved yet, or one stored in a file.
-    enum class TDocumentState { None, Unsaved, Stored };
-
     QStatusBar* StatusBar1 = nullptr;
     QAction* actClear = nullptr;
     QActionGroup* ToolGroup = nullptr;
 
     void ScheduleRefresh();
-    void SetDocument(TDocumentState state, const QString& fileName = QString());
-    bool QuerySaveChanges();
+    // The document and what the window does when it reports.
+    void CreateDocument();
+    void ShowDocumentState();
+    void ShowLoadedLayout();
+    void BulkUpdateStarted();
+    void BulkUpdateEnded();
+    // The answers to the document's questions, from the window's dialogs.
+    TSaveChanges AskSaveChanges(const QString& documentName) override;
+    QString ChooseFile(bool save) override;
+    TChangedFile AskOverwriteChanged(const QString& fileName, bool exists) override;
+    void Inform(const QString& message) override;
     void LoadRecentFiles();
     void SaveRecentFiles();
     void ChangeRecentFiles(const std::function<void(QStringList&)>& change);
     void RebuildRecentMenu();
-    void BeginBulkUpdate();
-    void EndBulkUpdate();
-    void ClearElements(bool bracket);
     void ElementChange(TKvdUIElement* element, TKvdUIElementChange kind);
     void Panel3Resize();
 
@@ -230,28 +232,16 @@ private:
     void actClearExecute();
     void actUndoExecute();
     void actRedoExecute();
-    void LoadHistoryState(const QString& text);
     // A tree node's icon and text for its element.
     void DescribeNode(const TKvdUIElement* element, QTreeWidgetItem* node) const;
     // The tree's change signal is attached to TreeView1Change only while this is true.
     void AttachTreeChange(bool attach);
 
-    // Recovery copies and files changed by other programs.
-    void CreateRecovery();
-    // At start-up: offers back the copies left by builders that did not exit cleanly, one at a time.
+    // At start-up: offers back the copies left by builders that did not exit cleanly, in one question.
     // True when one was restored.
     bool OfferRecovery();
-    void RestoreRecoveryCopy(const TRecoveryCopy& copy);
-    // The refresh run's layout text, kept as the recovery copy while the document has unsaved changes.
-    void KeepRecoveryCopy(const QString& text);
-    // The document's file was read or written just now: remember what it holds, drop the recovery copy.
-    void DocumentStored();
-    void DocumentDropped();
-    // Before Save writes over the document's file: true to go on. Asks when another program changed or
-    // removed the file since it was read or written (and may save under another name instead).
-    bool ConfirmSaveOverFile();
-    void WatchDocumentFile();
-    void DocumentFileChanged();
+    // Another program changed the document's file: a note that offers to reload it.
+    void ShowReloadNote(const QString& fileName);
 
     // Arrange commands and the Problems pane.
     void CreateArrangeActions();
@@ -282,7 +272,7 @@ private:
 
     static void SetScreenCursor(Qt::CursorShape shape);
     static QString DroppedLayout(const QMimeData* data);
-    bool DocumentOpen() const { return m_documentState != TDocumentState::None; }
+    bool DocumentOpen() const { return m_doc->IsOpen(); }
 
     TLogPane* m_log = nullptr;
     QList<QAction*> m_actions;
@@ -291,7 +281,7 @@ private:
     QList<QIcon> m_kindImages;
     QList<QAction*> m_recentItems;
     QList<QAction*> m_arrangeActions;
-    std::unique_ptr<TKvdUIDocument> m_document;
+    std::unique_ptr<TBuilderDocument> m_doc;
     TControl* m_root = nullptr;
     std::unique_ptr<TElementTree> m_tree;
     // The surface hidden for a bulk update, and the widget in it that had the focus.
@@ -308,25 +298,7 @@ private:
     bool m_shown = false;
     bool m_destroying = false;
     bool m_treeAttached = false;
-    int m_treeUpdate = 0;
 
-    TDocumentState m_documentState = TDocumentState::None;
-    QString m_fileName;
-    bool m_modified = false;
-    // The layout text as last opened or saved (null when unknown, as after a restore): Undo and Redo that
-    // come back to it leave the document unmodified, any other state is a change to save.
-    QString m_storedLayout;
-    // Set when the document's file name is not valid UTF-8: the name by its bytes. The file opened by
-    // them, but Save cannot write it back under that name and asks for another; a recovery copy keeps it.
-    TFileName m_oddName;
     QStringList m_recentFiles;
-    std::unique_ptr<TUndoRedoManager> m_history;
-    std::unique_ptr<TRecoveryStore> m_recovery;
-    // What the document's file held when it was last read or written.
-    TFileStamp m_fileStamp;
-    QFileSystemWatcher* m_watcher = nullptr;
-    QTimer* m_watchDelay = nullptr;
     QPointer<QWidget> m_reloadNote;
-    bool m_skipSnapshot = false;
-    bool m_bulkUpdate = false;
 };

@@ -3,8 +3,9 @@
 
 #include "shell/KvdUIBuilder_frmMain.h"
 
+#include "core/Exceptions.h"
 #include "designer/ELDsgnr.h"
-#include "layout/KvdUILayoutFile.h"
+#include "link/KvdUI.h"
 #include "shell/KvdUIBuilder_Application.h"
 #include "shell/KvdUIBuilder_Icons.h"
 #include "shell/KvdUIBuilder_frmAbout.h"
@@ -18,7 +19,6 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QScopeGuard>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QUrl>
@@ -33,8 +33,6 @@ constexpr Qt::CaseSensitivity FileNameCase = Qt::CaseInsensitive;
 #else
 constexpr Qt::CaseSensitivity FileNameCase = Qt::CaseSensitive;
 #endif
-
-const char* const UnsavedName = "Unsaved.kvdui";
 
 // The dialogs are Qt's own, so they look and behave the same everywhere (and tests can answer them).
 QString RunFileDialog(QWidget* owner, bool save, QString& preset) {
@@ -54,159 +52,98 @@ QString RunFileDialog(QWidget* owner, bool save, QString& preset) {
 }
 } // namespace
 
-QString TfrmMain::DocumentName() const {
-    switch (m_documentState) {
-    case TDocumentState::None:
-        return QString();
-    case TDocumentState::Unsaved:
-        return QString::fromLatin1(UnsavedName);
-    case TDocumentState::Stored:
-        break;
-    }
-    return m_fileName;
+void TfrmMain::CreateDocument() {
+    m_doc = std::make_unique<TBuilderDocument>(static_cast<TDocumentQuestions&>(*this), RecoveryFolder());
+    TBuilderDocument* doc = m_doc.get();
+    connect(doc, &TBuilderDocument::StateChanged, this, &TfrmMain::ShowDocumentState);
+    connect(doc, &TBuilderDocument::BulkUpdateStarted, this, &TfrmMain::BulkUpdateStarted);
+    connect(doc, &TBuilderDocument::BulkUpdateEnded, this, &TfrmMain::BulkUpdateEnded);
+    // The nodes go in one pass; the elements then find none to remove.
+    connect(doc, &TBuilderDocument::AboutToClear, this, [this] { m_tree->DropElementNodes(); });
+    connect(doc, &TBuilderDocument::Cleared, this,
+            [this] { KvdUI1->DeleteButtons(Dromo::BTN_DEL_ALL, 0, 0, 0); });
+    connect(doc, &TBuilderDocument::Loaded, this, &TfrmMain::ShowLoadedLayout);
+    connect(doc, &TBuilderDocument::ElementChanged, this, &TfrmMain::ElementChange);
+    connect(doc, &TBuilderDocument::RefreshNeeded, this, &TfrmMain::ScheduleRefresh);
+    connect(doc, &TBuilderDocument::FileUsed, this, &TfrmMain::AddRecentFile);
+    connect(doc, &TBuilderDocument::Message, this, [this](const QString& text) {
+        if (!m_destroying)
+            Log("%s", qUtf8Printable(text));
+    });
+    connect(doc, &TBuilderDocument::ChangedElsewhere, this, &TfrmMain::ShowReloadNote);
 }
 
-void TfrmMain::SetDocument(TDocumentState state, const QString& fileName) {
-    m_documentState = state;
-    m_oddName = TFileName();
-    m_fileName = state == TDocumentState::Stored ? fileName : QString();
-    if (state != TDocumentState::None) {
+void TfrmMain::ShowDocumentState() {
+    QPalette palette = ELDesignPanel1->palette();
+    if (m_doc->IsOpen()) {
         m_tree->ShowDocument(m_root, ImageList1.at(KvdIcons::imgDocument),
                              QFileInfo(DocumentName()).completeBaseName());
         Execute(actToolPointer);
-        QPalette palette = ELDesignPanel1->palette();
         palette.setColor(QPalette::Window, Qt::white);
-        ELDesignPanel1->setPalette(palette);
     } else {
         m_tree->Clear();
-        QPalette palette = ELDesignPanel1->palette();
         palette.setColor(QPalette::Window, QApplication::palette().color(QPalette::Midlight));
-        ELDesignPanel1->setPalette(palette);
     }
+    ELDesignPanel1->setPalette(palette);
     setWindowTitle(QStringLiteral("%1 - [%2]")
                        .arg(QApplication::applicationName(), QDir::toNativeSeparators(DocumentName())));
 }
 
-bool TfrmMain::QuerySaveChanges() {
-    if (!m_modified)
-        return true;
-    const auto answer = QMessageBox::question(
-        this, QApplication::applicationName(), QStringLiteral("Save changes to %1 ?").arg(DocumentName()),
-        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
-    if (answer == QMessageBox::Yes) {
-        Execute(actSave);
-        return !m_modified;
+void TfrmMain::ShowLoadedLayout() {
+    m_tree->Rebuild();
+    if (QTreeWidgetItem* first = TreeView1->topLevelItem(0)) {
+        TreeView1->setCurrentItem(first);
+        TreeView1->expandRecursively(TreeView1->indexFromItem(first));
     }
-    return answer == QMessageBox::No;
-}
-
-void TfrmMain::actNewExecute() {
-    if (!QuerySaveChanges())
-        return;
-    m_skipSnapshot = true;
-    ClearElements(true);
-    m_history->Clear();
-    m_modified = false;
-    m_storedLayout = WriteLayout(m_root);
-    SetDocument(TDocumentState::Unsaved);
-    DocumentDropped();
-}
-
-void TfrmMain::actOpenExecute() {
-    if (!QuerySaveChanges())
-        return;
-    const QString chosen = RunFileDialog(this, false, m_openPreset);
-    if (!chosen.isEmpty())
-        LoadLayout(chosen, QString());
 }
 
 void TfrmMain::LoadLayout(const TFileName& file, const QString& text) {
-    // The file is read by its name's bytes; the document carries the name as text, which for a name that
-    // is not valid UTF-8 only shows it.
-    const QString fileName = file.Text();
-    // What was there before a file is read, so that a file that cannot be read leaves the document as
-    // it was instead of a partial layout under the new name (which Save would then write over the file).
-    const TDocumentState previousState = m_documentState;
-    const QString previousName = m_fileName;
-    const TFileName previousOddName = m_oddName;
-    const bool previousModified = m_modified;
-    const QString previousLayout = fileName.isEmpty() ? QString() : WriteLayout(m_root);
-
-    BeginBulkUpdate();
-    const auto endBulk = qScopeGuard([this] { EndBulkUpdate(); });
-    ClearElements(false);
-    if (!fileName.isEmpty())
-        SetDocument(TDocumentState::Stored, fileName);
-    try {
-        ReadLayout(m_root, file, text);
-    } catch (...) {
-        if (fileName.isEmpty())
-            throw;
-        ClearElements(false);
-        SetDocument(previousState, previousName);
-        m_oddName = previousOddName;
-        ReadLayout(m_root, QString(), previousLayout);
-        m_modified = previousModified;
-        throw;
-    }
-    if (!fileName.isEmpty()) {
-        // A recent-file entry holds text; the mangled name would not open again.
-        m_oddName = file.IsText() ? TFileName() : file;
-        if (m_oddName.IsEmpty())
-            AddRecentFile(DocumentName());
-        m_modified = false;
-        m_storedLayout = WriteLayout(m_root);
-        m_history->Clear();
-        DocumentStored();
-    }
-    m_tree->Rebuild();
-    QTreeWidgetItem* first = TreeView1->topLevelItem(0);
-    if (!first)
+    m_doc->Load(file, text);
+    if (!TreeView1->topLevelItem(0))
         throw Exception(QStringLiteral("Invalid index"));
-    TreeView1->setCurrentItem(first);
-    TreeView1->expandRecursively(TreeView1->indexFromItem(first));
+}
+
+// --- the document's questions ----------------------------------------------------------------------------
+
+TDocumentQuestions::TSaveChanges TfrmMain::AskSaveChanges(const QString& documentName) {
+    const auto answer = QMessageBox::question(
+        this, QApplication::applicationName(), QStringLiteral("Save changes to %1 ?").arg(documentName),
+        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
+    return answer == QMessageBox::Yes  ? TSaveChanges::Save
+           : answer == QMessageBox::No ? TSaveChanges::Discard
+                                       : TSaveChanges::Cancel;
+}
+
+QString TfrmMain::ChooseFile(bool save) {
+    return RunFileDialog(this, save, save ? m_savePreset : m_openPreset);
+}
+
+void TfrmMain::Inform(const QString& message) {
+    QMessageBox::information(this, QApplication::applicationName(), message);
+}
+
+// --- document commands -------------------------------------------------------------------------------------
+
+void TfrmMain::actNewExecute() {
+    m_doc->New();
+}
+
+void TfrmMain::actOpenExecute() {
+    m_doc->Open();
 }
 
 void TfrmMain::actSaveExecute() {
-    if (!m_oddName.IsEmpty())
-        QMessageBox::information(
-            this, QApplication::applicationName(),
-            QStringLiteral("The file name \"%1\" is not valid UTF-8, so the layout cannot "
-                           "be saved under it. Choose a name to save it as.")
-                .arg(DocumentName()));
-    if (m_documentState == TDocumentState::Unsaved || !m_oddName.IsEmpty()) {
-        Execute(actSaveAs);
-        return;
-    }
     Execute(actToolPointer);
-    if (!ConfirmSaveOverFile())
-        return;
-    m_storedLayout = WriteLayout(m_root, DocumentName());
-    m_modified = false;
-    DocumentStored();
+    m_doc->Save();
 }
 
 void TfrmMain::actSaveAsExecute() {
-    const QString chosen = RunFileDialog(this, true, m_savePreset);
-    if (chosen.isEmpty())
-        return;
-    m_storedLayout = WriteLayout(m_root, chosen);
-    m_modified = false;
-    Execute(actToolPointer);
-    SetDocument(TDocumentState::Stored, chosen);
-    AddRecentFile(DocumentName());
-    DocumentStored();
+    m_doc->SaveAs();
 }
 
 void TfrmMain::actCloseExecute() {
-    if (!QuerySaveChanges())
+    if (!m_doc->Close())
         return;
-    m_skipSnapshot = true;
-    ClearElements(true);
-    m_history->Clear();
-    SetDocument(TDocumentState::None);
-    m_modified = false;
-    DocumentDropped();
     // With no document there is nothing to insert into: back to the selection tool (disabled now) and
     // the default cursor.
     actToolPointer->setChecked(true);
@@ -247,16 +184,15 @@ void TfrmMain::dropEvent(QDropEvent* event) {
     // Opened once the drop is over, so that the file manager is not kept waiting by the save question.
     QTimer::singleShot(0, this, [this, fileName] {
         RunGuarded([this, &fileName] {
-            if (QuerySaveChanges())
+            if (m_doc->QuerySaveChanges())
                 LoadLayout(fileName, QString());
         });
     });
 }
 
 void TfrmMain::RecentFileClick(int index) {
-    if (!QuerySaveChanges())
-        return;
-    LoadLayout(m_recentFiles.value(index), QString());
+    if (m_doc->QuerySaveChanges())
+        LoadLayout(m_recentFiles.value(index), QString());
 }
 
 // --- recent files ------------------------------------------------------------------------------------------

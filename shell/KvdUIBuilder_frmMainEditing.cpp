@@ -48,28 +48,25 @@ void TfrmMain::DescribeNode(const TKvdUIElement* element, QTreeWidgetItem* node)
 }
 
 void TfrmMain::ElementChange(TKvdUIElement* element, TKvdUIElementChange kind) {
+    // While the document goes, m_doc is already empty.
+    const bool bulk = m_doc && m_doc->InBulkUpdate();
     switch (kind) {
     case ecCreated:
         // During a bulk update the tree is built in one pass when it ends.
-        m_tree->Add(element, m_bulkUpdate);
+        m_tree->Add(element, bulk);
         break;
     case ecDestroying:
         m_tree->Remove(element, !m_destroying);
         // An ID another element still holds (a refused paste's copy, a file's clash) stays on the screen.
-        if (!m_document || m_document->IDHolderCount(element->ID()) <= 1)
+        if (!m_doc || m_doc->Model()->IDHolderCount(element->ID()) <= 1)
             KvdUI1->DeleteButtons(Dromo::BTN_DEL_ONE, element->ID(), element->ID(), 0);
         break;
     case ecChanged:
         m_tree->Update(element);
-        if (!m_bulkUpdate && !edtElementName->hasFocus())
+        if (!bulk && !edtElementName->hasFocus())
             UpdateNameRow();
         break;
     }
-    // A bulk update schedules one refresh at its end and leaves the modified flag alone.
-    if (m_destroying || m_bulkUpdate)
-        return;
-    ScheduleRefresh();
-    m_modified = true;
 }
 
 void TfrmMain::actToolPointerExecute(QAction* sender) {
@@ -101,9 +98,9 @@ void TfrmMain::ELDesigner1ControlsAdding(QObject*, const QList<TControl*>& contr
                 added << inner;
             depth = std::max(depth, 1 + ElementDepth(e));
         }
-    if (m_document->FreeIDCount() == 0)
+    if (m_doc->Model()->FreeIDCount() == 0)
         for (const TKvdUIElement* e : std::as_const(added))
-            if (m_document->IDHolderCount(e->ID()) > 1)
+            if (m_doc->Model()->IDHolderCount(e->ID()) > 1)
                 throw Exception(QStringLiteral("Every ID from 0 to 255 is in use, so a layout holds no more "
                                                "than 256 elements: delete some before adding more"));
     for (const QWidget* w = container; w && w != m_root; w = w->parentWidget())
@@ -163,7 +160,7 @@ void TfrmMain::ELDesigner1ChangeSelection(QObject*) {
 
 void TfrmMain::ELDesigner1Modified(QObject*) {
     ELPropertyInspector1->RefreshValues();
-    m_modified = true;
+    m_doc->MarkModified();
 }
 
 void TfrmMain::ELPropertyInspector1FilterProp(QObject*, QObject* instance, const TPropInfo* propInfo,
@@ -177,7 +174,7 @@ void TfrmMain::ELPropertyInspector1FilterProp(QObject*, QObject* instance, const
 }
 
 void TfrmMain::TreeView1Change(QTreeWidgetItem* node) {
-    if (m_destroying || !node || m_bulkUpdate)
+    if (m_destroying || !node || m_doc->InBulkUpdate())
         return;
     TControl* control = NodeControl(node);
     if (!control || !ELDesigner1->Active())
@@ -185,59 +182,30 @@ void TfrmMain::TreeView1Change(QTreeWidgetItem* node) {
     ELDesigner1->SelectedControls()->SelectOnly(control);
 }
 
-void TfrmMain::BeginBulkUpdate() {
-    m_bulkUpdate = true;
-    if (m_treeUpdate++ == 0) {
-        TreeView1->setUpdatesEnabled(false);
-        // Elements placed on a hidden surface are shown with it in one go at the end: no repaint and
-        // no search for the widget under the mouse per element.
-        m_rootHidden = m_root->isVisible();
-        if (m_rootHidden) {
-            m_rootFocus = QApplication::focusWidget();
-            if (m_rootFocus && m_rootFocus != m_root && !m_root->isAncestorOf(m_rootFocus))
-                m_rootFocus = nullptr;
-            m_root->hide();
-        }
+void TfrmMain::BulkUpdateStarted() {
+    TreeView1->setUpdatesEnabled(false);
+    // Elements placed on a hidden surface are shown with it in one go at the end: no repaint and no
+    // search for the widget under the mouse per element.
+    m_rootHidden = m_root->isVisible();
+    if (m_rootHidden) {
+        m_rootFocus = QApplication::focusWidget();
+        if (m_rootFocus && m_rootFocus != m_root && !m_root->isAncestorOf(m_rootFocus))
+            m_rootFocus = nullptr;
+        m_root->hide();
     }
     ELPropertyInspector1->BeginUpdate();
 }
 
-void TfrmMain::EndBulkUpdate() {
+void TfrmMain::BulkUpdateEnded() {
     ELPropertyInspector1->EndUpdate();
-    if (--m_treeUpdate == 0) {
-        m_tree->Rebuild(false);
-        if (m_rootHidden) {
-            m_rootHidden = false;
-            m_root->show();
-            if (m_rootFocus)
-                m_rootFocus->setFocus();
-        }
-        TreeView1->setUpdatesEnabled(true);
+    m_tree->Rebuild(false);
+    if (m_rootHidden) {
+        m_rootHidden = false;
+        m_root->show();
+        if (m_rootFocus)
+            m_rootFocus->setFocus();
     }
-    m_bulkUpdate = false;
-    ScheduleRefresh();
-}
-
-void TfrmMain::ClearElements(bool bracket) {
-    if (bracket)
-        BeginBulkUpdate();
-    try {
-        // The nodes go in one pass; the elements then find none to remove.
-        if (m_bulkUpdate)
-            m_tree->DropElementNodes();
-        QList<TControl*> children = m_root->ChildControls();
-        while (!children.isEmpty()) {
-            delete children.first();
-            children = m_root->ChildControls();
-        }
-    } catch (...) {
-        if (bracket)
-            EndBulkUpdate();
-        throw;
-    }
-    if (bracket)
-        EndBulkUpdate();
-    KvdUI1->DeleteButtons(Dromo::BTN_DEL_ALL, 0, 0, 0);
+    TreeView1->setUpdatesEnabled(true);
 }
 
 void TfrmMain::actDeleteExecute() {
@@ -269,21 +237,13 @@ void TfrmMain::actSendToBackExecute() {
 }
 
 void TfrmMain::actClearExecute() {
-    ClearElements(true);
+    m_doc->Clear();
 }
 
 void TfrmMain::actUndoExecute() {
-    m_skipSnapshot = true;
-    LoadHistoryState(m_history->Undo());
+    m_doc->Undo();
 }
 
 void TfrmMain::actRedoExecute() {
-    m_skipSnapshot = true;
-    LoadHistoryState(m_history->Redo());
-}
-
-// A state from the history is a change to save unless it is the layout as last opened or saved.
-void TfrmMain::LoadHistoryState(const QString& text) {
-    LoadLayout(QString(), text);
-    m_modified = m_storedLayout.isNull() || WriteLayout(m_root) != m_storedLayout;
+    m_doc->Redo();
 }
