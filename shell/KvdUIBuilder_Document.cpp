@@ -22,6 +22,8 @@ TBuilderDocument::TBuilderDocument(TDocumentQuestions& questions, const QString&
       m_model(std::make_unique<TKvdUIDocument>(
           [this](TKvdUIElement* element, TKvdUIElementChange kind) { OnModelChange(element, kind); })),
       m_history(std::make_unique<TUndoRedoManager>(HistoryLimit)) {
+    Root()->SetBounds(0, 0, LayoutSurfaceWidth, LayoutSurfaceHeight);
+    Root()->SetAcceptsControls(true);
     if (!recoveryFolder.isEmpty())
         m_recovery = std::make_unique<TRecoveryStore>(recoveryFolder, [this](const QString& message) {
             if (!m_ending)

@@ -152,8 +152,6 @@ void TfrmMain::FormCreate() {
     m_root = m_doc->Root();
     m_root->setObjectName(QStringLiteral("Root"));
     m_root->SetParentControl(this);
-    m_root->SetBounds(0, 0, LayoutSurfaceWidth, LayoutSurfaceHeight);
-    m_root->SetAcceptsControls(true);
     m_root->SetAlign(alClient);
     ELDesigner1->SetDesignControl(m_root);
     ELDesigner1->SetActive(true);
