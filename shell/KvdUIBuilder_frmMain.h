@@ -13,7 +13,7 @@
 #include "layout/KvdUIElement.h"
 #include "layout/KvdUIElementKinds.h"
 #include "link/Dromo.h"
-#include "shell/KvdUIBuilder_Document.h"
+#include "shell/KvdUIBuilder_DocumentDialogs.h"
 #include "shell/KvdUIBuilder_ElementTree.h"
 #include "shell/KvdUIBuilder_Settings.h"
 
@@ -50,7 +50,7 @@ class TLogPane;
 class TProblemsPane;
 class TRecoveryStore;
 
-class TfrmMain : public QMainWindow, private TDocumentQuestions {
+class TfrmMain : public QMainWindow {
     Q_OBJECT
 
 public:
@@ -172,11 +172,6 @@ private:
     void ShowLoadedLayout();
     void BulkUpdateStarted();
     void BulkUpdateEnded();
-    // The answers to the document's questions, from the window's dialogs.
-    TSaveChanges AskSaveChanges(const QString& documentName) override;
-    QString ChooseFile(bool save) override;
-    TChangedFile AskOverwriteChanged(const QString& fileName, bool exists) override;
-    void Inform(const QString& message) override;
     void LoadRecentFiles();
     void SaveRecentFiles();
     void ChangeRecentFiles(const std::function<void(QStringList&)>& change);
@@ -240,8 +235,6 @@ private:
     // At start-up: offers back the copies left by builders that did not exit cleanly, in one question.
     // True when one was restored.
     bool OfferRecovery();
-    // Another program changed the document's file: a note that offers to reload it.
-    void ShowReloadNote(const QString& fileName);
 
     // Arrange commands and the Problems pane.
     void CreateArrangeActions();
@@ -281,6 +274,7 @@ private:
     QList<QIcon> m_kindImages;
     QList<QAction*> m_recentItems;
     QList<QAction*> m_arrangeActions;
+    std::unique_ptr<TDocumentDialogs> m_dialogs;
     std::unique_ptr<TBuilderDocument> m_doc;
     TControl* m_root = nullptr;
     std::unique_ptr<TElementTree> m_tree;
@@ -288,8 +282,6 @@ private:
     bool m_rootHidden = false;
     QPointer<QWidget> m_rootFocus;
     QString m_settingsFile;
-    QString m_openPreset;
-    QString m_savePreset;
     int m_showCmd = ShowNormal;
     int m_treeWidth = 210;
     int m_inspectorHeight = 184;
@@ -300,5 +292,4 @@ private:
     bool m_treeAttached = false;
 
     QStringList m_recentFiles;
-    QPointer<QWidget> m_reloadNote;
 };

@@ -1,5 +1,5 @@
-// The document commands of the main window: New, Open, Save, Save as, Close, Exit, loading a layout and
-// the recent-file list.
+// The main window's side of the document: what it shows when the document reports, the document
+// commands, the offer of recovery copies at start, opening by dropping and the recent-file list.
 
 #include "shell/KvdUIBuilder_frmMain.h"
 
@@ -7,18 +7,20 @@
 #include "designer/ELDsgnr.h"
 #include "link/KvdUI.h"
 #include "shell/KvdUIBuilder_Application.h"
+#include "shell/KvdUIBuilder_DocumentDialogs.h"
 #include "shell/KvdUIBuilder_Icons.h"
+#include "shell/KvdUIBuilder_Recovery.h"
 #include "shell/KvdUIBuilder_frmAbout.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QDropEvent>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QMenu>
-#include <QMessageBox>
 #include <QMimeData>
+#include <QScopeGuard>
+#include <QStandardPaths>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QUrl>
@@ -34,26 +36,11 @@ constexpr Qt::CaseSensitivity FileNameCase = Qt::CaseInsensitive;
 constexpr Qt::CaseSensitivity FileNameCase = Qt::CaseSensitive;
 #endif
 
-// The dialogs are Qt's own, so they look and behave the same everywhere (and tests can answer them).
-QString RunFileDialog(QWidget* owner, bool save, QString& preset) {
-    QFileDialog dialog(owner);
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    dialog.setNameFilter(save ? QStringLiteral(" KvdUI files (*.kvdui)")
-                              : QStringLiteral("KvdUI Files (*.kvdui)"));
-    dialog.setDefaultSuffix(QStringLiteral("kvdui"));
-    if (!preset.isEmpty())
-        dialog.selectFile(preset);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return QString();
-    preset = dialog.selectedFiles().first();
-    return preset;
-}
 } // namespace
 
 void TfrmMain::CreateDocument() {
-    m_doc = std::make_unique<TBuilderDocument>(static_cast<TDocumentQuestions&>(*this), RecoveryFolder());
+    m_dialogs = std::make_unique<TDocumentDialogs>(this);
+    m_doc = std::make_unique<TBuilderDocument>(*m_dialogs, RecoveryFolder());
     TBuilderDocument* doc = m_doc.get();
     connect(doc, &TBuilderDocument::StateChanged, this, &TfrmMain::ShowDocumentState);
     connect(doc, &TBuilderDocument::BulkUpdateStarted, this, &TfrmMain::BulkUpdateStarted);
@@ -70,7 +57,9 @@ void TfrmMain::CreateDocument() {
         if (!m_destroying)
             Log("%s", qUtf8Printable(text));
     });
-    connect(doc, &TBuilderDocument::ChangedElsewhere, this, &TfrmMain::ShowReloadNote);
+    connect(doc, &TBuilderDocument::ChangedElsewhere, this, [this](const QString& fileName) {
+        m_dialogs->OfferReload(fileName, [this, fileName] { m_doc->Reload(fileName); });
+    });
 }
 
 void TfrmMain::ShowDocumentState() {
@@ -101,25 +90,6 @@ void TfrmMain::LoadLayout(const TFileName& file, const QString& text) {
     m_doc->Load(file, text);
     if (!TreeView1->topLevelItem(0))
         throw Exception(QStringLiteral("Invalid index"));
-}
-
-// --- the document's questions ----------------------------------------------------------------------------
-
-TDocumentQuestions::TSaveChanges TfrmMain::AskSaveChanges(const QString& documentName) {
-    const auto answer = QMessageBox::question(
-        this, QApplication::applicationName(), QStringLiteral("Save changes to %1 ?").arg(documentName),
-        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
-    return answer == QMessageBox::Yes  ? TSaveChanges::Save
-           : answer == QMessageBox::No ? TSaveChanges::Discard
-                                       : TSaveChanges::Cancel;
-}
-
-QString TfrmMain::ChooseFile(bool save) {
-    return RunFileDialog(this, save, save ? m_savePreset : m_openPreset);
-}
-
-void TfrmMain::Inform(const QString& message) {
-    QMessageBox::information(this, QApplication::applicationName(), message);
 }
 
 // --- document commands -------------------------------------------------------------------------------------
@@ -157,6 +127,51 @@ void TfrmMain::actExitExecute() {
 void TfrmMain::actAboutExecute() {
     TfrmAbout dialog(this);
     dialog.exec();
+}
+
+// --- recovery copies -------------------------------------------------------------------------------------
+
+namespace {
+QString g_recoveryOverride;
+} // namespace
+
+void TfrmMain::SetRecoveryFolderOverride(const QString& folder) {
+    g_recoveryOverride = folder;
+}
+
+QString TfrmMain::RecoveryFolder() {
+    if (!g_recoveryOverride.isEmpty())
+        return g_recoveryOverride;
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/recovery");
+}
+
+bool TfrmMain::OfferRecovery() {
+    const QList<TRecoveryCopy> copies = Recovery()->TakeOrphans();
+    // Left for a later start unless restored or discarded here, whatever the way out of this function.
+    const auto release = qScopeGuard([this] { Recovery()->ReleaseOrphans(); });
+    if (copies.isEmpty())
+        return false;
+    switch (m_dialogs->AskRecovery(copies)) {
+    case TDocumentDialogs::TRecoveryAnswer::DiscardAll:
+        for (const TRecoveryCopy& copy : copies)
+            Recovery()->DropOrphan(copy);
+        return false;
+    case TDocumentDialogs::TRecoveryAnswer::Keep:
+        return false;
+    case TDocumentDialogs::TRecoveryAnswer::Restore:
+        break;
+    }
+    const TRecoveryCopy& newest = copies.first();
+    // A copy that does not read is not restored at all: the document keeps neither its name nor an empty
+    // layout that Save would write over the file, and the copy stays for a later start.
+    if (const QString problem = TBuilderDocument::ReadProblem(newest.Layout); !problem.isEmpty())
+        throw Exception(
+            QStringLiteral("The unsaved changes to %1 cannot be restored: %2. The copy is kept in %3, "
+                           "and the next start offers it again.")
+                .arg(TDocumentDialogs::CopyName(newest), problem,
+                     QDir::toNativeSeparators(Recovery()->Folder())));
+    m_doc->Restore(newest);
+    return true;
 }
 
 // --- opening by dropping -------------------------------------------------------------------------------
