@@ -10,6 +10,7 @@
 #include "shell/KvdUIBuilder_CaptionProperty.h"
 #include "shell/KvdUIBuilder_Icons.h"
 #include "shell/KvdUIBuilder_LogPane.h"
+#include "shell/KvdUIBuilder_NameRow.h"
 #include "shell/KvdUIBuilder_ProblemsPane.h"
 #include "shell/KvdUIBuilder_Recovery.h"
 #include "shell/KvdUIBuilder_Settings.h"
@@ -139,9 +140,9 @@ void TfrmMain::FormCreate() {
     move(271, 92);
 
     setWindowTitle(QApplication::applicationName());
-    m_recentFiles.clear();
     LoadSettings();
-    LoadRecentFiles();
+    m_recentFiles = TRecentFiles(m_settingsFile);
+    m_recentFiles.Reload();
     RebuildRecentMenu();
     KvdDromo1->SetIName(QStringLiteral("KvdUIBuilder"));
     ELPropertyInspector1->RegisterEditor(TypeInfo::TCaption(), nullptr,
@@ -255,7 +256,8 @@ void TfrmMain::CreateTreePane() {
     auto* inspectorLayout = new QVBoxLayout(inspectorPane);
     inspectorLayout->setContentsMargins(0, 0, 0, 0);
     inspectorLayout->setSpacing(0);
-    CreateNameRow(inspectorPane);
+    NameRow = new TNameRow(inspectorPane);
+    edtElementName = NameRow->Edit();
     inspectorLayout->addWidget(NameRow);
     ELPropertyInspector1 = new TELPropertyInspector(inspectorPane);
     ELPropertyInspector1->setObjectName(QStringLiteral("ELPropertyInspector1"));
@@ -454,6 +456,7 @@ void TfrmMain::CreateComponents() {
     ELDesigner1 = new TELDesigner(this);
     ELDesigner1->setObjectName(QStringLiteral("ELDesigner1"));
     ELDesigner1->SetDesignPanel(ELDesignPanel1);
+    NameRow->SetDesigner(ELDesigner1);
     ELDesigner1->Grid()->SetXStep(2);
     ELDesigner1->Grid()->SetYStep(2);
     ELDesigner1->Grid()->SetVisible(false);
@@ -539,9 +542,13 @@ bool TfrmMain::WriteSettings(const std::function<void(TSettingsFile&)>& write) {
     write(ini);
     if (ini.Commit())
         return true;
+    ReportSettingsNotSaved();
+    return false;
+}
+
+void TfrmMain::ReportSettingsNotSaved() {
     if (!m_destroying)
         Log("Settings could not be saved to %s", qUtf8Printable(QDir::toNativeSeparators(m_settingsFile)));
-    return false;
 }
 
 void TfrmMain::SaveSettings() {
@@ -632,8 +639,8 @@ void TfrmMain::FormShow() {
         return;
     if (!StartupFile.IsEmpty())
         LoadLayout(StartupFile, QString());
-    else if (!m_recentFiles.isEmpty())
-        LoadLayout(m_recentFiles.first(), QString());
+    else if (!m_recentFiles.Files().isEmpty())
+        LoadLayout(m_recentFiles.Files().first(), QString());
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event) {
@@ -652,7 +659,6 @@ void TfrmMain::FormDestroy() {
     // they changed; writing the list again from memory would drop entries another builder added since.
     m_doc->EndSession();
     SaveSettings();
-    m_recentFiles.clear();
 }
 
 // --- shared operations

@@ -15,6 +15,7 @@
 #include "link/Dromo.h"
 #include "shell/KvdUIBuilder_DocumentDialogs.h"
 #include "shell/KvdUIBuilder_ElementTree.h"
+#include "shell/KvdUIBuilder_RecentFiles.h"
 #include "shell/KvdUIBuilder_Settings.h"
 
 #include <QHash>
@@ -47,6 +48,7 @@ class TELPropertyInspector;
 class TKvdDromo;
 class TKvdUI;
 class TLogPane;
+class TNameRow;
 class TProblemsPane;
 class TRecoveryStore;
 
@@ -78,7 +80,7 @@ public:
     // The file of a stored document; empty otherwise.
     QString FileName() const { return m_doc->FileName(); }
     bool Modified() const { return m_doc->Modified(); }
-    const QStringList& RecentFiles() const { return m_recentFiles; }
+    const QStringList& RecentFiles() const { return m_recentFiles.Files(); }
     TUndoRedoManager* History() const { return m_doc->History(); }
     TControl* RootControl() const { return m_root; }
 
@@ -110,9 +112,9 @@ public:
     // View menu: draws the elements as the simulator does; kept in the settings file.
     QAction* actSimulatorLook = nullptr;
     // View menu: element names in the tree and a Name row above the inspector; off by default, kept in the
-    // settings file (KvdUIBuilder_frmMainNames.cpp).
+    // settings file.
     QAction* actElementNames = nullptr;
-    QWidget* NameRow = nullptr;
+    TNameRow* NameRow = nullptr;
     QLineEdit* edtElementName = nullptr;
     // Help menu: opens the illustrated user guide.
     QAction* actUserGuide = nullptr;
@@ -172,9 +174,6 @@ private:
     void ShowLoadedLayout();
     void BulkUpdateStarted();
     void BulkUpdateEnded();
-    void LoadRecentFiles();
-    void SaveRecentFiles();
-    void ChangeRecentFiles(const std::function<void(QStringList&)>& change);
     void RebuildRecentMenu();
     void ElementChange(TKvdUIElement* element, TKvdUIElementChange kind);
     void Panel3Resize();
@@ -196,6 +195,7 @@ private:
     void SaveSettings();
     // Opens the settings file for writing; reports in the log pane when it cannot be written.
     bool WriteSettings(const std::function<void(TSettingsFile&)>& write);
+    void ReportSettingsNotSaved();
 
     // Document commands.
     void actNewExecute();
@@ -256,10 +256,6 @@ private:
     void CreateHelpMenu(QMenu* help);
     void ApplySimulatorLook(bool on);
     void ApplyElementNames(bool on);
-    void CreateNameRow(QWidget* parent);
-    // The Name row shows the one selected element's name; empty and disabled for none or several.
-    void UpdateNameRow();
-    void NameRowEdited();
     void LoadViewSettings(const TSettingsFile& ini);
     void SaveViewSettings(TSettingsFile& ini) const;
 
@@ -291,5 +287,5 @@ private:
     bool m_destroying = false;
     bool m_treeAttached = false;
 
-    QStringList m_recentFiles;
+    TRecentFiles m_recentFiles;
 };

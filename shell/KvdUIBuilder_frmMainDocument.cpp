@@ -25,19 +25,6 @@
 #include <QTreeWidget>
 #include <QUrl>
 
-namespace {
-constexpr int RecentLimit = 10;
-constexpr int RecentReadLimit = 1000;
-
-// File names compare as the file system does: two names that differ in case are two files on Linux.
-#if defined(Q_OS_WIN) || defined(Q_OS_MACOS)
-constexpr Qt::CaseSensitivity FileNameCase = Qt::CaseInsensitive;
-#else
-constexpr Qt::CaseSensitivity FileNameCase = Qt::CaseSensitive;
-#endif
-
-} // namespace
-
 void TfrmMain::CreateDocument() {
     m_dialogs = std::make_unique<TDocumentDialogs>(this);
     m_doc = std::make_unique<TBuilderDocument>(*m_dialogs, RecoveryFolder());
@@ -207,53 +194,29 @@ void TfrmMain::dropEvent(QDropEvent* event) {
 
 void TfrmMain::RecentFileClick(int index) {
     if (m_doc->QuerySaveChanges())
-        LoadLayout(m_recentFiles.value(index), QString());
+        LoadLayout(m_recentFiles.Files().value(index), QString());
 }
 
 // --- recent files ------------------------------------------------------------------------------------------
 
-void TfrmMain::LoadRecentFiles() {
-    // The file is user data: a hand-edited count must not make start-up build millions of entries. Lists
-    // somewhat longer than the limit are still read as they stand.
-    m_recentFiles = TSettingsFile(m_settingsFile).RecentFiles(RecentReadLimit);
-}
-
-void TfrmMain::SaveRecentFiles() {
-    WriteSettings([this](TSettingsFile& ini) { ini.SetRecentFiles(m_recentFiles); });
-}
-
-// Several builders may run at once: each change starts from the list in the settings file as it is now,
-// changes only the one entry and writes the file once, so that no builder drops what another added.
-void TfrmMain::ChangeRecentFiles(const std::function<void(QStringList&)>& change) {
-    LoadRecentFiles();
-    change(m_recentFiles);
-    RebuildRecentMenu();
-    SaveRecentFiles();
-}
-
 void TfrmMain::AddRecentFile(const QString& name) {
-    // Stored absolute, so that a file named relative to the working folder still opens from another one.
-    const QString path = QFileInfo(name).absoluteFilePath();
-    ChangeRecentFiles([&path](QStringList& files) {
-        files.removeIf([&path](const QString& entry) { return entry.compare(path, FileNameCase) == 0; });
-        files.insert(0, path);
-        while (files.size() > RecentLimit)
-            files.removeLast();
-    });
+    if (!m_recentFiles.Add(name))
+        ReportSettingsNotSaved();
+    RebuildRecentMenu();
 }
 
 void TfrmMain::RebuildRecentMenu() {
     qDeleteAll(m_recentItems);
     m_recentItems.clear();
-    for (int i = 0; i < m_recentFiles.size(); ++i) {
+    const QStringList& files = m_recentFiles.Files();
+    for (int i = 0; i < files.size(); ++i) {
         auto* item = new QAction(
-            QString::asprintf("&%d %s", i + 1, qUtf8Printable(QDir::toNativeSeparators(m_recentFiles.at(i)))),
-            this);
+            QString::asprintf("&%d %s", i + 1, qUtf8Printable(QDir::toNativeSeparators(files.at(i)))), this);
         item->setData(i);
         connect(item, &QAction::triggered, this,
                 [this, i] { RunGuarded([this, i] { RecentFileClick(i); }); });
         FileMenu->insertAction(MRUSeparator2, item);
         m_recentItems << item;
     }
-    MRUSeparator2->setVisible(!m_recentFiles.isEmpty());
+    MRUSeparator2->setVisible(!files.isEmpty());
 }

@@ -12,6 +12,7 @@
 #include "link/KvdUI.h"
 #include "shell/KvdUIBuilder_Application.h"
 #include "shell/KvdUIBuilder_Icons.h"
+#include "shell/KvdUIBuilder_NameRow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -64,7 +65,7 @@ void TfrmMain::ElementChange(TKvdUIElement* element, TKvdUIElementChange kind) {
     case ecChanged:
         m_tree->Update(element);
         if (!bulk && !edtElementName->hasFocus())
-            UpdateNameRow();
+            NameRow->Update();
         break;
     }
 }
@@ -155,7 +156,7 @@ void TfrmMain::ELDesigner1ChangeSelection(QObject*) {
     }
     ELPropertyInspector1->EndUpdate();
     AttachTreeChange(true);
-    UpdateNameRow();
+    NameRow->Update();
 }
 
 void TfrmMain::ELDesigner1Modified(QObject*) {

@@ -1,10 +1,13 @@
-// The View menu: the simulator look of the design surface and the element names, kept in the settings file.
+// The View menu: the simulator look of the design surface and the element names (in the tree and in the
+// Name row above the inspector), kept in the settings file.
 
 #include "shell/KvdUIBuilder_frmMain.h"
 
 #include "core/DeferredError.h"
 #include "designer/ELDsgnr.h"
+#include "inspector/ELPropInspInspector.h"
 #include "layout/KvdUIElement.h"
+#include "shell/KvdUIBuilder_NameRow.h"
 #include "simview/KvdSimPaint.h"
 
 #include <QAction>
@@ -41,6 +44,13 @@ void TfrmMain::ApplySimulatorLook(bool on) {
         palette.setColor(QPalette::Window, TKvdSimLook().Screen);
     ELDesignPanel1->Surface()->setPalette(palette);
     ELDesignPanel1->Surface()->update();
+}
+
+void TfrmMain::ApplyElementNames(bool on) {
+    NameRow->setVisible(on);
+    NameRow->AlignCaption(ELPropertyInspector1->Splitter());
+    m_tree->UpdateAll();
+    NameRow->Update();
 }
 
 void TfrmMain::LoadViewSettings(const TSettingsFile& ini) {

@@ -3,6 +3,7 @@
 // Undo, and copies named after their originals.
 
 #include "ShellFixture.h"
+#include "shell/KvdUIBuilder_NameRow.h"
 
 #include <QClipboard>
 
