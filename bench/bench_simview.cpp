@@ -4,6 +4,7 @@
 
 #include "bench/BenchMain.h"
 #include "core/Control.h"
+#include "layout/KvdUIDocument.h"
 #include "layout/KvdUIElement.h"
 #include "simview/KvdSimPaint.h"
 
@@ -65,7 +66,8 @@ BENCHMARK(BM_PaintSimScreen256_MarkedPlaceholders)->Unit(benchmark::kMillisecond
 void BM_Surface256(benchmark::State& state) {
     const TKvdUIStyle styles[] = {stDark, stLight, stTransparent};
     const TAlignment alignments[] = {taCenter, taLeftJustify, taRightJustify};
-    TControl root;
+    TKvdUIDocument document;
+    TControl& root = *document.Root();
     root.SetBounds(0, 0, 400, 400);
     const QList<TKvdSimButton> buttons = FullScreen();
     for (int i = 0; i < buttons.size(); ++i) {
@@ -77,13 +79,12 @@ void BM_Surface256(benchmark::State& state) {
         e->SetInputLength(buttons[i].TypeIn);
         e->SetText(buttons[i].Text);
     }
-    TKvdUIElement::SetSimulatorLook(state.range(0) != 0);
+    document.SetSimulatorLook(state.range(0) != 0);
     QImage image(400, 400, QImage::Format_RGB32);
     for (auto _ : state) {
         root.render(&image);
         benchmark::DoNotOptimize(image.constBits());
     }
-    TKvdUIElement::SetSimulatorLook(false);
     state.SetItemsProcessed(state.iterations() * buttons.size());
 }
 BENCHMARK(BM_Surface256)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);

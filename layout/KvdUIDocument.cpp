@@ -25,6 +25,18 @@ TKvdUIDocument* TKvdUIDocument::Of(const TControl* owner) {
     return root ? root->Document : nullptr;
 }
 
+void TKvdUIDocument::SetSimulatorLook(bool on) {
+    if (on == m_simulatorLook)
+        return;
+    m_simulatorLook = on;
+    if (!m_root)
+        return;
+    for (TKvdUIElement* element : m_root->findChildren<TKvdUIElement*>()) {
+        element->UpdateOpacity();
+        element->update();
+    }
+}
+
 void TKvdUIDocument::ElementChanged(TKvdUIElement* element, TKvdUIElementChange kind) {
     // An element placed on the surface (inserted, pasted or read) takes a free ID.
     if (kind == ecCreated)

@@ -30,6 +30,11 @@ public:
     // How many elements hold id.
     int IDHolderCount(quint8 id) const { return m_idCount[id]; }
 
+    // Whether the document's elements are drawn as the simulator shows their buttons (real text, style
+    // and alignment, placeholders highlighted) instead of by kind and ID. Setting it repaints them all.
+    bool SimulatorLook() const { return m_simulatorLook; }
+    void SetSimulatorLook(bool on);
+
     TKvdUIElementChangeEvent OnElementChange;
 
 private:
@@ -40,4 +45,5 @@ private:
     // The element of each name in use.
     QHash<QString, TKvdUIElement*> m_names;
     QPointer<TControl> m_root;
+    bool m_simulatorLook = false;
 };

@@ -50,6 +50,9 @@ class TKvdUIElement : public TControl {
     // list it (the window's Name row edits it).
     Q_PROPERTY(QString ElementName READ ElementName WRITE TakeElementName)
 
+    // The document switches the look of its elements.
+    friend class TKvdUIDocument;
+
 public:
     explicit TKvdUIElement(TControl* owner = nullptr);
     ~TKvdUIElement() override;
@@ -94,10 +97,8 @@ public:
     // The class name without its "TKvdUI" prefix, upper case: PANEL, BUTTON, TEXT.
     QString KindWord() const;
 
-    // Whether every element is drawn as the simulator shows its button (real text, style and
-    // alignment, placeholders highlighted) instead of by kind and ID. Setting it repaints all elements.
-    static bool SimulatorLook();
-    static void SetSimulatorLook(bool on);
+    // Whether the element is drawn as the simulator shows its button: its document's simulator look.
+    bool SimulatorLook() const;
 
 protected:
     bool event(QEvent* event) override;

@@ -4,44 +4,28 @@
 
 #include "layout/KvdUIElement.h"
 
+#include "layout/KvdUIDocument.h"
+
 #include "simview/KvdSimPaint.h"
 
-#include <QApplication>
 #include <QPainter>
 
 namespace {
-
-// One switch for every element of the process: the look is a view setting of the program, not of a layout.
-bool g_simulatorLook = false;
 
 // Design pixels per simulator unit.
 constexpr qreal DesignScale = 2;
 
 } // namespace
 
-bool TKvdUIElement::SimulatorLook() {
-    return g_simulatorLook;
-}
-
-void TKvdUIElement::SetSimulatorLook(bool on) {
-    if (on == g_simulatorLook)
-        return;
-    g_simulatorLook = on;
-    for (QWidget* top : QApplication::topLevelWidgets()) {
-        QList<TKvdUIElement*> elements = top->findChildren<TKvdUIElement*>();
-        if (auto* self = qobject_cast<TKvdUIElement*>(top))
-            elements.append(self);
-        for (TKvdUIElement* e : std::as_const(elements)) {
-            e->UpdateOpacity();
-            e->update();
-        }
-    }
+bool TKvdUIElement::SimulatorLook() const {
+    const TKvdUIDocument* document = TKvdUIDocument::Of(Owner());
+    return document && document->SimulatorLook();
 }
 
 void TKvdUIElement::UpdateOpacity() {
     // Opaque elements spare Qt painting what lies under them; a transparent button in the simulator
     // look needs exactly that.
-    setAttribute(Qt::WA_OpaquePaintEvent, !(g_simulatorLook && m_style == stTransparent));
+    setAttribute(Qt::WA_OpaquePaintEvent, !(m_style == stTransparent && SimulatorLook()));
 }
 
 void TKvdUIElement::PaintSimulatorLook(QPainter& painter) {

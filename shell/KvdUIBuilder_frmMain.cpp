@@ -136,6 +136,9 @@ void TfrmMain::FormCreate() {
     CreateActions();
     CreateMenus();
     CreateComponents();
+    // Before the settings, whose view options apply to the document's surface.
+    CreateDocument();
+    m_root = m_doc->Root();
     resize(DesignWidth, DesignHeight);
     move(271, 92);
 
@@ -149,8 +152,6 @@ void TfrmMain::FormCreate() {
                                          ELPropEditorClass<TKvdUIElementCaptionProperty>(),
                                          QStringLiteral("Text"));
 
-    CreateDocument();
-    m_root = m_doc->Root();
     m_root->setObjectName(QStringLiteral("Root"));
     m_root->SetParentControl(this);
     m_root->SetAlign(alClient);

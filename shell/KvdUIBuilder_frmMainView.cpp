@@ -6,6 +6,7 @@
 #include "core/DeferredError.h"
 #include "designer/ELDsgnr.h"
 #include "inspector/ELPropInspInspector.h"
+#include "layout/KvdUIDocument.h"
 #include "layout/KvdUIElement.h"
 #include "shell/KvdUIBuilder_NameRow.h"
 #include "simview/KvdSimPaint.h"
@@ -36,7 +37,7 @@ void TfrmMain::CreateViewMenu(QMenu* before) {
 }
 
 void TfrmMain::ApplySimulatorLook(bool on) {
-    TKvdUIElement::SetSimulatorLook(on);
+    m_doc->Model()->SetSimulatorLook(on);
     // The surface behind the elements becomes the simulator's screen; the grid is drawn over it.
     // An empty palette inherits every colour again.
     QPalette palette;

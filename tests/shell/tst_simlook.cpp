@@ -85,7 +85,7 @@ private slots:
         QCOMPARE(f.Elements().size(), 5);
         const TKvdSimLook look;
         QVERIFY(!f.Main->actSimulatorLook->isChecked());
-        QVERIFY(!TKvdUIElement::SimulatorLook());
+        QVERIFY(!ById(f, 1)->SimulatorLook());
         QImage shot = Shot(f);
         const QColor identification = ById(f, 1)->Color();
         QCOMPARE(At(shot, f, 1, QPoint(3, 3)), identification);
@@ -97,7 +97,7 @@ private slots:
         f.SaveShot(f.Main.get(), QStringLiteral("main_identification_look"));
 
         f.Main->actSimulatorLook->trigger();
-        QVERIFY(TKvdUIElement::SimulatorLook());
+        QVERIFY(ById(f, 1)->SimulatorLook());
         shot = Shot(f);
         QCOMPARE(At(shot, f, 1, QPoint(0, 10)), look.ClickFrame); // between two handles
         QCOMPARE(At(shot, f, 1, QPoint(3, 3)), look.DarkBack);
@@ -121,7 +121,7 @@ private slots:
         QCOMPARE(At(Shot(f), f, 1, QPoint(3, 3)), look.DarkBack);
 
         f.Main->actSimulatorLook->trigger();
-        QVERIFY(!TKvdUIElement::SimulatorLook());
+        QVERIFY(!ById(f, 1)->SimulatorLook());
         shot = Shot(f);
         QCOMPARE(At(shot, f, 1, QPoint(3, 3)), identification);
         QVERIFY(At(shot, f, 3, QPoint(3, 3)) != look.Screen);
