@@ -157,3 +157,18 @@ QString TSettingsFile::FileFor(const QString& executable) {
     QDir().mkpath(folder);
     return perUser;
 }
+
+void TPaneSizes::Read(const TSettingsFile& ini) {
+    for (const auto& [key, size] :
+         {std::pair{TSetting::TreeWidth, &TreeWidth}, std::pair{TSetting::InspectorHeight, &InspectorHeight},
+          std::pair{TSetting::LogHeight, &LogHeight}})
+        if (const std::optional<int> value = ini.Number(key); value && *value > 0)
+            *size = *value;
+    NameColumn = ini.Number(TSetting::NameColumn);
+}
+
+void TPaneSizes::Write(TSettingsFile& ini) const {
+    ini.Set(TSetting::TreeWidth, TreeWidth);
+    ini.Set(TSetting::InspectorHeight, InspectorHeight);
+    ini.Set(TSetting::LogHeight, LogHeight);
+}

@@ -65,3 +65,17 @@ private:
     QString m_fileName;
     std::unique_ptr<QSettings> m_ini;
 };
+
+// The main window's pane sizes as the settings file keeps them: the tree column's width, the inspector's
+// and the log's heights, and the inspector's name column once the user chose one.
+struct TPaneSizes {
+    int TreeWidth = 210;
+    int InspectorHeight = 184;
+    int LogHeight = 89;
+    std::optional<int> NameColumn;
+
+    // Takes the sizes the file holds; a missing or non-positive one keeps its default.
+    void Read(const TSettingsFile& ini);
+    // Writes the three pane sizes (the name column is the window's to decide).
+    void Write(TSettingsFile& ini) const;
+};

@@ -514,10 +514,7 @@ void TfrmMain::LoadSettings() {
     const std::optional<int> width = ini.Number(TSetting::Width);
     const std::optional<int> height = ini.Number(TSetting::Height);
     m_showCmd = ini.Number(TSetting::ShowCmd).value_or(ShowNormal);
-    for (auto& [key, size] : PaneSizeSettings())
-        if (const std::optional<int> value = ini.Number(key); value && *value > 0)
-            *size = *value;
-    m_nameColumn = ini.Number(TSetting::NameColumn);
+    m_panes.Read(ini);
     // A missing or non-positive size keeps the default one; a window without any position is centred,
     // one with only half of it stays at the edge for the other half.
     const int w = width.value_or(0) > 0 ? *width : this->width();
@@ -563,11 +560,10 @@ void TfrmMain::SaveSettings() {
                                    : isMinimized() ? ShowMinimised
                                                    : ShowNormal);
         if (m_shown) {
-            m_treeWidth = Splitter1->sizes().value(0);
-            m_inspectorHeight = Splitter2->sizes().value(1);
-            m_logHeight = Splitter3->sizes().value(1);
-            for (auto& [key, size] : PaneSizeSettings())
-                ini.Set(key, *size);
+            m_panes.TreeWidth = Splitter1->sizes().value(0);
+            m_panes.InspectorHeight = Splitter2->sizes().value(1);
+            m_panes.LogHeight = Splitter3->sizes().value(1);
+            m_panes.Write(ini);
             // Only a width the user chose is kept; the default follows the font.
             if (ELPropertyInspector1->Splitter() != NameColumnWidth())
                 ini.Set(TSetting::NameColumn, ELPropertyInspector1->Splitter());
@@ -578,12 +574,6 @@ void TfrmMain::SaveSettings() {
         ini.Set(TSetting::Port, KvdDromo1->Port());
         SaveViewSettings(ini);
     });
-}
-
-QList<std::pair<TSetting, int*>> TfrmMain::PaneSizeSettings() {
-    return {{TSetting::TreeWidth, &m_treeWidth},
-            {TSetting::InspectorHeight, &m_inspectorHeight},
-            {TSetting::LogHeight, &m_logHeight}};
 }
 
 // Sets the splitters once the window has its size: each one's fixed pane gets its size, the other pane
@@ -598,10 +588,10 @@ void TfrmMain::ApplyPaneSizes() {
         sizes[1 - index] = total - sizes.at(index);
         splitter->setSizes(sizes);
     };
-    place(Splitter1, 0, m_treeWidth);
-    place(Splitter2, 1, m_inspectorHeight);
-    place(Splitter3, 1, m_logHeight);
-    ELPropertyInspector1->SetSplitter(m_nameColumn.value_or(NameColumnWidth()));
+    place(Splitter1, 0, m_panes.TreeWidth);
+    place(Splitter2, 1, m_panes.InspectorHeight);
+    place(Splitter3, 1, m_panes.LogHeight);
+    ELPropertyInspector1->SetSplitter(m_panes.NameColumn.value_or(NameColumnWidth()));
 }
 
 void TfrmMain::ShowByPlacement() {

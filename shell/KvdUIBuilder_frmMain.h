@@ -96,15 +96,12 @@ public:
     QList<QIcon> ImageList1;
     QWidget* Panel3 = nullptr;
     // Between the tree column and the surface column; between tree and inspector; between surface and log.
-    QSplitter* Splitter1 = nullptr;
-    QSplitter* Splitter2 = nullptr;
-    QSplitter* Splitter3 = nullptr;
+    QSplitter *Splitter1 = nullptr, *Splitter2 = nullptr, *Splitter3 = nullptr;
     QMenu* FileMenu = nullptr;
     TKvdUI* KvdUI1 = nullptr;
     QMenuBar* MainMenu1 = nullptr;
     QMenu* PopupMenu1 = nullptr;
-    QAction* MRUSeparator1 = nullptr;
-    QAction* MRUSeparator2 = nullptr;
+    QAction *MRUSeparator1 = nullptr, *MRUSeparator2 = nullptr;
 
     QAction *actNew, *actOpen, *actSave, *actSaveAs, *actPreview, *actExit, *actAbout;
     QAction *actToolPointer, *actClose, *actDelete;
@@ -189,8 +186,6 @@ private:
     void CreateSurfacePane();
     void CreateComponents();
     void LoadSettings();
-    // The settings keys of the three splitter positions and the members that hold them.
-    QList<std::pair<TSetting, int*>> PaneSizeSettings();
     void ApplyPaneSizes();
     void SaveSettings();
     // Opens the settings file for writing; reports in the log pane when it cannot be written.
@@ -279,10 +274,7 @@ private:
     QPointer<QWidget> m_rootFocus;
     QString m_settingsFile;
     int m_showCmd = ShowNormal;
-    int m_treeWidth = 210;
-    int m_inspectorHeight = 184;
-    int m_logHeight = 89;
-    std::optional<int> m_nameColumn;
+    TPaneSizes m_panes;
     bool m_shown = false;
     bool m_destroying = false;
     bool m_treeAttached = false;
