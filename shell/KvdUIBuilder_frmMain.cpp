@@ -3,6 +3,7 @@
 #include "designer/ELDsgnr.h"
 #include "inspector/ELPropInspInspector.h"
 #include "layout/KvdUIDocument.h"
+#include "layout/KvdUIElementKinds.h"
 #include "layout/KvdUILayoutFile.h"
 #include "link/KvdDromo.h"
 #include "link/KvdUI.h"

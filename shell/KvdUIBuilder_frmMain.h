@@ -7,27 +7,24 @@
 // after its last change, in one Timer1Timer run that records an undo snapshot and sends the layout to the
 // simulator.
 
-#include "core/ClassRegistry.h"
 #include "core/FileName.h"
-#include "core/PropInfo.h"
 #include "layout/KvdUIElement.h"
-#include "layout/KvdUIElementKinds.h"
-#include "link/Dromo.h"
 #include "shell/KvdUIBuilder_DocumentDialogs.h"
 #include "shell/KvdUIBuilder_ElementTree.h"
 #include "shell/KvdUIBuilder_RecentFiles.h"
 #include "shell/KvdUIBuilder_Settings.h"
 
-#include <QHash>
 #include <QMainWindow>
 #include <QPointer>
-#include <QStringList>
 
 #include <functional>
 #include <memory>
-#include <optional>
 
 class QAction;
+struct DR_VER;
+struct TControlClass;
+struct TKvdUIElementKind;
+struct TPropInfo;
 class QActionGroup;
 class QLineEdit;
 class QMenu;

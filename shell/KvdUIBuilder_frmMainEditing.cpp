@@ -7,6 +7,7 @@
 #include "designer/ELDsgnr.h"
 #include "inspector/ELPropInspInspector.h"
 #include "layout/KvdUIDocument.h"
+#include "layout/KvdUIElementKinds.h"
 #include "layout/KvdUILayoutFile.h"
 #include "layout/KvdUILayoutSource.h"
 #include "link/KvdUI.h"

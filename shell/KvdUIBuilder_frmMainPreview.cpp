@@ -2,6 +2,7 @@
 
 #include "shell/KvdUIBuilder_frmMain.h"
 
+#include "link/Dromo.h"
 #include "link/KvdDromo.h"
 #include "link/KvdUI.h"
 #include "shell/KvdUIBuilder_frmConnect.h"
