@@ -67,6 +67,13 @@ class TestDocument : public QObject {
 
     QTemporaryDir m_dir;
     QString Path(const QString& name) const { return m_dir.filePath(name); }
+    // Writes the bytes to the file of that name and opens it in the document; the file's path.
+    QString Opened(TBuilderDocument& doc, const QString& name, const QByteArray& bytes) const {
+        const QString path = Path(name);
+        WriteFile(path, bytes);
+        doc.Load(path, QString());
+        return path;
+    }
 
     static TKvdUIButton* AddButton(TBuilderDocument& doc, int left) {
         auto* button = new TKvdUIButton(doc.Root());
@@ -183,9 +190,7 @@ private slots:
     void undoAndRedoAgainstTheSavedText() {
         TScriptedQuestions ask;
         TBuilderDocument doc(ask, QString());
-        const QString path = Path(QStringLiteral("undo.kvdui"));
-        WriteFile(path, TwoButtons());
-        doc.Load(path, QString());
+        const QString path = Opened(doc, QStringLiteral("undo.kvdui"), TwoButtons());
         QVERIFY(!doc.Modified());
         QCOMPARE(doc.Snapshot(), WriteLayout(doc.Root()));
         Elements(doc).first()->SetLeft(100);
@@ -244,9 +249,7 @@ private slots:
         TScriptedQuestions ask;
         TBuilderDocument doc(ask, QString());
         QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("sub")));
-        const QString path = Path(QStringLiteral("sub/kept.kvdui"));
-        WriteFile(path, "<ui/>");
-        doc.Load(path, QString());
+        const QString path = Opened(doc, QStringLiteral("sub/kept.kvdui"), "<ui/>");
         AddButton(doc, 20);
         QVERIFY(QDir(m_dir.path()).rename(QStringLiteral("sub"), QStringLiteral("gone")));
         QVERIFY_THROWS_EXCEPTION(Exception, doc.Save());
@@ -260,9 +263,7 @@ private slots:
     void saveOverAChangedFile() {
         TScriptedQuestions ask;
         TBuilderDocument doc(ask, QString());
-        const QString path = Path(QStringLiteral("shared.kvdui"));
-        WriteFile(path, TwoButtons());
-        doc.Load(path, QString());
+        const QString path = Opened(doc, QStringLiteral("shared.kvdui"), TwoButtons());
         AddButton(doc, 200);
         WriteFile(path, "<ui/>");
 
@@ -292,9 +293,7 @@ private slots:
     void changeElsewhereOffersReload() {
         TScriptedQuestions ask;
         TBuilderDocument doc(ask, QString());
-        const QString path = Path(QStringLiteral("watched.kvdui"));
-        WriteFile(path, TwoButtons());
-        doc.Load(path, QString());
+        const QString path = Opened(doc, QStringLiteral("watched.kvdui"), TwoButtons());
         QSignalSpy offered(&doc, &TBuilderDocument::ChangedElsewhere);
         WriteFile(path, TwoButtons(30));
         QVERIFY(offered.wait(5000));
