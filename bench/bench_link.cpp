@@ -3,6 +3,7 @@
 
 #include "../tests/link/TestPeer.h"
 #include "bench/BenchMain.h"
+#include "bench/ButtonGrid.h"
 #include "link/KvdUI.h"
 
 #include <benchmark/benchmark.h>
@@ -73,23 +74,8 @@ void BM_Memcpy(benchmark::State& state) {
 }
 BENCHMARK(BM_Memcpy)->Arg(256 << 10)->Arg(4 << 20);
 
-QString Layout256() {
-    QString xml = QStringLiteral("<?xml version=\"1.0\"?>\n<ui>\n");
-    for (int i = 0; i < 256; ++i) {
-        const int left = (i % 16) * 24, top = (i / 16) * 24;
-        xml += QStringLiteral(
-                   "  <element type=\"TKvdUIButton\" align=\"0\" anchors=\"akLeft,akTop\" rel_left=\"%1\" "
-                   "rel_top=\"%2\" width=\"22\" height=\"22\" id=\"%3\" text=\"Button %3\" typein=\"0\" "
-                   "bstyle=\"40\" left=\"%1\" top=\"%2\"/>\n")
-                   .arg(left)
-                   .arg(top)
-                   .arg(i);
-    }
-    return xml + QStringLiteral("</ui>\n");
-}
-
 void BM_ShowLayout256(benchmark::State& state) {
-    const QString xml = Layout256();
+    const QString xml = ButtonGrid256();
     // The peer reads and drops everything, answering nothing.
     TestPeer peer;
     peer.SetAnswerInit(false);
@@ -118,7 +104,7 @@ BENCHMARK(BM_ShowLayout256)->Unit(benchmark::kMicrosecond);
 
 // The same without the socket: parsing and building only.
 void BM_LayoutPackets256(benchmark::State& state) {
-    const QString xml = Layout256();
+    const QString xml = ButtonGrid256();
     for (auto _ : state)
         benchmark::DoNotOptimize(TKvdUI::LayoutPackets(xml, {}, 0, 4));
 }

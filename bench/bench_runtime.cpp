@@ -5,6 +5,7 @@
 
 #include "../tests/link/TestPeer.h"
 #include "bench/BenchMain.h"
+#include "bench/ButtonGrid.h"
 #include "link/KvdUI.h"
 
 #include <kvdui/kvdui.h>
@@ -21,20 +22,7 @@ namespace {
 
 // 256 buttons, the first of which shows the placeholder {v}; the same shape as the link benchmark's.
 QByteArray Layout256() {
-    QByteArray xml = "<?xml version=\"1.0\"?>\n<ui>\n";
-    for (int i = 0; i < 256; ++i) {
-        const int left = (i % 16) * 24, top = (i / 16) * 24;
-        xml += QStringLiteral(
-                   "  <element type=\"TKvdUIButton\" align=\"0\" anchors=\"akLeft,akTop\" rel_left=\"%1\" "
-                   "rel_top=\"%2\" width=\"22\" height=\"22\" id=\"%3\" text=\"%4\" typein=\"0\" "
-                   "bstyle=\"40\" left=\"%1\" top=\"%2\"/>\n")
-                   .arg(left)
-                   .arg(top)
-                   .arg(i)
-                   .arg(i == 0 ? QStringLiteral("Lap {v}") : QStringLiteral("Button %1").arg(i))
-                   .toUtf8();
-    }
-    return xml + "</ui>\n";
+    return ButtonGrid256(QStringLiteral("Lap {v}")).toUtf8();
 }
 
 size_t HeapInUse() {
