@@ -21,10 +21,6 @@
 #include <memory>
 
 class QAction;
-struct DR_VER;
-struct TControlClass;
-struct TKvdUIElementKind;
-struct TPropInfo;
 class QActionGroup;
 class QLineEdit;
 class QMenu;
@@ -39,8 +35,8 @@ class QToolBar;
 class QTreeWidget;
 class QTreeWidgetItem;
 class QWidget;
-class TELDesigner;
 class TELDesignPanel;
+class TELDesigner;
 class TELPropertyInspector;
 class TKvdDromo;
 class TKvdUI;
@@ -48,6 +44,10 @@ class TLogPane;
 class TNameRow;
 class TProblemsPane;
 class TRecoveryStore;
+struct DR_VER;
+struct TControlClass;
+struct TKvdUIElementKind;
+struct TPropInfo;
 
 class TfrmMain : public QMainWindow {
     Q_OBJECT
@@ -103,15 +103,11 @@ public:
     QAction *actNew, *actOpen, *actSave, *actSaveAs, *actPreview, *actExit, *actAbout;
     QAction *actToolPointer, *actClose, *actDelete;
     QAction *actBringToFront, *actSendToBack, *actPaste, *actCut, *actCopy, *actSelectAll, *actUndo, *actRedo;
-    // View menu: draws the elements as the simulator does; kept in the settings file.
-    QAction* actSimulatorLook = nullptr;
-    // View menu: element names in the tree and a Name row above the inspector; off by default, kept in the
-    // settings file.
-    QAction* actElementNames = nullptr;
+    // View menu, kept in the settings file: the simulator's look on the surface; element names in the tree
+    // and the Name row above the inspector (off by default). Help menu: the illustrated user guide.
+    QAction *actSimulatorLook = nullptr, *actElementNames = nullptr, *actUserGuide = nullptr;
     TNameRow* NameRow = nullptr;
     QLineEdit* edtElementName = nullptr;
-    // Help menu: opens the illustrated user guide.
-    QAction* actUserGuide = nullptr;
     // The installed guide, or the one in the sources for a program run from its build; empty when neither.
     static QString UserGuideFile();
     // Edit -> Arrange: align, space and size the selected siblings against the first selected one, and
