@@ -18,7 +18,8 @@ constexpr qreal DesignScale = 2;
 } // namespace
 
 bool TKvdUIElement::SimulatorLook() const {
-    const TKvdUIDocument* document = TKvdUIDocument::Of(Owner());
+    // The document of the census, once the element is counted in one; else the owner's, if it has one.
+    const TKvdUIDocument* document = m_document ? m_document : TKvdUIDocument::Of(Owner());
     return document && document->SimulatorLook();
 }
 
