@@ -163,8 +163,16 @@ bool TBuilderDocument::Save() {
                                .arg(Name()));
     if (m_state == TState::Unsaved || !m_oddName.IsEmpty())
         return SaveAs();
-    if (m_state != TState::Stored || !ConfirmSaveOverFile())
+    if (m_state != TState::Stored)
         return false;
+    switch (ConfirmSaveOverFile()) {
+    case TDocumentQuestions::TChangedFile::Overwrite:
+        break;
+    case TDocumentQuestions::TChangedFile::SaveAs:
+        return SaveAs();
+    case TDocumentQuestions::TChangedFile::Cancel:
+        return false;
+    }
     m_storedLayout = WriteLayout(Root(), Name());
     m_modified = false;
     Stored();
@@ -251,7 +259,7 @@ QString TBuilderDocument::Snapshot() {
     const QString text = WriteLayout(Root());
     if (m_skipSnapshot)
         m_skipSnapshot = false;
-    else if (m_history)
+    else
         m_history->Push(text);
     if (m_recovery && m_modified && IsOpen())
         m_recovery->Update(text, m_oddName.IsEmpty() ? m_fileName : m_oddName.KeptText(), m_fileStamp);
@@ -314,25 +322,13 @@ void TBuilderDocument::Dropped() {
 
 // --- files changed elsewhere -------------------------------------------------------------------------------
 
-bool TBuilderDocument::ConfirmSaveOverFile() {
-    if (!m_fileStamp.Known)
-        return true;
-    const TFileStamp now = TFileStamp::Of(m_fileName);
-    if (now.SameContent(m_fileStamp))
-        return true;
+TDocumentQuestions::TChangedFile TBuilderDocument::ConfirmSaveOverFile() {
+    const TFileStamp now = m_fileStamp.Known ? TFileStamp::Of(m_fileName) : TFileStamp();
     // With its folder gone too there is nothing to choose: the save fails and says why.
-    if (!now.Exists && !QFileInfo(m_fileName).absoluteDir().exists())
-        return true;
-    switch (m_questions.AskOverwriteChanged(m_fileName, now.Exists)) {
-    case TDocumentQuestions::TChangedFile::Overwrite:
-        return true;
-    case TDocumentQuestions::TChangedFile::SaveAs:
-        SaveAs();
-        break;
-    case TDocumentQuestions::TChangedFile::Cancel:
-        break;
-    }
-    return false;
+    if (!m_fileStamp.Known || now.SameContent(m_fileStamp) ||
+        (!now.Exists && !QFileInfo(m_fileName).absoluteDir().exists()))
+        return TDocumentQuestions::TChangedFile::Overwrite;
+    return m_questions.AskOverwriteChanged(m_fileName, now.Exists);
 }
 
 void TBuilderDocument::WatchFile() {

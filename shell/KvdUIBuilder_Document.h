@@ -136,7 +136,9 @@ private:
     // The file was read or written just now: remember what it holds, drop the recovery copy.
     void Stored();
     void Dropped();
-    bool ConfirmSaveOverFile();
+    // Before Save writes over the file: whether to, to save under another name instead, or not at all. Asks
+    // only when another program changed or removed the file since it was read or written.
+    TDocumentQuestions::TChangedFile ConfirmSaveOverFile();
     void WatchFile();
     void FileChanged();
 
