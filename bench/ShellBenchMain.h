@@ -4,6 +4,7 @@
 
 #include "bench/BenchMain.h"
 #include "shell/KvdUIBuilder_Application.h"
+#include "shell/KvdUIBuilder_Recovery.h"
 #include "shell/KvdUIBuilder_frmMain.h"
 
 #include <QTemporaryDir>
@@ -12,13 +13,15 @@
 // lives, so that no run reads or changes the user's settings.
 struct BenchSettings {
     QTemporaryDir Dir;
-    BenchSettings() { TfrmMain::SetSettingsFileOverride(Dir.filePath(QStringLiteral("KvdUIBuilder.ini"))); }
+    BenchSettings() {
+        TSettingsFile::SetProgramFileOverride(Dir.filePath(QStringLiteral("KvdUIBuilder.ini")));
+    }
 };
 
 inline int RunShellBenchmarks(int argc, char** argv) {
     // The windows of a run keep their recovery copies to themselves: a copy a crashed builder left in the
     // user's folder would otherwise be offered in a dialog that holds the run up.
     QTemporaryDir recovery;
-    TfrmMain::SetRecoveryFolderOverride(recovery.path());
+    TRecoveryStore::SetFolderOverride(recovery.path());
     return RunBenchmarks<TKvdApplication>(argc, argv, InitApplication);
 }

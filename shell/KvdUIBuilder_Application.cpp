@@ -3,6 +3,7 @@
 #include "core/Exceptions.h"
 #include "layout/KvdUIElement.h"
 
+#include <QCursor>
 #include <QMessageBox>
 
 TKvdApplication::TKvdApplication(int& argc, char** argv) : TGuardedApplication(argc, argv) {}
@@ -16,4 +17,11 @@ void InitApplication() {
     QApplication::setApplicationName(QStringLiteral("Korvadia UI Builder"));
     QApplication::setOrganizationName(QStringLiteral("Korvadia"));
     RegisterElementClasses();
+}
+
+void SetScreenCursor(Qt::CursorShape shape) {
+    while (QApplication::overrideCursor())
+        QApplication::restoreOverrideCursor();
+    if (shape != Qt::ArrowCursor)
+        QApplication::setOverrideCursor(QCursor(shape));
 }

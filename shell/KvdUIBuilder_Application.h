@@ -22,3 +22,6 @@ protected:
 
 // Sets the title and registers the element classes: what must happen before the main window exists.
 void InitApplication();
+
+// Shows that cursor over the whole program (the arrow takes every override away).
+void SetScreenCursor(Qt::CursorShape shape);

@@ -12,6 +12,7 @@
 #include <QJsonObject>
 #include <QLockFile>
 #include <QRandomGenerator>
+#include <QStandardPaths>
 
 #include <condition_variable>
 #include <mutex>
@@ -136,6 +137,20 @@ private:
     bool m_stop = false;
     std::thread m_thread;
 };
+
+namespace {
+QString g_folderOverride;
+} // namespace
+
+QString TRecoveryStore::DefaultFolder() {
+    if (!g_folderOverride.isEmpty())
+        return g_folderOverride;
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/recovery");
+}
+
+void TRecoveryStore::SetFolderOverride(const QString& folder) {
+    g_folderOverride = folder;
+}
 
 TRecoveryStore::TRecoveryStore(const QString& folder, std::function<void(const QString&)> onError)
     : m_folder(folder), m_id(QStringLiteral("%1-%2")

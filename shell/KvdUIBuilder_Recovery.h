@@ -43,6 +43,10 @@ public:
     ~TRecoveryStore() override;
 
     QString Folder() const { return m_folder; }
+    // Where a builder keeps its copies: the user's data folder, or the folder SetFolderOverride named
+    // (tests, before a main window is made).
+    static QString DefaultFolder();
+    static void SetFolderOverride(const QString& folder);
     // The file this builder writes its copy to.
     QString CopyPath() const;
 

@@ -1,5 +1,6 @@
 #include "shell/KvdUIBuilder_Settings.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -156,6 +157,20 @@ QString TSettingsFile::FileFor(const QString& executable) {
         QFile::setPermissions(perUser, QFile::ReadOwner | QFile::WriteOwner);
     QDir().mkpath(folder);
     return perUser;
+}
+
+namespace {
+// Set before any main window is made; read only while one is made.
+QString g_programFileOverride;
+} // namespace
+
+QString TSettingsFile::ProgramFile() {
+    return g_programFileOverride.isEmpty() ? FileFor(QCoreApplication::applicationFilePath())
+                                           : g_programFileOverride;
+}
+
+void TSettingsFile::SetProgramFileOverride(const QString& fileName) {
+    g_programFileOverride = fileName;
 }
 
 void TPaneSizes::Read(const TSettingsFile& ini) {

@@ -60,6 +60,10 @@ public:
     // written, the same name in the user's configuration folder, so that every user keeps settings of
     // their own and none are lost.
     static QString FileFor(const QString& executable);
+    // This program's file: the one SetProgramFileOverride named, else FileFor the running executable.
+    static QString ProgramFile();
+    // Points ProgramFile elsewhere (tests, before a main window is made); empty undoes it.
+    static void SetProgramFileOverride(const QString& fileName);
 
 private:
     QString m_fileName;

@@ -47,9 +47,6 @@ constexpr int DesignPanelSize = 402;
 // The grid's dots: teal grey, as a colour number (0x00BBGGRR, red in the low byte).
 constexpr int GridColor = 0x808040;
 
-// Set before any main window is made (tests point it at a temporary file); read only while one is made.
-QString g_settingsOverride;
-
 // A pane that reports its resizes.
 class TResizePanel : public QWidget {
 public:
@@ -91,14 +88,6 @@ QFrame* MakeRule(QWidget* parent, const QString& name, bool horizontal) {
 
 } // namespace
 
-QString TfrmMain::SettingsFileFor(const QString& executable) {
-    return TSettingsFile::FileFor(executable);
-}
-
-void TfrmMain::SetSettingsFileOverride(const QString& fileName) {
-    g_settingsOverride = fileName;
-}
-
 TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("frmMain"));
     setAcceptDrops(true);
@@ -130,8 +119,7 @@ void TfrmMain::FormCreate() {
     setFont(font);
     ImageList1 = KvdIcons::ImageList();
     setWindowIcon(KvdIcons::AppIcon());
-    m_settingsFile = g_settingsOverride.isEmpty() ? SettingsFileFor(QCoreApplication::applicationFilePath())
-                                                  : g_settingsOverride;
+    m_settingsFile = TSettingsFile::ProgramFile();
 
     CreatePanes();
     CreateActions();
@@ -714,11 +702,4 @@ void TfrmMain::Timer1Timer() {
     const QString text = m_doc->Snapshot();
     KvdUI1->ShowLayout(text, {}, 0);
     ProblemsPane->Check(text);
-}
-
-void TfrmMain::SetScreenCursor(Qt::CursorShape shape) {
-    while (QApplication::overrideCursor())
-        QApplication::restoreOverrideCursor();
-    if (shape != Qt::ArrowCursor)
-        QApplication::setOverrideCursor(QCursor(shape));
 }

@@ -1,11 +1,9 @@
 #pragma once
-// TfrmMain: the builder's one main window. It shows the document (TBuilderDocument) and owns the designer
-// with its design panel, the property inspector, the element tree, the log pane, the simulator client
-// with its button presentation, the recent-file list and the 50 ms refresh timer, and binds the user
-// commands (actions) to them. The window answers the document's questions with its dialogs. Every
-// element reports its creation, destruction and changes to ElementChange; a burst of changes ends, 50 ms
-// after its last change, in one Timer1Timer run that records an undo snapshot and sends the layout to the
-// simulator.
+// TfrmMain: the builder's one main window. It shows the document (TBuilderDocument) in the parts its form
+// names (TfrmMainForm), binds the user commands to them and answers the document's questions with its
+// dialogs. Every element reports its creation, destruction and changes to ElementChange; a burst of
+// changes ends, 50 ms after its last change, in one Timer1Timer run that records an undo snapshot and
+// sends the layout to the simulator.
 
 #include "core/FileName.h"
 #include "layout/KvdUIElement.h"
@@ -13,6 +11,7 @@
 #include "shell/KvdUIBuilder_ElementTree.h"
 #include "shell/KvdUIBuilder_RecentFiles.h"
 #include "shell/KvdUIBuilder_Settings.h"
+#include "shell/KvdUIBuilder_frmMainForm.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -20,52 +19,21 @@
 #include <functional>
 #include <memory>
 
-class QAction;
-class QActionGroup;
-class QLineEdit;
-class QMenu;
-class QMenuBar;
-class QMimeData;
-class QPlainTextEdit;
-class QSplitter;
-class QStatusBar;
-class QTabWidget;
-class QTimer;
-class QToolBar;
-class QTreeWidget;
 class QTreeWidgetItem;
-class QWidget;
-class TELDesignPanel;
-class TELDesigner;
-class TELPropertyInspector;
-class TKvdDromo;
-class TKvdUI;
 class TLogPane;
-class TNameRow;
-class TProblemsPane;
 class TRecoveryStore;
 struct DR_VER;
 struct TControlClass;
 struct TKvdUIElementKind;
 struct TPropInfo;
 
-class TfrmMain : public QMainWindow {
+class TfrmMain : public QMainWindow, public TfrmMainForm {
     Q_OBJECT
 
 public:
     explicit TfrmMain(QWidget* parent = nullptr);
     ~TfrmMain() override;
 
-    // The settings file: the executable's path with ".ini", or a per-user file when the executable's
-    // folder cannot be written. Tests point it elsewhere before creating the window.
-    static void SetSettingsFileOverride(const QString& fileName);
-    // The settings file for that executable path.
-    static QString SettingsFileFor(const QString& executable);
-    // Where unsaved documents are copied for recovery after a crash: the user's data folder, or a
-    // folder tests choose before creating the window.
-    static void SetRecoveryFolderOverride(const QString& folder);
-    static QString RecoveryFolder();
-    TRecoveryStore* Recovery() const { return m_doc->Recovery(); }
     // The layout file opened when the window is first shown (the program's file argument, whose name may
     // be bytes that are not valid UTF-8).
     TFileName StartupFile;
@@ -80,45 +48,10 @@ public:
     const QStringList& RecentFiles() const { return m_recentFiles.Files(); }
     TUndoRedoManager* History() const { return m_doc->History(); }
     TControl* RootControl() const { return m_root; }
+    TRecoveryStore* Recovery() const { return m_doc->Recovery(); }
 
-    // --- components ------------------------------------------------------------------------------------
-    TELDesigner* ELDesigner1 = nullptr;
-    TELDesignPanel* ELDesignPanel1 = nullptr;
-    TELPropertyInspector* ELPropertyInspector1 = nullptr;
-    QTreeWidget* TreeView1 = nullptr;
-    QPlainTextEdit* Memo1 = nullptr;
-    TKvdDromo* KvdDromo1 = nullptr;
-    QToolBar* ToolBar1 = nullptr;
-    QTimer* Timer1 = nullptr;
-    QList<QIcon> ImageList1;
-    QWidget* Panel3 = nullptr;
-    // Between the tree column and the surface column; between tree and inspector; between surface and log.
-    QSplitter *Splitter1 = nullptr, *Splitter2 = nullptr, *Splitter3 = nullptr;
-    QMenu* FileMenu = nullptr;
-    TKvdUI* KvdUI1 = nullptr;
-    QMenuBar* MainMenu1 = nullptr;
-    QMenu* PopupMenu1 = nullptr;
-    QAction *MRUSeparator1 = nullptr, *MRUSeparator2 = nullptr;
-
-    QAction *actNew, *actOpen, *actSave, *actSaveAs, *actPreview, *actExit, *actAbout;
-    QAction *actToolPointer, *actClose, *actDelete;
-    QAction *actBringToFront, *actSendToBack, *actPaste, *actCut, *actCopy, *actSelectAll, *actUndo, *actRedo;
-    // View menu, kept in the settings file: the simulator's look on the surface; element names in the tree
-    // and the Name row above the inspector (off by default). Help menu: the illustrated user guide.
-    QAction *actSimulatorLook = nullptr, *actElementNames = nullptr, *actUserGuide = nullptr;
-    TNameRow* NameRow = nullptr;
-    QLineEdit* edtElementName = nullptr;
-    // The installed guide, or the one in the sources for a program run from its build; empty when neither.
-    static QString UserGuideFile();
-    // Edit -> Arrange: align, space and size the selected siblings against the first selected one, and
-    // duplicate them (KvdUIBuilder_frmMainArrange.cpp).
-    QMenu* ArrangeMenu = nullptr;
-    QAction* actDuplicate = nullptr;
-    QList<QAction*> ArrangeActions() const { return m_arrangeActions; }
-    // The tabs under the surface: the log and the Problems pane with the findings of the current layout.
-    QTabWidget* LogTabs = nullptr;
-    TProblemsPane* ProblemsPane = nullptr;
     QList<QAction*> Actions() const { return m_actions; }
+    QList<QAction*> ArrangeActions() const { return m_arrangeActions; }
     // The insertion tool of an element kind, and the picture of its tool and tree nodes.
     QAction* ToolAction(const TKvdUIElementKind& kind) const;
     QIcon KindImage(const TKvdUIElementKind& kind) const;
@@ -128,6 +61,8 @@ public:
     // The element tree's node of the root control or of an element; nullptr when it has none.
     QTreeWidgetItem* NodeOf(const TControl* control) const { return m_tree->NodeOf(control); }
 
+    // The installed guide, or the one in the sources for a program run from its build; empty when neither.
+    static QString UserGuideFile();
     // Runs an action the way the program does: the enabled states are recomputed first, and a disabled
     // action does nothing.
     void Execute(QAction* action);
@@ -153,10 +88,6 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    QStatusBar* StatusBar1 = nullptr;
-    QAction* actClear = nullptr;
-    QActionGroup* ToolGroup = nullptr;
-
     void ScheduleRefresh();
     // The document and what the window does when it reports.
     void CreateDocument();
@@ -247,17 +178,13 @@ private:
     void LoadViewSettings(const TSettingsFile& ini);
     void SaveViewSettings(TSettingsFile& ini) const;
 
-    static void SetScreenCursor(Qt::CursorShape shape);
-    static QString DroppedLayout(const QMimeData* data);
     bool DocumentOpen() const { return m_doc->IsOpen(); }
 
     TLogPane* m_log = nullptr;
-    QList<QAction*> m_actions;
+    QList<QAction*> m_actions, m_recentItems, m_arrangeActions;
     // One insertion tool and one picture per element kind, in the order of ElementKinds().
     QList<QAction*> m_kindTools;
     QList<QIcon> m_kindImages;
-    QList<QAction*> m_recentItems;
-    QList<QAction*> m_arrangeActions;
     std::unique_ptr<TDocumentDialogs> m_dialogs;
     std::unique_ptr<TBuilderDocument> m_doc;
     TControl* m_root = nullptr;
@@ -268,9 +195,6 @@ private:
     QString m_settingsFile;
     int m_showCmd = ShowNormal;
     TPaneSizes m_panes;
-    bool m_shown = false;
-    bool m_destroying = false;
-    bool m_treeAttached = false;
-
+    bool m_shown = false, m_destroying = false, m_treeAttached = false;
     TRecentFiles m_recentFiles;
 };

@@ -20,14 +20,13 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QScopeGuard>
-#include <QStandardPaths>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QUrl>
 
 void TfrmMain::CreateDocument() {
     m_dialogs = std::make_unique<TDocumentDialogs>(this);
-    m_doc = std::make_unique<TBuilderDocument>(*m_dialogs, RecoveryFolder());
+    m_doc = std::make_unique<TBuilderDocument>(*m_dialogs, TRecoveryStore::DefaultFolder());
     TBuilderDocument* doc = m_doc.get();
     connect(doc, &TBuilderDocument::StateChanged, this, &TfrmMain::ShowDocumentState);
     connect(doc, &TBuilderDocument::BulkUpdateStarted, this, &TfrmMain::BulkUpdateStarted);
@@ -118,20 +117,6 @@ void TfrmMain::actAboutExecute() {
 
 // --- recovery copies -------------------------------------------------------------------------------------
 
-namespace {
-QString g_recoveryOverride;
-} // namespace
-
-void TfrmMain::SetRecoveryFolderOverride(const QString& folder) {
-    g_recoveryOverride = folder;
-}
-
-QString TfrmMain::RecoveryFolder() {
-    if (!g_recoveryOverride.isEmpty())
-        return g_recoveryOverride;
-    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/recovery");
-}
-
 bool TfrmMain::OfferRecovery() {
     const QList<TRecoveryCopy> copies = Recovery()->TakeOrphans();
     // Left for a later start unless restored or discarded here, whatever the way out of this function.
@@ -163,8 +148,10 @@ bool TfrmMain::OfferRecovery() {
 
 // --- opening by dropping -------------------------------------------------------------------------------
 
+namespace {
+
 // The layout file a drag carries: one local file named *.kvdui; anything else is not taken.
-QString TfrmMain::DroppedLayout(const QMimeData* data) {
+QString DroppedLayout(const QMimeData* data) {
     if (!data || !data->hasUrls() || data->urls().size() != 1)
         return QString();
     const QUrl url = data->urls().first();
@@ -172,6 +159,8 @@ QString TfrmMain::DroppedLayout(const QMimeData* data) {
         return QString();
     return url.toLocalFile();
 }
+
+} // namespace
 
 void TfrmMain::dragEnterEvent(QDragEnterEvent* event) {
     if (!DroppedLayout(event->mimeData()).isEmpty())

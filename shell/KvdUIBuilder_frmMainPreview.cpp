@@ -5,6 +5,7 @@
 #include "link/Dromo.h"
 #include "link/KvdDromo.h"
 #include "link/KvdUI.h"
+#include "shell/KvdUIBuilder_Application.h"
 #include "shell/KvdUIBuilder_frmConnect.h"
 
 #include <QAction>

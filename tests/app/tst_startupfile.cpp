@@ -147,7 +147,7 @@ private slots:
                                 kept.filePath(copies.first())));
         }
         ShellFixture f(false);
-        TfrmMain::SetRecoveryFolderOverride(kept.path());
+        TRecoveryStore::SetFolderOverride(kept.path());
         const auto offered = AnswerModal([](QWidget* modal) {
             auto* restore = modal->findChild<QPushButton*>(QStringLiteral("restore"));
             QVERIFY(restore);

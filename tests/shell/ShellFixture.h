@@ -9,6 +9,7 @@
 #include "layout/KvdUIElementKinds.h"
 #include "layout/KvdUILayoutFile.h"
 #include "shell/KvdUIBuilder_Application.h"
+#include "shell/KvdUIBuilder_Recovery.h"
 #include "shell/KvdUIBuilder_frmMain.h"
 #include "tests/Screenshot.h"
 
@@ -104,8 +105,8 @@ struct ShellFixture {
     std::unique_ptr<TfrmMain> Main;
 
     explicit ShellFixture(bool show = true) {
-        TfrmMain::SetSettingsFileOverride(Dir.filePath(QStringLiteral("KvdUIBuilder.ini")));
-        TfrmMain::SetRecoveryFolderOverride(Dir.filePath(QStringLiteral("recovery")));
+        TSettingsFile::SetProgramFileOverride(Dir.filePath(QStringLiteral("KvdUIBuilder.ini")));
+        TRecoveryStore::SetFolderOverride(Dir.filePath(QStringLiteral("recovery")));
         App()->ShownErrors.clear();
         if (show)
             Start();

@@ -114,27 +114,21 @@ void TestArrange::geometry() {
 void TestArrange::commandActsOnSelection_data() {
     QTest::addColumn<QString>("action");
     QTest::addColumn<QList<QRect>>("expected");
-    // Created in this order; the second one is selected first and is the reference.
+    // Created in this order; the second one is selected first and is the reference, which stays.
     const QRect a(20, 120, 40, 20), ref(100, 40, 60, 30), b(200, 200, 80, 40);
-    QTest::newRow("lefts") << QStringLiteral("actAlignLefts")
-                           << QList<QRect>{QRect(100, 120, 40, 20), ref, QRect(100, 200, 80, 40)};
-    QTest::newRow("centres") << QStringLiteral("actAlignHorzCenters")
-                             << QList<QRect>{QRect(110, 120, 40, 20), ref, QRect(90, 200, 80, 40)};
-    QTest::newRow("rights") << QStringLiteral("actAlignRights")
-                            << QList<QRect>{QRect(120, 120, 40, 20), ref, QRect(80, 200, 80, 40)};
-    QTest::newRow("tops") << QStringLiteral("actAlignTops")
-                          << QList<QRect>{QRect(20, 40, 40, 20), ref, QRect(200, 40, 80, 40)};
+    const auto row = [&](const char* name, const char* action, const QRect& first, const QRect& third) {
+        QTest::newRow(name) << QString::fromLatin1(action) << QList<QRect>{first, ref, third};
+    };
+    row("lefts", "actAlignLefts", QRect(100, 120, 40, 20), QRect(100, 200, 80, 40));
+    row("centres", "actAlignHorzCenters", QRect(110, 120, 40, 20), QRect(90, 200, 80, 40));
+    row("rights", "actAlignRights", QRect(120, 120, 40, 20), QRect(80, 200, 80, 40));
+    row("tops", "actAlignTops", QRect(20, 40, 40, 20), QRect(200, 40, 80, 40));
     // The centre 55 puts the 20 high one at 45, which goes to the 2-pixel grid.
-    QTest::newRow("middles") << QStringLiteral("actAlignVertCenters")
-                             << QList<QRect>{QRect(20, 46, 40, 20), ref, QRect(200, 36, 80, 40)};
-    QTest::newRow("bottoms") << QStringLiteral("actAlignBottoms")
-                             << QList<QRect>{QRect(20, 50, 40, 20), ref, QRect(200, 30, 80, 40)};
-    QTest::newRow("width") << QStringLiteral("actSameWidth")
-                           << QList<QRect>{QRect(20, 120, 60, 20), ref, QRect(200, 200, 60, 40)};
-    QTest::newRow("height") << QStringLiteral("actSameHeight")
-                            << QList<QRect>{QRect(20, 120, 40, 30), ref, QRect(200, 200, 80, 30)};
-    QTest::newRow("size") << QStringLiteral("actSameSize")
-                          << QList<QRect>{QRect(20, 120, 60, 30), ref, QRect(200, 200, 60, 30)};
+    row("middles", "actAlignVertCenters", QRect(20, 46, 40, 20), QRect(200, 36, 80, 40));
+    row("bottoms", "actAlignBottoms", QRect(20, 50, 40, 20), QRect(200, 30, 80, 40));
+    row("width", "actSameWidth", QRect(20, 120, 60, 20), QRect(200, 200, 60, 40));
+    row("height", "actSameHeight", QRect(20, 120, 40, 30), QRect(200, 200, 80, 30));
+    row("size", "actSameSize", QRect(20, 120, 60, 30), QRect(200, 200, 60, 30));
 }
 
 void TestArrange::commandActsOnSelection() {

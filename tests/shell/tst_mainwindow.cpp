@@ -136,10 +136,10 @@ void TestMainWindow::settingsFallBackWhenFolderIsReadOnly() {
     QStandardPaths::setTestModeEnabled(true);
     // Beside a writable executable: the executable's name with ".ini".
     QTemporaryDir dir;
-    QCOMPARE(TfrmMain::SettingsFileFor(dir.filePath(QStringLiteral("KvdUIBuilder"))),
+    QCOMPARE(TSettingsFile::FileFor(dir.filePath(QStringLiteral("KvdUIBuilder"))),
              dir.filePath(QStringLiteral("KvdUIBuilder.ini")));
     // Beside an executable in a folder nobody can write to: the user's configuration folder.
-    const QString perUser = TfrmMain::SettingsFileFor(QStringLiteral("/proc/kvd/KvdUIBuilder"));
+    const QString perUser = TSettingsFile::FileFor(QStringLiteral("/proc/kvd/KvdUIBuilder"));
     QCOMPARE(perUser, QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) +
                           QStringLiteral("/KvdUIBuilder.ini"));
     QVERIFY(QFileInfo(QFileInfo(perUser).absolutePath()).isDir());
@@ -147,7 +147,7 @@ void TestMainWindow::settingsFallBackWhenFolderIsReadOnly() {
 
     // Settings that cannot be saved anywhere are reported in the log pane, not lost silently.
     ShellFixture f(false);
-    TfrmMain::SetSettingsFileOverride(QStringLiteral("/proc/kvd/KvdUIBuilder.ini"));
+    TSettingsFile::SetProgramFileOverride(QStringLiteral("/proc/kvd/KvdUIBuilder.ini"));
     f.Start();
     f.Main->AddRecentFile(QStringLiteral("/tmp/x.kvdui"));
     QCOMPARE(f.LogLines().value(0),

@@ -50,8 +50,8 @@ int RunChild(int argc, char** argv) {
     TKvdApplication app(argc, argv);
     InitApplication();
     const QString dir = QString::fromLocal8Bit(argv[2]);
-    TfrmMain::SetSettingsFileOverride(dir + QStringLiteral("/KvdUIBuilder.ini"));
-    TfrmMain::SetRecoveryFolderOverride(dir + QStringLiteral("/recovery"));
+    TSettingsFile::SetProgramFileOverride(dir + QStringLiteral("/KvdUIBuilder.ini"));
+    TRecoveryStore::SetFolderOverride(dir + QStringLiteral("/recovery"));
     TfrmMain main;
     main.StartupFile = dir + QStringLiteral("/pit.kvdui");
     main.show();
@@ -150,7 +150,7 @@ void TestRecovery::killedBuilderIsOfferedBack() {
     // A second builder while the first still runs: nothing is offered, and the copy stays.
     {
         ShellFixture other(false);
-        TfrmMain::SetRecoveryFolderOverride(dir.filePath(QStringLiteral("recovery")));
+        TRecoveryStore::SetFolderOverride(dir.filePath(QStringLiteral("recovery")));
         other.Start();
         QCOMPARE(QApplication::activeModalWidget(), nullptr);
         QCOMPARE(other.Main->FileName(), QString());
@@ -162,8 +162,8 @@ void TestRecovery::killedBuilderIsOfferedBack() {
     QCOMPARE(ReadFile(pit), original);
 
     ShellFixture f(false);
-    TfrmMain::SetSettingsFileOverride(dir.filePath(QStringLiteral("KvdUIBuilder.ini")));
-    TfrmMain::SetRecoveryFolderOverride(dir.filePath(QStringLiteral("recovery")));
+    TSettingsFile::SetProgramFileOverride(dir.filePath(QStringLiteral("KvdUIBuilder.ini")));
+    TRecoveryStore::SetFolderOverride(dir.filePath(QStringLiteral("recovery")));
     QString offer;
     const auto answered = AnswerModal([&](QWidget* modal) {
         auto* box = qobject_cast<QMessageBox*>(modal);
@@ -209,7 +209,7 @@ void TestRecovery::copyThatDoesNotReadStays() {
     QCOMPARE(QDir(folder).entryList({QStringLiteral("*.json")}).size(), 1);
 
     ShellFixture f(false);
-    TfrmMain::SetRecoveryFolderOverride(folder);
+    TRecoveryStore::SetFolderOverride(folder);
     const auto offered = AnswerModal([](QWidget* modal) { ClickNamed(modal, "restore"); });
     // The error box comes once the offer has gone; it is closed when it is up.
     QTimer closeError;
@@ -281,7 +281,7 @@ void TestRecovery::manyCopiesOneQuestion() {
     const auto restoreLimit = qScopeGuard([&before] { ::setrlimit(RLIMIT_NOFILE, &before); });
 
     ShellFixture f(false);
-    TfrmMain::SetRecoveryFolderOverride(folder);
+    TRecoveryStore::SetFolderOverride(folder);
     int questions = 0;
     QString offer;
     const auto answered = AnswerModal([&](QWidget* modal) {
@@ -417,7 +417,7 @@ void TestRecovery::unchangedDocumentOffersReload() {
 void TestRecovery::recentFilesOfTwoBuildersMerge() {
     ShellFixture first;
     ShellFixture second(false);
-    TfrmMain::SetSettingsFileOverride(first.Ini());
+    TSettingsFile::SetProgramFileOverride(first.Ini());
     second.Start();
     first.Main->AddRecentFile(QStringLiteral("/tmp/first.kvdui"));
     second.Main->AddRecentFile(QStringLiteral("/tmp/second.kvdui"));

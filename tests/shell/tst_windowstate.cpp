@@ -202,15 +202,14 @@ private slots:
 #ifdef Q_OS_WIN
         const QString programFiles = qEnvironmentVariable("ProgramFiles");
         QVERIFY(!programFiles.isEmpty());
-        QCOMPARE(TfrmMain::SettingsFileFor(programFiles +
-                                           QStringLiteral("\\Korvadia UI Builder\\KvdUIBuilder.exe")),
-                 perUser);
         QCOMPARE(
-            TfrmMain::SettingsFileFor(programFiles.toUpper() + QStringLiteral("/Kvd/bin/KvdUIBuilder.exe")),
+            TSettingsFile::FileFor(programFiles + QStringLiteral("\\Korvadia UI Builder\\KvdUIBuilder.exe")),
             perUser);
+        QCOMPARE(TSettingsFile::FileFor(programFiles.toUpper() + QStringLiteral("/Kvd/bin/KvdUIBuilder.exe")),
+                 perUser);
 #else
-        QCOMPARE(TfrmMain::SettingsFileFor(QStringLiteral("/usr/bin/KvdUIBuilder")), perUser);
-        QCOMPARE(TfrmMain::SettingsFileFor(QStringLiteral("/usr/local/bin/KvdUIBuilder")), perUser);
+        QCOMPARE(TSettingsFile::FileFor(QStringLiteral("/usr/bin/KvdUIBuilder")), perUser);
+        QCOMPARE(TSettingsFile::FileFor(QStringLiteral("/usr/local/bin/KvdUIBuilder")), perUser);
 #endif
         QStandardPaths::setTestModeEnabled(false);
     }
