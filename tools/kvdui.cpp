@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 namespace {
 
@@ -14,6 +15,9 @@ struct Verb {
     const char* name;
     const char* synopsis;
     int (*run)(const QStringList& args);
+    // Reads the layout into the builder's element model, which is made of widgets; a verb without it
+    // takes the file as a program does and starts no GUI at all.
+    bool elementModel = true;
 };
 
 const Verb verbs[] = {
@@ -40,7 +44,7 @@ const Verb verbs[] = {
      "gen FILE --lang c|cpp|python|csharp|typescript [--embed] [--prefix NAME] [--namespace NAME] [-o OUT]\n"
      "                           write a header or module with the IDs of FILE's named elements and its\n"
      "                           placeholders",
-     RunGen},
+     RunGen, false},
 };
 
 // The verbs and their synopses, printed after the options in the usage.
@@ -72,20 +76,30 @@ int main(int argc, char** argv) {
         return 2;
     };
 
-    // Layout elements are widgets; the tool never shows them, so it needs no display.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    // stderr carries the tool's own messages only, for scripts that read it.
-    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
-    int qtArgc = QtArgumentCount(argc, argv);
-    QApplication app(qtArgc, argv);
     QStringList args = parser.positionalArguments();
     if (args.isEmpty())
         return usage();
     const QString name = args.takeFirst();
+    const Verb* verb = nullptr;
     for (const Verb& v : verbs)
         if (name == QLatin1String(v.name))
-            return v.run(args);
-    std::fprintf(stderr, "kvdui: unknown verb '%s'\n", name.toLocal8Bit().constData());
-    return usage();
+            verb = &v;
+    if (!verb) {
+        std::fprintf(stderr, "kvdui: unknown verb '%s'\n", name.toLocal8Bit().constData());
+        return usage();
+    }
+
+    // stderr carries the tool's own messages only, for scripts that read it.
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+    int qtArgc = QtArgumentCount(argc, argv);
+    std::unique_ptr<QCoreApplication> app;
+    if (verb->elementModel) {
+        // The elements are never shown, so the tool needs no display.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QApplication>(qtArgc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(qtArgc, argv);
+    }
+    return verb->run(args);
 }

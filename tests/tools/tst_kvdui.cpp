@@ -348,6 +348,17 @@ private Q_SLOTS:
         QVERIFY(c.out.contains("    _2_LAPS_BOARD_FUEL_PLUS = 3,\n    _2_LAPS_BOARD_DELETE = 4,\n};"));
         QVERIFY(c.out.contains("#define _2_LAPS_BOARD_PLACEHOLDER_LAP \"lap\"\n"));
         QVERIFY(!c.out.contains("LAYOUT"));
+        {
+            // A build machine has no display: gen starts no GUI, so even a platform that does not exist
+            // (which a GUI start aborts on) leaves it working.
+            const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+            qputenv("QT_QPA_PLATFORM", "kvd-no-such-platform");
+            const Result headless =
+                run({QStringLiteral("gen"), named, QStringLiteral("--lang"), QStringLiteral("c")});
+            qputenv("QT_QPA_PLATFORM", platform);
+            QCOMPARE(headless.status, 0);
+            QCOMPARE(headless.out, c.out);
+        }
         const Result cpp = run({QStringLiteral("gen"), named, QStringLiteral("--lang"), QStringLiteral("cpp"),
                                 QStringLiteral("--namespace"), QStringLiteral("pit")});
         QCOMPARE(cpp.status, 0);
