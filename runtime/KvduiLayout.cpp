@@ -12,15 +12,18 @@ namespace {
 // Larger files are refused before they are read, as the builder refuses them.
 constexpr qint64 MaxFileBytes = 64 * 1024 * 1024;
 
-std::unique_ptr<kvdui_layout> Read(bool read, std::vector<TLayoutElement>&& elements, const QString& error) {
-    if (!read)
+} // namespace
+
+template <typename Source> kvdui_layout* kvdui_layout::Read(const Source& source) {
+    std::vector<TLayoutElement> elements;
+    QString error;
+    if (!ReadLayoutElements(source, elements, error))
         throw TKvduiFailure(KVDUI_ERR_LAYOUT, QStringLiteral("The layout cannot be read: %1").arg(error));
     auto layout = std::make_unique<kvdui_layout>();
     layout->Elements = std::move(elements);
-    return layout;
+    layout->Index();
+    return layout.release();
 }
-
-} // namespace
 
 void kvdui_layout::Index() {
     if (const QString problem = ProgramLayoutProblem(Elements); !problem.isEmpty())
@@ -39,21 +42,11 @@ void kvdui_layout::Index() {
 }
 
 kvdui_layout* kvdui_layout::FromText(QStringView text) {
-    std::vector<TLayoutElement> elements;
-    QString error;
-    const bool read = ReadLayoutElements(text, elements, error);
-    auto layout = Read(read, std::move(elements), error);
-    layout->Index();
-    return layout.release();
+    return Read(text);
 }
 
 kvdui_layout* kvdui_layout::FromBytes(const QByteArray& bytes) {
-    std::vector<TLayoutElement> elements;
-    QString error;
-    const bool read = ReadLayoutElements(bytes, elements, error);
-    auto layout = Read(read, std::move(elements), error);
-    layout->Index();
-    return layout.release();
+    return Read(bytes);
 }
 
 kvdui_layout* kvdui_layout::Open(const QString& path) {

@@ -34,6 +34,8 @@ struct kvdui_layout {
     static kvdui_layout* Open(const QString& path);
 
 private:
+    // Text or a file's bytes (ReadLayoutElements takes either) as an indexed layout.
+    template <typename Source> static kvdui_layout* Read(const Source& source);
     void Index();
     mutable std::atomic<int> m_references{1};
 };
