@@ -6,19 +6,14 @@
 
 #include <algorithm>
 
-#ifdef Q_OS_UNIX
 #include <fcntl.h>
+#ifdef Q_OS_UNIX
 #include <poll.h>
 #include <unistd.h>
 #else
-#include <fcntl.h>
 #include <io.h>
-#ifndef NOMINMAX
-#define NOMINMAX
 #endif
-#define WIN32_LEAN_AND_MEAN
-#include <windows.h>
-#endif
+#include "tests/WindowsApi.h"
 
 #ifdef Q_OS_UNIX
 inline bool MakePipe(int fds[2]) {

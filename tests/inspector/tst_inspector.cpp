@@ -3,6 +3,7 @@
 
 #include "InspectorDriver.h"
 #include "InspectorTestObjects.h"
+#include "TypedValueRows.h"
 #include "inspector/ELPropInsp.h"
 #include "tests/Screenshot.h"
 #include "tests/TestApplication.h"
@@ -126,86 +127,27 @@ private Q_SLOTS:
 
     void typedValues_data() {
         addTypedValueColumns();
-        QTest::newRow("byte in range") << "Small"
-                                       << "255"
-                                       << "255"
-                                       << "";
-        QTest::newRow("byte too large") << "Small"
-                                        << "300"
-                                        << "0"
-                                        << "Value must be between 0 and 255";
-        QTest::newRow("integer not a number") << "Left"
-                                              << "abc"
-                                              << "0"
-                                              << "'abc' is not a valid integer value";
-        QTest::newRow("integer beyond 32 bits") << "Left"
-                                                << "99999999999"
-                                                << "0"
-                                                << "Value must be between -2147483648 and 2147483647";
-        QTest::newRow("integer negative") << "Left"
-                                          << "-12"
-                                          << "-12"
-                                          << "";
-        QTest::newRow("unsigned") << "Unsigned"
-                                  << "4000000000"
-                                  << "4000000000"
-                                  << "";
-        QTest::newRow("char by code") << "Letter"
-                                      << "#65"
-                                      << "A"
-                                      << "";
-        QTest::newRow("char space") << "Letter"
-                                    << " "
-                                    << "#32"
-                                    << "";
-        QTest::newRow("char 200") << "Letter"
-                                  << "#200"
-                                  << "#200"
-                                  << "";
-        QTest::newRow("char empty") << "Letter"
-                                    << ""
-                                    << "#0"
-                                    << "";
-        QTest::newRow("char two letters") << "Letter"
-                                          << "ab"
-                                          << "x"
-                                          << "Invalid property value";
-        QTest::newRow("char code too large") << "Letter"
-                                             << "#300"
-                                             << "x"
-                                             << "Value must be between 0 and 255";
-        QTest::newRow("enum any case") << "Align"
-                                       << "ALCLIENT"
-                                       << "alClient"
-                                       << "";
-        QTest::newRow("enum unknown") << "Align"
-                                      << "alNowhere"
-                                      << "alNone"
-                                      << "Invalid property value";
-        QTest::newRow("boolean") << "Flag"
-                                 << "true"
-                                 << "True"
-                                 << "";
-        QTest::newRow("double") << "Ratio"
-                                << "2.25"
-                                << "2.25"
-                                << "";
-        QTest::newRow("double bad") << "Ratio"
-                                    << "x"
-                                    << "0.5"
-                                    << "'x' is not a valid floating point value";
-        QTest::newRow("single, 7 digits") << "Scale"
-                                          << "0.333333333333"
-                                          << "0.3333333"
-                                          << "";
-        QTest::newRow("int64") << "Big"
-                               << "-9000000000"
-                               << "-9000000000"
-                               << "";
-        QTest::newRow("string") << "Hint"
-                                << "some text"
-                                << "some text"
-                                << "";
+        AddTypedValueRow("byte in range", "Small", "255", "255");
+        AddTypedValueRow("byte too large", "Small", "300", "0", "Value must be between 0 and 255");
+        AddTypedValueRow("integer not a number", "Left", "abc", "0", "'abc' is not a valid integer value");
+        AddTypedValueRow("integer beyond 32 bits", "Left", "99999999999", "0",
+                         "Value must be between -2147483648 and 2147483647");
+        AddTypedValueRow("integer negative", "Left", "-12", "-12");
+        AddTypedValueRow("unsigned", "Unsigned", "4000000000", "4000000000");
+        AddTypedValueRow("char by code", "Letter", "#65", "A");
+        AddTypedValueRow("char space", "Letter", " ", "#32");
+        AddTypedValueRow("char 200", "Letter", "#200", "#200");
+        AddTypedValueRow("char empty", "Letter", "", "#0");
+        AddTypedValueRow("char two letters", "Letter", "ab", "x", "Invalid property value");
+        AddTypedValueRow("char code too large", "Letter", "#300", "x", "Value must be between 0 and 255");
+        AddTypedValueRow("enum any case", "Align", "ALCLIENT", "alClient");
+        AddTypedValueRow("enum unknown", "Align", "alNowhere", "alNone", "Invalid property value");
+        AddTypedValueRow("boolean", "Flag", "true", "True");
+        AddTypedValueRow("double", "Ratio", "2.25", "2.25");
+        AddTypedValueRow("double bad", "Ratio", "x", "0.5", "'x' is not a valid floating point value");
+        AddTypedValueRow("single, 7 digits", "Scale", "0.333333333333", "0.3333333");
+        AddTypedValueRow("int64", "Big", "-9000000000", "-9000000000");
+        AddTypedValueRow("string", "Hint", "some text", "some text");
     }
     void typedValues() {
         QFETCH(QString, prop);

@@ -2,6 +2,7 @@
 // inspector with real key and mouse events; the colour, font and strings dialogs driven from the test.
 
 #include "InspectorDriver.h"
+#include "TypedValueRows.h"
 #include "core/Control.h"
 #include "core/Graphics.h"
 #include "core/Strings.h"
@@ -160,122 +161,36 @@ private Q_SLOTS:
 
     void typedValues_data() {
         addTypedValueColumns();
-        QTest::newRow("colour hex with identifier") << "Color"
-                                                    << "$00FF0000"
-                                                    << "clBlue"
-                                                    << "";
-        QTest::newRow("colour hex without one") << "Color"
-                                                << "$00123456"
-                                                << "$00123456"
-                                                << "";
-        QTest::newRow("colour identifier") << "Color"
-                                           << "clred"
-                                           << "clRed"
-                                           << "";
-        QTest::newRow("colour decimal") << "Color"
-                                        << "255"
-                                        << "clRed"
-                                        << "";
-        QTest::newRow("colour system") << "Color"
-                                       << "clBtnFace"
-                                       << "clBtnFace"
-                                       << "";
-        QTest::newRow("colour bad") << "Color"
-                                    << "pink"
-                                    << "clBlack"
-                                    << "'pink' is not a valid integer value";
-        QTest::newRow("cursor identifier") << "Cursor"
-                                           << "crHandPoint"
-                                           << "crHandPoint"
-                                           << "";
-        QTest::newRow("cursor number with identifier") << "Cursor"
-                                                       << "-2"
-                                                       << "crArrow"
-                                                       << "";
-        QTest::newRow("cursor number") << "Cursor"
-                                       << "5"
-                                       << "5"
-                                       << "";
-        QTest::newRow("charset") << "Charset"
-                                 << "russian_charset"
-                                 << "RUSSIAN_CHARSET"
-                                 << "";
-        QTest::newRow("charset number") << "Charset"
-                                        << "3"
-                                        << "3"
-                                        << "";
-        QTest::newRow("charset range") << "Charset"
-                                       << "256"
-                                       << "DEFAULT_CHARSET"
-                                       << "Value must be between 0 and 255";
-        QTest::newRow("modal result name") << "Result"
-                                           << "mryes"
-                                           << "mrYes"
-                                           << "";
-        QTest::newRow("modal result empty") << "Result"
-                                            << ""
-                                            << "mrNone"
-                                            << "";
-        QTest::newRow("modal result number") << "Result"
-                                             << "42"
-                                             << "42"
-                                             << "";
-        QTest::newRow("shortcut none") << "ShortCut"
-                                       << "(none)"
-                                       << "(None)"
-                                       << "";
-        QTest::newRow("shortcut text") << "ShortCut"
-                                       << "ctrl+a"
-                                       << "Ctrl+A"
-                                       << "";
-        QTest::newRow("shortcut function key") << "ShortCut"
-                                               << "Shift+F3"
-                                               << "Shift+F3"
-                                               << "";
-        QTest::newRow("shortcut bad") << "ShortCut"
-                                      << "bogus"
-                                      << "(None)"
-                                      << "Invalid property value";
-        QTest::newRow("pen style") << "Pen"
-                                   << "psDot"
-                                   << "psDot"
-                                   << "";
-        QTest::newRow("brush style") << "Brush"
-                                     << "bsCross"
-                                     << "bsCross"
-                                     << "";
-        QTest::newRow("tab order") << "TabOrder"
-                                   << "3"
-                                   << "3"
-                                   << "";
-        QTest::newRow("date") << "Day"
-                              << "1/15/2024"
-                              << "1/15/2024"
-                              << "";
-        QTest::newRow("date bad") << "Day"
-                                  << "soon"
-                                  << ""
-                                  << "'soon' is not a valid date";
-        QTest::newRow("time") << "Clock"
-                              << "10:30:15 AM"
-                              << "10:30:15 AM"
-                              << "";
-        QTest::newRow("date and time") << "Stamp"
-                                       << "1/15/2024 10:30:15 PM"
-                                       << "1/15/2024 10:30:15 PM"
-                                       << "";
-        QTest::newRow("date and time, date only") << "Stamp"
-                                                  << "2/1/2024"
-                                                  << "2/1/2024"
-                                                  << "";
-        QTest::newRow("component name") << "Name"
-                                        << "Button1"
-                                        << "Button1"
-                                        << "";
-        QTest::newRow("font name") << "FontName"
-                                   << "Serif"
-                                   << "Serif"
-                                   << "";
+        AddTypedValueRow("colour hex with identifier", "Color", "$00FF0000", "clBlue");
+        AddTypedValueRow("colour hex without one", "Color", "$00123456", "$00123456");
+        AddTypedValueRow("colour identifier", "Color", "clred", "clRed");
+        AddTypedValueRow("colour decimal", "Color", "255", "clRed");
+        AddTypedValueRow("colour system", "Color", "clBtnFace", "clBtnFace");
+        AddTypedValueRow("colour bad", "Color", "pink", "clBlack", "'pink' is not a valid integer value");
+        AddTypedValueRow("cursor identifier", "Cursor", "crHandPoint", "crHandPoint");
+        AddTypedValueRow("cursor number with identifier", "Cursor", "-2", "crArrow");
+        AddTypedValueRow("cursor number", "Cursor", "5", "5");
+        AddTypedValueRow("charset", "Charset", "russian_charset", "RUSSIAN_CHARSET");
+        AddTypedValueRow("charset number", "Charset", "3", "3");
+        AddTypedValueRow("charset range", "Charset", "256", "DEFAULT_CHARSET",
+                         "Value must be between 0 and 255");
+        AddTypedValueRow("modal result name", "Result", "mryes", "mrYes");
+        AddTypedValueRow("modal result empty", "Result", "", "mrNone");
+        AddTypedValueRow("modal result number", "Result", "42", "42");
+        AddTypedValueRow("shortcut none", "ShortCut", "(none)", "(None)");
+        AddTypedValueRow("shortcut text", "ShortCut", "ctrl+a", "Ctrl+A");
+        AddTypedValueRow("shortcut function key", "ShortCut", "Shift+F3", "Shift+F3");
+        AddTypedValueRow("shortcut bad", "ShortCut", "bogus", "(None)", "Invalid property value");
+        AddTypedValueRow("pen style", "Pen", "psDot", "psDot");
+        AddTypedValueRow("brush style", "Brush", "bsCross", "bsCross");
+        AddTypedValueRow("tab order", "TabOrder", "3", "3");
+        AddTypedValueRow("date", "Day", "1/15/2024", "1/15/2024");
+        AddTypedValueRow("date bad", "Day", "soon", "", "'soon' is not a valid date");
+        AddTypedValueRow("time", "Clock", "10:30:15 AM", "10:30:15 AM");
+        AddTypedValueRow("date and time", "Stamp", "1/15/2024 10:30:15 PM", "1/15/2024 10:30:15 PM");
+        AddTypedValueRow("date and time, date only", "Stamp", "2/1/2024", "2/1/2024");
+        AddTypedValueRow("component name", "Name", "Button1", "Button1");
+        AddTypedValueRow("font name", "FontName", "Serif", "Serif");
     }
     void typedValues() {
         make({obj.get()});

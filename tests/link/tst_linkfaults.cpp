@@ -26,6 +26,15 @@ struct Client {
     }
     // Waits while handling events, so that synchronized processing goes on.
     bool WaitFor(const std::function<bool()>& condition) { return QTest::qWaitFor(condition, Timeout); }
+    // Waits until the log holds that line once.
+    bool WaitForLine(const QString& line) {
+        return WaitFor([&] { return log.Count(line) == 1; });
+    }
+    // Activates the client and waits until it reports the connection (the peer answers its init).
+    bool Connect() {
+        dromo.SetActive(true);
+        return WaitForLine(QStringLiteral("connect"));
+    }
     // Inactive, and Close has run to its end (it may run on the reader thread).
     bool WaitInactive() {
         return WaitFor([&] {
@@ -45,32 +54,25 @@ class TestLinkFaults : public QObject {
     Q_OBJECT
 
 private slots:
-    void randomBytes_data() { AddThreadRows(); }
+    // Every case runs twice: packets handled on the client's thread and on the reader thread.
+    void initTestCase_data() { AddThreadRows(); }
     void randomBytes();
-    void zeroSizeByte_data() { AddThreadRows(); }
     void zeroSizeByte();
-    void oversizeSizeByte_data() { AddThreadRows(); }
     void oversizeSizeByte();
-    void versionOneBytePerReceive_data() { AddThreadRows(); }
     void versionOneBytePerReceive();
-    void vanishesMidPacket_data() { AddThreadRows(); }
     void vanishesMidPacket();
-    void silentPeerThenUserCloses_data() { AddThreadRows(); }
     void silentPeerThenUserCloses();
-    void peerClosesAndRefusesWhatFollows_data() { AddThreadRows(); }
     void peerClosesAndRefusesWhatFollows();
-    void peerThatNeverReads_data() { AddThreadRows(); }
     void peerThatNeverReads();
     void connectThatNeverCompletes();
 };
 
 void TestLinkFaults::randomBytes() {
-    QFETCH(bool, synchronized);
+    QFETCH_GLOBAL(bool, synchronized);
     for (quint32 seed = 1; seed <= 4; ++seed) {
         TestPeer peer;
         Client client(peer, synchronized);
-        client.dromo.SetActive(true);
-        QVERIFY(client.WaitFor([&] { return client.log.Count(QStringLiteral("connect")) == 1; }));
+        QVERIFY(client.Connect());
         QRandomGenerator random(seed);
         QByteArray noise(64 * 1024, '\0');
         for (char& byte : noise)
@@ -85,11 +87,10 @@ void TestLinkFaults::randomBytes() {
 }
 
 void TestLinkFaults::zeroSizeByte() {
-    QFETCH(bool, synchronized);
+    QFETCH_GLOBAL(bool, synchronized);
     TestPeer peer;
     Client client(peer, synchronized);
-    client.dromo.SetActive(true);
-    QVERIFY(client.WaitFor([&] { return client.log.Count(QStringLiteral("connect")) == 1; }));
+    QVERIFY(client.Connect());
     peer.Send(TestPeer::Tiny(0) + ByteList({0, 3, 0, 0}) + TestPeer::Click(1, 0));
     // The fatal framing error closes the socket; the reader's end then takes the link down.
     QVERIFY(client.WaitInactive());
@@ -101,11 +102,10 @@ void TestLinkFaults::zeroSizeByte() {
 }
 
 void TestLinkFaults::oversizeSizeByte() {
-    QFETCH(bool, synchronized);
+    QFETCH_GLOBAL(bool, synchronized);
     TestPeer peer;
     Client client(peer, synchronized);
-    client.dromo.SetActive(true);
-    QVERIFY(client.WaitFor([&] { return client.log.Count(QStringLiteral("connect")) == 1; }));
+    QVERIFY(client.Connect());
     // Claims 1020 bytes and delivers 10: the client waits for the rest without delivering anything.
     QByteArray big(10, 'x');
     big[0] = char(255);
@@ -116,31 +116,30 @@ void TestLinkFaults::oversizeSizeByte() {
     QCOMPARE(client.log.Count(QStringLiteral("packet:11:1020")), 0);
     // The rest arrives: one console packet of 1020 bytes.
     peer.Send(QByteArray(1010, 'y'));
-    QVERIFY(client.WaitFor([&] { return client.log.Count(QStringLiteral("packet:11:1020")) == 1; }));
+    QVERIFY(client.WaitForLine(QStringLiteral("packet:11:1020")));
     peer.CloseConnection();
     QVERIFY(client.WaitInactive());
 }
 
 void TestLinkFaults::versionOneBytePerReceive() {
-    QFETCH(bool, synchronized);
+    QFETCH_GLOBAL(bool, synchronized);
     TestPeer peer;
     peer.SetAnswerInit(false);
     Client client(peer, synchronized);
     client.dromo.SetActive(true);
     QVERIFY(peer.WaitForPackets(1, Timeout));
     QVERIFY(peer.SendBytewise(TestPeer::Version() + TestPeer::Tiny(0), 1));
-    QVERIFY(client.WaitFor([&] { return client.log.Count(QStringLiteral("packet:3:4")) == 1; }));
+    QVERIFY(client.WaitForLine(QStringLiteral("packet:3:4")));
     QCOMPARE(client.log.Lines(), (QStringList{"connect", "packet:2:20", "packet:3:4"}));
     QVERIFY(peer.WaitForPackets(3, Timeout));
     QCOMPARE(client.errors.Lines(), QStringList());
 }
 
 void TestLinkFaults::vanishesMidPacket() {
-    QFETCH(bool, synchronized);
+    QFETCH_GLOBAL(bool, synchronized);
     TestPeer peer;
     Client client(peer, synchronized);
-    client.dromo.SetActive(true);
-    QVERIFY(client.WaitFor([&] { return client.log.Count(QStringLiteral("connect")) == 1; }));
+    QVERIFY(client.Connect());
     peer.Send(TestPeer::Typed(4, "half").left(50));
     peer.CloseConnection();
     QVERIFY(client.WaitInactive());
@@ -148,15 +147,14 @@ void TestLinkFaults::vanishesMidPacket() {
     QCOMPARE(client.errors.Lines().filter(QStringLiteral("FATAL")), QStringList());
     // The abandoned half packet does not survive into the next connection.
     client.log.Clear();
-    client.dromo.SetActive(true);
-    QVERIFY(client.WaitFor([&] { return client.log.Count(QStringLiteral("connect")) == 1; }));
+    QVERIFY(client.Connect());
     peer.Send(TestPeer::Tiny(0));
-    QVERIFY(client.WaitFor([&] { return client.log.Count(QStringLiteral("packet:3:4")) == 1; }));
+    QVERIFY(client.WaitForLine(QStringLiteral("packet:3:4")));
     QCOMPARE(client.log.Lines().filter(QStringLiteral("packet:47")), QStringList());
 }
 
 void TestLinkFaults::silentPeerThenUserCloses() {
-    QFETCH(bool, synchronized);
+    QFETCH_GLOBAL(bool, synchronized);
     TestPeer peer;
     peer.SetAnswerInit(false);
     Client client(peer, synchronized);
@@ -176,7 +174,7 @@ void TestLinkFaults::silentPeerThenUserCloses() {
 void TestLinkFaults::peerClosesAndRefusesWhatFollows() {
     // The peer closes; what the client still sends meets a reset. Those sends fail while the link is
     // going down, and that ending is reported once as a disconnection, never as an error after it.
-    QFETCH(bool, synchronized);
+    QFETCH_GLOBAL(bool, synchronized);
     TestPeer peer;
     Client client(peer, synchronized);
     client.dromo.OnDisconnect = [&client](QObject*) {
@@ -188,8 +186,7 @@ void TestLinkFaults::peerClosesAndRefusesWhatFollows() {
             QThread::msleep(150);
         }
     };
-    client.dromo.SetActive(true);
-    QVERIFY(client.WaitFor([&] { return client.log.Count(QStringLiteral("connect")) == 1; }));
+    QVERIFY(client.Connect());
     peer.CloseConnection();
     QVERIFY(client.WaitInactive());
     QTest::qWait(100);
@@ -200,14 +197,13 @@ void TestLinkFaults::peerClosesAndRefusesWhatFollows() {
 void TestLinkFaults::peerThatNeverReads() {
     // A peer that stops taking data would block every send; after the send timeout the link is taken
     // down instead of hanging the client's thread.
-    QFETCH(bool, synchronized);
+    QFETCH_GLOBAL(bool, synchronized);
     TestPeer peer;
     Client client(peer, synchronized);
     client.dromo.SetSendTimeout(200);
     TKvdUI ui;
     ui.SetDromo(&client.dromo);
-    client.dromo.SetActive(true);
-    QVERIFY(client.WaitFor([&] { return client.log.Count(QStringLiteral("connect")) == 1; }));
+    QVERIFY(client.Connect());
     peer.SetReading(false);
     QString layout = QStringLiteral("<ui>");
     for (int i = 0; i < 256; ++i)
@@ -227,10 +223,13 @@ void TestLinkFaults::peerThatNeverReads() {
 void TestLinkFaults::connectThatNeverCompletes() {
     // A listener whose backlog is full drops further connection requests, so a connect to it never
     // completes; the client gives up after its connect timeout instead of blocking its thread.
+    // No packet ever arrives, so both rows must give up in the same way.
+    QFETCH_GLOBAL(bool, synchronized);
     StalledListener listener;
     QVERIFY(listener.Ready());
     EventLog errors;
     TKvdDromo client;
+    client.SetSynchronized(synchronized);
     client.OnError = [&](QObject*, const QString& message) { errors.Append(message); };
     client.SetPort(listener.Port());
     client.SetConnectTimeout(300);

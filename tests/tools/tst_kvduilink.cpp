@@ -11,14 +11,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+// The interrupt: a signal on Unix, a console control event on Windows.
+#include "tests/WindowsApi.h"
 #ifdef Q_OS_UNIX
 #include <csignal>
-#else
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#define WIN32_LEAN_AND_MEAN
-#include <windows.h>
 #endif
 
 namespace {

@@ -2,6 +2,7 @@
 // exit status for clean layouts, warnings, errors, --strict and bad usage.
 
 #include "tests/tools/KvduiRun.h"
+#include "tests/tools/LayoutFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,18 +14,9 @@
 
 namespace {
 
-// One button; positions in design pixels, relative to the surface.
+// One button on the surface; positions in design pixels.
 QByteArray button(int id, int left, int top, const QByteArray& text, int width = 60, int height = 30) {
-    return QStringLiteral(R"(<element type="TKvdUIButton" align="0" anchors="akLeft,akTop" rel_left="%1" )"
-                          R"(rel_top="%2" width="%3" height="%4" id="%5" text="%6" typein="0" bstyle="40" )"
-                          R"(left="%1" top="%2"/>)")
-        .arg(left)
-        .arg(top)
-        .arg(width)
-        .arg(height)
-        .arg(id)
-        .arg(QString::fromUtf8(text))
-        .toUtf8();
+    return ElementLine("TKvdUIButton", left, top, width, height, id, 40, text, 0, true);
 }
 
 } // namespace
@@ -33,13 +25,7 @@ class TstKvduiLint : public QObject {
     Q_OBJECT
     QTemporaryDir dir;
 
-    QString file(const QString& name, const QByteArray& body) {
-        const QString path = dir.filePath(name);
-        QFile f(path);
-        if (!f.open(QIODevice::WriteOnly) || f.write("<ui>" + body + "</ui>") < 0)
-            qFatal("cannot write %s", qPrintable(path));
-        return path;
-    }
+    QString file(const QString& name, const QByteArray& body) { return WriteLayoutFile(dir, name, body); }
     QString clean() { return file(QStringLiteral("clean.kvdui"), button(1, 20, 20, "GO")); }
     // Button 4 lies over button 3.
     QString overlapping() {

@@ -3,6 +3,7 @@
 
 #include "simview/KvdSimPaint.h"
 #include "tests/tools/KvduiRun.h"
+#include "tests/tools/LayoutFiles.h"
 
 #include <QImage>
 #include <QTemporaryDir>
@@ -14,23 +15,6 @@ KvduiResult run(const QStringList& args) {
     return RunKvdui(QStringList{QStringLiteral("render")} + args);
 }
 
-// One element; positions in design pixels (two a unit), relative to the surface.
-QByteArray element(const char* type, int left, int top, int width, int height, int id, int bstyle,
-                   const QByteArray& text, int typein = 0) {
-    return QStringLiteral(R"(<element type="%1" align="0" anchors="akLeft,akTop" rel_left="%2" rel_top="%3" )"
-                          R"(width="%4" height="%5" id="%6" text="%7" typein="%8" bstyle="%9"/>)")
-        .arg(QLatin1String(type))
-        .arg(left)
-        .arg(top)
-        .arg(width)
-        .arg(height)
-        .arg(id)
-        .arg(QString::fromUtf8(text))
-        .arg(typein)
-        .arg(bstyle)
-        .toUtf8();
-}
-
 } // namespace
 
 class TstKvduiRender : public QObject {
@@ -38,29 +22,18 @@ class TstKvduiRender : public QObject {
     QTemporaryDir dir;
     QString layout;
 
-    QString write(const QString& name, const QByteArray& bytes) {
-        const QString path = dir.filePath(name);
-        QFile f(path);
-        if (!f.open(QIODevice::WriteOnly))
-            return {};
-        f.write(bytes);
-        return path;
-    }
-
 private Q_SLOTS:
     void initTestCase() {
         QVERIFY(dir.isValid());
         // A dark panel holding a clickable dark button and a light type-in button; a transparent
         // text label beside it.
-        layout = write(QStringLiteral("styles.kvdui"),
-                       "<ui>" +
-                           QByteArray(R"(<element type="TKvdUIPanel" align="0" anchors="akLeft,akTop" )"
-                                      R"(rel_left="20" rel_top="20" width="200" height="200" id="0" )"
-                                      R"(text="" typein="0" bstyle="32">)") +
-                           element("TKvdUIButton", 20, 20, 120, 40, 1, 8 | 32, "Go") +
-                           element("TKvdUIButton", 20, 100, 120, 40, 2, 16, "Name", 12) + "</element>" +
-                           element("TKvdUIText", 260, 20, 100, 40, 3, 0, "Lap") + "</ui>");
-        QVERIFY(!layout.isEmpty());
+        layout = WriteLayoutFile(dir, QStringLiteral("styles.kvdui"),
+                                 QByteArray(R"(<element type="TKvdUIPanel" align="0" anchors="akLeft,akTop" )"
+                                            R"(rel_left="20" rel_top="20" width="200" height="200" id="0" )"
+                                            R"(text="" typein="0" bstyle="32">)") +
+                                     ElementLine("TKvdUIButton", 20, 20, 120, 40, 1, 8 | 32, "Go") +
+                                     ElementLine("TKvdUIButton", 20, 100, 120, 40, 2, 16, "Name", 12) +
+                                     "</element>" + ElementLine("TKvdUIText", 260, 20, 100, 40, 3, 0, "Lap"));
     }
 
     void drawsTheButtonArea_data() {
@@ -99,12 +72,10 @@ private Q_SLOTS:
 
     // --set fills placeholders exactly as the packets carry them: the same picture as the filled text.
     void placeholdersExpanded() {
-        const QString withName =
-            write(QStringLiteral("p.kvdui"),
-                  "<ui>" + element("TKvdUIButton", 0, 0, 200, 40, 1, 32, "Lap {LAP}") + "</ui>");
-        const QString filled =
-            write(QStringLiteral("f.kvdui"),
-                  "<ui>" + element("TKvdUIButton", 0, 0, 200, 40, 1, 32, "Lap 12") + "</ui>");
+        const QString withName = WriteLayoutFile(
+            dir, QStringLiteral("p.kvdui"), ElementLine("TKvdUIButton", 0, 0, 200, 40, 1, 32, "Lap {LAP}"));
+        const QString filled = WriteLayoutFile(dir, QStringLiteral("f.kvdui"),
+                                               ElementLine("TKvdUIButton", 0, 0, 200, 40, 1, 32, "Lap 12"));
         const QString a = dir.filePath(QStringLiteral("a.png")), b = dir.filePath(QStringLiteral("b.png")),
                       c = dir.filePath(QStringLiteral("c.png"));
         QCOMPARE(run({withName, QStringLiteral("--set"), QStringLiteral("lap=12"), QStringLiteral("-o"), a})
@@ -145,11 +116,9 @@ private Q_SLOTS:
     }
 
     void unreadableLayout() {
-        const QString bad = write(
-            QStringLiteral("bad.kvdui"),
-            "<ui>" +
-                element("TKvdUIButton", 0, 0, 20, 20, 1, 0, "x").replace("width=\"20\"", "width=\"x1\"") +
-                "</ui>");
+        const QString bad = WriteLayoutFile(
+            dir, QStringLiteral("bad.kvdui"),
+            ElementLine("TKvdUIButton", 0, 0, 20, 20, 1, 0, "x").replace("width=\"20\"", "width=\"x1\""));
         const QString out = dir.filePath(QStringLiteral("bad.png"));
         const KvduiResult r = run({bad, QStringLiteral("-o"), out});
         QCOMPARE(r.status, 1);
