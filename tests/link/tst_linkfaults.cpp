@@ -35,6 +35,13 @@ struct Client {
         dromo.SetActive(true);
         return WaitForLine(QStringLiteral("connect"));
     }
+    // Has the peer leave the init unanswered, activates the client and waits until the init reached the
+    // peer.
+    bool ActivateUnanswered(TestPeer& peer) {
+        peer.SetAnswerInit(false);
+        dromo.SetActive(true);
+        return peer.WaitForPackets(1, Timeout);
+    }
     // Inactive, and Close has run to its end (it may run on the reader thread).
     bool WaitInactive() {
         return WaitFor([&] {
@@ -124,10 +131,8 @@ void TestLinkFaults::oversizeSizeByte() {
 void TestLinkFaults::versionOneBytePerReceive() {
     QFETCH_GLOBAL(bool, synchronized);
     TestPeer peer;
-    peer.SetAnswerInit(false);
     Client client(peer, synchronized);
-    client.dromo.SetActive(true);
-    QVERIFY(peer.WaitForPackets(1, Timeout));
+    QVERIFY(client.ActivateUnanswered(peer));
     QVERIFY(peer.SendBytewise(TestPeer::Version() + TestPeer::Tiny(0), 1));
     QVERIFY(client.WaitForLine(QStringLiteral("packet:3:4")));
     QCOMPARE(client.log.Lines(), (QStringList{"connect", "packet:2:20", "packet:3:4"}));
@@ -156,10 +161,8 @@ void TestLinkFaults::vanishesMidPacket() {
 void TestLinkFaults::silentPeerThenUserCloses() {
     QFETCH_GLOBAL(bool, synchronized);
     TestPeer peer;
-    peer.SetAnswerInit(false);
     Client client(peer, synchronized);
-    client.dromo.SetActive(true);
-    QVERIFY(peer.WaitForPackets(1, Timeout));
+    QVERIFY(client.ActivateUnanswered(peer));
     QTest::qWait(50);
     QVERIFY(client.dromo.Active());
     QCOMPARE(client.log.Lines(), QStringList());
