@@ -55,6 +55,12 @@ protected:
         QTest::addColumn<QString>("shown");
         QTest::addColumn<QString>("error");
     }
+    // One row of that table: the property, the text typed into its row, the value the row shows afterwards
+    // and the message shown (none when the value is taken).
+    static void addTypedValueRow(const char* name, const QString& prop, const QString& typed,
+                                 const QString& shown, const QString& error = QString()) {
+        QTest::newRow(name) << prop << typed << shown << error;
+    }
     // Types the current table row's text into the row of its property and checks the message and the
     // value shown.
     void checkTypedValue() {

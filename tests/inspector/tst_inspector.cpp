@@ -3,7 +3,6 @@
 
 #include "InspectorDriver.h"
 #include "InspectorTestObjects.h"
-#include "TypedValueRows.h"
 #include "inspector/ELPropInsp.h"
 #include "tests/Screenshot.h"
 #include "tests/TestApplication.h"
@@ -127,27 +126,27 @@ private Q_SLOTS:
 
     void typedValues_data() {
         addTypedValueColumns();
-        AddTypedValueRow("byte in range", "Small", "255", "255");
-        AddTypedValueRow("byte too large", "Small", "300", "0", "Value must be between 0 and 255");
-        AddTypedValueRow("integer not a number", "Left", "abc", "0", "'abc' is not a valid integer value");
-        AddTypedValueRow("integer beyond 32 bits", "Left", "99999999999", "0",
+        addTypedValueRow("byte in range", "Small", "255", "255");
+        addTypedValueRow("byte too large", "Small", "300", "0", "Value must be between 0 and 255");
+        addTypedValueRow("integer not a number", "Left", "abc", "0", "'abc' is not a valid integer value");
+        addTypedValueRow("integer beyond 32 bits", "Left", "99999999999", "0",
                          "Value must be between -2147483648 and 2147483647");
-        AddTypedValueRow("integer negative", "Left", "-12", "-12");
-        AddTypedValueRow("unsigned", "Unsigned", "4000000000", "4000000000");
-        AddTypedValueRow("char by code", "Letter", "#65", "A");
-        AddTypedValueRow("char space", "Letter", " ", "#32");
-        AddTypedValueRow("char 200", "Letter", "#200", "#200");
-        AddTypedValueRow("char empty", "Letter", "", "#0");
-        AddTypedValueRow("char two letters", "Letter", "ab", "x", "Invalid property value");
-        AddTypedValueRow("char code too large", "Letter", "#300", "x", "Value must be between 0 and 255");
-        AddTypedValueRow("enum any case", "Align", "ALCLIENT", "alClient");
-        AddTypedValueRow("enum unknown", "Align", "alNowhere", "alNone", "Invalid property value");
-        AddTypedValueRow("boolean", "Flag", "true", "True");
-        AddTypedValueRow("double", "Ratio", "2.25", "2.25");
-        AddTypedValueRow("double bad", "Ratio", "x", "0.5", "'x' is not a valid floating point value");
-        AddTypedValueRow("single, 7 digits", "Scale", "0.333333333333", "0.3333333");
-        AddTypedValueRow("int64", "Big", "-9000000000", "-9000000000");
-        AddTypedValueRow("string", "Hint", "some text", "some text");
+        addTypedValueRow("integer negative", "Left", "-12", "-12");
+        addTypedValueRow("unsigned", "Unsigned", "4000000000", "4000000000");
+        addTypedValueRow("char by code", "Letter", "#65", "A");
+        addTypedValueRow("char space", "Letter", " ", "#32");
+        addTypedValueRow("char 200", "Letter", "#200", "#200");
+        addTypedValueRow("char empty", "Letter", "", "#0");
+        addTypedValueRow("char two letters", "Letter", "ab", "x", "Invalid property value");
+        addTypedValueRow("char code too large", "Letter", "#300", "x", "Value must be between 0 and 255");
+        addTypedValueRow("enum any case", "Align", "ALCLIENT", "alClient");
+        addTypedValueRow("enum unknown", "Align", "alNowhere", "alNone", "Invalid property value");
+        addTypedValueRow("boolean", "Flag", "true", "True");
+        addTypedValueRow("double", "Ratio", "2.25", "2.25");
+        addTypedValueRow("double bad", "Ratio", "x", "0.5", "'x' is not a valid floating point value");
+        addTypedValueRow("single, 7 digits", "Scale", "0.333333333333", "0.3333333");
+        addTypedValueRow("int64", "Big", "-9000000000", "-9000000000");
+        addTypedValueRow("string", "Hint", "some text", "some text");
     }
     void typedValues() {
         QFETCH(QString, prop);

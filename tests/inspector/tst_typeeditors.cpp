@@ -2,7 +2,6 @@
 // inspector with real key and mouse events; the colour, font and strings dialogs driven from the test.
 
 #include "InspectorDriver.h"
-#include "TypedValueRows.h"
 #include "core/Control.h"
 #include "core/Graphics.h"
 #include "core/Strings.h"
@@ -161,36 +160,36 @@ private Q_SLOTS:
 
     void typedValues_data() {
         addTypedValueColumns();
-        AddTypedValueRow("colour hex with identifier", "Color", "$00FF0000", "clBlue");
-        AddTypedValueRow("colour hex without one", "Color", "$00123456", "$00123456");
-        AddTypedValueRow("colour identifier", "Color", "clred", "clRed");
-        AddTypedValueRow("colour decimal", "Color", "255", "clRed");
-        AddTypedValueRow("colour system", "Color", "clBtnFace", "clBtnFace");
-        AddTypedValueRow("colour bad", "Color", "pink", "clBlack", "'pink' is not a valid integer value");
-        AddTypedValueRow("cursor identifier", "Cursor", "crHandPoint", "crHandPoint");
-        AddTypedValueRow("cursor number with identifier", "Cursor", "-2", "crArrow");
-        AddTypedValueRow("cursor number", "Cursor", "5", "5");
-        AddTypedValueRow("charset", "Charset", "russian_charset", "RUSSIAN_CHARSET");
-        AddTypedValueRow("charset number", "Charset", "3", "3");
-        AddTypedValueRow("charset range", "Charset", "256", "DEFAULT_CHARSET",
+        addTypedValueRow("colour hex with identifier", "Color", "$00FF0000", "clBlue");
+        addTypedValueRow("colour hex without one", "Color", "$00123456", "$00123456");
+        addTypedValueRow("colour identifier", "Color", "clred", "clRed");
+        addTypedValueRow("colour decimal", "Color", "255", "clRed");
+        addTypedValueRow("colour system", "Color", "clBtnFace", "clBtnFace");
+        addTypedValueRow("colour bad", "Color", "pink", "clBlack", "'pink' is not a valid integer value");
+        addTypedValueRow("cursor identifier", "Cursor", "crHandPoint", "crHandPoint");
+        addTypedValueRow("cursor number with identifier", "Cursor", "-2", "crArrow");
+        addTypedValueRow("cursor number", "Cursor", "5", "5");
+        addTypedValueRow("charset", "Charset", "russian_charset", "RUSSIAN_CHARSET");
+        addTypedValueRow("charset number", "Charset", "3", "3");
+        addTypedValueRow("charset range", "Charset", "256", "DEFAULT_CHARSET",
                          "Value must be between 0 and 255");
-        AddTypedValueRow("modal result name", "Result", "mryes", "mrYes");
-        AddTypedValueRow("modal result empty", "Result", "", "mrNone");
-        AddTypedValueRow("modal result number", "Result", "42", "42");
-        AddTypedValueRow("shortcut none", "ShortCut", "(none)", "(None)");
-        AddTypedValueRow("shortcut text", "ShortCut", "ctrl+a", "Ctrl+A");
-        AddTypedValueRow("shortcut function key", "ShortCut", "Shift+F3", "Shift+F3");
-        AddTypedValueRow("shortcut bad", "ShortCut", "bogus", "(None)", "Invalid property value");
-        AddTypedValueRow("pen style", "Pen", "psDot", "psDot");
-        AddTypedValueRow("brush style", "Brush", "bsCross", "bsCross");
-        AddTypedValueRow("tab order", "TabOrder", "3", "3");
-        AddTypedValueRow("date", "Day", "1/15/2024", "1/15/2024");
-        AddTypedValueRow("date bad", "Day", "soon", "", "'soon' is not a valid date");
-        AddTypedValueRow("time", "Clock", "10:30:15 AM", "10:30:15 AM");
-        AddTypedValueRow("date and time", "Stamp", "1/15/2024 10:30:15 PM", "1/15/2024 10:30:15 PM");
-        AddTypedValueRow("date and time, date only", "Stamp", "2/1/2024", "2/1/2024");
-        AddTypedValueRow("component name", "Name", "Button1", "Button1");
-        AddTypedValueRow("font name", "FontName", "Serif", "Serif");
+        addTypedValueRow("modal result name", "Result", "mryes", "mrYes");
+        addTypedValueRow("modal result empty", "Result", "", "mrNone");
+        addTypedValueRow("modal result number", "Result", "42", "42");
+        addTypedValueRow("shortcut none", "ShortCut", "(none)", "(None)");
+        addTypedValueRow("shortcut text", "ShortCut", "ctrl+a", "Ctrl+A");
+        addTypedValueRow("shortcut function key", "ShortCut", "Shift+F3", "Shift+F3");
+        addTypedValueRow("shortcut bad", "ShortCut", "bogus", "(None)", "Invalid property value");
+        addTypedValueRow("pen style", "Pen", "psDot", "psDot");
+        addTypedValueRow("brush style", "Brush", "bsCross", "bsCross");
+        addTypedValueRow("tab order", "TabOrder", "3", "3");
+        addTypedValueRow("date", "Day", "1/15/2024", "1/15/2024");
+        addTypedValueRow("date bad", "Day", "soon", "", "'soon' is not a valid date");
+        addTypedValueRow("time", "Clock", "10:30:15 AM", "10:30:15 AM");
+        addTypedValueRow("date and time", "Stamp", "1/15/2024 10:30:15 PM", "1/15/2024 10:30:15 PM");
+        addTypedValueRow("date and time, date only", "Stamp", "2/1/2024", "2/1/2024");
+        addTypedValueRow("component name", "Name", "Button1", "Button1");
+        addTypedValueRow("font name", "FontName", "Serif", "Serif");
     }
     void typedValues() {
         make({obj.get()});
